@@ -1,0 +1,20 @@
+# Helpers shared by the CMake files of the tree.
+
+# qm_sources(VAR dir): the .cpp files below dir that belong to this build.
+# Natively, files named *_win.cpp (Windows API) are left out.
+function(qm_sources var dir)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT WIN32)
+    list(FILTER files EXCLUDE REGEX "_win\\.cpp$")
+  endif()
+  set(${var} ${files} PARENT_SCOPE)
+endfunction()
+
+# The private Wine prefix of this build folder and the emulator that runs
+# Windows test executables in it.
+macro(qm_configure_wine)
+  set(QM_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+endmacro()

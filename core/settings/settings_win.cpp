@@ -1,0 +1,26 @@
+#include "core/settings/settings_win.h"
+
+#include "core/base/module_path_win.h"
+#include "core/settings/ini_file_win.h"
+
+namespace qm {
+
+std::wstring SettingsFilePath() { return ModuleFolder() + L"quillmark.ini"; }
+
+std::wstring ReadSetting(const SettingKey& key) { return ReadSetting(key, key.fallback); }
+
+std::wstring ReadSetting(const SettingKey& key, std::wstring_view fallback) {
+    try {
+        IniFile ini(SettingsFilePath());
+        return ini.ReadString(key.section, key.key, fallback);
+    } catch (...) {
+        return std::wstring(fallback);
+    }
+}
+
+void WriteSetting(const SettingKey& key, std::wstring_view value) {
+    IniFile ini(SettingsFilePath());
+    ini.WriteString(key.section, key.key, value);
+}
+
+}  // namespace qm

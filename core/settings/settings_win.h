@@ -1,0 +1,29 @@
+#pragma once
+// The settings file "quillmark.ini" next to the calling module. Read afresh at every use.
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+struct SettingKey {
+    const wchar_t* section;
+    const wchar_t* key;
+    const wchar_t* fallback;  // the default when file, section or key is missing
+};
+
+inline constexpr SettingKey kCurLangSetting{L"Translate", L"CurLang", L"Default"};
+inline constexpr SettingKey kCopyIcoSetting{L"Options", L"CopyIco", L"1"};
+inline constexpr SettingKey kToolbarNameSetting{L"Toolbar", L"Name", L"Default"};
+inline constexpr SettingKey kThemeNameSetting{L"Theme", L"name", L"WindowsXP.icl"};
+
+// Module folder + "quillmark.ini".
+std::wstring SettingsFilePath();
+
+// Opens, reads one key and closes; any failure gives the default (the key's own, or `fallback`).
+std::wstring ReadSetting(const SettingKey& key);
+std::wstring ReadSetting(const SettingKey& key, std::wstring_view fallback);
+
+// Opens, writes one key and closes. Throws UserError "Unable to write to %s".
+void WriteSetting(const SettingKey& key, std::wstring_view value);
+
+}  // namespace qm

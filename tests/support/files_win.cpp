@@ -1,0 +1,135 @@
+#include "tests/support/files_win.h"
+
+#include <atomic>
+#include <stdexcept>
+
+#include "core/base/handles_win.h"
+#include "core/base/text.h"
+
+namespace qmtest {
+
+TempDir::TempDir(const std::wstring& nameHint) {
+    static std::atomic<int> counter{0};
+    wchar_t tmp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH, tmp);
+    for (;;) {
+        path_ = std::wstring(tmp) + nameHint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter++);
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create temp folder");
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+std::wstring TempDir::MakeFolder(const std::wstring& relative) const {
+    const std::wstring p = *this / relative;
+    CreateDirectoryW(p.c_str(), nullptr);
+    return p;
+}
+
+void RemoveTree(const std::wstring& path) {
+    const DWORD attrs = GetFileAttributesW(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
+        for (const auto& name : ListFolder(path)) RemoveTree(path + L"\\" + name);
+        RemoveDirectoryW(path.c_str());
+    } else {
+        DeleteFileW(path.c_str());
+    }
+}
+
+std::vector<std::wstring> ListFolder(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    qm::UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+    if (!find) return names;
+    do {
+        const std::wstring n = fd.cFileName;
+        if (n != L"." && n != L"..") names.push_back(n);
+    } while (FindNextFileW(find.get(), &fd));
+    return names;
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
+    qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    if (!f) throw std::runtime_error("cannot open " + qm::WideToUtf8(path));
+    LARGE_INTEGER size{};
+    GetFileSizeEx(f.get(), &size);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty()) ReadFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) throw std::runtime_error("cannot write " + qm::WideToUtf8(path));
+    DWORD written = 0;
+    if (!bytes.empty()) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void WriteUtf16File(const std::wstring& path, const std::wstring& text) {
+    std::vector<std::uint8_t> bytes{0xFF, 0xFE};
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+    }
+    WriteBytes(path, bytes);
+}
+
+void WriteAnsiFile(const std::wstring& path, const std::string& text) {
+    WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+std::wstring ReadTextFile(const std::wstring& path) {
+    const auto bytes = ReadBytes(path);
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
+        return qm::DecodeUtf16Le(std::span(bytes).subspan(2));
+    return qm::AnsiToWide(std::string(bytes.begin(), bytes.end()));
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+std::wstring UnixToWindowsPath(const std::string& unixPath) {
+    std::wstring p = L"Z:" + qm::Utf8ToWide(unixPath);
+    for (auto& c : p)
+        if (c == L'/') c = L'\\';
+    return p;
+}
+
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::wstring Env(const wchar_t* name) {
+    wchar_t buf[32768];
+    const DWORD n = GetEnvironmentVariableW(name, buf, 32768);
+    return n && n < 32768 ? std::wstring(buf, n) : std::wstring();
+}
+
+std::wstring ReadOnlyMediaFolder() {
+    const std::wstring unix = Env(L"QM_READONLY_DIR");
+    if (unix.empty()) return {};
+    const std::wstring folder = UnixToWindowsPath(qm::WideToUtf8(unix));
+    if (!Exists(folder + L"\\Locked\\desktop.ini")) return {};
+    // Only a folder that truly refuses a new file counts.
+    const std::wstring probe = folder + L"\\probe.tmp";
+    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        DeleteFileW(probe.c_str());
+        return {};
+    }
+    return folder;
+}
+
+std::wstring BuildFolder() { return UnixToWindowsPath(QM_BUILD_DIR); }
+std::wstring SourceFolder() { return UnixToWindowsPath(QM_SOURCE_DIR); }
+
+}  // namespace qmtest

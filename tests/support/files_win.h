@@ -1,0 +1,54 @@
+#pragma once
+// Temporary folders and small file helpers for tests that work on real files under Wine.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qmtest {
+
+// A fresh folder under %TEMP%, removed with everything in it (attributes cleared) at the end.
+class TempDir {
+public:
+    explicit TempDir(const std::wstring& nameHint = L"qm");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& path() const { return path_; }
+    // path() + "\" + relative
+    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+    // Makes a sub-folder and returns its path.
+    std::wstring MakeFolder(const std::wstring& relative) const;
+
+private:
+    std::wstring path_;
+};
+
+void RemoveTree(const std::wstring& path);
+std::vector<std::uint8_t> ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+// Writes text as UTF-16LE with a byte-order mark, or as bytes in the ANSI code page.
+void WriteUtf16File(const std::wstring& path, const std::wstring& text);
+void WriteAnsiFile(const std::wstring& path, const std::string& text);
+// Reads a text file: UTF-16LE when it starts with the byte-order mark, else ANSI.
+std::wstring ReadTextFile(const std::wstring& path);
+bool Exists(const std::wstring& path);
+DWORD Attributes(const std::wstring& path);
+std::vector<std::wstring> ListFolder(const std::wstring& folder);  // names, without . and ..
+
+// Z:\ maps to the Unix root under Wine.
+std::wstring UnixToWindowsPath(const std::string& unixPath);
+bool RunningUnderWine();
+// Environment variable, empty when unset.
+std::wstring Env(const wchar_t* name);
+
+// A folder on a read-only medium prepared by the test fixture (holds "Locked\desktop.ini"),
+// or empty when the fixture could not make one (not root).
+std::wstring ReadOnlyMediaFolder();
+
+// Folder of the build tree (where Quillmark.exe and quillshell.dll are), as a Windows path.
+std::wstring BuildFolder();
+std::wstring SourceFolder();
+
+}  // namespace qmtest

@@ -1,0 +1,136 @@
+#include "tests/support/message_box_watcher_win.h"
+
+#include <algorithm>
+
+namespace qmtest {
+
+namespace {
+std::wstring WindowText(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
+    GetWindowTextW(hwnd, s.data(), n + 1);
+    s.resize(static_cast<std::size_t>(n));
+    return s;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+struct Search {
+    DWORD pid;
+    std::vector<HWND> boxes;
+};
+
+BOOL CALLBACK FindBoxes(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == s->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770") s->boxes.push_back(hwnd);
+    return TRUE;
+}
+
+struct Buttons {
+    std::vector<HWND> hwnds;
+};
+
+BOOL CALLBACK FindButtons(HWND hwnd, LPARAM lp) {
+    if (ClassOf(hwnd) == L"Button") reinterpret_cast<Buttons*>(lp)->hwnds.push_back(hwnd);
+    return TRUE;
+}
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher(DWORD processId) : pid_(processId), thread_([this] { Run(); }) {}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+    stop_ = true;
+    thread_.join();
+}
+
+void MessageBoxWatcher::AnswerNext(int commandId) {
+    std::lock_guard lock(mutex_);
+    answers_.push_back(commandId);
+}
+
+std::vector<SeenMessageBox> MessageBoxWatcher::Seen() const {
+    std::lock_guard lock(mutex_);
+    return seen_;
+}
+
+std::vector<std::wstring> MessageBoxWatcher::Texts() const {
+    std::vector<std::wstring> texts;
+    for (const auto& b : Seen()) texts.push_back(b.text);
+    return texts;
+}
+
+bool MessageBoxWatcher::WaitForCount(std::size_t count, DWORD timeoutMs) const {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < end) {
+        {
+            std::lock_guard lock(mutex_);
+            if (seen_.size() >= count) return true;
+        }
+        Sleep(20);
+    }
+    return false;
+}
+
+void MessageBoxWatcher::Run() {
+    while (!stop_) {
+        Search s{pid_, {}};
+        EnumWindows(FindBoxes, reinterpret_cast<LPARAM>(&s));
+        for (HWND box : s.boxes) {
+            bool done;
+            {
+                std::lock_guard lock(mutex_);
+                done = std::find(handled_.begin(), handled_.end(), box) != handled_.end();
+            }
+            if (!done) Handle(box);
+        }
+        // Forget boxes that are gone so a new box that reuses a handle is seen.
+        {
+            std::lock_guard lock(mutex_);
+            std::erase_if(handled_, [](HWND h) { return !IsWindow(h); });
+        }
+        Sleep(15);
+    }
+}
+
+void MessageBoxWatcher::Handle(HWND box) {
+    Sleep(30);  // let the box finish creating its controls
+    SeenMessageBox seen;
+    seen.caption = WindowText(box);
+    if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = WindowText(text);
+    Buttons buttons;
+    EnumChildWindows(box, FindButtons, reinterpret_cast<LPARAM>(&buttons));
+    for (HWND b : buttons.hwnds) seen.buttons.push_back(WindowText(b));
+
+    int answer = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (!answers_.empty()) {
+            answer = answers_.front();
+            answers_.pop_front();
+        }
+    }
+    HWND target = nullptr;
+    if (answer != 0) {
+        target = GetDlgItem(box, answer);
+    } else if (!buttons.hwnds.empty()) {
+        const LRESULT def = SendMessageW(box, DM_GETDEFID, 0, 0);
+        if (HIWORD(def) == DC_HASDEFID) target = GetDlgItem(box, LOWORD(def));
+        if (!target) target = buttons.hwnds.front();
+        answer = GetDlgCtrlID(target);
+    }
+    seen.pressed = answer;
+    {
+        std::lock_guard lock(mutex_);
+        handled_.push_back(box);
+        seen_.push_back(seen);
+    }
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer ? answer : IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(target));
+}
+
+}  // namespace qmtest
