@@ -5,7 +5,8 @@
 
 namespace qm {
 
-std::wstring SettingsFilePath() { return ModuleFolder() + L"quillmark.ini"; }
+std::wstring SettingsFilePathIn(const std::wstring& moduleFolder) { return moduleFolder + L"quillmark.ini"; }
+std::wstring SettingsFilePath() { return SettingsFilePathIn(ModuleFolder()); }
 
 std::wstring ReadSetting(const SettingKey& key) { return ReadSetting(key, key.fallback); }
 

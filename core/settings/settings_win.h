@@ -18,6 +18,8 @@ inline constexpr SettingKey kThemeNameSetting{L"Theme", L"name", L"WindowsXP.icl
 
 // Module folder + "quillmark.ini".
 std::wstring SettingsFilePath();
+// The settings file in a given module folder (with trailing backslash).
+std::wstring SettingsFilePathIn(const std::wstring& moduleFolder);
 
 // Opens, reads one key and closes; any failure gives the default (the key's own, or `fallback`).
 std::wstring ReadSetting(const SettingKey& key);

@@ -1,0 +1,126 @@
+#include "core/shell/api_functions_win.h"
+
+#include <shellapi.h>
+
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+std::uint64_t FindFileSize(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW(path.c_str(), &fd));
+    if (!find) return 0;
+    return (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) + fd.nFileSizeLow;
+}
+
+namespace {
+// A list of one name for a shell file-operation request: the path and an extra terminating zero.
+std::wstring SingleNameList(const std::wstring& path) {
+    std::wstring list = path;
+    list.push_back(L'\0');  // c_str() adds the second one
+    return list;
+}
+
+bool RunFileOperation(UINT operation, const std::wstring& source, const std::wstring* target, FILEOP_FLAGS flags) {
+    const std::wstring from = SingleNameList(source);
+    const std::wstring to = target ? SingleNameList(*target) : std::wstring();
+    SHFILEOPSTRUCTW op{};
+    op.hwnd = nullptr;
+    op.wFunc = operation;
+    op.pFrom = from.c_str();
+    op.pTo = target ? to.c_str() : nullptr;
+    op.fFlags = flags;
+    op.hNameMappings = nullptr;
+    op.lpszProgressTitle = nullptr;
+    return SHFileOperationW(&op) == 0;
+}
+}  // namespace
+
+bool RecycleFile(const std::wstring& path) {
+    return RunFileOperation(FO_DELETE, path, nullptr, FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO);
+}
+
+bool DeleteFilePermanently(const std::wstring& path) {
+    return RunFileOperation(FO_DELETE, path, nullptr, FOF_SILENT | FOF_NOCONFIRMATION);
+}
+
+bool CopyFileSilently(const std::wstring& source, const std::wstring& target) {
+    // Some shells report success for a copy into a folder that refuses it: the file on disk decides.
+    return RunFileOperation(FO_COPY, source, &target, FOF_SILENT | FOF_NOCONFIRMATION) &&
+           GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey) {
+    const std::wstring path(subkey);
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return UniqueKey();
+    return UniqueKey(key);
+}
+
+UniqueKey OpenKeyForRead(HKEY root, std::wstring_view subkey) {
+    const std::wstring path(subkey);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) return UniqueKey(key);
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) return UniqueKey(key);
+    return UniqueKey();
+}
+
+void WriteRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring_view text) {
+    UniqueKey key = OpenKeyForWrite(root, subkey);
+    if (!key) return;
+    const std::wstring name(valueName), value(text);
+    RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+bool ReadRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring& text) {
+    UniqueKey key = OpenKeyForRead(root, subkey);
+    if (!key) return false;
+    // One character more than stated, so the buffer always ends in a zero, whatever the value holds.
+    wchar_t buffer[kRegStringCapacity + 1] = {};
+    DWORD size = kRegStringCapacity * sizeof(wchar_t);
+    const std::wstring name(valueName);
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    text = buffer;
+    return true;
+}
+
+void GetFileDescription(const std::wstring& path, std::wstring& text) {
+    // A version resource is at most 64 KiB; a larger stated size is not trusted.
+    constexpr DWORD kMaxVersionInfo = 1u << 20;
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
+    if (size == 0 || size > kMaxVersionInfo) return;
+    std::vector<std::uint8_t> block(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return;
+
+    std::wstring subBlock = L"\\StringFileInfo\\040904E4\\";
+    void* translation = nullptr;
+    UINT translationLength = 0;
+    if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &translationLength) &&
+        translation && translationLength >= 2 * sizeof(WORD)) {
+        const WORD* entry = static_cast<const WORD*>(translation);
+        wchar_t hex[9];
+        static const wchar_t digits[] = L"0123456789ABCDEF";
+        const unsigned value = (static_cast<unsigned>(entry[0]) << 16) | entry[1];
+        for (int i = 0; i < 8; ++i) hex[i] = digits[(value >> (28 - 4 * i)) & 0xF];
+        hex[8] = L'\0';
+        subBlock = std::wstring(L"\\StringFileInfo\\") + hex + L"\\";
+    }
+    subBlock += L"FileDescription";
+    void* value = nullptr;
+    UINT length = 0;  // in characters
+    if (!VerQueryValueW(block.data(), subBlock.c_str(), &value, &length) || !value) return;
+    const auto* chars = static_cast<const wchar_t*>(value);
+    const auto* blockEnd = reinterpret_cast<const wchar_t*>(block.data() + block.size());
+    std::size_t n = 0;
+    while (n < length && chars + n < blockEnd && chars[n] != L'\0') ++n;
+    text.assign(chars, n);
+}
+
+}  // namespace qm

@@ -1,0 +1,43 @@
+#pragma once
+// Small helpers through which the program asks the platform for file sizes, shell file operations,
+// registry strings and a file's version-information description. No state is kept between calls.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/base/handles_win.h"
+
+namespace qm {
+
+// Size of the first file the search finds for `path` (wildcards allowed); 0 when none is found.
+std::uint64_t FindFileSize(const std::wstring& path);
+
+// One shell file-operation request each (SHFileOperationW, no window, no confirmation, no
+// progress). True when the shell reports success.
+bool RecycleFile(const std::wstring& path);            // FO_DELETE with undo: to the recycle bin
+bool DeleteFilePermanently(const std::wstring& path);  // FO_DELETE
+// FO_COPY, replacing an existing target without asking; true only when the target exists afterwards.
+bool CopyFileSilently(const std::wstring& source, const std::wstring& target);
+
+// RegCreateKeyExW with KEY_WRITE, creating missing keys on the way; empty on failure.
+UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey);
+// RegOpenKeyExW with KEY_ALL_ACCESS, then KEY_READ; empty when both fail.
+UniqueKey OpenKeyForRead(HKEY root, std::wstring_view subkey);
+
+// Stores `text` as REG_SZ (terminating zero included). Failures are not reported.
+void WriteRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring_view text);
+
+// Longest value ReadRegString reads, terminating zero included (in characters).
+inline constexpr std::size_t kRegStringCapacity = 255;
+// Reads a value (its type is not tested) into a buffer of kRegStringCapacity characters; on
+// success `text` becomes the value up to its first zero. On failure (no key, no value, a longer
+// value) `text` is left as it was and the result is false.
+bool ReadRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring& text);
+
+// Replaces `text` with the file's version-information FileDescription (string block of its first
+// translation entry, else 040904E4); leaves it unchanged when the file has none.
+void GetFileDescription(const std::wstring& path, std::wstring& text);
+
+}  // namespace qm
