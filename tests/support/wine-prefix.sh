@@ -12,15 +12,34 @@ system_procs='^(wineserver|services\.exe|winedevice\.exe|plugplay\.exe|explorer\
 prefix_processes() {
   for env in /proc/[0-9]*/environ; do
     pid=${env#/proc/}; pid=${pid%/environ}
-    tr '\0' '\n' <"$env" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
-    name=$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | awk '{print $1}')
+    { tr '\0' '\n' <"$env" | grep -qx "WINEPREFIX=$WINEPREFIX"; } 2>/dev/null || continue
+    name=$( { tr '\0' '\n' <"/proc/$pid/cmdline" | head -n 1; } 2>/dev/null)
     name=${name##*[\\/]}
-    [[ -n $name ]] && echo "$pid $name"
+    # Windows processes of the prefix show their .exe as the first argument.
+    [[ ${name,,} == *.exe ]] && echo "$pid ${name,,}"
   done
+}
+
+# Windows need a display: without one, the prefix gets a private Xvfb whose number wine-run reads.
+xvfb_file=$build/xvfb-display
+start_private_xvfb() {
+  [[ -n ${DISPLAY:-} ]] && return
+  if [[ -f $xvfb_file.pid ]] && kill -0 "$(cat "$xvfb_file.pid")" 2>/dev/null; then return; fi
+  rm -f "$xvfb_file"
+  (setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_file" </dev/null >/dev/null 2>&1 & echo $! >"$xvfb_file.pid")
+  for _ in $(seq 100); do [[ -s $xvfb_file ]] && break; sleep 0.05; done
+  echo "wine-prefix: private Xvfb on :$(cat "$xvfb_file")"
+}
+stop_private_xvfb() {
+  [[ -f $xvfb_file.pid ]] && kill "$(cat "$xvfb_file.pid")" 2>/dev/null
+  rm -f "$xvfb_file" "$xvfb_file.pid"
 }
 
 case $action in
   start)
+    # A wineserver left from an earlier run may hold a desktop on a display that is gone.
+    wineserver -k 2>/dev/null || true
+    start_private_xvfb
     if [[ ! -f $WINEPREFIX/system.reg ]]; then
       echo "wine-prefix: creating $WINEPREFIX"
       mkdir -p "$WINEPREFIX"
@@ -42,6 +61,7 @@ case $action in
       echo "wine-prefix: test processes left behind:"; echo "$left"; status=1
     fi
     wineserver -k 2>/dev/null || true
+    stop_private_xvfb
     echo "wine-prefix: stopped"
     exit $status
     ;;
