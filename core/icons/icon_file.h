@@ -1,0 +1,44 @@
+#pragma once
+// Files of icon sources: opened for reading only (so read-only files and read-only media open)
+// and mapped whole, so that a file is read once however many icons are taken from it; and the
+// one writer of whole new files.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "core/icons/byte_view.h"
+
+namespace qm {
+
+class InputFile {
+public:
+    InputFile();
+    ~InputFile();
+    InputFile(InputFile&&) noexcept;
+    InputFile& operator=(InputFile&&) noexcept;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool IsOpen() const;
+    // The whole file; empty when not open or the file is empty. Valid until Close.
+    ByteView Bytes() const;
+    void Close();
+
+    struct Impl;
+
+private:
+    friend bool OpenForReading(InputFile& file, const std::wstring& fileName);
+    std::unique_ptr<Impl> impl_;
+};
+
+// Opens an existing regular file with read access only (sharing read and write with others).
+// True if the file is open; any file held before is closed first.
+bool OpenForReading(InputFile& file, const std::wstring& fileName);
+
+// Creates or truncates fileName and writes bytes. A file that cannot be created raises UserError
+// with the platform's text and nothing is written; a failed write deletes the partial file and
+// raises UserError with the platform's text.
+void WriteNewFile(const std::wstring& fileName, std::span<const std::uint8_t> bytes);
+
+}  // namespace qm
