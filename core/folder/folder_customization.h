@@ -60,12 +60,17 @@ bool IsCopyNameFor(CallerProfile profile, std::wstring_view fileName);
 // Pseudo-random source of copy names. Each deliverable seeds it once per process.
 class CopyNameGenerator {
 public:
-    void Seed(std::uint64_t seed) { state_ = seed ? seed : 0x9E3779B97F4A7C15ull; }
+    void Seed(std::uint64_t seed) {
+        state_ = seed ? seed : 0x9E3779B97F4A7C15ull;
+        seeded_ = true;
+    }
+    bool Seeded() const { return seeded_; }
     std::uint32_t NextNumber();  // 0 .. 19999
     std::wstring NextName();
 
 private:
     std::uint64_t state_ = 0x9E3779B97F4A7C15ull;
+    bool seeded_ = false;
 };
 
 // The process-wide generator that the apply uses.
