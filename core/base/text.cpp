@@ -88,4 +88,27 @@ std::wstring DecodeUtf16Le(std::span<const std::uint8_t> bytes) {
     return out;
 }
 
+std::vector<std::uint8_t> EncodeUtf16Le(std::wstring_view text) {
+    std::vector<std::uint8_t> out;
+    out.reserve(text.size() * 2);
+    auto unit = [&](std::uint32_t u) {
+        out.push_back(static_cast<std::uint8_t>(u & 0xFF));
+        out.push_back(static_cast<std::uint8_t>((u >> 8) & 0xFF));
+    };
+    for (wchar_t c : text) {
+        auto cp = static_cast<std::uint32_t>(c);
+        if constexpr (sizeof(wchar_t) == 4) {
+            if (cp >= 0x10000 && cp <= 0x10FFFF) {
+                cp -= 0x10000;
+                unit(0xD800 + (cp >> 10));
+                unit(0xDC00 + (cp & 0x3FF));
+                continue;
+            }
+            if (cp > 0xFFFF) cp = 0xFFFD;
+        }
+        unit(cp);
+    }
+    return out;
+}
+
 }  // namespace qm

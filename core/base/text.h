@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -16,6 +17,8 @@ std::wstring UpperAscii(std::wstring_view s);
 
 // Decodes little-endian UTF-16 bytes (no byte-order mark), an odd trailing byte dropped.
 std::wstring DecodeUtf16Le(std::span<const std::uint8_t> bytes);
+// Encodes text as little-endian UTF-16 bytes (no byte-order mark).
+std::vector<std::uint8_t> EncodeUtf16Le(std::wstring_view text);
 
 #ifdef _WIN32
 // The system's ANSI code page (CP_ACP).
