@@ -1,0 +1,134 @@
+// Applying an icon and a tooltip to a folder: one algorithm for the three callers, whose
+// differences come from ApplyProfileFor.
+#include <windows.h>
+
+#include <mutex>
+
+#include "core/base/error.h"
+#include "core/folder/desktop_ini_win.h"
+#include "core/folder/folder_engine_win.h"
+#include "core/folder/folder_files_win.h"
+#include "core/folder/folder_messages_win.h"
+#include "core/folder/folder_profiles.h"
+#include "core/icons/icon_probe.h"
+#include "core/icons/wren_ico_obj.h"
+#include "core/settings/settings_win.h"
+
+namespace qm {
+
+int IconIndexValue(const std::wstring& text) {
+    const auto value = ParseIconIndex(text);
+    if (!value) throw UserError(FormatMessageText(L"'%s' is not a valid integer value", text));
+    return *value;
+}
+
+std::wstring FreshCopyName(const std::wstring& folder, const std::wstring& current) {
+    static std::mutex mutex;  // the extension may apply from several shell threads
+    std::lock_guard lock(mutex);
+    if (!CopyNames().Seeded()) SeedCopyNamesForProcess();
+    const std::wstring prefix = WithTrailingBackslash(folder);
+    for (int attempt = 0;; ++attempt) {
+        std::wstring name = CopyNames().NextName();
+        // A name the folder already shows could keep the shell's cached picture of the old icon.
+        const bool taken = SamePath(name, current) ||
+                           GetFileAttributesW((prefix + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (!taken || attempt >= 64) return name;
+    }
+}
+
+namespace {
+
+// The icon keys, with IconResource kept naming the same icon when the file already has it: the
+// shell prefers that key to IconFile/IconIndex.
+class IconKeyWriter {
+public:
+    explicit IconKeyWriter(const DesktopIni& ini) : ini_(ini), hasResource_(ini.HasKey(kIconResourceKey)) {}
+    void Write(const std::wstring& file, const std::wstring& index) const {
+        ini_.Write(kIconFileKey, file);
+        ini_.Write(kIconIndexKey, index);
+        if (hasResource_) ini_.Write(kIconResourceKey, IconResourceValue(file, index));
+    }
+
+private:
+    const DesktopIni& ini_;
+    bool hasResource_;
+};
+
+// Copy mode: the icon extracted into a new copy inside the folder, or the folder linked to its
+// source when the source gives no icon. The icon is read before any old copy goes, so a folder
+// whose current copy is the source keeps its icon.
+void ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, const DesktopIni& ini,
+               const IconKeyWriter& keys) {
+    const int index = IconIndexValue(record.IconIndex);
+    const std::wstring source = ResolveInFolder(record.Folder, record.IconFile);
+
+    std::int32_t kind = kIconFileUnknown;
+    std::int32_t count = 0;
+    ProbeIconFile(source, kind, count);
+    bool loaded = false;
+    TWrenIcoObj icon;
+    if (const auto sourceKind = SourceKindFor(kind)) {
+        icon.LoadFromFile(source, index, *sourceKind);
+        loaded = icon.Loaded;
+    }
+    if (!loaded) {
+        if (profile.removesCopiesWithoutExtraction) ClearAllIcons(record.Folder, profile.caller, source);
+        keys.Write(record.IconFile, record.IconIndex);
+        return;
+    }
+    const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
+    ClearAllIcons(record.Folder, profile.caller);
+    const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
+    icon.SaveToFile(copy);
+    SetAttributes(copy, profile.copyAfterWrite);
+    keys.Write(name, L"0");
+}
+
+}  // namespace
+
+bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) {
+    const ApplyProfile& profile = ApplyProfileFor(caller);
+    if (record.Folder.empty()) {
+        if (profile.emptyFolder.Present()) ShowFolderMessage(profile.channel, profile.emptyFolder);
+        return false;
+    }
+    const bool copyMode = ReadSetting(kCopyIcoSetting) == L"1";
+
+    const DesktopIni ini(record.Folder);
+    if (!ini.PassesWriteTest(AttributesFor(caller).desktopIniBeforeWrite)) {
+        ShowFolderMessage(profile.channel, profile.writeTestFailed);
+        return false;
+    }
+
+    const bool chosen = IconChosen(record);
+    bool tooltipOnly = false;
+    if (!chosen && profile.tooltipOnly == TooltipOnlyRule::WithoutIconInEitherMode) {
+        if (record.Infotip.empty()) {
+            ShowFolderMessage(profile.channel, profile.nothingToApply);
+            return false;
+        }
+        tooltipOnly = true;
+    }
+    if (!chosen && copyMode && profile.tooltipOnly == TooltipOnlyRule::CopyModeWithoutIcon) tooltipOnly = true;
+
+    if (!tooltipOnly) {
+        const IconKeyWriter keys(ini);
+        if (copyMode) {
+            ApplyCopy(record, profile, ini, keys);
+        } else {
+            if (profile.removesCopiesInLinkMode)
+                ClearAllIcons(record.Folder, caller,
+                              record.IconFile.empty() ? std::wstring() : ResolveInFolder(record.Folder, record.IconFile));
+            keys.Write(record.IconFile, record.IconIndex);
+        }
+    }
+    if (tooltipOnly || profile.writesInfotip) ini.Write(kInfotipKey, record.Infotip);
+    ini.Write(kConfirmFileOpKey, L"0");
+
+    SetAttributes(record.Folder, profile.folderAfterApply);
+    SetAttributes(ini.Path(), profile.desktopIniAfterApply);
+    NotifyFolderCustomized(record.Folder);
+    return true;
+}
+
+}  // namespace qm

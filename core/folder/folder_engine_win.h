@@ -1,0 +1,36 @@
+#pragma once
+// Applying an icon and tooltip to a folder, resetting it, and removing the icon copies that copy
+// mode leaves in folders. One algorithm each; what differs per caller comes from the profile
+// tables (folder_profiles.h).
+//
+// Errors that end an operation part-way are thrown as UserError carrying the message text:
+// "Unable to write to %s" (a refused key write), "Failed loading EXE/DLL" (a source that cannot
+// be mapped), "'%s' is not a valid integer value" (a hand-edited index), and the icon container's
+// save error. Everything else is reported through ShowFolderMessage.
+#include <cstddef>
+#include <string>
+
+#include "core/folder/folder_customization.h"
+
+namespace qm {
+
+// Gives record.Folder the record's icon and tooltip. True when the folder was changed (the shell
+// has been notified); false when a message stopped the apply before anything was written.
+bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller);
+
+// Empties IconFile, IconIndex and Infotip (and an existing IconResource) of the folder's
+// desktop.ini. True when the folder was changed.
+bool ResetIconOfFolder(const std::wstring& folder, CallerProfile caller);
+
+// Removes the icon copies that match the caller's name rule from the folder, except `keep` (a
+// full path, when the folder is about to be linked to one of them). Returns how many matched.
+std::size_t ClearAllIcons(const std::wstring& folder, CallerProfile rule, const std::wstring& keep = {});
+
+// The integer of an IconIndex text; throws UserError "'%s' is not a valid integer value".
+int IconIndexValue(const std::wstring& text);
+
+// A copy name from the process-wide generator (seeded once per process on first use unless a
+// caller seeded it) that names no file in the folder and differs from `current`.
+std::wstring FreshCopyName(const std::wstring& folder, const std::wstring& current);
+
+}  // namespace qm
