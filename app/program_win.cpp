@@ -4,9 +4,10 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
-#include "app/placeholder_window_win.h"
+#include "app/Unit2_win.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
+#include "ui/form_win.h"
 
 namespace qm {
 
@@ -24,6 +25,7 @@ int ReportModeNotBuilt(const wchar_t* what) {
 int RunProgram(std::wstring_view commandLine) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
+    ui::App().SetTitle(kApplicationTitle);
 
     try {
         CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");
@@ -39,7 +41,7 @@ int RunProgram(std::wstring_view commandLine) {
         case ProgramMode::Install: return ReportModeNotBuilt(L"Theme installation");
         case ProgramMode::Main: break;
     }
-    return RunPlaceholderMainWindow(kApplicationTitle, request.argument);
+    return RunMainWindow(request.argument);
 }
 
 }  // namespace qm

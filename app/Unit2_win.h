@@ -1,0 +1,112 @@
+#pragma once
+// The main window TForm2: a toolbar of five picture buttons over four stacked pages.
+//
+// The frame (this file and Unit2_win.cpp) owns the toolbar, the pages p_1..p_4 and the start-up
+// order. Each page adds its controls and its share of the start-up work in a source file of its
+// own, through the hooks declared below:
+//   Unit2_change_icon_page_win.cpp  page 1 (p_1): change icon
+//   Unit2_options_pages_win.cpp     pages 2 and 4 (p_2, p_4): options, tools
+//   Unit2_language_page_win.cpp     page 3 (p_3): language
+//   Unit2_toolbar_themes_win.cpp    the toolbar themes applied when the window is shown
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ui/controls_win.h"
+
+namespace qm {
+
+inline constexpr int kToolbarButtonWidth = 77;
+inline constexpr int kToolbarButtonHeight = 67;
+
+// A toolbar caption after the lookup, split where the lookup put its first line break: line 1 is
+// the first p characters of the trimmed text (p = position of the first line feed, from 1), line 2
+// the last (length - p) characters of the trimmed text (length of the untrimmed text); line feeds
+// and carriage returns are removed from both.
+struct ToolbarCaption {
+    std::wstring line1, line2;
+    bool twoLines = false;
+};
+ToolbarCaption SplitToolbarCaption(std::wstring_view translated);
+
+// One 77 x 67 toolbar button image: button face (normal) or inactive border with two dark lines at
+// x = 1 and x = 76 (selected); the icon at (22, 5) at its own size; the caption through
+// TranslateText, centred, one line at y = 42, or two lines at y = 35 and 36 + height of "Wg".
+std::unique_ptr<ui::Bitmap> RenderToolbarButton(HICON icon, std::wstring_view englishCaption, bool selected);
+
+class TForm2 : public ui::Form {
+public:
+    // `firstArgument`: the program's first command-line argument (a folder), or empty.
+    explicit TForm2(std::wstring firstArgument = {});
+
+    // Renders all five toolbar buttons for `page` (1..4) and brings p_<page> to the front.
+    void SetActivePage(int page);
+    int ActivePage() const { return FActivePage; }
+    // The window's font from the icon-title font with the default character set; Label1 too.
+    void SetTheFonts();
+
+    void t_1Click() { SetActivePage(1); }
+    void t_2Click() { SetActivePage(2); }
+    void t_3Click() { SetActivePage(3); }
+    void t_4Click() { SetActivePage(4); }
+    // Opens the about window modally.
+    void t_5Click();
+    void FormShow() override;
+
+    // ---- the frame ----
+    ui::Panel* Panel1 = nullptr;
+    ui::Image* t_1 = nullptr;
+    ui::Image* t_2 = nullptr;
+    ui::Image* t_3 = nullptr;
+    ui::Image* t_4 = nullptr;
+    ui::Image* t_5 = nullptr;
+    // Hidden pictures holding the toolbar icons of the five buttons (a toolbar theme replaces them).
+    ui::Image* i_1 = nullptr;
+    ui::Image* i_2 = nullptr;
+    ui::Image* i_3 = nullptr;
+    ui::Image* i_4 = nullptr;
+    ui::Image* Image1 = nullptr;
+    ui::Shape* Shape5 = nullptr;
+    ui::Panel* p_1 = nullptr;
+    ui::Panel* p_2 = nullptr;
+    ui::Panel* p_3 = nullptr;
+    ui::Panel* p_4 = nullptr;
+    // The folder picture of page 1, at (4, 51).
+    ui::Image* Image2 = nullptr;
+    // Hidden list of the language files ("*.ini").
+    ui::FileListBox* FileListBox1 = nullptr;
+
+    // ---- page 1: change icon ----
+    ui::Label* Label1 = nullptr;  // "Change Icon for Folder:", given the window's font
+
+private:
+    void CreateFrame();
+    void FormCreate();
+    ui::Image* ToolbarButton(int page) const;
+    ui::Image* ToolbarIcon(int page) const;
+
+    // Page 1 (Unit2_change_icon_page_win.cpp).
+    void CreateChangeIconPage();
+    void PrepareChangeIconPreview();  // start-up step 1: the preview draws in white
+    void ShowFolderFromCommandLine(const std::wstring& folder);  // step 2, only with an argument
+    // Pages 2 and 4 (Unit2_options_pages_win.cpp).
+    void CreateOptionsPage();
+    void CreateToolsPage();
+    void ShowIconModeSetting();   // step 5
+    void ShowShellVerbSetting();  // step 9
+    // Page 3 (Unit2_language_page_win.cpp).
+    void CreateLanguagePage();
+    void FillLanguageList();         // step 6
+    void ShowCurrentLanguageName();  // end of step 7, after CurrentLanguage is read
+    // Toolbar themes (Unit2_toolbar_themes_win.cpp): shown step 3; ends with SetActivePage(1)
+    // unless the saved theme is "Default".
+    void ApplySavedToolbarTheme();
+
+    std::wstring FFirstArgument;
+    int FActivePage = 1;
+};
+
+// The program's main mode: runs TForm2 until it closes. Returns the exit code.
+int RunMainWindow(const std::wstring& firstArgument);
+
+}  // namespace qm

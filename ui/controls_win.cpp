@@ -1,0 +1,568 @@
+#include "ui/controls_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "ui/dialogs_win.h"
+
+namespace ui {
+
+LRESULT CALLBACK FrameworkControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);  // form_win.cpp
+
+namespace {
+// The framework's own control classes share one window procedure.
+const wchar_t* FrameworkClass(const wchar_t* name, bool doubleClicks) {
+    WNDCLASSEXW wc{sizeof wc};
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return name;
+    wc = WNDCLASSEXW{sizeof wc};
+    wc.style = doubleClicks ? CS_DBLCLKS : 0;
+    wc.lpfnWndProc = FrameworkControlProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+    return name;
+}
+
+std::wstring ListText(HWND hwnd, UINT lenMsg, UINT textMsg, int index) {
+    const LRESULT n = SendMessageW(hwnd, lenMsg, static_cast<WPARAM>(index), 0);
+    if (n < 0) return {};
+    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
+    const LRESULT got = SendMessageW(hwnd, textMsg, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, n)));
+    return s;
+}
+
+// Without a drawing handler: the item's text on the usual colours.
+void DrawDefaultItem(DRAWITEMSTRUCT& d, const std::wstring& text) {
+    Canvas canvas(d.hDC);
+    const bool selected = (d.itemState & ODS_SELECTED) != 0;
+    canvas.FillRect(d.rcItem, SystemColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    canvas.SetTextColor(SystemColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    canvas.SetTransparentText(true);
+    canvas.TextOut(d.rcItem.left + 2, d.rcItem.top + 1, text);
+}
+}  // namespace
+
+// ---- buttons ---------------------------------------------------------------------------------
+PushButtonBase::PushButtonBase(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b,
+                               std::wstring_view caption, DWORD style)
+    : Control(owner, std::move(name), kind, parent) {
+    Create(L"BUTTON", style | BS_PUSHBUTTON, 0, b, caption);
+}
+
+void PushButtonBase::HandleCommand(WORD code) {
+    if (code == BN_CLICKED) Fire(OnClick);
+}
+
+Button::Button(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : PushButtonBase(owner, std::move(name), Kind::Button, parent, b, caption, WS_TABSTOP) {}
+
+void Button::HandleCommand(WORD code) {
+    if (code != BN_CLICKED) return;
+    Fire(OnClick);
+    if (modalResult != mrNone) Owner().SetModalResult(modalResult);
+}
+
+SpeedButton::SpeedButton(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : PushButtonBase(owner, std::move(name), Kind::SpeedButton, parent, b, caption, BS_FLAT) {}
+
+ToolButton::ToolButton(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : PushButtonBase(owner, std::move(name), Kind::ToolButton, parent, b, caption, BS_FLAT | WS_TABSTOP) {}
+
+CheckableBase::CheckableBase(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b,
+                             std::wstring_view caption, DWORD style)
+    : Control(owner, std::move(name), kind, parent) {
+    Create(L"BUTTON", style | WS_TABSTOP, 0, b, caption);
+}
+
+bool CheckableBase::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void CheckableBase::SetChecked(bool checked) {
+    SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+void CheckableBase::HandleCommand(WORD code) {
+    if (code == BN_CLICKED) Fire(OnClick);
+}
+
+CheckBox::CheckBox(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : CheckableBase(owner, std::move(name), Kind::CheckBox, parent, b, caption, BS_AUTOCHECKBOX | BS_MULTILINE) {}
+
+RadioButton::RadioButton(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : CheckableBase(owner, std::move(name), Kind::RadioButton, parent, b, caption, BS_AUTORADIOBUTTON | BS_MULTILINE) {}
+
+// ---- containers --------------------------------------------------------------------------------
+GroupBox::GroupBox(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : Control(owner, std::move(name), Kind::GroupBox, parent) {
+    Create(L"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, b, caption);
+    Subclass();
+}
+
+LRESULT GroupBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT r = 0;
+    if (RouteToChild(Owner(), msg, wp, lp, r)) return r;
+    return Control::WindowProc(msg, wp, lp);
+}
+
+Panel::Panel(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : Control(owner, std::move(name), Kind::Panel, parent) {
+    Create(FrameworkClass(L"UiPanel", false), WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, b, caption);
+}
+
+LRESULT Panel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT r = 0;
+    if (RouteToChild(Owner(), msg, wp, lp, r)) return r;
+    switch (msg) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(Handle(), &ps);
+            {
+                Canvas canvas(dc);
+                RECT all{};
+                GetClientRect(Handle(), &all);
+                canvas.FillRect(all, color);
+                const std::wstring caption = Text();
+                if (!caption.empty()) {
+                    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+                    canvas.SetTransparentText(true);
+                    DrawTextW(dc, caption.c_str(), -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+                }
+            }
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_SETFONT: return 0;  // kept by the control; WM_GETFONT below answers it
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(Owner().FontHandle());
+        default: return Control::WindowProc(msg, wp, lp);
+    }
+}
+
+// ---- texts -------------------------------------------------------------------------------------
+Label::Label(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption)
+    : Control(owner, std::move(name), Kind::Label, parent) {
+    Create(L"STATIC", SS_LEFT | SS_NOTIFY, 0, b, caption);
+}
+
+void Label::HandleCommand(WORD code) {
+    if (code == STN_CLICKED) Fire(OnClick);
+    if (code == STN_DBLCLK) Fire(OnDblClick);
+}
+
+void Label::SetHandCursor() { SetClassLongPtrW(Handle(), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND))); }
+
+Edit::Edit(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text, bool readOnly)
+    : Edit(owner, std::move(name), Kind::Edit, parent, b, text, ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0)) {}
+
+Edit::Edit(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, std::wstring_view text, DWORD style)
+    : Control(owner, std::move(name), kind, parent) {
+    Create(L"EDIT", style | WS_TABSTOP, WS_EX_CLIENTEDGE, b, text);
+}
+
+void Edit::SetReadOnly(bool readOnly) { SendMessageW(Handle(), EM_SETREADONLY, readOnly ? TRUE : FALSE, 0); }
+bool Edit::ReadOnly() const { return (GetWindowLongW(Handle(), GWL_STYLE) & ES_READONLY) != 0; }
+void Edit::HandleCommand(WORD code) {
+    if (code == EN_CHANGE) Fire(OnChange);
+}
+
+Memo::Memo(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text)
+    : Edit(owner, std::move(name), Kind::Memo, parent, b, text,
+           ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL) {}
+
+// ---- lists -------------------------------------------------------------------------------------
+namespace {
+DWORD ListBoxStyle(ListStyle s) {
+    switch (s) {
+        case ListStyle::Standard: return 0;
+        case ListStyle::OwnerDrawFixed: return LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+        case ListStyle::OwnerDrawVariable: return LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS;
+    }
+    return 0;
+}
+}  // namespace
+
+ListBox::ListBox(Form& owner, std::wstring name, Control* parent, Bounds b, ListStyle style, int itemHeight)
+    : ListBox(owner, std::move(name), Kind::ListBox, parent, b, ListBoxStyle(style), itemHeight) {}
+
+ListBox::ListBox(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, DWORD style, int itemHeight)
+    : Control(owner, std::move(name), kind, parent), itemHeight_(itemHeight) {
+    Create(L"LISTBOX", style | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, b, {});
+}
+
+int ListBox::Add(std::wstring_view text) {
+    const std::wstring t(text);
+    return static_cast<int>(SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str())));
+}
+void ListBox::Clear() { SendMessageW(Handle(), LB_RESETCONTENT, 0, 0); }
+int ListBox::Count() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }
+std::wstring ListBox::Item(int index) const { return ListText(Handle(), LB_GETTEXTLEN, LB_GETTEXT, index); }
+std::vector<std::wstring> ListBox::Items() const {
+    std::vector<std::wstring> items;
+    for (int i = 0, n = Count(); i < n; ++i) items.push_back(Item(i));
+    return items;
+}
+int ListBox::ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0)); }
+void ListBox::SetItemIndex(int index) { SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+RECT ListBox::ItemRect(int index) const {
+    RECT r{};
+    SendMessageW(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void ListBox::HandleCommand(WORD code) {
+    if (code == LBN_SELCHANGE) {
+        Fire(OnSelect);
+        Fire(OnClick);
+    }
+    if (code == LBN_DBLCLK) Fire(OnDblClick);
+}
+
+void ListBox::HandleDrawItem(DRAWITEMSTRUCT& d) {
+    if (d.itemID == static_cast<UINT>(-1)) return;
+    if (OnDrawItem) {
+        Canvas canvas(d.hDC);
+        OnDrawItem(static_cast<int>(d.itemID), d.rcItem, d.itemState, canvas);
+        return;
+    }
+    DrawDefaultItem(d, Item(static_cast<int>(d.itemID)));
+}
+
+void ListBox::HandleMeasureItem(MEASUREITEMSTRUCT& m) {
+    int h = itemHeight_;
+    if (OnMeasureItem) OnMeasureItem(static_cast<int>(m.itemID), h);
+    m.itemHeight = static_cast<UINT>(std::clamp(h, 1, 255));
+}
+
+FileListBox::FileListBox(Form& owner, std::wstring name, Control* parent, std::wstring mask_)
+    : ListBox(owner, std::move(name), Kind::FileListBox, parent, {0, 0, 0, 0}, LBS_SORT, 16), mask(std::move(mask_)) {
+    SetVisible(false);
+}
+
+bool FileListBox::ListFolder(const std::wstring& folder) {
+    Clear();
+    folder_ = folder;
+    std::wstring pattern = folder;
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    pattern += mask;
+    WIN32_FIND_DATAW fd;
+    qm::UniqueFind find(FindFirstFileW(pattern.c_str(), &fd));
+    if (!find) return (GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                      GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::vector<std::wstring> names;
+    do {
+        const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if ((fd.dwFileAttributes & skip) == 0) names.emplace_back(fd.cFileName);
+    } while (FindNextFileW(find.get(), &fd));
+    for (const auto& n : names) Add(n);  // the list sorts by name
+    return true;
+}
+
+namespace {
+DWORD ComboStyleBits(ComboStyle s) {
+    switch (s) {
+        case ComboStyle::DropDown: return CBS_DROPDOWN | CBS_AUTOHSCROLL;
+        case ComboStyle::DropDownList: return CBS_DROPDOWNLIST;
+        case ComboStyle::OwnerDrawFixed: return CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+    }
+    return CBS_DROPDOWNLIST;
+}
+}  // namespace
+
+ComboBox::ComboBox(Form& owner, std::wstring name, Control* parent, Bounds b, ComboStyle style, int itemHeight)
+    : Control(owner, std::move(name), Kind::ComboBox, parent), itemHeight_(itemHeight) {
+    // The height given is that of the closed box; the drop-down list gets room for several items.
+    Bounds withList = b;
+    withList.height = b.height + 8 * std::max(itemHeight, 16);
+    Create(L"COMBOBOX", ComboStyleBits(style) | WS_VSCROLL | WS_TABSTOP, 0, withList, {});
+}
+
+int ComboBox::Add(std::wstring_view text) {
+    const std::wstring t(text);
+    return static_cast<int>(SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str())));
+}
+void ComboBox::Clear() { SendMessageW(Handle(), CB_RESETCONTENT, 0, 0); }
+int ComboBox::Count() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
+std::wstring ComboBox::Item(int index) const { return ListText(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index); }
+int ComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0)); }
+void ComboBox::SetItemIndex(int index) { SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+std::wstring ComboBox::Text() const {
+    if ((GetWindowLongW(Handle(), GWL_STYLE) & 3) == CBS_DROPDOWNLIST) {
+        const int i = ItemIndex();
+        return i >= 0 ? Item(i) : std::wstring();
+    }
+    return Control::Text();
+}
+
+void ComboBox::HandleCommand(WORD code) {
+    if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) Fire(OnChange);
+}
+
+void ComboBox::HandleDrawItem(DRAWITEMSTRUCT& d) {
+    if (OnDrawItem && d.itemID != static_cast<UINT>(-1)) {
+        Canvas canvas(d.hDC);
+        OnDrawItem(static_cast<int>(d.itemID), d.rcItem, d.itemState, canvas);
+        return;
+    }
+    DrawDefaultItem(d, d.itemID == static_cast<UINT>(-1) ? std::wstring() : Item(static_cast<int>(d.itemID)));
+}
+
+void ComboBox::HandleMeasureItem(MEASUREITEMSTRUCT& m) { m.itemHeight = static_cast<UINT>(std::clamp(itemHeight_, 1, 255)); }
+
+namespace {
+DWORD ListViewStyleBits(ListViewStyle s) {
+    switch (s) {
+        case ListViewStyle::Report: return LVS_REPORT;
+        case ListViewStyle::Icon: return LVS_ICON;
+        case ListViewStyle::SmallIcon: return LVS_SMALLICON;
+        case ListViewStyle::List: return LVS_LIST;
+    }
+    return LVS_REPORT;
+}
+}  // namespace
+
+ListView::ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style)
+    : Control(owner, std::move(name), Kind::ListView, parent) {
+    Create(WC_LISTVIEWW, ListViewStyleBits(style) | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE,
+           b, {});
+    ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
+}
+
+void ListView::AddColumn(std::wstring_view caption, int width) {
+    std::wstring c(caption);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = c.data();
+    col.cx = width;
+    const int n = ColumnCount();
+    SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(&col));
+}
+
+int ListView::ColumnCount() const {
+    HWND header = ListView_GetHeader(Handle());
+    return header ? Header_GetItemCount(header) : 0;
+}
+
+std::wstring ListView::ColumnCaption(int index) const {
+    wchar_t buf[1024] = {};
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = buf;
+    col.cchTextMax = 1024;
+    if (!SendMessageW(Handle(), LVM_GETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col))) return {};
+    return buf;
+}
+
+void ListView::SetColumnCaption(int index, std::wstring_view caption) {
+    std::wstring c(caption);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = c.data();
+    SendMessageW(Handle(), LVM_SETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+}
+
+void ListView::SetImageList(ImageList* images, int which) {
+    ListView_SetImageList(Handle(), images ? images->Handle() : nullptr, which);
+}
+
+int ListView::AddItem(std::wstring_view text, int image) {
+    std::wstring t(text);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | (image >= 0 ? LVIF_IMAGE : 0);
+    item.iItem = Count();
+    item.pszText = t.data();
+    item.iImage = image;
+    return static_cast<int>(SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void ListView::SetSubItem(int itemIndex, int column, std::wstring_view text) {
+    std::wstring t(text);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = t.data();
+    SendMessageW(Handle(), LVM_SETITEMTEXTW, static_cast<WPARAM>(itemIndex), reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring ListView::ItemText(int itemIndex, int column) const {
+    wchar_t buf[1024] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buf;
+    item.cchTextMax = 1024;
+    SendMessageW(Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(itemIndex), reinterpret_cast<LPARAM>(&item));
+    return buf;
+}
+
+void ListView::Clear() { ListView_DeleteAllItems(Handle()); }
+int ListView::Count() const { return ListView_GetItemCount(Handle()); }
+int ListView::ItemIndex() const { return ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); }
+void ListView::SetItemIndex(int index) {
+    ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (index >= 0) ListView_SetItemState(Handle(), index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool ListView::HandleNotify(NMHDR& header, LRESULT& result) {
+    if (header.code == LVN_ITEMCHANGED) {
+        auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) &&
+            (change.uNewState & LVIS_SELECTED)) {
+            Fire(OnSelect);
+        }
+        return false;
+    }
+    return Control::HandleNotify(header, result);
+}
+
+// ---- pictures ----------------------------------------------------------------------------------
+Image::Image(Form& owner, std::wstring name, Control* parent, Bounds b) : Control(owner, std::move(name), Kind::Image, parent) {
+    Create(FrameworkClass(L"UiImage", true), 0, 0, b, {});
+}
+
+void Image::SetIcon(qm::UniqueIcon icon) {
+    picture_.reset();
+    icon_ = std::move(icon);
+    Invalidate();
+}
+
+void Image::SetPicture(std::unique_ptr<Bitmap> picture) {
+    icon_.reset();
+    picture_ = std::move(picture);
+    Invalidate();
+}
+
+Canvas& Image::GetCanvas() {
+    if (!picture_) {
+        const Bounds b = GetBounds();
+        SetPicture(std::make_unique<Bitmap>(std::max(1, b.width), std::max(1, b.height)));
+    }
+    Invalidate();
+    return picture_->GetCanvas();
+}
+
+LRESULT Image::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(Handle(), &ps);
+            {
+                Canvas canvas(dc);
+                RECT all{};
+                GetClientRect(Handle(), &all);
+                canvas.FillRect(all, SystemColor(COLOR_BTNFACE));
+                if (picture_) canvas.Draw(0, 0, *picture_);
+                if (icon_) canvas.DrawIcon(0, 0, icon_.get());
+            }
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            pressed_ = true;
+            SetCapture(Handle());
+            return 0;
+        case WM_LBUTTONUP: {
+            if (!pressed_) return 0;
+            pressed_ = false;
+            ReleaseCapture();
+            RECT all{};
+            GetClientRect(Handle(), &all);
+            const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            if (PtInRect(&all, p)) Fire(OnClick);
+            return 0;
+        }
+        case WM_LBUTTONDBLCLK: Fire(OnDblClick); return 0;
+        default: return Control::WindowProc(msg, wp, lp);
+    }
+}
+
+Shape::Shape(Form& owner, std::wstring name, Control* parent, Bounds b, Color fill, Color outline)
+    : Control(owner, std::move(name), Kind::Shape, parent), fill_(fill), outline_(outline) {
+    Create(FrameworkClass(L"UiShape", false), 0, 0, b, {});
+}
+
+void Shape::SetColors(Color fill, Color outline) {
+    fill_ = fill;
+    outline_ = outline;
+    Invalidate();
+}
+
+LRESULT Shape::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(Handle(), &ps);
+            {
+                Canvas canvas(dc);
+                RECT all{};
+                GetClientRect(Handle(), &all);
+                canvas.SetBrushColor(fill_);
+                canvas.SetPen(outline_);
+                canvas.Rectangle(all);
+            }
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
+        default: return Control::WindowProc(msg, wp, lp);
+    }
+}
+
+// ---- non-visual components ---------------------------------------------------------------------
+MenuItem::MenuItem(Form& owner, std::wstring name, std::wstring caption_)
+    : Component(owner, std::move(name), Kind::MenuItem), caption(std::move(caption_)) {}
+
+Action::Action(Form& owner, std::wstring name, std::wstring caption_)
+    : Component(owner, std::move(name), Kind::Action), caption(std::move(caption_)) {}
+
+void Action::Execute() {
+    if (OnExecute) Owner().Guard(OnExecute);
+}
+
+OpenDialog::OpenDialog(Form& owner, std::wstring name, std::wstring title_, std::wstring filter_)
+    : Component(owner, std::move(name), Kind::OpenDialog), title(std::move(title_)), filter(std::move(filter_)) {}
+
+bool OpenDialog::Execute() {
+    OpenFileRequest request{Owner().Handle(), title, filter, initialFolder, fileName};
+    std::optional<std::wstring> chosen = ShowOpenFileDialog(request);
+    if (!chosen) return false;
+    fileName = *chosen;
+    return true;
+}
+
+Timer::Timer(Form& owner, std::wstring name, UINT intervalMs, bool enabled)
+    : Component(owner, std::move(name), Kind::Timer), interval_(intervalMs) {
+    SetEnabled(enabled);
+}
+
+Timer::~Timer() { SetEnabled(false); }
+
+void Timer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    if (enabled) {
+        SetTimer(Owner().Handle(), static_cast<UINT_PTR>(Id()), interval_, nullptr);
+    } else {
+        KillTimer(Owner().Handle(), static_cast<UINT_PTR>(Id()));
+    }
+}
+
+void Timer::SetInterval(UINT ms) {
+    interval_ = ms;
+    if (enabled_) SetTimer(Owner().Handle(), static_cast<UINT_PTR>(Id()), interval_, nullptr);
+}
+
+void Timer::Fire() {
+    if (enabled_ && OnTimer) Owner().Guard(OnTimer);
+}
+
+ImageList::ImageList(Form& owner, std::wstring name, int width, int height)
+    : Component(owner, std::move(name), Kind::ImageList),
+      width_(width),
+      height_(height),
+      list_(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 8, 8)) {}
+
+int ImageList::Add(HICON icon) { return ImageList_AddIcon(list_.get(), icon); }
+int ImageList::Count() const { return ImageList_GetImageCount(list_.get()); }
+void ImageList::Clear() { ImageList_RemoveAll(list_.get()); }
+
+}  // namespace ui

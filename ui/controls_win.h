@@ -1,0 +1,316 @@
+#pragma once
+// The controls and non-visual components of the window framework.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/form_win.h"
+
+namespace ui {
+
+// ---- buttons ---------------------------------------------------------------------------------
+// Push-style buttons report BN_CLICKED as OnClick. Button, SpeedButton and ToolButton are
+// distinct kinds (none derives from another).
+class PushButtonBase : public Control {
+public:
+    void HandleCommand(WORD code) override;
+
+protected:
+    PushButtonBase(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, std::wstring_view caption,
+                   DWORD style);
+};
+
+class Button : public PushButtonBase {
+public:
+    Button(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+    // Pressing the button sets this modal result on its form (mrNone: nothing).
+    int modalResult = mrNone;
+    void HandleCommand(WORD code) override;
+};
+
+// A flat button that does not take the focus.
+class SpeedButton : public PushButtonBase {
+public:
+    SpeedButton(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+};
+
+// A flat toolbar button.
+class ToolButton : public PushButtonBase {
+public:
+    ToolButton(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+};
+
+class CheckableBase : public Control {
+public:
+    bool Checked() const;
+    void SetChecked(bool checked);
+    void HandleCommand(WORD code) override;
+
+protected:
+    CheckableBase(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, std::wstring_view caption,
+                  DWORD style);
+};
+
+class CheckBox : public CheckableBase {
+public:
+    CheckBox(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+};
+
+// Radio buttons with the same parent form one group.
+class RadioButton : public CheckableBase {
+public:
+    RadioButton(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+};
+
+// ---- containers --------------------------------------------------------------------------------
+class GroupBox : public Control {
+public:
+    GroupBox(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+// A plain container; draws its caption centred when it has one.
+class Panel : public Control {
+public:
+    Panel(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption = {});
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    Color color = SystemColor(COLOR_BTNFACE);
+};
+
+// ---- texts -------------------------------------------------------------------------------------
+class Label : public Control {
+public:
+    Label(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+    void HandleCommand(WORD code) override;
+    // A hand cursor over the label (links).
+    void SetHandCursor();
+};
+
+class Edit : public Control {
+public:
+    Edit(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text = {},
+         bool readOnly = false);
+    bool HoldsUserText() const override { return true; }
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const;
+    void HandleCommand(WORD code) override;
+    std::function<void()> OnChange;
+
+protected:
+    Edit(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, std::wstring_view text, DWORD style);
+};
+
+class Memo : public Edit {
+public:
+    Memo(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text = {});
+};
+
+// ---- lists -------------------------------------------------------------------------------------
+enum class ListStyle { Standard, OwnerDrawFixed, OwnerDrawVariable };
+
+// Owner drawing: index, item rectangle, ODS_* state, a canvas over the item's device context.
+using DrawItemHandler = std::function<void(int index, const RECT& rect, UINT state, Canvas& canvas)>;
+using MeasureItemHandler = std::function<void(int index, int& height)>;
+
+class ListBox : public Control {
+public:
+    ListBox(Form& owner, std::wstring name, Control* parent, Bounds b, ListStyle style = ListStyle::Standard,
+            int itemHeight = 16);
+    int Add(std::wstring_view text);
+    void Clear();
+    int Count() const;
+    std::wstring Item(int index) const;
+    std::vector<std::wstring> Items() const;
+    int ItemIndex() const;         // -1: none selected
+    void SetItemIndex(int index);  // does not fire OnClick (as the platform)
+    RECT ItemRect(int index) const;
+
+    std::function<void()> OnSelect;  // selection changed by the user (alongside OnClick)
+    DrawItemHandler OnDrawItem;
+    MeasureItemHandler OnMeasureItem;
+
+    void HandleCommand(WORD code) override;
+    void HandleDrawItem(DRAWITEMSTRUCT& d) override;
+    void HandleMeasureItem(MEASUREITEMSTRUCT& m) override;
+
+protected:
+    ListBox(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, DWORD style, int itemHeight);
+
+private:
+    int itemHeight_;
+};
+
+// A (normally hidden) list of the files of a folder matching a mask: ordinary files only (no
+// folders, hidden or system files), sorted by name.
+class FileListBox : public ListBox {
+public:
+    FileListBox(Form& owner, std::wstring name, Control* parent, std::wstring mask);
+    std::wstring mask;
+    // Lists `folder` anew. Returns false (and leaves the list empty) when the folder does not exist.
+    bool ListFolder(const std::wstring& folder);
+    const std::wstring& Folder() const { return folder_; }
+
+private:
+    std::wstring folder_;
+};
+
+enum class ComboStyle { DropDown, DropDownList, OwnerDrawFixed };
+
+class ComboBox : public Control {
+public:
+    ComboBox(Form& owner, std::wstring name, Control* parent, Bounds b, ComboStyle style = ComboStyle::DropDownList,
+             int itemHeight = 16);
+    bool HoldsUserText() const override { return true; }
+    int Add(std::wstring_view text);
+    void Clear();
+    int Count() const;
+    std::wstring Item(int index) const;
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    // The edit text, or for a drop-down list the selected item's text.
+    std::wstring Text() const override;
+
+    std::function<void()> OnChange;
+    DrawItemHandler OnDrawItem;
+
+    void HandleCommand(WORD code) override;
+    void HandleDrawItem(DRAWITEMSTRUCT& d) override;
+    void HandleMeasureItem(MEASUREITEMSTRUCT& m) override;
+
+private:
+    int itemHeight_;
+};
+
+class ImageList;
+
+enum class ListViewStyle { Report, Icon, SmallIcon, List };
+
+class ListView : public Control {
+public:
+    ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style = ListViewStyle::Report);
+    void AddColumn(std::wstring_view caption, int width);
+    int ColumnCount() const;
+    std::wstring ColumnCaption(int index) const;
+    void SetColumnCaption(int index, std::wstring_view caption);
+
+    void SetImageList(ImageList* images, int which = LVSIL_NORMAL);
+    int AddItem(std::wstring_view text, int image = -1);
+    void SetSubItem(int item, int column, std::wstring_view text);
+    std::wstring ItemText(int item, int column = 0) const;
+    void Clear();
+    int Count() const;
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+    std::function<void()> OnSelect;  // the selected item changed
+
+    bool HandleNotify(NMHDR& header, LRESULT& result) override;
+};
+
+// ---- pictures ----------------------------------------------------------------------------------
+// Shows a picture: a bitmap or an icon (one at a time). Reports clicks and double clicks.
+class Image : public Control {
+public:
+    Image(Form& owner, std::wstring name, Control* parent, Bounds b);
+    // Replaces the picture by an icon (owned by the image), drawn at (0, 0) at its own size.
+    void SetIcon(qm::UniqueIcon icon);
+    HICON Icon() const { return icon_.get(); }
+    // Replaces the picture by a bitmap.
+    void SetPicture(std::unique_ptr<Bitmap> picture);
+    Bitmap* Picture() const { return picture_.get(); }
+    // The picture's canvas; makes a white bitmap of the control's size when there is none.
+    Canvas& GetCanvas();
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    qm::UniqueIcon icon_;
+    std::unique_ptr<Bitmap> picture_;
+    bool pressed_ = false;
+};
+
+// A filled rectangle with an outline.
+class Shape : public Control {
+public:
+    Shape(Form& owner, std::wstring name, Control* parent, Bounds b, Color fill, Color outline);
+    void SetColors(Color fill, Color outline);
+    Color Fill() const { return fill_; }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    Color fill_, outline_;
+};
+
+// ---- non-visual components ---------------------------------------------------------------------
+class MenuItem : public Component {
+public:
+    MenuItem(Form& owner, std::wstring name, std::wstring caption);
+    std::wstring caption;
+    std::wstring hint;
+    bool checked = false;
+    std::function<void()> OnClick;
+};
+
+class Action : public Component {
+public:
+    Action(Form& owner, std::wstring name, std::wstring caption);
+    std::wstring caption;
+    std::wstring hint;
+    std::function<void()> OnExecute;
+    // Runs OnExecute inside the form's error guard.
+    void Execute();
+};
+
+class OpenDialog : public Component {
+public:
+    OpenDialog(Form& owner, std::wstring name, std::wstring title = {}, std::wstring filter = {});
+    std::wstring title;
+    // "Description|patterns|Description|patterns", as one text.
+    std::wstring filter;
+    std::wstring initialFolder;
+    std::wstring fileName;  // the chosen file after Execute
+    // Shows the open-file dialog (or the test seam); true when a file was chosen.
+    bool Execute();
+};
+
+class Timer : public Component {
+public:
+    Timer(Form& owner, std::wstring name, UINT intervalMs = 1000, bool enabled = false);
+    ~Timer() override;
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+    void SetInterval(UINT ms);
+    std::function<void()> OnTimer;
+    void Fire();
+
+private:
+    UINT interval_;
+    bool enabled_ = false;
+};
+
+struct ImageListTraits {
+    static HIMAGELIST invalid() noexcept { return nullptr; }
+    static void close(HIMAGELIST h) noexcept { ImageList_Destroy(h); }
+};
+using UniqueImageList = qm::UniqueHandle<HIMAGELIST, ImageListTraits>;
+
+class ImageList : public Component {
+public:
+    ImageList(Form& owner, std::wstring name, int width = 32, int height = 32);
+    HIMAGELIST Handle() const { return list_.get(); }
+    int Add(HICON icon);  // copies the icon; returns its index
+    int Count() const;
+    void Clear();
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    int width_, height_;
+    UniqueImageList list_;
+};
+
+}  // namespace ui

@@ -1,0 +1,42 @@
+#pragma once
+// The folder browser and the open-file dialog, through one seam each so that tests can answer them
+// instead of the user. Message boxes are not behind a seam: tests read and answer real ones.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace ui {
+
+struct BrowseFolderRequest {
+    HWND owner = nullptr;
+    std::wstring title;
+    UINT flags = BIF_RETURNONLYFSDIRS_VALUE;
+    static constexpr UINT BIF_RETURNONLYFSDIRS_VALUE = 0x0001;
+};
+
+struct OpenFileRequest {
+    HWND owner = nullptr;
+    std::wstring title;
+    std::wstring filter;  // "Description|patterns|..."
+    std::wstring initialFolder;
+    std::wstring fileName;
+};
+
+// The chosen folder's file-system path, or nothing when the user cancels. Without a seam:
+// SHBrowseForFolderW with no root and no callback, then SHGetPathFromIDListW.
+std::optional<std::wstring> BrowseForFolder(const BrowseFolderRequest& request);
+// The chosen file, or nothing when the user cancels. Without a seam: GetOpenFileNameW.
+std::optional<std::wstring> ShowOpenFileDialog(const OpenFileRequest& request);
+
+using BrowseFolderSeam = std::function<std::optional<std::wstring>(const BrowseFolderRequest&)>;
+using OpenFileSeam = std::function<std::optional<std::wstring>(const OpenFileRequest&)>;
+// Tests: answer the dialog instead of showing it (an empty function restores the real dialog).
+void SetBrowseFolderSeam(BrowseFolderSeam seam);
+void SetOpenFileSeam(OpenFileSeam seam);
+
+// "A|b|C|d" -> "A\0b\0C\0d\0\0", the form the platform's filter takes.
+std::wstring FilterForPlatform(const std::wstring& filter);
+
+}  // namespace ui

@@ -1,0 +1,586 @@
+#include "ui/form_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "core/base/error.h"
+#include "core/base/text.h"
+#include "ui/controls_win.h"
+
+namespace ui {
+
+namespace {
+const wchar_t kControlProp[] = L"ui.Control";
+const wchar_t kFormProp[] = L"ui.Form";
+const wchar_t kFormClass[] = L"UiForm";
+
+LOGFONTW MessageFont() {
+    NONCLIENTMETRICSW m{};
+    m.cbSize = sizeof m;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) return m.lfMessageFont;
+    return IconTitleFont();
+}
+
+DWORD StyleFor(BorderStyle border, bool minimizeBox, bool maximizeBox) {
+    DWORD s = WS_CLIPCHILDREN;
+    switch (border) {
+        case BorderStyle::Sizeable: s |= WS_OVERLAPPEDWINDOW; break;
+        case BorderStyle::FixedSingle: s |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU; break;
+        case BorderStyle::Dialog: s |= WS_POPUP | WS_CAPTION | WS_SYSMENU; break;
+    }
+    if (border != BorderStyle::Sizeable) {
+        if (minimizeBox) s |= WS_MINIMIZEBOX;
+        if (maximizeBox) s |= WS_MAXIMIZEBOX;
+    }
+    return s;
+}
+
+void RegisterFormClass() {
+    static bool done = false;
+    if (done) return;
+    WNDCLASSEXW wc{sizeof wc};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;  // replaced per window below
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);
+    done = true;
+}
+}  // namespace
+
+const wchar_t* KindName(Kind kind) {
+    switch (kind) {
+        case Kind::Button: return L"button";
+        case Kind::RadioButton: return L"radio button";
+        case Kind::CheckBox: return L"check box";
+        case Kind::MenuItem: return L"menu item";
+        case Kind::GroupBox: return L"group box";
+        case Kind::Label: return L"label";
+        case Kind::OpenDialog: return L"open dialog";
+        case Kind::ToolButton: return L"tool button";
+        case Kind::ListView: return L"list view";
+        case Kind::SpeedButton: return L"speed button";
+        case Kind::Control: return L"control";
+        case Kind::Action: return L"action";
+        case Kind::Edit: return L"edit";
+        case Kind::Memo: return L"memo";
+        case Kind::ComboBox: return L"combo box";
+        case Kind::ListBox: return L"list box";
+        case Kind::Image: return L"image";
+        case Kind::Shape: return L"shape";
+        case Kind::Panel: return L"panel";
+        case Kind::Timer: return L"timer";
+        case Kind::ImageList: return L"image list";
+        case Kind::FileListBox: return L"file list box";
+    }
+    return L"?";
+}
+
+// ---- Component ---------------------------------------------------------------------------------
+Component::Component(Form& owner, std::wstring name, Kind kind)
+    : owner_(owner), name_(std::move(name)), kind_(kind), id_(owner.Register(this)) {}
+
+Component::~Component() { owner_.Unregister(this); }
+
+// ---- Control -----------------------------------------------------------------------------------
+Control::Control(Form& owner, std::wstring name, Kind kind, Control* parent)
+    : Component(owner, std::move(name), kind), parent_(parent) {}
+
+Control::Control(Form& owner, std::wstring name, Control* parent, const wchar_t* windowClass, Bounds bounds,
+                 std::wstring_view text, DWORD style)
+    : Component(owner, std::move(name), Kind::Control), parent_(parent) {
+    Create(windowClass, style, 0, bounds, text);
+}
+
+Control::~Control() {
+    if (!hwnd_) return;
+    if (subclassed_) RemoveWindowSubclass(hwnd_, SubclassProc, 1);
+    RemovePropW(hwnd_, kControlProp);
+    DestroyWindow(hwnd_);
+}
+
+HWND Control::ParentHandle() const { return parent_ ? parent_->Handle() : Owner().Handle(); }
+
+void Control::Create(const wchar_t* windowClass, DWORD style, DWORD exStyle, Bounds b, std::wstring_view text) {
+    const std::wstring caption(text);
+    hwnd_ = CreateWindowExW(exStyle, windowClass, caption.c_str(), style | WS_CHILD | WS_VISIBLE, b.x, b.y, b.width,
+                            b.height, ParentHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())),
+                            GetModuleHandleW(nullptr), this);
+    if (!hwnd_) throw std::runtime_error("cannot create the control " + qm::WideToUtf8(Name()));
+    if (!GetPropW(hwnd_, kControlProp)) SetPropW(hwnd_, kControlProp, this);
+    ApplyFont(font_ ? font_.get() : Owner().FontHandle());
+}
+
+Control* Control::FromHandle(HWND hwnd) {
+    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr;
+}
+
+std::wstring Control::Text() const {
+    const int n = GetWindowTextLengthW(hwnd_);
+    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd_, s.data(), n + 1);
+    s.resize(static_cast<std::size_t>(std::max(0, got)));
+    return s;
+}
+
+void Control::SetText(std::wstring_view text) {
+    const std::wstring t(text);
+    SetWindowTextW(hwnd_, t.c_str());
+}
+
+void Control::SetHint(std::wstring_view hint) {
+    const bool had = !hint_.empty();
+    hint_ = hint;
+    if (!had && hint_.empty()) return;
+    HWND tip = Owner().TooltipWindow();
+    if (!tip || !hwnd_) return;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = ParentHandle();
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.lpszText = hint_.data();
+    SendMessageW(tip, had ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+Bounds Control::GetBounds() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    MapWindowPoints(HWND_DESKTOP, ParentHandle(), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void Control::SetBounds(Bounds b) { MoveWindow(hwnd_, b.x, b.y, b.width, b.height, TRUE); }
+bool Control::Visible() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+void Control::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+void Control::BringToFront() { SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+void Control::Invalidate() { InvalidateRect(hwnd_, nullptr, TRUE); }
+void Control::SetFocus() { ::SetFocus(hwnd_); }
+
+void Control::SetFont(const LOGFONTW& font) {
+    font_.reset(CreateFontIndirectW(&font));
+    ApplyFont(font_.get());
+}
+
+void Control::ApplyFont(HFONT font) {
+    if (hwnd_ && font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void Control::SetTextColor(Color c) {
+    hasTextColor_ = true;
+    textColor_ = ToRgb(c);
+    Invalidate();
+}
+
+void Control::SetBackgroundColor(Color c) {
+    hasBackground_ = true;
+    background_.reset(CreateSolidBrush(ToRgb(c)));
+    Invalidate();
+}
+
+HBRUSH Control::HandleControlColor(HDC dc) {
+    if (!hasTextColor_ && !hasBackground_) return nullptr;
+    if (hasTextColor_) ::SetTextColor(dc, textColor_);
+    if (hasBackground_) {
+        LOGBRUSH lb{};
+        GetObjectW(background_.get(), sizeof lb, &lb);
+        SetBkColor(dc, lb.lbColor);
+        return background_.get();
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void Control::HandleCommand(WORD) {}
+
+bool Control::HandleNotify(NMHDR& header, LRESULT&) {
+    if (header.code == NM_CLICK) Fire(OnClick);
+    if (header.code == NM_DBLCLK) Fire(OnDblClick);
+    return false;
+}
+
+LRESULT Control::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    return subclassed_ ? DefSubclassProc(hwnd_, msg, wp, lp) : DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT Control::CallOriginal(UINT msg, WPARAM wp, LPARAM lp) { return DefSubclassProc(hwnd_, msg, wp, lp); }
+
+void Control::Subclass() {
+    subclassed_ = SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* c = reinterpret_cast<Control*>(data);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, SubclassProc, 1);
+        c->subclassed_ = false;
+        return DefSubclassProc(hwnd, msg, wp, lp);
+    }
+    LRESULT r = 0;
+    c->Owner().Guard([&] { r = c->WindowProc(msg, wp, lp); });
+    return r;
+}
+
+void Control::Fire(const std::function<void()>& fn) {
+    if (fn) Owner().Guard(fn);
+}
+
+// The window procedure of the framework's own control classes (panel, image, shape).
+LRESULT CALLBACK FrameworkControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetPropW(hwnd, kControlProp, cs->lpCreateParams);
+    }
+    Control* c = Control::FromHandle(hwnd);
+    if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT r = 0;
+    bool done = false;
+    c->Owner().Guard([&] {
+        r = c->WindowProc(msg, wp, lp);
+        done = true;
+    });
+    return done ? r : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// ---- routing -----------------------------------------------------------------------------------
+bool RouteToChild(Form& form, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND: {
+            const WORD code = HIWORD(wp);
+            if (lp) {
+                Control* c = Control::FromHandle(reinterpret_cast<HWND>(lp));
+                if (!c) return false;
+                form.Guard([&] { c->HandleCommand(code); });
+                result = 0;
+                return true;
+            }
+            if (code == 0) {  // a menu item
+                if (auto* item = dynamic_cast<MenuItem*>(form.FindComponentById(LOWORD(wp)))) {
+                    if (item->OnClick) form.Guard(item->OnClick);
+                    result = 0;
+                    return true;
+                }
+            }
+            return false;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lp);
+            Control* c = Control::FromHandle(header->hwndFrom);
+            if (!c) return false;
+            bool handled = false;
+            result = 0;
+            form.Guard([&] { handled = c->HandleNotify(*header, result); });
+            return handled;
+        }
+        case WM_DRAWITEM: {
+            auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            if (d->CtlType == ODT_MENU) return false;
+            Control* c = Control::FromHandle(d->hwndItem);
+            if (!c) return false;
+            form.Guard([&] { c->HandleDrawItem(*d); });
+            result = TRUE;
+            return true;
+        }
+        case WM_MEASUREITEM: {
+            auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+            if (m->CtlType == ODT_MENU) return false;
+            auto* c = dynamic_cast<Control*>(form.FindComponentById(static_cast<int>(m->CtlID)));
+            if (!c) return false;
+            form.Guard([&] { c->HandleMeasureItem(*m); });
+            result = TRUE;
+            return true;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX: {
+            Control* c = Control::FromHandle(reinterpret_cast<HWND>(lp));
+            if (!c) return false;
+            HBRUSH b = c->HandleControlColor(reinterpret_cast<HDC>(wp));
+            if (!b) return false;
+            result = reinterpret_cast<LRESULT>(b);
+            return true;
+        }
+        default: return false;
+    }
+}
+
+// ---- Form --------------------------------------------------------------------------------------
+Form::Form(Form* owner) : owner_(owner) {
+    RegisterFormClass();
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"", StyleFor(BorderStyle::Sizeable, true, true),
+                            CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, owner ? owner->Handle() : nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) throw std::runtime_error("cannot create a window");
+    SetPropW(hwnd_, kFormProp, this);
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc));
+    const LOGFONTW lf = MessageFont();
+    font_.reset(CreateFontIndirectW(&lf));
+    if (!owner) App().forms_.push_back(this);
+}
+
+Form::~Form() {
+    auto& forms = App().forms_;
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    if (App().main_ == this) App().main_ = nullptr;
+    while (!components_.empty()) components_.pop_back();  // children before their containers
+    if (tooltip_) DestroyWindow(tooltip_);
+    RemovePropW(hwnd_, kFormProp);
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
+    DestroyWindow(hwnd_);
+}
+
+Form* Form::FromHandle(HWND hwnd) { return hwnd ? static_cast<Form*>(GetPropW(hwnd, kFormProp)) : nullptr; }
+
+int Form::Register(Component* c) {
+    const int id = nextId_++;
+    byId_[id] = c;
+    return id;
+}
+
+void Form::Unregister(Component* c) { byId_.erase(c->Id()); }
+
+Component* Form::FindComponent(std::wstring_view name) const {
+    for (const auto& c : components_) {
+        if (c->Name() == name) return c.get();
+    }
+    return nullptr;
+}
+
+Component* Form::FindComponentById(int id) const {
+    auto it = byId_.find(id);
+    return it == byId_.end() ? nullptr : it->second;
+}
+
+std::wstring Form::Caption() const {
+    const int n = GetWindowTextLengthW(hwnd_);
+    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd_, s.data(), n + 1);
+    s.resize(static_cast<std::size_t>(std::max(0, got)));
+    return s;
+}
+
+void Form::SetCaption(std::wstring_view caption) {
+    const std::wstring c(caption);
+    SetWindowTextW(hwnd_, c.c_str());
+}
+
+void Form::SetClientSize(int width, int height) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The platform may lay the frame out differently from AdjustWindowRectEx: correct by the
+    // difference actually seen.
+    RECT got{};
+    GetClientRect(hwnd_, &got);
+    const int dx = width - got.right, dy = height - got.bottom;
+    if (dx || dy) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+SIZE Form::ClientSize() const {
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    return {r.right, r.bottom};
+}
+
+void Form::SetBorderStyle(BorderStyle style, bool minimizeBox, bool maximizeBox) {
+    const SIZE client = ClientSize();
+    SetWindowLongW(hwnd_, GWL_STYLE, static_cast<LONG>(StyleFor(style, minimizeBox, maximizeBox)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetClientSize(client.cx, client.cy);
+}
+
+void Form::SetFont(const LOGFONTW& font) {
+    font_.reset(CreateFontIndirectW(&font));
+    for (const auto& c : components_) {
+        if (auto* control = dynamic_cast<Control*>(c.get()); control && control->ParentFont()) {
+            control->ApplyFont(font_.get());
+        }
+    }
+}
+
+HWND Form::TooltipWindow() {
+    if (!tooltip_) {
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    }
+    return tooltip_;
+}
+
+void Form::Show() {
+    Guard([this] { FormShow(); });
+    if (centre_) {
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
+                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    UpdateWindow(hwnd_);
+}
+
+void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+namespace {
+struct Disabler {
+    HWND keep;
+    std::vector<HWND> disabled;
+};
+BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM lp) {
+    auto* d = reinterpret_cast<Disabler*>(lp);
+    if (hwnd != d->keep && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        EnableWindow(hwnd, FALSE);
+        d->disabled.push_back(hwnd);
+    }
+    return TRUE;
+}
+}  // namespace
+
+int Form::ShowModal() {
+    modal_ = true;
+    modalResult_ = mrNone;
+    Disabler d{hwnd_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&d));
+    Show();
+    bool quit = false;
+    WPARAM quitCode = 0;
+    MSG msg;
+    while (modalResult_ == mrNone && IsWindow(hwnd_)) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quitCode = msg.wParam;
+            break;
+        }
+        if (got < 0) break;
+        DispatchOneMessage(msg);
+    }
+    for (HWND h : d.disabled) EnableWindow(h, TRUE);
+    if (owner_) SetActiveWindow(owner_->Handle());
+    Hide();
+    modal_ = false;
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return modalResult_ == mrNone ? mrCancel : modalResult_;
+}
+
+void Form::SetModalResult(int result) { modalResult_ = result; }
+
+void Form::Close() {
+    bool allowed = true;
+    Guard([&] { allowed = FormCloseQuery(); });
+    if (!allowed) return;
+    if (modal_) {
+        if (modalResult_ == mrNone) modalResult_ = mrCancel;
+        return;
+    }
+    Hide();
+    if (App().MainForm() == this) PostQuitMessage(0);
+}
+
+void Form::Guard(const std::function<void()>& fn) noexcept {
+    try {
+        fn();
+    } catch (const qm::UserError& e) {
+        App().ShowError(e.text());
+    } catch (const std::exception& e) {
+        App().ShowError(qm::Utf8ToWide(e.what()));
+    } catch (...) {
+        App().ShowError(L"Unexpected error.");
+    }
+}
+
+void Form::PopupMenu(const std::vector<MenuItem*>& items, POINT screen) {
+    qm::UniqueMenu menu(CreatePopupMenu());
+    for (MenuItem* item : items) {
+        const UINT flags = MF_STRING | (item->checked ? MF_CHECKED : MF_UNCHECKED);
+        AppendMenuW(menu.get(), flags, static_cast<UINT_PTR>(item->Id()), item->caption.c_str());
+    }
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, hwnd_, nullptr);
+    if (auto* item = dynamic_cast<MenuItem*>(FindComponentById(chosen)); item && item->OnClick) Guard(item->OnClick);
+}
+
+LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Form* f = FromHandle(hwnd);
+    if (!f) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT r = 0;
+    bool done = false;
+    f->Guard([&] {
+        r = f->WindowProc(msg, wp, lp);
+        done = true;
+    });
+    return done ? r : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT r = 0;
+    if (RouteToChild(*this, msg, wp, lp, r)) return r;
+    switch (msg) {
+        case WM_CLOSE: Close(); return 0;
+        case WM_TIMER:
+            if (auto* t = dynamic_cast<Timer*>(FindComponentById(static_cast<int>(wp)))) {
+                t->Fire();
+                return 0;
+            }
+            break;
+        default: break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// ---- Application -------------------------------------------------------------------------------
+Application& App() {
+    static Application app;
+    return app;
+}
+
+void DispatchOneMessage(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && Form::FromHandle(root) && IsDialogMessageW(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+int Application::Run(Form& main) {
+    main_ = &main;
+    main.Show();
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchOneMessage(msg);
+    main_ = nullptr;
+    return static_cast<int>(msg.wParam);
+}
+
+void Application::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        DispatchOneMessage(msg);
+    }
+}
+
+void Application::ShowError(std::wstring_view text) {
+    // Owned by the window the user is working in, so a modal form keeps its owner disabled.
+    HWND owner = GetActiveWindow();
+    if (!owner && main_) owner = main_->Handle();
+    const std::wstring t(text);
+    MessageBoxExW(owner, t.c_str(), title_.c_str(), MB_OK | MB_ICONERROR, 0);
+}
+
+}  // namespace ui

@@ -1,0 +1,252 @@
+#pragma once
+// The core of the window framework: components, visual controls, forms and the application.
+//
+// A Form owns its components in one list, in creation order; each has a name and a kind. Visual
+// controls are native child windows; a control's parent is the form or a container control (panel,
+// group box). Event handlers are std::function members that forms bind to their own member
+// functions. Every event handler runs inside the form's error guard: an exception that leaves it is
+// shown in a message box with its text and ends that handler only.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/handles_win.h"
+#include "ui/canvas_win.h"
+
+namespace ui {
+
+enum class Kind {
+    Button, RadioButton, CheckBox, MenuItem, GroupBox, Label, OpenDialog, ToolButton, ListView,
+    SpeedButton, Control, Action, Edit, Memo, ComboBox, ListBox, Image, Shape, Panel, Timer,
+    ImageList, FileListBox
+};
+const wchar_t* KindName(Kind kind);
+
+class Form;
+
+class Component {
+public:
+    Component(Form& owner, std::wstring name, Kind kind);
+    virtual ~Component();
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    const std::wstring& Name() const { return name_; }
+    Kind GetKind() const { return kind_; }
+    Form& Owner() const { return owner_; }
+    // The number that identifies the component in its form's messages (control id, timer id).
+    int Id() const { return id_; }
+
+private:
+    Form& owner_;
+    std::wstring name_;
+    Kind kind_;
+    int id_;
+};
+
+struct Bounds {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// A native child window. Derived classes create their window with Create() at the end of their
+// constructor (so that messages sent during creation reach the finished object).
+class Control : public Component {
+public:
+    // `parent` is a container control or nullptr for the form itself.
+    Control(Form& owner, std::wstring name, Kind kind, Control* parent);
+    // The generic control: any window class, e.g. L"STATIC".
+    Control(Form& owner, std::wstring name, Control* parent, const wchar_t* windowClass, Bounds bounds,
+            std::wstring_view text = {}, DWORD style = 0);
+    ~Control() override;
+
+    HWND Handle() const { return hwnd_; }
+    Control* Parent() const { return parent_; }
+    // The parent's window: the container's or the form's.
+    HWND ParentHandle() const;
+
+    // The window text: the caption of captioned controls, the content of text controls.
+    virtual std::wstring Text() const;
+    virtual void SetText(std::wstring_view text);
+    // Text-entry controls (edit, memo, combo box) hold user data; window translation leaves them.
+    virtual bool HoldsUserText() const { return false; }
+
+    const std::wstring& Hint() const { return hint_; }
+    void SetHint(std::wstring_view hint);  // shown as a tooltip
+
+    Bounds GetBounds() const;
+    void SetBounds(Bounds b);
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    void BringToFront();
+    void Invalidate();
+    void SetFocus();
+
+    // Own font; a control without one follows its form's font.
+    void SetFont(const LOGFONTW& font);
+    bool ParentFont() const { return !font_; }
+    void SetTextColor(Color c);
+    void SetBackgroundColor(Color c);
+
+    // Fired on a click for every control that reports clicks.
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+
+    // Notifications from the parent window (called inside the form's error guard).
+    virtual void HandleCommand(WORD code);
+    virtual bool HandleNotify(NMHDR& header, LRESULT& result);
+    virtual void HandleDrawItem(DRAWITEMSTRUCT&) {}
+    virtual void HandleMeasureItem(MEASUREITEMSTRUCT&) {}
+    virtual HBRUSH HandleControlColor(HDC dc);
+    // Messages of the framework's own window classes (panel, image, shape).
+    virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+
+    static Control* FromHandle(HWND hwnd);
+
+protected:
+    void Create(const wchar_t* windowClass, DWORD style, DWORD exStyle, Bounds bounds, std::wstring_view text);
+    // Runs `fn` inside the owner form's error guard.
+    void Fire(const std::function<void()>& fn);
+    // For subclassed standard controls: the original window procedure.
+    LRESULT CallOriginal(UINT msg, WPARAM wp, LPARAM lp);
+    void Subclass();
+
+private:
+    friend class Form;
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void ApplyFont(HFONT font);
+
+    Control* parent_;
+    HWND hwnd_ = nullptr;
+    std::wstring hint_;
+    qm::UniqueFont font_;
+    bool hasTextColor_ = false, hasBackground_ = false;
+    COLORREF textColor_ = 0;
+    qm::UniqueBrush background_;
+    bool subclassed_ = false;
+};
+
+enum class BorderStyle { Sizeable, FixedSingle, Dialog };
+
+enum ModalResult { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrYes = IDYES, mrNo = IDNO };
+
+class Form {
+public:
+    // `owner` nullptr: the form belongs to the application (see Application::Forms).
+    explicit Form(Form* owner = nullptr);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    Form* OwnerForm() const { return owner_; }
+
+    std::wstring Caption() const;
+    void SetCaption(std::wstring_view caption);
+    void SetClientSize(int width, int height);
+    SIZE ClientSize() const;
+    void SetBorderStyle(BorderStyle style, bool minimizeBox = true, bool maximizeBox = false);
+    // Centred on the screen each time it is shown.
+    void SetCenterOnScreen(bool centre) { centre_ = centre; }
+    void SetFont(const LOGFONTW& font);  // also for every control that follows the form's font
+    HFONT FontHandle() const { return font_.get(); }
+
+    // Components in creation order.
+    const std::vector<std::unique_ptr<Component>>& Components() const { return components_; }
+    Component* FindComponent(std::wstring_view name) const;
+    Component* FindComponentById(int id) const;
+
+    // Creates a component owned by this form: Add<Button>(L"b_Apply", parent, bounds, L"Apply").
+    template <class T, class... Args>
+    T* Add(Args&&... args) {
+        auto c = std::make_unique<T>(*this, std::forward<Args>(args)...);
+        T* raw = c.get();
+        components_.push_back(std::move(c));
+        return raw;
+    }
+
+    // Calls FormShow, then shows the window (not modal).
+    void Show();
+    void Hide();
+    // Shows the form modally: the other windows of the thread are disabled until it closes.
+    // Returns the modal result (mrCancel when closed by the title bar or Close()).
+    int ShowModal();
+    bool IsModal() const { return modal_; }
+    void SetModalResult(int result);
+    int GetModalResult() const { return modalResult_; }
+    // Modal: ends ShowModal with mrCancel (unless a result is set). The application's main form:
+    // ends the application. Otherwise hides the form.
+    void Close();
+
+    // Runs `fn`; an exception that leaves it is shown in the error box and goes no further.
+    void Guard(const std::function<void()>& fn) noexcept;
+
+    // Shows a popup menu of the given items at a screen position and fires the chosen one.
+    void PopupMenu(const std::vector<class MenuItem*>& items, POINT screen);
+
+    // Called just before the form becomes visible (every Show/ShowModal).
+    virtual void FormShow() {}
+    // Called when the user or Close() asks the form to close; false keeps it open.
+    virtual bool FormCloseQuery() { return true; }
+
+    static Form* FromHandle(HWND hwnd);
+
+protected:
+    virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    friend class Component;
+    friend class Control;
+    static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+    int Register(Component* c);
+    void Unregister(Component* c);
+    HWND TooltipWindow();
+
+    Form* owner_;
+    HWND hwnd_ = nullptr;
+    std::vector<std::unique_ptr<Component>> components_;
+    std::map<int, Component*> byId_;
+    int nextId_ = 100;
+    qm::UniqueFont font_;
+    HWND tooltip_ = nullptr;
+    bool centre_ = false;
+    bool modal_ = false;
+    int modalResult_ = mrNone;
+};
+
+// Dispatches the notifications that reach a container window (form, panel, group box) to the
+// child control they concern. Returns true when handled.
+bool RouteToChild(Form& form, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+class Application {
+public:
+    const std::wstring& Title() const { return title_; }
+    void SetTitle(std::wstring title) { title_ = std::move(title); }
+    // The forms owned by the application, in creation order.
+    const std::vector<Form*>& Forms() const { return forms_; }
+    Form* MainForm() const { return main_; }
+    // Shows `main` and runs the message loop until it closes. Returns the exit code.
+    int Run(Form& main);
+    // Dispatches the messages waiting in the queue and returns.
+    void ProcessMessages();
+    // The default error box: MessageBoxExW owned by the main form, MB_OK, language 0.
+    void ShowError(std::wstring_view text);
+
+private:
+    friend class Form;
+    std::wstring title_;
+    std::vector<Form*> forms_;
+    Form* main_ = nullptr;
+};
+Application& App();
+
+// Translates and dispatches one message, with dialog keys (Tab, arrows) for the framework's forms.
+void DispatchOneMessage(MSG& msg);
+
+}  // namespace ui
