@@ -29,12 +29,18 @@ public:
 
 private:
     friend bool OpenForReading(InputFile& file, const std::wstring& fileName);
+
+// The platform's text for why this thread's last OpenForReading failed.
+std::wstring LastOpenErrorText();
     std::unique_ptr<Impl> impl_;
 };
 
 // Opens an existing regular file with read access only (sharing read and write with others).
 // True if the file is open; any file held before is closed first.
 bool OpenForReading(InputFile& file, const std::wstring& fileName);
+
+// The platform's text for why this thread's last OpenForReading failed.
+std::wstring LastOpenErrorText();
 
 // Creates or truncates fileName and writes bytes. A file that cannot be created raises UserError
 // with the platform's text and nothing is written; a failed write deletes the partial file and

@@ -5,6 +5,7 @@
 // absurd counts. Image bytes are views into the file.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/icons/byte_view.h"
@@ -38,6 +39,10 @@ struct NeIconIndex {
     std::uint32_t imageCount = 0;
     bool haveGroups = false;
     bool haveImages = false;
+    // Image lookup built once: (low 15 bits of the resource id, record number), sorted, and the
+    // number of image records that lie wholly inside the file.
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> imageIds;
+    std::uint32_t readableImages = 0;
 };
 
 enum class NeIndexResult {

@@ -1,0 +1,80 @@
+#include "core/icons/icon_library.h"
+
+namespace qm {
+
+bool IconLibrary::Open(const std::wstring& fileName) {
+    Close();
+    if (!OpenForReading(file_, fileName)) return false;
+    const ByteView f = file_.Bytes();
+    auto reserved = f.U16(0), type = f.U16(2), count = f.U16(4);
+    if (reserved && type && count && *reserved == 0 && *type == 1 && *count > 0) {
+        kind_ = kIconFileIco;
+        return true;
+    }
+    if (IndexPeIcons(f, pe_)) {
+        kind_ = kIconFilePe;
+        return true;
+    }
+    // NE modules as the loader reads them: the DOS header rule and the 16-bit new-header offset.
+    if (HasNewHeader(f)) {
+        auto ne = f.U16(0x3C);
+        auto sig = ne ? f.U16(*ne) : std::nullopt;
+        if (sig && *sig == 0x454E) {
+            kind_ = kIconFileNe;
+            if (IndexNeIcons(f, ne_) != NeIndexResult::kOk) ne_ = {};
+        }
+    }
+    return true;
+}
+
+void IconLibrary::Close() {
+    file_.Close();
+    kind_ = kIconFileUnknown;
+    ne_ = {};
+    pe_ = {};
+}
+
+int IconLibrary::Count() const {
+    switch (kind_) {
+    case kIconFileIco:
+        return 1;
+    case kIconFileNe:
+        return static_cast<int>(ne_.groupCount);
+    case kIconFilePe:
+        return static_cast<int>(pe_.groups.size());
+    default:
+        return 0;
+    }
+}
+
+bool IconLibrary::Group(int index, IconGroupData& out, std::wstring* failure) const {
+    std::wstring text;
+    bool ok = false;
+    if (index < 0 || index >= Count()) {
+        out = {};
+        text = kMsgNoIconAtIndex;
+    } else if (kind_ == kIconFileIco) {
+        ok = ReadIcoFile(file_.Bytes(), out, text);
+    } else if (kind_ == kIconFileNe) {
+        ok = ReadNeGroup(file_.Bytes(), ne_, static_cast<std::uint32_t>(index), out, text);
+    } else {
+        ok = ReadPeGroup(file_.Bytes(), pe_, static_cast<std::size_t>(index), out, text);
+    }
+    if (!ok && failure) *failure = std::move(text);
+    return ok;
+}
+
+std::vector<std::uint8_t> IconLibrary::GroupDirectory(int index) const {
+    IconGroupData group;
+    if (!Group(index, group)) return {};
+    return GroupDirectoryBytes(group);
+}
+
+PeResourceName IconLibrary::GroupName(int index) const {
+    if (kind_ == kIconFilePe && index >= 0 && index < Count()) return pe_.groups[static_cast<std::size_t>(index)].name;
+    PeResourceName name;
+    name.id = static_cast<std::uint16_t>(index + 1);
+    return name;
+}
+
+}  // namespace qm

@@ -1,0 +1,113 @@
+#include "tests/support/icon_fixtures.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace qm::test {
+
+void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
+    if (b.size() < at + 2) b.resize(at + 2);
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    Put16(b, at, static_cast<std::uint16_t>(v));
+    Put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
+}
+
+std::vector<std::uint8_t> MakeIconImage(const ImageSpec& s) {
+    const std::size_t colours = s.bits <= 8 ? (std::size_t{1} << s.bits) : 0;
+    const std::size_t stride = ((static_cast<std::size_t>(s.width) * s.bits + 31) / 32) * 4;
+    const std::size_t maskStride = ((static_cast<std::size_t>(s.width) + 31) / 32) * 4;
+    std::vector<std::uint8_t> b(40 + 4 * colours + stride * s.height + maskStride * s.height, 0);
+    Put32(b, 0, 40);
+    Put32(b, 4, static_cast<std::uint32_t>(s.width));
+    Put32(b, 8, static_cast<std::uint32_t>(2 * s.height));
+    Put16(b, 12, 1);
+    Put16(b, 14, static_cast<std::uint16_t>(s.bits));
+    Put32(b, 20, static_cast<std::uint32_t>(stride * s.height + maskStride * s.height));
+    std::uint32_t x = s.seed * 2654435761u + 12345u;
+    auto next = [&] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    for (std::size_t c = 0; c < colours; ++c) Put32(b, 40 + 4 * c, next() & 0xFFFFFF);
+    const std::size_t pixels = 40 + 4 * colours;
+    for (std::size_t i = 0; i < stride * s.height; ++i) b[pixels + i] = static_cast<std::uint8_t>(next());
+    if (s.bits == 32) {
+        for (std::size_t i = 3; i < stride * s.height; i += 4) b[pixels + i] = 0xFF;  // opaque
+    }
+    return b;  // AND mask all 0: every pixel shown
+}
+
+std::vector<std::uint8_t> MakeIcoFile(const std::vector<ImageSpec>& specs) {
+    std::vector<std::vector<std::uint8_t>> images;
+    for (const ImageSpec& s : specs) images.push_back(MakeIconImage(s));
+    std::vector<std::uint8_t> out;
+    AppendHeader(out, IconHeader{0, 1, static_cast<std::uint16_t>(specs.size())});
+    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * specs.size());
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        IconDirectoryEntry e;
+        e.Width = static_cast<std::uint8_t>(specs[i].width);
+        e.Height = static_cast<std::uint8_t>(specs[i].height);
+        e.ColorCount = specs[i].bits == 4 ? 16 : 0;
+        e.Planes = 1;
+        e.BitCount = static_cast<std::uint16_t>(specs[i].bits);
+        e.BytesInRes = static_cast<std::uint32_t>(images[i].size());
+        e.ImageOffset = offset;
+        offset += e.BytesInRes;
+        AppendDirectoryEntry(out, e);
+    }
+    for (const auto& img : images) out.insert(out.end(), img.begin(), img.end());
+    return out;
+}
+
+std::vector<std::uint8_t> MakeRawIco(const IconHeader& header, const std::vector<RawIcoImage>& images,
+                                     std::size_t fileSize) {
+    std::vector<std::uint8_t> out;
+    AppendHeader(out, header);
+    for (const RawIcoImage& img : images) AppendDirectoryEntry(out, img.entry);
+    if (out.size() < fileSize) out.resize(fileSize, 0);
+    for (const RawIcoImage& img : images) {
+        const std::size_t at = img.entry.ImageOffset;
+        if (at + img.bytes.size() > out.size()) out.resize(at + img.bytes.size(), 0);
+        std::copy(img.bytes.begin(), img.bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    if (fileSize && out.size() > fileSize) out.resize(fileSize);
+    return out;
+}
+
+std::vector<ImageSpec> LibraryIconSpecs(int i) {
+    const std::uint32_t seed = static_cast<std::uint32_t>(i) * 7 + 1;
+    std::vector<ImageSpec> specs = {{16, 16, 4, seed}, {32, 32, 32, seed + 1}};
+    if (i % 2) specs.push_back({48, 48, 8, seed + 2});
+    return specs;
+}
+
+void IconSet::Add(std::vector<std::uint8_t> icoFile, std::wstring name) {
+    files_.push_back(std::move(icoFile));
+    names_.push_back(std::move(name));
+}
+
+void IconSet::AddGenerated(int count) {
+    for (int i = 0; i < count; ++i) Add(MakeIcoFile(LibraryIconSpecs(i)));
+}
+
+std::vector<LibraryIcon> IconSet::Icons() const {
+    std::vector<LibraryIcon> icons;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        LibraryIcon li;
+        li.name = names_[i];
+        std::wstring failure;
+        if (!ReadIcoFile(ByteView(files_[i].data(), files_[i].size()), li.icon, failure)) {
+            throw std::runtime_error("fixture icon does not read back");
+        }
+        icons.push_back(std::move(li));
+    }
+    return icons;
+}
+
+}  // namespace qm::test

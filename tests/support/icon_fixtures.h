@@ -1,0 +1,55 @@
+#pragma once
+// Small icon fixtures made by the tests: real DIB icon images (so the platform can draw them),
+// .ico files, and icon libraries built with our writer.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/icons/icon_library_writer.h"
+#include "core/icons/icon_readers.h"
+
+namespace qm::test {
+
+struct ImageSpec {
+    int width = 32;
+    int height = 32;
+    int bits = 32;            // 4, 8 or 32
+    std::uint32_t seed = 1;   // varies the pixels
+};
+
+// One image block: BITMAPINFOHEADER (height doubled), palette, colour bits, AND mask.
+std::vector<std::uint8_t> MakeIconImage(const ImageSpec& spec);
+
+// An .ico file with one image per spec, images packed behind the directory.
+std::vector<std::uint8_t> MakeIcoFile(const std::vector<ImageSpec>& images);
+
+// Raw .ico bytes from a header and entries; images placed at the entries' ImageOffset.
+struct RawIcoImage {
+    IconDirectoryEntry entry;
+    std::vector<std::uint8_t> bytes;
+};
+std::vector<std::uint8_t> MakeRawIco(const IconHeader& header, const std::vector<RawIcoImage>& images,
+                                     std::size_t fileSize);
+
+// Icon i of a generated library: images of sizes 16, 32 (and 48 when i is odd), seeds from i.
+std::vector<ImageSpec> LibraryIconSpecs(int i);
+
+// Icons for the writer, owning their bytes.
+class IconSet {
+public:
+    void Add(std::vector<std::uint8_t> icoFile, std::wstring name = {});
+    void AddGenerated(int count);  // icons LibraryIconSpecs(0 .. count-1)
+    std::vector<LibraryIcon> Icons() const;  // views into this set
+    const std::vector<std::uint8_t>& IcoFile(std::size_t i) const { return files_[i]; }
+    std::size_t size() const { return files_.size(); }
+
+private:
+    std::vector<std::vector<std::uint8_t>> files_;
+    std::vector<std::wstring> names_;
+};
+
+// Little-endian patching of fixture bytes.
+void Put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t v);
+void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v);
+
+}  // namespace qm::test
