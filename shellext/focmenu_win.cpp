@@ -1,0 +1,286 @@
+#include "shellext/focmenu_win.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+
+#include "core/base/module_path_win.h"
+#include "core/settings/language_support.h"
+#include "core/themes/theme_path_win.h"
+#include "shellext/drop_files_win.h"
+#include "shellext/menu_pictures_win.h"
+#include "shellext/server_win.h"
+#include "shellext/theme_icons_win.h"
+
+namespace qm::shellext {
+
+namespace {
+
+// The interface table: IContextMenu first, IShellExtInit second. IUnknown is the first one's.
+struct InterfaceEntry {
+    const IID* iid;
+    void* (*cast)(TFolContMenu*);
+};
+const InterfaceEntry kInterfaceTable[] = {
+    {&IID_IContextMenu, [](TFolContMenu* o) -> void* { return static_cast<IContextMenu*>(o); }},
+    {&IID_IShellExtInit, [](TFolContMenu* o) -> void* { return static_cast<IShellExtInit*>(o); }},
+};
+
+// Releases a storage medium handed out by IDataObject::GetData.
+class StorageMedium {
+public:
+    StorageMedium() = default;
+    ~StorageMedium() { ReleaseStgMedium(&medium_); }
+    StorageMedium(const StorageMedium&) = delete;
+    StorageMedium& operator=(const StorageMedium&) = delete;
+    STGMEDIUM* get() { return &medium_; }
+
+private:
+    STGMEDIUM medium_{};
+};
+
+// Locks a global memory block for reading.
+class GlobalView {
+public:
+    explicit GlobalView(HGLOBAL block) : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
+    ~GlobalView() {
+        if (data_) GlobalUnlock(block_);
+    }
+    GlobalView(const GlobalView&) = delete;
+    GlobalView& operator=(const GlobalView&) = delete;
+    const std::uint8_t* data() const { return static_cast<const std::uint8_t*>(data_); }
+    std::size_t size() const { return data_ ? GlobalSize(block_) : 0; }
+
+private:
+    HGLOBAL block_;
+    void* data_;
+};
+
+bool IsExistingFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Column breaks: break k before submenu position 20 + 24k, for k = 0..12; break 0 when the theme
+// has more than 24 icons, break k >= 1 when it has more than 20 + 24k.
+constexpr UINT kBreakCount = 13;
+constexpr UINT BreakPosition(UINT k) { return 20 + 24 * k; }
+constexpr bool HasBreak(UINT k, UINT icons) { return k == 0 ? icons > 24 : icons > BreakPosition(k); }
+
+bool InsertAt(HMENU menu, UINT position, MENUITEMINFOW& item) {
+    item.cbSize = sizeof(MENUITEMINFOW);
+    return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
+}
+
+bool InsertIconEntry(HMENU menu, UINT id, UINT index, HBITMAP picture) {
+    std::wstring caption = std::to_wstring(index);
+    MENUITEMINFOW item{};
+    item.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+    item.wID = id;
+    item.hbmpItem = picture;
+    item.dwTypeData = caption.data();
+    item.cch = static_cast<UINT>(caption.size());
+    return InsertAt(menu, 0, item);
+}
+
+bool InsertSeparator(HMENU menu, UINT position, UINT type) {
+    MENUITEMINFOW item{};
+    item.fMask = MIIM_TYPE | MIIM_STATE;
+    item.fType = type;
+    return InsertAt(menu, position, item);
+}
+
+bool InsertCommand(HMENU menu, UINT position, UINT id, std::wstring caption, HBITMAP checkMark,
+                   HMENU submenu = nullptr) {
+    MENUITEMINFOW item{};
+    item.fMask = MIIM_STATE | MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE | (submenu ? MIIM_SUBMENU : 0u);
+    item.fType = MFT_STRING;
+    item.fState = MFS_CHECKED;  // so that the check-mark picture shows beside the caption
+    item.wID = id;
+    item.hSubMenu = submenu;
+    item.hbmpChecked = checkMark;
+    item.hbmpUnchecked = checkMark;
+    item.dwTypeData = caption.data();
+    item.cch = static_cast<UINT>(caption.size());
+    return InsertAt(menu, position, item);
+}
+
+void CopyCut(const char* text, CHAR* buffer, UINT length) {
+    if (length == 0) return;
+    const std::size_t n = std::min<std::size_t>(std::char_traits<char>::length(text), length - 1);
+    std::copy_n(text, n, buffer);
+    buffer[n] = '\0';
+}
+
+}  // namespace
+
+std::wstring MainProgramPath() {
+    std::wstring folder = ModuleFolder();
+    if (folder.empty() || folder.back() != L'\\') folder.push_back(L'\\');
+    return folder + L"Quillmark.exe";
+}
+
+// ---- TFolContMenu: object and IUnknown -------------------------------------------------------
+
+TFolContMenu::TFolContMenu() noexcept { ServerCounters::ObjectCreated(); }
+TFolContMenu::~TFolContMenu() { ServerCounters::ObjectDestroyed(); }
+
+HRESULT TFolContMenu::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown) {
+        *ppv = kInterfaceTable[0].cast(this);
+    } else {
+        for (const auto& entry : kInterfaceTable) {
+            if (riid == *entry.iid) {
+                *ppv = entry.cast(this);
+                break;
+            }
+        }
+    }
+    if (!*ppv) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+ULONG TFolContMenu::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
+
+ULONG TFolContMenu::Release() {
+    const LONG left = InterlockedDecrement(&refCount_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+// ---- IShellExtInit ---------------------------------------------------------------------------
+
+HRESULT TFolContMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY) {
+    return Guarded([&] { return DoInitialize(dataObject); });
+}
+
+HRESULT TFolContMenu::DoInitialize(IDataObject* dataObject) {
+    FFolderPath.clear();
+    if (!dataObject) return E_FAIL;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    StorageMedium medium;
+    const HRESULT hr = dataObject->GetData(&format, medium.get());
+    if (FAILED(hr)) return hr;
+    if (medium.get()->tymed != TYMED_HGLOBAL || !medium.get()->hGlobal) return E_FAIL;
+    const GlobalView view(medium.get()->hGlobal);
+    const auto names = ParseDropFiles(view.data(), view.size());
+    if (!names || names->size() != 1) return E_FAIL;
+    const std::wstring& path = names->front();
+    if (path.empty() || !IsExistingFolder(path)) return E_FAIL;
+    FFolderPath = path;
+    return S_OK;
+}
+
+// ---- IContextMenu: the menu ------------------------------------------------------------------
+
+HRESULT TFolContMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                       UINT flags) {
+    if (flags & CMF_VERBSONLY) return E_FAIL;
+    return Guarded([&] { return DoQueryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast); });
+}
+
+HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast) {
+    if (!menu) return E_INVALIDARG;
+    // Identifiers above idCmdLast belong to others: show only the icons that fit below it.
+    const std::uint64_t granted = idCmdLast >= idCmdFirst ? std::uint64_t{idCmdLast} - idCmdFirst + 1 : 0;
+    if (granted < kFirstIconOffset) return E_FAIL;
+
+    UniqueMenu submenu(CreatePopupMenu());
+    if (!submenu) return E_FAIL;
+    if (!checkMark_) checkMark_ = LoadCheckMark();
+    const HBITMAP checkMark = checkMark_.get();
+
+    std::vector<UniqueBitmap> pictures;
+    UINT icons = 0;
+    {
+        const ThemeIcons theme(CurrentThemePath());  // the theme file is read once per menu
+        icons = static_cast<UINT>(std::min<std::uint64_t>(theme.Count(), granted - kFirstIconOffset));
+        pictures.reserve(icons);
+        for (UINT i = icons; i-- > 0;) {
+            const UniqueIcon small = theme.SmallIcon(i);
+            UniqueBitmap picture = MakeIconPicture(small.get());
+            if (!InsertIconEntry(submenu.get(), idCmdFirst + kFirstIconOffset + i, i, picture.get())) return E_FAIL;
+            pictures.push_back(std::move(picture));
+        }
+    }
+    for (UINT k = 0; k < kBreakCount; ++k) {
+        if (HasBreak(k, icons) && !InsertSeparator(submenu.get(), BreakPosition(k), MFT_SEPARATOR | MFT_MENUBARBREAK)) {
+            return E_FAIL;
+        }
+    }
+    if (!InsertSeparator(submenu.get(), 0, MFT_SEPARATOR) ||
+        !InsertCommand(submenu.get(), 0, idCmdFirst + kAboutOffset, TranslateTextForExtension("About Quillmark..."),
+                       checkMark) ||
+        !InsertCommand(submenu.get(), 0, idCmdFirst + kThemeOffset, TranslateTextForExtension("Change Theme..."),
+                       checkMark) ||
+        !InsertCommand(submenu.get(), 0, idCmdFirst + kResetOffset, TranslateTextForExtension("Reset"), checkMark) ||
+        !InsertCommand(submenu.get(), 0, idCmdFirst + kCustomIconOffset,
+                       TranslateTextForExtension("Select custom icon..."), checkMark)) {
+        return E_FAIL;
+    }
+    if (!InsertCommand(menu, indexMenu, idCmdFirst + kSubmenuOffset, L"Quillmark", checkMark, submenu.get())) {
+        return E_FAIL;
+    }
+    submenu.release();  // the shell's menu owns it now
+    for (auto& p : pictures) pictures_.push_back(std::move(p));
+    iconEntries_ = icons;
+    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, icons + kFirstIconOffset);
+}
+
+// ---- IContextMenu: verb and help text ---------------------------------------------------------
+
+HRESULT TFolContMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* buffer, UINT bufferLength) {
+    return Guarded([&]() -> HRESULT {
+        if (offset != kSubmenuOffset) return E_INVALIDARG;
+        if (type == GCS_VERBA || type == GCS_HELPTEXTA) {
+            if (!buffer) return E_INVALIDARG;
+            CopyCut(type == GCS_VERBA ? "Change Icon" : "Change icon of selected Folder", buffer, bufferLength);
+        }
+        return S_OK;  // other request types leave the buffer as it is
+    });
+}
+
+// ---- TFolContMenuFactory ---------------------------------------------------------------------
+
+TFolContMenuFactory& TFolContMenuFactory::Instance() noexcept {
+    static TFolContMenuFactory factory;
+    return factory;
+}
+
+HRESULT TFolContMenuFactory::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG TFolContMenuFactory::AddRef() { return ServerCounters::FactoryAddRef(); }
+ULONG TFolContMenuFactory::Release() { return ServerCounters::FactoryRelease(); }
+
+HRESULT TFolContMenuFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return Guarded([&] {
+        auto* object = new TFolContMenu();  // one reference, counted as live
+        const HRESULT hr = object->QueryInterface(riid, ppv);
+        object->Release();  // the caller's reference is the only one left (or none: destroyed)
+        return hr;
+    });
+}
+
+HRESULT TFolContMenuFactory::LockServer(BOOL lock) {
+    if (lock) {
+        ServerCounters::Lock();
+    } else {
+        ServerCounters::Unlock();
+    }
+    return S_OK;
+}
+
+}  // namespace qm::shellext

@@ -1,0 +1,87 @@
+#pragma once
+// The folder context-menu handler: TFolContMenu (IContextMenu, IShellExtInit) and the class
+// factory TFolContMenuFactory that makes it and writes the registry entries of the server.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "core/base/handles_win.h"
+
+namespace qm::shellext {
+
+// Command offsets from the shell's first identifier.
+enum MenuOffset : UINT {
+    kSubmenuOffset = 0,
+    kCustomIconOffset = 1,
+    kResetOffset = 2,
+    kThemeOffset = 3,
+    kAboutOffset = 4,
+    kFirstIconOffset = 5,  // icon i has offset 5 + i
+};
+
+class TFolContMenu final : public IContextMenu, public IShellExtInit {
+public:
+    TFolContMenu() noexcept;
+    TFolContMenu(const TFolContMenu&) = delete;
+    TFolContMenu& operator=(const TFolContMenu&) = delete;
+
+    // IUnknown, one reference count for both interfaces.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IShellExtInit
+    HRESULT STDMETHODCALLTYPE Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject,
+                                         HKEY progIdKey) override;
+
+    // IContextMenu
+    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                               UINT flags) override;
+    HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR offset, UINT type, UINT* reserved, CHAR* buffer,
+                                               UINT bufferLength) override;
+
+private:
+    ~TFolContMenu();
+    HRESULT DoInitialize(IDataObject* dataObject);
+    HRESULT DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast);
+    HRESULT DoInvokeCommand(UINT offset);
+    HRESULT StartMainProgram(const std::wstring& parameters) const;
+    HRESULT StartCustomIconWindow() const;
+
+    LONG volatile refCount_ = 1;
+    std::wstring FFolderPath;
+    // Pictures handed to the shell's menus: they stay alive until the object goes.
+    UniqueBitmap checkMark_;
+    std::vector<UniqueBitmap> pictures_;
+    UINT iconEntries_ = 0;  // icon entries of the last menu built
+};
+
+class TFolContMenuFactory final : public IClassFactory {
+public:
+    // IUnknown: the factory is one static object; its references are the server's factory count.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IClassFactory: every request makes a new object.
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+    // No programmatic identifier: no ProgID keys are written or deleted.
+    std::wstring GetProgID() const { return std::wstring(); }
+    // Writes (or removes) the class key, the server key, the approval and the folder handler key.
+    // Throws UserError "Error creating system registry entry" when a key or value cannot be written.
+    void UpdateRegistry(bool doRegister);
+    // The "Approved" value under HKEY_LOCAL_MACHINE; silent when that key cannot be opened.
+    void SetApproval(bool doRegister, const std::wstring& clsidText);
+
+    static TFolContMenuFactory& Instance() noexcept;
+};
+
+// Path of the main program next to this library: the module folder + "Quillmark.exe".
+std::wstring MainProgramPath();
+
+}  // namespace qm::shellext

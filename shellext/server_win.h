@@ -1,0 +1,57 @@
+#pragma once
+// The in-process server's shared state: the class identifier, the module handle and the two
+// counters that decide whether the library may be unloaded. Everything else lives per object.
+#include <windows.h>
+
+#include <new>
+#include <string>
+
+namespace qm::shellext {
+
+// {4B62A518-E7A8-4CB4-B59D-DED1E7327C60}: the one class this server makes.
+inline constexpr CLSID kFolderMenuClsid = {
+    0x4B62A518, 0xE7A8, 0x4CB4, {0xB5, 0x9D, 0xDE, 0xD1, 0xE7, 0x32, 0x7C, 0x60}};
+
+inline constexpr const wchar_t* kDescription = L"Ostrel QuillMark Shell Extensions";
+
+// The class identifier in the registry's text form: braces, upper-case hexadecimal groups.
+std::wstring ClassIdText(const CLSID& clsid);
+
+// The library's own instance handle (set by DllMain).
+HINSTANCE ThisModule() noexcept;
+void SetThisModule(HINSTANCE module) noexcept;
+
+// Live objects plus outstanding LockServer(TRUE) calls, and references held on the factory.
+// Objects may be created and released on any shell thread, so both change interlocked.
+class ServerCounters {
+public:
+    static void ObjectCreated() noexcept { InterlockedIncrement(&objectsAndLocks_); }
+    static void ObjectDestroyed() noexcept { InterlockedDecrement(&objectsAndLocks_); }
+    static void Lock() noexcept { InterlockedIncrement(&objectsAndLocks_); }
+    static void Unlock() noexcept { InterlockedDecrement(&objectsAndLocks_); }
+    static ULONG FactoryAddRef() noexcept { return static_cast<ULONG>(InterlockedIncrement(&factoryRefs_)); }
+    static ULONG FactoryRelease() noexcept { return static_cast<ULONG>(InterlockedDecrement(&factoryRefs_)); }
+    static bool CanUnload() noexcept {
+        return InterlockedCompareExchange(&objectsAndLocks_, 0, 0) == 0 &&
+               InterlockedCompareExchange(&factoryRefs_, 0, 0) == 0;
+    }
+
+private:
+    static inline LONG volatile objectsAndLocks_ = 0;
+    static inline LONG volatile factoryRefs_ = 0;
+};
+
+// Runs `body` and turns anything it throws into an HRESULT: nothing may leave the library into
+// the shell's process.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+}  // namespace qm::shellext

@@ -1,0 +1,33 @@
+#include "shellext/theme_icons_win.h"
+
+#include <limits>
+
+#include "core/icons/icon_library.h"
+#include "core/icons/icon_library_win.h"
+#include "shellext/menu_pictures_win.h"
+
+namespace qm::shellext {
+
+struct ThemeIcons::Library {
+    IconLibrary icons;
+    UINT count = 0;
+};
+
+ThemeIcons::ThemeIcons(const std::wstring& themePath) : library_(std::make_unique<Library>()) {
+    const DWORD attributes = GetFileAttributesW(themePath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (!library_->icons.Open(themePath)) return;
+    const int count = library_->icons.Count();
+    library_->count = count > 0 ? static_cast<UINT>(count) : 0;
+}
+
+ThemeIcons::~ThemeIcons() = default;
+
+UINT ThemeIcons::Count() const noexcept { return library_->count; }
+
+UniqueIcon ThemeIcons::SmallIcon(UINT index) const {
+    if (index >= library_->count || index > static_cast<UINT>(std::numeric_limits<int>::max())) return UniqueIcon();
+    return MakeLibraryIcon(library_->icons, static_cast<int>(index), kMenuPictureSize, kMenuPictureSize);
+}
+
+}  // namespace qm::shellext

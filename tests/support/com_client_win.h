@@ -1,0 +1,169 @@
+#pragma once
+// The host side of the shell extension in tests: what Explorer does with a context-menu handler
+// (Wine's shell never loads one). A CF_HDROP data object, the menu read back item by item, an
+// installation of the library in a folder of its own, and registration through regsvr32.
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/files_win.h"
+
+namespace qmtest {
+
+// Owns one COM interface pointer.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& o) noexcept {
+        if (this != &o) {
+            reset();
+            p_ = std::exchange(o.p_, nullptr);
+        }
+        return *this;
+    }
+    static ComPtr Adopt(T* p) {
+        ComPtr c;
+        c.p_ = p;
+        return c;
+    }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void** out() {
+        reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+    void reset() {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// The fixed class identifier of the folder menu handler, as the registry holds it.
+extern const CLSID kQuillshellClsid;
+inline constexpr const wchar_t* kQuillshellClsidText = L"{4B62A518-E7A8-4CB4-B59D-DED1E7327C60}";
+
+// A CF_HDROP block: DROPFILES, then the names (UTF-16 or ANSI), each with its zero, and a final zero.
+std::vector<std::uint8_t> DropBlock(const std::vector<std::wstring>& names, bool wide = true);
+
+// A data object that answers GetData(CF_HDROP, TYMED_HGLOBAL) with a fresh copy of `block`,
+// and refuses every other format with DV_E_FORMATETC.
+ComPtr<IDataObject> MakeDropDataObject(std::vector<std::uint8_t> block);
+// A data object without CF_HDROP data.
+ComPtr<IDataObject> MakeEmptyDataObject();
+
+// One menu item as GetMenuItemInfoW reports it.
+struct MenuItem {
+    UINT type = 0, state = 0, id = 0;
+    std::wstring text;
+    HBITMAP bitmap = nullptr, checked = nullptr, unchecked = nullptr;
+    HMENU submenu = nullptr;
+    bool IsSeparator() const { return (type & MFT_SEPARATOR) != 0; }
+    bool IsColumnBreak() const { return (type & MFT_MENUBARBREAK) != 0; }
+};
+std::vector<MenuItem> ReadMenu(HMENU menu);
+
+// Size and pixel (as a COLORREF) of a bitmap, read through GetDIBits.
+struct BitmapPixels {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;  // top row first
+    COLORREF At(int x, int y) const { return pixels.at(static_cast<std::size_t>(y * width + x)); }
+};
+BitmapPixels ReadBitmap(HBITMAP bitmap);
+
+// The library installed as on a user's machine: quillshell.dll in a folder of its own (whose name
+// holds a blank unless told otherwise), with a stand-in "Quillmark.exe" that records how it was
+// started, the settings file and the theme store.
+class ShellInstall {
+public:
+    explicit ShellInstall(const std::wstring& folderName = L"Quill Mark");
+    const std::wstring& folder() const { return folder_; }  // without trailing backslash
+    std::wstring dll() const { return folder_ + L"\\quillshell.dll"; }
+    std::wstring program() const { return folder_ + L"\\Quillmark.exe"; }
+    // Writes samples\<name> and selects it as the context-menu theme.
+    void SetTheme(const std::wstring& name, const std::vector<std::uint8_t>& file) const;
+    // The theme path the library resolves.
+    std::wstring ThemePath(const std::wstring& name) const { return folder_ + L"\\samples\\" + name; }
+    void WriteSetting(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
+
+    // Forgets what the stand-in recorded so far.
+    void ClearStarts() const;
+    // Waits (up to about 30 s) for the stand-in to record a start and to end; returns the
+    // command line it was given, or empty when none came.
+    std::wstring WaitForStart() const;
+
+private:
+    TempDir root_;
+    std::wstring folder_;
+};
+
+// regsvr32 [/u] /s path: the exit code (0 = the export returned S_OK).
+DWORD RunRegsvr32(const std::wstring& dll, bool unregister);
+
+// A string value under a root key; `exists` tells a missing key or value from an empty one.
+struct RegValue {
+    bool exists = false;
+    DWORD type = 0;
+    std::wstring data;
+};
+RegValue ReadRegValue(HKEY root, const std::wstring& subKey, const wchar_t* valueName);
+bool RegKeyExists(HKEY root, const std::wstring& subKey);
+
+// Removes every entry the library writes, whatever an earlier test left.
+void RemoveQuillshellRegistration();
+
+// Explorer's sequence on one object, step by step.
+class ShellMenuHost {
+public:
+    // CoCreateInstance through the registry (the class must be registered).
+    HRESULT Create();
+    // DllGetClassObject of an already loaded library, then CreateInstance.
+    HRESULT CreateFrom(HMODULE library);
+    HRESULT Initialize(IDataObject* data);
+    HRESULT InitializeWithFolders(const std::vector<std::wstring>& names);
+    // Builds the menu into a fresh popup menu (idCmdFirst 100 unless told otherwise).
+    HRESULT QueryContextMenu(UINT flags = CMF_NORMAL, UINT idCmdFirst = 100, UINT idCmdLast = 0x7FFF,
+                             UINT indexMenu = 0);
+    HRESULT InvokeOffset(UINT offset);
+    HRESULT InvokeVerb(const char* verb);
+    IContextMenu* menuHandler() const { return contextMenu_.get(); }
+    HMENU menu() const { return menu_; }
+    // Release of the object (the shell then destroys its menu).
+    void Release();
+    ~ShellMenuHost();
+
+private:
+    ComPtr<IShellExtInit> init_;
+    ComPtr<IContextMenu> contextMenu_;
+    HMENU menu_ = nullptr;
+};
+
+// COM initialised as a single-threaded apartment for the life of the object.
+class ComApartment {
+public:
+    ComApartment();
+    ~ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    HRESULT result() const { return hr_; }
+
+private:
+    HRESULT hr_;
+};
+
+// Whether a module of that path is loaded in this process.
+bool ModuleLoaded(const std::wstring& path);
+
+}  // namespace qmtest
