@@ -1,0 +1,91 @@
+#include "tests/support/folder_fixtures_win.h"
+
+#include "core/base/module_path_win.h"
+#include "core/base/text.h"
+#include "core/folder/folder_files_win.h"
+#include "core/folder/folder_profiles.h"
+#include "core/settings/ini_file_win.h"
+#include "core/settings/settings_win.h"
+#include "tests/support/files_win.h"
+#include "tests/support/icon_fixtures.h"
+
+namespace qmtest {
+
+SettingsFileGuard::SettingsFileGuard() : path_(qm::SettingsFilePath()) {
+    existed_ = Exists(path_);
+    if (existed_) {
+        bytes_ = ReadBytes(path_);
+        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path_.c_str());
+    }
+}
+
+SettingsFileGuard::~SettingsFileGuard() {
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path_.c_str());
+    if (existed_) WriteBytes(path_, bytes_);
+    for (const auto& f : languageFiles_) DeleteFileW(f.c_str());
+}
+
+void SettingsFileGuard::SetCopyIco(const std::wstring& value) const { qm::WriteSetting(qm::kCopyIcoSetting, value); }
+
+std::wstring SettingsFileGuard::WriteLanguageFile(const std::wstring& name, const std::wstring& dictLines) {
+    const std::wstring folder = qm::ModuleFolder() + L"langs";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring path = folder + L"\\" + name;
+    WriteUtf16File(path, L"[info]\r\nNativeName=Test\r\n[Dict]\r\n" + dictLines);
+    languageFiles_.push_back(path);
+    return path;
+}
+
+AttributeRecorder::AttributeRecorder() {
+    qm::SetAttributeObserver([this](const std::wstring& path, DWORD attributes) { calls_.emplace_back(path, attributes); });
+}
+
+AttributeRecorder::~AttributeRecorder() { qm::SetAttributeObserver(nullptr); }
+
+std::vector<DWORD> AttributeRecorder::For(const std::wstring& path) const {
+    std::vector<DWORD> out;
+    for (const auto& [p, a] : calls_)
+        if (qm::SamePath(p, path)) out.push_back(a);
+    return out;
+}
+
+FolderMessageCapture::FolderMessageCapture() {
+    qm::SetFolderMessageSink([this](const qm::FolderMessage& m) { messages_.push_back(m); });
+}
+
+FolderMessageCapture::~FolderMessageCapture() { qm::SetFolderMessageSink(nullptr); }
+
+std::vector<std::uint8_t> UnmappablePeFile() {
+    std::vector<std::uint8_t> b(0x80, 0);
+    b[0] = 'M';
+    b[1] = 'Z';
+    qm::test::Put16(b, 0x18, 0x40);  // relocation table past the DOS header: a new header exists
+    qm::test::Put16(b, 0x3C, 0x40);
+    b[0x40] = 'P';
+    b[0x41] = 'E';
+    return b;  // COFF and optional headers all zero: no module the loader would map
+}
+
+std::vector<std::wstring> SectionLines(const std::wstring& iniText, const std::wstring& section) {
+    std::vector<std::wstring> lines;
+    bool inside = false;
+    std::size_t pos = 0;
+    const std::wstring header = L"[" + qm::UpperAscii(section) + L"]";
+    while (pos <= iniText.size()) {
+        std::size_t end = iniText.find_first_of(L"\r\n", pos);
+        if (end == std::wstring::npos) end = iniText.size();
+        const std::wstring line = iniText.substr(pos, end - pos);
+        if (!line.empty() && line[0] == L'[') {
+            inside = qm::UpperAscii(line) == header;
+        } else if (inside && !line.empty()) {
+            lines.push_back(line);
+        }
+        if (end == iniText.size()) break;
+        pos = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace qmtest

@@ -1,0 +1,70 @@
+#pragma once
+// Fixtures for tests of the folder engine: the settings file next to the test executable kept and
+// restored, the engine's attribute requests recorded, its messages taken, a PE file that cannot be
+// mapped. Icon sources come from icon_fixtures.h.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/folder/folder_messages_win.h"
+
+namespace qmtest {
+
+// Keeps the bytes of the settings file (and of one language file) and puts them back at the end;
+// the file is removed first, so every setting starts at its default.
+class SettingsFileGuard {
+public:
+    SettingsFileGuard();
+    ~SettingsFileGuard();
+    SettingsFileGuard(const SettingsFileGuard&) = delete;
+    SettingsFileGuard& operator=(const SettingsFileGuard&) = delete;
+    void SetCopyIco(const std::wstring& value) const;
+    // Writes langs\<name> next to the test executable with a Dict section; removed at the end.
+    std::wstring WriteLanguageFile(const std::wstring& name, const std::wstring& dictLines);
+
+private:
+    std::wstring path_;
+    bool existed_ = false;
+    std::vector<std::uint8_t> bytes_;
+    std::vector<std::wstring> languageFiles_;
+};
+
+// Every SetAttributes call of the engine while alive.
+class AttributeRecorder {
+public:
+    AttributeRecorder();
+    ~AttributeRecorder();
+    AttributeRecorder(const AttributeRecorder&) = delete;
+    AttributeRecorder& operator=(const AttributeRecorder&) = delete;
+    const std::vector<std::pair<std::wstring, DWORD>>& Calls() const { return calls_; }
+    // The attributes asked for this path, in order (paths compared without case).
+    std::vector<DWORD> For(const std::wstring& path) const;
+    void Clear() { calls_.clear(); }
+
+private:
+    std::vector<std::pair<std::wstring, DWORD>> calls_;
+};
+
+// Takes the engine's messages instead of message boxes while alive.
+class FolderMessageCapture {
+public:
+    FolderMessageCapture();
+    ~FolderMessageCapture();
+    FolderMessageCapture(const FolderMessageCapture&) = delete;
+    FolderMessageCapture& operator=(const FolderMessageCapture&) = delete;
+    const std::vector<qm::FolderMessage>& Messages() const { return messages_; }
+
+private:
+    std::vector<qm::FolderMessage> messages_;
+};
+
+// A file that starts as a PE module but cannot be mapped (its headers are cut short).
+std::vector<std::uint8_t> UnmappablePeFile();
+
+// The key lines of a section of an INI text, as "key=value", in file order.
+std::vector<std::wstring> SectionLines(const std::wstring& iniText, const std::wstring& section);
+
+}  // namespace qmtest
