@@ -1,6 +1,10 @@
 #include "tests/support/icon_fixtures.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace qm::test {
@@ -108,6 +112,42 @@ std::vector<LibraryIcon> IconSet::Icons() const {
         icons.push_back(std::move(li));
     }
     return icons;
+}
+
+IconTempDir::IconTempDir() {
+    static std::atomic<int> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::filesystem::path p = std::filesystem::temp_directory_path() /
+                              ("qm-icons-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(p);
+    path_ = p.wstring();
+}
+
+IconTempDir::~IconTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(path_), ec);
+}
+
+std::wstring IconTempDir::File(const std::wstring& name) const {
+    return (std::filesystem::path(path_) / std::filesystem::path(name)).wstring();
+}
+
+std::wstring IconTempDir::Write(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const {
+    const std::wstring file = File(name);
+    std::ofstream out(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write a fixture file");
+    return file;
+}
+
+std::vector<std::uint8_t> ReadAll(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::wstring& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::path(path), ec);
 }
 
 }  // namespace qm::test

@@ -48,6 +48,24 @@ private:
     std::vector<std::wstring> names_;
 };
 
+// A fresh folder under the system's temporary folder, removed at the end (portable).
+class IconTempDir {
+public:
+    IconTempDir();
+    ~IconTempDir();
+    IconTempDir(const IconTempDir&) = delete;
+    IconTempDir& operator=(const IconTempDir&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring File(const std::wstring& name) const;  // path() plus separator plus name
+    std::wstring Write(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const;
+
+private:
+    std::wstring path_;
+};
+
+std::vector<std::uint8_t> ReadAll(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
 // Little-endian patching of fixture bytes.
 void Put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t v);
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v);
