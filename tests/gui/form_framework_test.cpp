@@ -1,0 +1,222 @@
+// The window framework driven for real: events through containers, the error box for errors that
+// leave a handler, modal forms, owner-drawn lists, fonts, file lists and the dialog seams.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "core/base/error.h"
+#include "tests/support/files_win.h"
+#include "tests/support/gui_driver_win.h"
+#include "tests/support/message_box_watcher_win.h"
+#include "ui/dialogs_win.h"
+
+namespace {
+
+using qmtest::Find;
+
+class SampleForm : public ui::Form {
+public:
+    explicit SampleForm(ui::Form* owner = nullptr) : Form(owner) {
+        SetCaption(L"Sample");
+        SetClientSize(300, 240);
+        panel = Add<ui::Panel>(L"Panel1", nullptr, ui::Bounds{0, 0, 300, 60});
+        inPanel = Add<ui::Button>(L"Button1", panel, ui::Bounds{5, 5, 80, 24}, L"In panel");
+        group = Add<ui::GroupBox>(L"GroupBox1", nullptr, ui::Bounds{0, 60, 300, 60}, L"Group");
+        inGroup = Add<ui::CheckBox>(L"CheckBox1", group, ui::Bounds{10, 20, 100, 20}, L"In group");
+        failing = Add<ui::Button>(L"b_Fail", nullptr, ui::Bounds{5, 130, 80, 24}, L"Fail");
+        list = Add<ui::ListBox>(L"ListBox1", nullptr, ui::Bounds{100, 125, 190, 110}, ui::ListStyle::OwnerDrawVariable);
+        inPanel->OnClick = [this] { ++panelClicks; };
+        inGroup->OnClick = [this] { ++groupClicks; };
+        list->OnMeasureItem = [](int, int& height) { height = 22; };
+        list->OnDrawItem = [this](int index, const RECT& r, UINT, ui::Canvas& canvas) {
+            drawn.push_back(index);
+            canvas.FillRect(r, RGB(0, 128, 0));
+        };
+        list->OnDblClick = [this] { doubleClicked = list->ItemIndex(); };
+        for (const wchar_t* s : {L"one", L"two", L"three"}) list->Add(s);
+    }
+    ui::Panel* panel;
+    ui::Button* inPanel;
+    ui::GroupBox* group;
+    ui::CheckBox* inGroup;
+    ui::Button* failing;
+    ui::ListBox* list;
+    int panelClicks = 0, groupClicks = 0, doubleClicked = -1;
+    std::vector<int> drawn;
+};
+
+class Framework : public testing::Test {
+protected:
+    void SetUp() override { ui::App().SetTitle(L"Quillmark"); }
+};
+
+TEST_F(Framework, ClicksReachHandlersThroughPanelsAndGroupBoxes) {
+    SampleForm form;
+    form.Show();
+    qmtest::Click(*form.inPanel);
+    qmtest::Click(*form.inGroup);
+    qmtest::Click(Find<ui::Button>(form, L"Button1"));
+    EXPECT_EQ(form.panelClicks, 2);
+    EXPECT_EQ(form.groupClicks, 1);
+    EXPECT_TRUE(form.inGroup->Checked());
+}
+
+TEST_F(Framework, AnErrorLeavingAHandlerIsShownAndEndsOnlyThatHandler) {
+    SampleForm form;
+    int reached = 0, after = 0;
+    const struct {
+        std::function<void()> raise;
+        std::wstring text;
+    } cases[] = {{[] { throw qm::UserError(qm::FormatMessageText(L"Unable to write to %s", L"C:\\x.ini")); },
+                  L"Unable to write to C:\\x.ini"},
+                 {[] { throw std::runtime_error("Failed to set data for 'name'"); }, L"Failed to set data for 'name'"}};
+    form.Show();
+    for (const auto& c : cases) {
+        form.failing->OnClick = [&] {
+            ++reached;
+            c.raise();
+            ++after;
+        };
+        qmtest::MessageBoxWatcher boxes;
+        qmtest::Click(*form.failing);
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        EXPECT_EQ(boxes.Seen()[0].text, c.text);
+        EXPECT_EQ(boxes.Seen()[0].caption, L"Quillmark");
+    }
+    EXPECT_EQ(reached, 2);
+    EXPECT_EQ(after, 0);
+    // The form goes on working.
+    qmtest::Click(*form.inPanel);
+    EXPECT_EQ(form.panelClicks, 1);
+}
+
+TEST_F(Framework, OwnerDrawnListMeasuresDrawsAndReportsDoubleClicks) {
+    SampleForm form;
+    form.Show();
+    qmtest::PumpMessages();
+    const RECT r = form.list->ItemRect(1);
+    EXPECT_EQ(r.bottom - r.top, 22);
+    EXPECT_FALSE(form.drawn.empty());
+    qmtest::DoubleClickItem(*form.list, 2);
+    EXPECT_EQ(form.doubleClicked, 2);
+    EXPECT_EQ(form.list->Items(), (std::vector<std::wstring>{L"one", L"two", L"three"}));
+}
+
+// A modal form that presses its own OK button as soon as it is shown.
+class ConfirmingForm : public ui::Form {
+public:
+    explicit ConfirmingForm(ui::Form* owner) : Form(owner) {
+        ok = Add<ui::Button>(L"b_Ok", nullptr, ui::Bounds{5, 5, 80, 24}, L"OK");
+        ok->modalResult = ui::mrOk;
+    }
+    void FormShow() override { PostMessageW(ok->Handle(), BM_CLICK, 0, 0); }
+    ui::Button* ok;
+};
+
+TEST_F(Framework, ModalFormsDisableTheirOwnerAndReturnTheirResult) {
+    SampleForm owner;
+    owner.Show();
+    int closedResult = 0, confirmedResult = 0;
+    owner.inPanel->OnClick = [&] {
+        SampleForm modal(&owner);
+        closedResult = modal.ShowModal();  // closed by the closer below, as by the title bar
+        ConfirmingForm confirm(&owner);
+        confirmedResult = confirm.ShowModal();
+    };
+    {
+        qmtest::WindowCloser closer;
+        qmtest::Click(*owner.inPanel);
+        const auto seen = closer.Seen();
+        ASSERT_GE(seen.size(), 1u);
+        EXPECT_EQ(seen[0].caption, L"Sample");
+        EXPECT_EQ(seen[0].owner, owner.Handle());
+        EXPECT_TRUE(seen[0].ownerWasDisabled);
+    }
+    EXPECT_EQ(closedResult, ui::mrCancel);
+    EXPECT_EQ(confirmedResult, ui::mrOk);
+    EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
+TEST_F(Framework, ControlsFollowTheFormsFontUnlessTheyHaveTheirOwn) {
+    SampleForm form;
+    LOGFONTW own = ui::IconTitleFont();
+    own.lfHeight = -20;
+    form.inGroup->SetFont(own);
+    LOGFONTW shared = ui::IconTitleFont();
+    shared.lfHeight = -15;
+    form.SetFont(shared);
+    auto height = [](HWND h) {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        return lf.lfHeight;
+    };
+    EXPECT_EQ(height(form.inPanel->Handle()), -15);
+    EXPECT_EQ(height(form.failing->Handle()), -15);
+    EXPECT_EQ(height(form.inGroup->Handle()), -20);
+}
+
+TEST_F(Framework, FileListListsOrdinaryFilesOfTheMaskSortedByName) {
+    qmtest::TempDir dir;
+    for (const wchar_t* name : {L"b.ini", L"A.ini", L"c.txt", L"hidden.ini", L"system.ini"}) {
+        qmtest::WriteAnsiFile(dir / name, "x");
+    }
+    dir.MakeFolder(L"folder.ini");
+    SetFileAttributesW((dir / L"hidden.ini").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((dir / L"system.ini").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    SampleForm form;
+    auto* files = form.Add<ui::FileListBox>(L"FileListBox1", nullptr, L"*.ini");
+    EXPECT_FALSE(files->Visible());
+    EXPECT_TRUE(files->ListFolder(dir.path()));
+    EXPECT_EQ(files->Items(), (std::vector<std::wstring>{L"A.ini", L"b.ini"}));
+    EXPECT_FALSE(files->ListFolder(dir / L"missing"));
+    EXPECT_EQ(files->Count(), 0);
+}
+
+TEST_F(Framework, DialogSeamsAnswerInsteadOfTheUser) {
+    SampleForm form;
+    auto* dialog = form.Add<ui::OpenDialog>(L"OpenDialog1", L"Pick", L"Icons|*.ico");
+    ui::OpenFileRequest asked;
+    ui::SetOpenFileSeam([&](const ui::OpenFileRequest& r) -> std::optional<std::wstring> {
+        asked = r;
+        return std::wstring(L"C:\\icons\\a.ico");
+    });
+    EXPECT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->fileName, L"C:\\icons\\a.ico");
+    EXPECT_EQ(asked.title, L"Pick");
+    EXPECT_EQ(asked.filter, L"Icons|*.ico");
+    EXPECT_EQ(asked.owner, form.Handle());
+    ui::SetOpenFileSeam([](const ui::OpenFileRequest&) { return std::optional<std::wstring>(); });
+    EXPECT_FALSE(dialog->Execute());
+    EXPECT_EQ(dialog->fileName, L"C:\\icons\\a.ico");
+    ui::SetOpenFileSeam({});
+
+    ui::SetBrowseFolderSeam([](const ui::BrowseFolderRequest& r) -> std::optional<std::wstring> {
+        return r.title == L"Select folder" ? std::optional<std::wstring>(L"C:\\chosen") : std::nullopt;
+    });
+    EXPECT_EQ(ui::BrowseForFolder({form.Handle(), L"Select folder"}), std::optional<std::wstring>(L"C:\\chosen"));
+    EXPECT_EQ(ui::BrowseForFolder({form.Handle(), L"Other"}), std::nullopt);
+    ui::SetBrowseFolderSeam({});
+
+    EXPECT_EQ(ui::FilterForPlatform(L"A|*.a|B|*.b"), std::wstring(L"A\0*.a\0B\0*.b\0\0", 13));
+}
+
+TEST_F(Framework, ImagesPaintTheirPictureAndReportClicks) {
+    SampleForm form;
+    auto* image = form.Add<ui::Image>(L"Image1", nullptr, ui::Bounds{5, 160, 40, 30});
+    int clicks = 0;
+    image->OnClick = [&] { ++clicks; };
+    image->GetCanvas().FillRect({0, 0, 40, 30}, RGB(200, 10, 10));
+    ASSERT_NE(image->Picture(), nullptr);
+    EXPECT_EQ(image->Picture()->Width(), 40);
+    EXPECT_EQ(image->Picture()->Pixel(39, 29), RGB(200, 10, 10));
+    form.Show();
+    qmtest::Click(*image);
+    EXPECT_EQ(clicks, 1);
+    // A press that is released outside the picture is no click.
+    PostMessageW(image->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(image->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(100, 5));
+    qmtest::PumpMessages();
+    EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
