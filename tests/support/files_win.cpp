@@ -129,6 +129,22 @@ std::wstring ReadOnlyMediaFolder() {
     return folder;
 }
 
+std::wstring RecycleBinFiles() {
+    const std::wstring xdg = Env(L"XDG_DATA_HOME");
+    if (xdg.empty()) return {};
+    const std::wstring folder = UnixToWindowsPath(qm::WideToUtf8(xdg));
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\Trash\\files";
+}
+
+bool InRecycleBin(const std::wstring& prefix) {
+    const std::wstring bin = RecycleBinFiles();
+    if (bin.empty()) return false;
+    for (const auto& name : ListFolder(bin))
+        if (name.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
 std::wstring BuildFolder() { return UnixToWindowsPath(QM_BUILD_DIR); }
 std::wstring SourceFolder() { return UnixToWindowsPath(QM_SOURCE_DIR); }
 

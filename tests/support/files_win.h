@@ -43,6 +43,12 @@ bool RunningUnderWine();
 // Environment variable, empty when unset.
 std::wstring Env(const wchar_t* name);
 
+// The recycle bin's files under Wine ($XDG_DATA_HOME\Trash\files), or empty when XDG_DATA_HOME is
+// unset. Creates $XDG_DATA_HOME when missing: without it Wine deletes instead of recycling.
+std::wstring RecycleBinFiles();
+// True when a file whose name starts with `prefix` is in RecycleBinFiles().
+bool InRecycleBin(const std::wstring& prefix);
+
 // A folder on a read-only medium prepared by the test fixture (holds "Locked\desktop.ini"),
 // or empty when the fixture could not make one (not root).
 std::wstring ReadOnlyMediaFolder();

@@ -1,0 +1,218 @@
+// Shell helpers on real files, the real registry of the test prefix and libraries with and without
+// version information.
+#include <gtest/gtest.h>
+
+#include "core/base/handles_win.h"
+#include "core/base/text.h"
+#include "core/shell/api_functions_win.h"
+#include "core/themes/theme_path_win.h"
+#include "core/base/module_path_win.h"
+#include "core/settings/settings_win.h"
+#include "tests/support/files_win.h"
+#include "tests/support/message_box_watcher_win.h"
+
+namespace {
+
+using qmtest::Exists;
+using qmtest::ReadBytes;
+using qmtest::TempDir;
+using qmtest::WriteBytes;
+
+std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST(FindFileSize, SizesOfFilesAndSearches) {
+    TempDir dir;
+    WriteBytes(dir / L"a.bin", Bytes("12345"));
+    WriteBytes(dir / L"empty.bin", {});
+    EXPECT_EQ(qm::FindFileSize(dir / L"a.bin"), 5u);
+    EXPECT_EQ(qm::FindFileSize(dir / L"empty.bin"), 0u);
+    EXPECT_EQ(qm::FindFileSize(dir / L"missing.bin"), 0u);
+    EXPECT_EQ(qm::FindFileSize(dir / L"a.*"), 5u);  // a pattern gives its first match
+    EXPECT_EQ(qm::FindFileSize(dir / L"nothing\\a.bin"), 0u);
+}
+
+TEST(FindFileSize, FileLargerThanFourGigabytes) {
+    TempDir dir;
+    const std::wstring path = dir / L"big.bin";
+    constexpr std::uint64_t kSize = 5368709120ull;  // extended without writing: sparse on the host
+    {
+        qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(f);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(kSize);
+        ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(f.get())) << "cannot make a sparse file here";
+    }
+    EXPECT_EQ(qm::FindFileSize(path), kSize);
+}
+
+class ShellFileOperations : public testing::Test {
+protected:
+    static std::wstring TrashFiles() { return qmtest::RecycleBinFiles(); }
+    static bool InTrash(const std::wstring& prefix) { return qmtest::InRecycleBin(prefix); }
+    TempDir dir_{L"qm-shop"};
+    qmtest::MessageBoxWatcher boxes_;  // no dialog may appear
+    void TearDown() override { EXPECT_TRUE(boxes_.Seen().empty()); }
+};
+
+TEST_F(ShellFileOperations, CopyMakesAndReplacesTargetsWithoutAsking) {
+    WriteBytes(dir_ / L"src.icl", Bytes("new content"));
+    EXPECT_TRUE(qm::CopyFileSilently(dir_ / L"src.icl", dir_ / L"copy.icl"));
+    EXPECT_EQ(ReadBytes(dir_ / L"copy.icl"), Bytes("new content"));
+
+    WriteBytes(dir_ / L"old.icl", Bytes("old"));
+    EXPECT_TRUE(qm::CopyFileSilently(dir_ / L"src.icl", dir_ / L"old.icl"));
+    EXPECT_EQ(ReadBytes(dir_ / L"old.icl"), Bytes("new content"));
+    EXPECT_EQ(ReadBytes(dir_ / L"src.icl"), Bytes("new content"));
+
+    EXPECT_FALSE(qm::CopyFileSilently(dir_ / L"missing.icl", dir_ / L"other.icl"));
+    EXPECT_FALSE(Exists(dir_ / L"other.icl"));
+}
+
+TEST_F(ShellFileOperations, CopyOntoAReadOnlyMediumFails) {
+    const std::wstring ro = qmtest::ReadOnlyMediaFolder();
+    if (ro.empty()) GTEST_SKIP() << "no read-only medium";
+    WriteBytes(dir_ / L"src.icl", Bytes("x"));
+    // Wine's shell may report success for this copy; the file on disk decides.
+    EXPECT_FALSE(qm::CopyFileSilently(dir_ / L"src.icl", ro + L"\\src.icl"));
+}
+
+TEST_F(ShellFileOperations, RecycleMovesToTheRecycleBin) {
+    if (TrashFiles().empty()) GTEST_SKIP() << "XDG_DATA_HOME is not set";
+    const std::wstring name = L"recycled-" + std::to_wstring(GetCurrentProcessId());
+    WriteBytes(dir_ / (name + L".icl"), Bytes("theme"));
+    EXPECT_TRUE(qm::RecycleFile(dir_ / (name + L".icl")));
+    EXPECT_FALSE(Exists(dir_ / (name + L".icl")));
+    EXPECT_TRUE(InTrash(name));
+
+    EXPECT_FALSE(qm::RecycleFile(dir_ / L"missing.icl"));
+}
+
+TEST_F(ShellFileOperations, DeletePermanentlyBypassesTheRecycleBin) {
+    const std::wstring name = L"deleted-" + std::to_wstring(GetCurrentProcessId());
+    WriteBytes(dir_ / (name + L".ico"), Bytes("icon"));
+    SetFileAttributesW((dir_ / (name + L".ico")).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_TRUE(qm::DeleteFilePermanently(dir_ / (name + L".ico")));
+    EXPECT_FALSE(Exists(dir_ / (name + L".ico")));
+    if (!TrashFiles().empty()) {
+        EXPECT_FALSE(InTrash(name));
+    }
+    EXPECT_FALSE(qm::DeleteFilePermanently(dir_ / L"missing.ico"));
+}
+
+class Registry : public testing::Test {
+protected:
+    const std::wstring root_ = L"Software\\QuillmarkTest" + std::to_wstring(GetCurrentProcessId());
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str()); }
+    void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD bytes) {
+        qm::UniqueKey key = qm::OpenKeyForWrite(HKEY_CURRENT_USER, root_);
+        ASSERT_TRUE(key);
+        ASSERT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+    }
+};
+
+TEST_F(Registry, WriteCreatesThePathAndReadGivesTheValueBack) {
+    const std::wstring sub = root_ + L"\\Deep\\Er";
+    EXPECT_FALSE(qm::OpenKeyForRead(HKEY_CURRENT_USER, sub));
+    qm::WriteRegString(HKEY_CURRENT_USER, sub, L"Name", L"Value \u00e9\u6587");
+    EXPECT_TRUE(qm::OpenKeyForRead(HKEY_CURRENT_USER, sub));
+
+    // Stored as REG_SZ with its terminating zero.
+    DWORD type = 0, bytes = 0;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), L"Name", RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(bytes, 9u * sizeof(wchar_t));  // 8 characters and the zero
+
+    std::wstring text = L"before";
+    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, sub, L"Name", text));
+    EXPECT_EQ(text, L"Value \u00e9\u6587");
+
+    qm::WriteRegString(HKEY_CURRENT_USER, sub, L"", L"default value");
+    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, sub, L"", text));
+    EXPECT_EQ(text, L"default value");
+}
+
+TEST_F(Registry, ReadFailuresLeaveTheTextUnchanged) {
+    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"Short", L"ok");
+    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"Long", std::wstring(300, L'L'));
+    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"Limit", std::wstring(254, L'a'));
+    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"OverLimit", std::wstring(255, L'b'));
+    struct Case {
+        const wchar_t* subkey;
+        const wchar_t* value;
+        bool ok;
+        std::wstring expected;
+    } cases[] = {
+        {L"", L"Short", true, L"ok"},
+        {L"", L"Missing", false, L"unchanged"},
+        {L"\\NoSuchKey", L"Short", false, L"unchanged"},
+        {L"", L"Long", false, L"unchanged"},
+        {L"", L"Limit", true, std::wstring(254, L'a')},
+        {L"", L"OverLimit", false, L"unchanged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        std::wstring text = L"unchanged";
+        EXPECT_EQ(qm::ReadRegString(HKEY_CURRENT_USER, root_ + c.subkey, c.value, text), c.ok);
+        EXPECT_EQ(text, c.expected);
+    }
+}
+
+TEST_F(Registry, ValuesWithoutTerminatorOrOfOtherTypesStayInsideTheBuffer) {
+    const wchar_t unterminated[3] = {L'a', L'b', L'c'};
+    SetRaw(L"NoZero", REG_SZ, unterminated, sizeof unterminated);
+    const BYTE odd[3] = {'x', 0, 'y'};
+    SetRaw(L"Odd", REG_BINARY, odd, sizeof odd);
+    std::wstring text;
+    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, root_, L"NoZero", text));
+    EXPECT_EQ(text, L"abc");
+    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, root_, L"Odd", text));  // the type is not tested
+    EXPECT_EQ(text.substr(0, 1), L"x");
+}
+
+TEST(FileDescription, FromTheTranslationBlockOrTheFallbackBlock) {
+    const std::wstring build = qmtest::BuildFolder() + L"\\";
+    struct Case {
+        const wchar_t* file;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"version_described.dll", L"Crystal"},        // block 040904B0 named by the translation entry
+        {L"version_fallback.dll", L"Fallback block"},  // no translation entry: 040904E4
+        {L"version_none.dll", L"kept"},                // no version information
+        {L"no such file.dll", L"kept"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qm::WideToUtf8(c.file));
+        std::wstring text = L"kept";
+        qm::GetFileDescription(build + c.file, text);
+        EXPECT_EQ(text, c.expected);
+    }
+    TempDir dir;
+    WriteBytes(dir / L"garbage.dll", Bytes("MZ not really a module"));
+    std::wstring text = L"kept";
+    qm::GetFileDescription(dir / L"garbage.dll", text);
+    EXPECT_EQ(text, L"kept");
+}
+
+TEST(ThemePath, SettingResolvedInTheStoreNextToTheModule) {
+    TempDir dir;
+    const std::wstring folder = dir.path() + L"\\";
+    // No settings file: the default theme.
+    EXPECT_EQ(qm::CurrentThemePathIn(folder), folder + L"samples\\WindowsXP.icl");
+    EXPECT_EQ(qm::ReadThemeNameIn(folder), L"WindowsXP.icl");
+    // A settings file without the key.
+    qmtest::WriteUtf16File(dir / L"quillmark.ini", L"[Options]\r\nCopyIco=1\r\n");
+    EXPECT_EQ(qm::CurrentThemePathIn(folder), folder + L"samples\\WindowsXP.icl");
+    // A theme that does not exist is still named.
+    qmtest::WriteUtf16File(dir / L"quillmark.ini", L"[theme]\r\nName=Deleted Theme.ICL\r\n");
+    EXPECT_EQ(qm::CurrentThemePathIn(folder), folder + L"samples\\Deleted Theme.ICL");
+    // A new value is seen at the next call.
+    qmtest::WriteUtf16File(dir / L"quillmark.ini", L"[Theme]\r\nname=Metal.icl\r\n");
+    EXPECT_EQ(qm::CurrentThemePathIn(folder), folder + L"samples\\Metal.icl");
+    EXPECT_EQ(qm::ThemeStoreFolderIn(folder), folder + L"samples\\");
+    // The module's own folder.
+    EXPECT_EQ(qm::CurrentThemePath(), qm::ModuleFolder() + L"samples\\" + qm::ReadSetting(qm::kThemeNameSetting));
+}
+
+}  // namespace
