@@ -71,9 +71,27 @@ std::vector<std::uint8_t> IconLibrary::GroupDirectory(int index) const {
 }
 
 PeResourceName IconLibrary::GroupName(int index) const {
-    if (kind_ == kIconFilePe && index >= 0 && index < Count()) return pe_.groups[static_cast<std::size_t>(index)].name;
     PeResourceName name;
     name.id = static_cast<std::uint16_t>(index + 1);
+    if (index < 0 || index >= Count()) return name;
+    if (kind_ == kIconFilePe) return pe_.groups[static_cast<std::size_t>(index)].name;
+    if (kind_ == kIconFileNe) {
+        // An integer id carries the 0x8000 bit; otherwise the id is the offset of a
+        // length-prefixed name from the start of the resource table.
+        const ByteView f = file_.Bytes();
+        auto id = f.U16(ne_.groupRecords + 12 * static_cast<std::uint64_t>(index) + 6);
+        auto table = f.U16(ne_.neHeader + 0x24);
+        if (!id || !table) return name;
+        if (*id & 0x8000) {
+            name.id = static_cast<std::uint16_t>(*id & 0x7FFF);
+            return name;
+        }
+        const std::uint64_t at = ne_.neHeader + *table + *id;
+        auto length = f.U8(at);
+        if (!length || !f.Has(at + 1, *length)) return name;
+        name.isId = false;
+        for (std::uint8_t k = 0; k < *length; ++k) name.name.push_back(static_cast<wchar_t>(*f.U8(at + 1 + k)));
+    }
     return name;
 }
 

@@ -37,7 +37,8 @@ public:
     // as LookupIconIdFromDirectoryEx takes it; empty if the group cannot be read.
     std::vector<std::uint8_t> GroupDirectory(int index) const;
 
-    // The resource name of a PE group (for listings); an NE group or .ico gives an id of index + 1.
+    // The resource name of a group (for listings): the id or name of a PE or NE group resource;
+    // an .ico file gives id 1.
     PeResourceName GroupName(int index) const;
 
     ByteView Bytes() const { return file_.Bytes(); }
