@@ -1,0 +1,146 @@
+// quillmark-cli folder show|apply|reset as a process: the folders it changes, its messages on
+// standard error instead of message boxes, and its exit codes.
+#include <gtest/gtest.h>
+
+#include "core/base/handles_win.h"
+#include "core/base/text.h"
+#include "core/folder/folder_files_win.h"
+#include "core/folder/folder_profiles.h"
+#include "tests/support/files_win.h"
+#include "tests/support/folder_fixtures_win.h"
+#include "tests/support/icon_fixtures.h"
+#include "tests/support/process_win.h"
+
+namespace {
+
+struct CliResult {
+    DWORD exit = 0xFFFFFFFF;
+    std::wstring out, err;
+};
+
+// Runs quillmark-cli with standard output and error going to files, then reads them (UTF-8).
+CliResult RunCli(const qmtest::TempDir& dir, const std::wstring& arguments) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    // Files of their own per run: under Wine a process may be signalled as ended shortly before
+    // the handles it inherited are closed.
+    static int run = 0;
+    const std::wstring n = std::to_wstring(run++);
+    const std::wstring outPath = dir / (L"cli" + n + L".out"), errPath = dir / (L"cli" + n + L".err");
+    CliResult r;
+    {
+        constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        qm::UniqueFile out(CreateFileW(outPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_NEW, 0, nullptr));
+        qm::UniqueFile err(CreateFileW(errPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_NEW, 0, nullptr));
+        if (!out || !err) return r;
+        STARTUPINFOW si{sizeof si};
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = out.get();
+        si.hStdError = err.get();
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = qmtest::Quote(qmtest::BuildFolder() + L"\\quillmark-cli.exe") + L" " + arguments;
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+            return r;
+        qm::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+        if (WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) {
+            TerminateProcess(process.get(), 99);
+            WaitForSingleObject(process.get(), 5000);
+        }
+        GetExitCodeProcess(process.get(), &r.exit);
+    }
+    const auto o = qmtest::ReadBytes(outPath), e = qmtest::ReadBytes(errPath);
+    r.out = qm::Utf8ToWide(std::string(o.begin(), o.end()));
+    r.err = qm::Utf8ToWide(std::string(e.begin(), e.end()));
+    return r;
+}
+
+std::vector<std::wstring> Keys(const std::wstring& folder) {
+    return qmtest::SectionLines(qmtest::ReadTextFile(folder + L"\\desktop.ini"), L".ShellClassInfo");
+}
+
+class FolderCliTest : public testing::Test {
+protected:
+    void SetUp() override {
+        icons.AddGenerated(6);
+        library = dir / L"Metal.icl";
+        qmtest::WriteBytes(library, qm::BuildNeIconLibrary(icons.Icons()));
+    }
+    qmtest::TempDir dir{L"qm-cli"};
+    qmtest::SettingsFileGuard settings;
+    qm::test::IconSet icons;
+    std::wstring library;
+};
+
+TEST_F(FolderCliTest, ApplyShowAndResetSeveralFolders) {
+    const std::wstring a = dir.MakeFolder(L"a"), b = dir.MakeFolder(L"b \x00e9\x6587");
+    auto r = RunCli(dir, L"folder apply " + qmtest::Quote(a) + L" " + qmtest::Quote(b) + L" --icon " +
+                             qmtest::Quote(library) + L" --index 4 --tip \"Holiday \x2605\"");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(r.err, L"");
+    for (const auto& f : {a, b}) {
+        const auto c = qm::ReadFolderCustomization(f);
+        EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, c.IconFile)) << c.IconFile;
+        EXPECT_EQ(qmtest::ReadBytes(f + L"\\" + c.IconFile), icons.IcoFile(4));
+        EXPECT_EQ(Keys(f), (std::vector<std::wstring>{L"IconFile=" + c.IconFile, L"IconIndex=0", L"Infotip=Holiday \x2605",
+                                                       L"ConfirmFileOp=0"}));
+    }
+
+    // Only the tooltip given: the icon read back is applied again, and the folder keeps it.
+    const std::wstring before = qm::ReadFolderCustomization(a).IconFile;
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(a) + L" --tip Other");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    const auto again = qm::ReadFolderCustomization(a);
+    EXPECT_EQ(again.Infotip, L"Other");
+    EXPECT_NE(again.IconFile, before);
+    EXPECT_EQ(qmtest::ReadBytes(a + L"\\" + again.IconFile), icons.IcoFile(4));
+
+    r = RunCli(dir, L"folder show " + qmtest::Quote(a));
+    EXPECT_EQ(r.exit, 0u);
+    EXPECT_EQ(r.out, L"[" + a + L"]\nIconFile=" + again.IconFile + L"\nIconIndex=0\nInfotip=Other\n");
+
+    r = RunCli(dir, L"folder reset " + qmtest::Quote(a));
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(Keys(a), (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=", L"ConfirmFileOp=0"}));
+    EXPECT_TRUE(qmtest::Exists(a + L"\\" + again.IconFile));  // the main window's reset keeps copies
+}
+
+TEST_F(FolderCliTest, AFolderThatIsNotChangedGivesItsMessageAndANonZeroExit) {
+    settings.SetCopyIco(L"0");  // so that the missing folder fails at its first key write
+    const std::wstring good = dir.MakeFolder(L"good");
+    const std::wstring missing = dir / L"missing";
+    std::wstring args = L"folder apply " + qmtest::Quote(missing) + L" " + qmtest::Quote(good);
+    const std::wstring media = qmtest::ReadOnlyMediaFolder();
+    if (!media.empty()) args += L" " + qmtest::Quote(media + L"\\Locked");
+    auto r = RunCli(dir, args + L" --icon " + qmtest::Quote(library) + L" --index 1");
+    EXPECT_EQ(r.exit, 1u);
+    std::wstring expected = missing + L": Unable to write to " + missing + L"\\desktop.ini\n";
+    if (!media.empty())
+        expected += L"Sorry ...: Sorry, but Quillmark cannot change icon of this folder. \nrights to write to this folder\n";
+    EXPECT_EQ(r.err, expected);
+    EXPECT_EQ(qm::ReadFolderCustomization(good).IconIndex, L"1");  // the others are still done
+
+    r = RunCli(dir, L"folder show " + qmtest::Quote(missing));
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_EQ(r.err, missing + L": no such folder\n");
+
+    settings.SetCopyIco(L"1");
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(good) + L" --icon " + qmtest::Quote(library) + L" --index x1");
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_EQ(r.err, good + L": 'x1' is not a valid integer value\n");
+
+    for (const wchar_t* bad : {L"folder", L"folder apply", L"folder apply --tip", L"folder show", L"folder move x"}) {
+        r = RunCli(dir, bad);
+        EXPECT_EQ(r.exit, 2u) << qm::WideToUtf8(bad);
+        EXPECT_NE(r.err.find(L"quillmark-cli folder apply FOLDER..."), std::wstring::npos) << qm::WideToUtf8(r.err);
+    }
+}
+
+TEST_F(FolderCliTest, LinkModeFromTheSettingsFileNextToTheTool) {
+    settings.SetCopyIco(L"0");
+    const std::wstring f = dir.MakeFolder(L"linked");
+    const auto r = RunCli(dir, L"folder apply " + qmtest::Quote(f) + L" --icon " + qmtest::Quote(library) + L" --index 3");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(Keys(f), (std::vector<std::wstring>{L"IconFile=" + library, L"IconIndex=3", L"Infotip=", L"ConfirmFileOp=0"}));
+}
+
+}  // namespace
