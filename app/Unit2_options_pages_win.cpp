@@ -1,19 +1,128 @@
 // Pages 2 and 4 of the main window: options (p_2) and tools (p_4).
 #include "app/Unit2_win.h"
 
+#include <windows.h>
+
+#include "core/base/error.h"
+#include "core/base/handles_win.h"
+#include "core/base/module_path_win.h"
+#include "core/settings/ini_file_win.h"
+#include "core/settings/language_support.h"
+#include "core/settings/settings_win.h"
+#include "core/shell/icon_cache_win.h"
+#include "ui/form_win.h"
+
 namespace qm {
 
-// p_2: GroupBox3 with RadioButton1/RadioButton2, GroupBox5 with cbTBThemes and Label5,
-// GroupBox6 with cb_ShellMenu and Button3, Button2 "Save Options". Not on the page yet.
-void TForm2::CreateOptionsPage() {}
+namespace {
+// The ".icl" shell verb that starts the program with "/INSTALL" on a theme file.
+const wchar_t kVerbKey[] = L"iclfile\\shell\\Open.Ostrel.Quillmark";
+const wchar_t kVerbCommandKey[] = L"iclfile\\shell\\Open.Ostrel.Quillmark\\command";
 
-// p_4: GroupBox4 with Label3 and b_RebuiltIconCache. Not on the page yet.
-void TForm2::CreateToolsPage() {}
+// Opens (creating when missing) a key for full access; empty when the user may not.
+UniqueKey CreateKeyForFullAccess(HKEY root, const wchar_t* subkey) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return UniqueKey();
+    }
+    return UniqueKey(key);
+}
 
-// Checks RadioButton1 or RadioButton2 from Options/CopyIco; the radio buttons are not there yet.
-void TForm2::ShowIconModeSetting() {}
+// Sets the key's default value; a refused write after the key was opened is the registry
+// layer's error.
+void SetDefaultValue(HKEY key, const std::wstring& text) {
+    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    if (RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes) != ERROR_SUCCESS) {
+        throw UserError(FormatMessageText(TranslateText(std::string_view("Failed to set data for '%s'")), L""));
+    }
+}
+}  // namespace
 
-// Unchecks cb_ShellMenu when the ".icl" verb's command key cannot be opened; not there yet.
-void TForm2::ShowShellVerbSetting() {}
+void TForm2::CreateOptionsPage() {
+    GroupBox3 = Add<ui::GroupBox>(L"GroupBox3", p_2, ui::Bounds{0, 0, 517, 82}, L"How to install icon:");
+    RadioButton1 = Add<ui::RadioButton>(
+        L"RadioButton1", GroupBox3, ui::Bounds{12, 18, 495, 34},
+        L"Extract icon from icl-theme to a single file /n copy to the customized folder. ( Default )");
+    RadioButton1->SetChecked(true);
+    RadioButton2 = Add<ui::RadioButton>(L"RadioButton2", GroupBox3, ui::Bounds{12, 54, 495, 20},
+                                        L"Only make a link to icl-theme. Do not extract any icons.");
+
+    GroupBox5 = Add<ui::GroupBox>(L"GroupBox5", p_2, ui::Bounds{0, 90, 517, 96}, L"Theme for Quillmark toolbar");
+    cbTBThemes = Add<ui::ComboBox>(L"cbTBThemes", GroupBox5, ui::Bounds{12, 20, 300, 54}, ui::ComboStyle::OwnerDrawFixed,
+                                   48);
+    cbTBThemes->OnChange = [this] { cbTBThemesChange(); };
+    cbTBThemes->OnDrawItem = [this](int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
+        cbTBThemesDrawItem(index, rect, state, canvas);
+    };
+    Label5 = Add<ui::Label>(L"Label5", GroupBox5, ui::Bounds{12, 76, 495, 16},
+                            L"Please Restart application to apply default toolbar theme");
+
+    GroupBox6 = Add<ui::GroupBox>(L"GroupBox6", p_2, ui::Bounds{0, 194, 517, 96}, L"Integration to shell");
+    cb_ShellMenu = Add<ui::CheckBox>(L"cb_ShellMenu", GroupBox6, ui::Bounds{12, 22, 495, 20},
+                                     L"Add \"Install Theme\" menu item for IconLibraries ( ICL )");
+    cb_ShellMenu->SetChecked(true);
+    Button3 = Add<ui::Button>(L"Button3", GroupBox6, ui::Bounds{12, 54, 260, 28}, L"Change contex menu icon-theme ...");
+    Button3->OnClick = [this] { Button3Click(); };
+
+    Button2 = Add<ui::Button>(L"Button2", p_2, ui::Bounds{387, 308, 130, 30}, L"Save Options");
+    Button2->OnClick = [this] { Button2Click(); };
+}
+
+void TForm2::CreateToolsPage() {
+    GroupBox4 = Add<ui::GroupBox>(L"GroupBox4", p_4, ui::Bounds{0, 0, 517, 150}, L" Icon cache ");
+    Label3 = Add<ui::Label>(L"Label3", GroupBox4, ui::Bounds{12, 20, 493, 80},
+                            L"Rebuilds all Explorer icons and removes unused Explorer icons from memory. /n /n Rebuild "
+                            L"icon when you find that Explorer is displaying the wrong icon for a programm or shortcut.");
+    b_RebuiltIconCache = Add<ui::Button>(L"b_RebuiltIconCache", GroupBox4, ui::Bounds{12, 108, 160, 30},
+                                         L"Rebuild Icon-cache");
+    b_RebuiltIconCache->OnClick = [this] { b_RebuiltIconCacheClick(); };
+}
+
+void TForm2::ShowIconModeSetting() {
+    const bool copy = ReadSetting(kCopyIcoSetting, L"1") == L"1";
+    RadioButton1->SetChecked(copy);
+    RadioButton2->SetChecked(!copy);
+}
+
+void TForm2::ShowShellVerbSetting() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kVerbCommandKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+        cb_ShellMenu->SetChecked(false);
+        return;
+    }
+    UniqueKey owned(key);
+}
+
+void TForm2::Button2Click() {
+    try {
+        IniFile settings(SettingsFilePath());
+        settings.WriteString(kCopyIcoSetting.section, kCopyIcoSetting.key, RadioButton2->Checked() ? L"0" : L"1");
+        settings.WriteString(kToolbarNameSetting.section, kToolbarNameSetting.key, cbTBThemes->Text());
+    } catch (const std::exception&) {
+        // An unwritable settings file loses the two options; the shell verb is still saved.
+    }
+
+    if (cb_ShellMenu->Checked()) {
+        UniqueKey verb = CreateKeyForFullAccess(HKEY_CLASSES_ROOT, kVerbKey);
+        if (!verb) return;
+        SetDefaultValue(verb.get(), TranslateText(std::string_view("Install as Theme for Quillmark")));
+        UniqueKey command = CreateKeyForFullAccess(verb.get(), L"command");
+        if (!command) return;
+        // Neither the path nor the placeholder is quoted.
+        SetDefaultValue(command.get(), ModulePath() + L" /INSTALL %1");
+    } else {
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbCommandKey);
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbKey);
+    }
+}
+
+void TForm2::Button3Click() {
+    // The context-menu theme window is not part of this build yet: say so instead of doing nothing.
+    MessageBoxExW(Handle(), TranslateText(std::string_view("The context-menu theme window is not available in this build of Quillmark.")).c_str(),
+                  ui::App().Title().c_str(), MB_OK, 0);
+}
+
+void TForm2::b_RebuiltIconCacheClick() { RebuildIconCache(); }
 
 }  // namespace qm

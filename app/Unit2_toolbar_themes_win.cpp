@@ -1,11 +1,100 @@
-// Toolbar themes of the main window, applied when it is shown.
+// Toolbar themes of the main window: folders of icon files inside the program's "toolbar" folder,
+// listed in cbTBThemes, applied when picked and, as saved, when the window is shown.
 #include "app/Unit2_win.h"
+
+#include <windows.h>
+
+#include <array>
+
+#include "core/base/handles_win.h"
+#include "core/base/module_path_win.h"
+#include "core/settings/settings_win.h"
 
 namespace qm {
 
-// Lists the toolbar themes into cbTBThemes and applies the saved one (replacing the icons of
-// i_1..i_4, Image1 and Image2), then SetActivePage(1) unless it is "Default". Until the themes
-// exist the built-in icons stay.
-void TForm2::ApplySavedToolbarTheme() {}
+namespace {
+const wchar_t kDefaultTheme[] = L"Default";
+
+// An .ico file at the size of its first image; empty when missing or unreadable.
+UniqueIcon LoadIconFile(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return UniqueIcon();
+    return UniqueIcon(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+}
+
+std::wstring ThemeFolder(const std::wstring& name) { return ToolbarFolder() + L"\\" + name + L"\\"; }
+}  // namespace
+
+std::wstring ToolbarFolder() { return ModuleFolder() + L"toolbar"; }
+
+std::vector<std::wstring> ListToolbarThemes(const std::wstring& toolbarFolder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW((toolbarFolder + L"\\*").c_str(), &fd));
+    if (!find) return names;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+        names.push_back(name);
+    } while (FindNextFileW(find.get(), &fd));
+    return names;
+}
+
+void TForm2::LoadToolbarTheme(const std::wstring& name) {
+    const std::wstring folder = ThemeFolder(name);
+    const std::array<std::pair<const wchar_t*, ui::Image*>, 6> pictures = {{{L"change.ico", i_1},
+                                                                            {L"options.ico", i_2},
+                                                                            {L"lang.ico", i_3},
+                                                                            {L"tools.ico", i_4},
+                                                                            {L"folder.ico", Image2},
+                                                                            {L"about.ico", Image1}}};
+    for (const auto& [file, picture] : pictures) {
+        if (UniqueIcon icon = LoadIconFile(folder + file)) {
+            picture->SetIcon(std::move(icon));
+            picture->Invalidate();
+        }
+    }
+}
+
+void TForm2::ApplySavedToolbarTheme() {
+    cbTBThemes->Clear();
+    cbTBThemes->Add(kDefaultTheme);
+    for (const std::wstring& name : ListToolbarThemes(ToolbarFolder())) cbTBThemes->Add(name);
+
+    const std::wstring saved = ReadSetting(kToolbarNameSetting, kDefaultTheme);
+    int match = -1;
+    for (int i = 0; i < cbTBThemes->Count() && match < 0; ++i) {
+        if (cbTBThemes->Item(i) == saved) match = i;
+    }
+    cbTBThemes->SetItemIndex(match);
+    if (saved == kDefaultTheme) return;
+    LoadToolbarTheme(saved);
+    SetActivePage(1);
+}
+
+void TForm2::cbTBThemesChange() {
+    const std::wstring name = cbTBThemes->Text();
+    // Icons loaded earlier stay until the next start.
+    if (name == kDefaultTheme) return;
+    LoadToolbarTheme(name);
+    SetActivePage(2);
+    cbTBThemes->SetFocus();
+}
+
+void TForm2::cbTBThemesDrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
+    const bool selected = (state & ODS_SELECTED) != 0;
+    const std::wstring name = cbTBThemes->Item(index);
+    canvas.SetTransparentText(true);
+    canvas.FillRect(rect, ui::SystemColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const std::wstring folder = ThemeFolder(name);
+    const std::array<std::pair<const wchar_t*, int>, 4> previews = {
+        {{L"change.ico", 6}, {L"options.ico", 40}, {L"lang.ico", 74}, {L"tools.ico", 108}}};
+    for (const auto& [file, x] : previews) {
+        if (UniqueIcon icon = LoadIconFile(folder + file)) canvas.DrawIcon(x, rect.top + 4, icon.get());
+    }
+    canvas.SetTextColor(ui::SystemColor(selected ? COLOR_CAPTIONTEXT : COLOR_BTNTEXT));
+    const int x = name == kDefaultTheme ? 12 : 145;
+    canvas.TextOut(x, rect.bottom - canvas.TextHeight(L"Wg") - 24, name);
+}
 
 }  // namespace qm

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/controls_win.h"
 
@@ -79,6 +80,52 @@ public:
     // ---- page 1: change icon ----
     ui::Label* Label1 = nullptr;  // "Change Icon for Folder:", given the window's font
 
+    // ---- page 2: options (Unit2_options_pages_win.cpp, Unit2_toolbar_themes_win.cpp) ----
+    ui::GroupBox* GroupBox3 = nullptr;
+    ui::RadioButton* RadioButton1 = nullptr;  // copy mode
+    ui::RadioButton* RadioButton2 = nullptr;  // link mode
+    ui::GroupBox* GroupBox5 = nullptr;
+    ui::ComboBox* cbTBThemes = nullptr;
+    ui::Label* Label5 = nullptr;
+    ui::GroupBox* GroupBox6 = nullptr;
+    ui::CheckBox* cb_ShellMenu = nullptr;
+    ui::Button* Button3 = nullptr;
+    ui::Button* Button2 = nullptr;
+    // Saves the icon mode, the toolbar theme and the ".icl" shell verb.
+    void Button2Click();
+    // Opens the context-menu theme window.
+    void Button3Click();
+    void cbTBThemesChange();
+    void cbTBThemesDrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas);
+    // Loads the icons of the toolbar theme `name` into i_1..i_4, Image2 and Image1, as far as present.
+    void LoadToolbarTheme(const std::wstring& name);
+
+    // ---- page 3: language (Unit2_language_page_win.cpp) ----
+    ui::Label* Label13 = nullptr;
+    ui::Edit* Edit1 = nullptr;
+    ui::Label* Label14 = nullptr;
+    ui::ListBox* ListBox1 = nullptr;
+    ui::GroupBox* GroupBox1 = nullptr;
+    ui::Label* Label15 = nullptr;
+    ui::Label* Label16 = nullptr;
+    ui::Label* Label17 = nullptr;
+    ui::Label* Label18 = nullptr;
+    ui::Label* Label19 = nullptr;
+    ui::Label* Label20 = nullptr;
+    ui::Label* Label21 = nullptr;
+    ui::Image* Image4 = nullptr;
+    ui::Label* Label4 = nullptr;
+    void ListBox1Click();
+    void ListBox1DblClick();
+    void ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas);
+    void Label4Click();
+
+    // ---- page 4: tools (Unit2_options_pages_win.cpp) ----
+    ui::GroupBox* GroupBox4 = nullptr;
+    ui::Label* Label3 = nullptr;
+    ui::Button* b_RebuiltIconCache = nullptr;
+    void b_RebuiltIconCacheClick();
+
 private:
     void CreateFrame();
     void FormCreate();
@@ -105,6 +152,18 @@ private:
     std::wstring FFirstArgument;
     int FActivePage = 1;
 };
+
+// The toolbar folder: the program's folder + "toolbar".
+std::wstring ToolbarFolder();
+// The entries of the toolbar folder as cbTBThemes lists them after "Default": every entry except
+// "." and "..", hidden and system ones left out, in the order of the enumeration.
+std::vector<std::wstring> ListToolbarThemes(const std::wstring& toolbarFolder);
+
+// The language list's display name: the native name, "   (", the entry and ")" when the native
+// name has at least 4 characters; otherwise the entry alone.
+std::wstring LanguageDisplayName(std::wstring_view entry, std::wstring_view nativeName);
+// The colour with 32 taken from red, green and blue (system colours resolved first), 0 at least.
+COLORREF DarkenColor(ui::Color color);
 
 // The program's main mode: runs TForm2 until it closes. Returns the exit code.
 int RunMainWindow(const std::wstring& firstArgument);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
+#include "app/Un_fAbout_win.h"
 #include "app/Unit2_win.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
@@ -35,7 +36,7 @@ int RunProgram(std::wstring_view commandLine) {
 
     const StartRequest request = SelectMode(SplitCommandLine(commandLine));
     switch (request.mode) {
-        case ProgramMode::About: return ReportModeNotBuilt(L"The about window");
+        case ProgramMode::About: return RunAboutWindow();
         case ProgramMode::Theme: return ReportModeNotBuilt(L"The context-menu theme window");
         case ProgramMode::Custom: return ReportModeNotBuilt(L"The custom icon window");
         case ProgramMode::Install: return ReportModeNotBuilt(L"Theme installation");

@@ -1,0 +1,179 @@
+// Whole-process runs of the about mode and of "Save Options": the rippling banner (two captures
+// differ), the e-mail link handed to the shell while the window stays open, a click on the banner
+// ending the program; the ".icl" shell verb written with the program's unquoted path that holds a
+// blank, and removed again.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "tests/support/files_win.h"
+#include "tests/support/gui_driver_win.h"
+#include "tests/support/process_win.h"
+#include "tests/support/settings_backup_win.h"
+
+namespace {
+
+const std::wstring kVerbKey = L"iclfile\\shell\\Open.Ostrel.Quillmark";
+const std::wstring kCommandKey = kVerbKey + L"\\command";
+const std::wstring kMailCommandKey = L"mailto\\shell\\open\\command";
+
+// Waits up to about ten seconds for a condition, checking every 100 ms.
+template <class F>
+bool Eventually(F condition) {
+    for (int i = 0; i < 100; ++i) {
+        if (condition()) return true;
+        Sleep(100);
+    }
+    return condition();
+}
+
+HWND ChildAt(HWND window, POINT client) { return ChildWindowFromPointEx(window, client, CWP_SKIPINVISIBLE); }
+
+void ClickWindow(HWND h, POINT client) {
+    const LPARAM at = MAKELPARAM(client.x, client.y);
+    PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(h, WM_LBUTTONUP, 0, at);
+}
+
+// What the screen shows of a window.
+std::vector<std::uint32_t> Capture(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    const int w = r.right - r.left, height = r.bottom - r.top;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    qm::UniqueBitmap bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!bitmap || !dc) return {};
+    HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc.get(), 0, 0, w, height, screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> pixels(p, p + static_cast<std::size_t>(w) * height);
+    SelectObject(dc.get(), old);
+    return pixels;
+}
+
+std::wstring ReadUtf16(const std::wstring& path) {
+    const std::vector<std::uint8_t> bytes = qmtest::ReadBytes(path);
+    std::wstring s(bytes.size() / 2, L'\0');
+    for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return s;
+}
+
+TEST(AboutMode, RipplesAnimateTheMailLinkKeepsItOpenAndABannerClickEndsTheProgram) {
+    // The shell hands mailto: links to a stand-in that records its command line.
+    qmtest::TempDir dir;
+    const std::wstring mailer = dir / L"mailer.exe";
+    ASSERT_TRUE(CopyFileW((qmtest::BuildFolder() + L"\\qm_shell_standin.exe").c_str(), mailer.c_str(), FALSE));
+    qmtest::ScopedRegistryDefaults keepMail(HKEY_CLASSES_ROOT, {kMailCommandKey});
+    ASSERT_TRUE(qmtest::WriteDefaultValue(HKEY_CLASSES_ROOT, kMailCommandKey, qmtest::Quote(mailer) + L" %1"));
+
+    qmtest::ChildProcess p(qmtest::Quote(qmtest::BuildFolder() + L"\\Quillmark.exe") + L" /ABOUT");
+    ASSERT_TRUE(p.started());
+    HWND window = p.WaitForWindow(L"");
+    ASSERT_NE(window, nullptr);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 383);
+    EXPECT_EQ(client.bottom, 369);
+    HWND banner = ChildAt(window, {10, 10});
+    ASSERT_NE(banner, window);
+
+    // Random drops keep the surface moving; two captures a little apart differ.
+    bool animated = false;
+    for (int i = 0; i < 20 && !animated; ++i) {
+        const auto first = Capture(banner);
+        Sleep(250);
+        animated = !first.empty() && Capture(banner) != first;
+    }
+    EXPECT_TRUE(animated);
+    qmtest::SaveScreenshot(window, L"about_mode_1");
+    Sleep(300);
+    qmtest::SaveScreenshot(window, L"about_mode_2");
+
+    HWND mailLabel = ChildAt(window, {196, 323});
+    ASSERT_NE(mailLabel, window);
+    EXPECT_EQ(qmtest::WindowCaption(mailLabel), L"Write e-mail to author of Quillmark");
+    ClickWindow(mailLabel, {10, 8});
+    const std::wstring started = dir / L"started.txt";
+    ASSERT_TRUE(Eventually([&] { return qmtest::Exists(started); }));
+    EXPECT_NE(ReadUtf16(started).find(L"mailto:quillmark@ostrel.example?Subject=Quillmark%203.6"), std::wstring::npos);
+    Sleep(300);
+    EXPECT_TRUE(p.running());
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    ClickWindow(banner, {100, 40});
+    ASSERT_TRUE(p.Wait(10000));
+    EXPECT_EQ(p.ExitCode(), 0u);
+}
+
+// The controls of the main window's options page, found by their texts.
+struct FoundChild {
+    std::wstring text;
+    HWND hwnd = nullptr;
+};
+BOOL CALLBACK FindByText(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<FoundChild*>(lp);
+    if (qmtest::WindowCaption(h) == f->text) {
+        f->hwnd = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND ChildWithText(HWND window, const std::wstring& text) {
+    FoundChild f{text};
+    EnumChildWindows(window, FindByText, reinterpret_cast<LPARAM>(&f));
+    return f.hwnd;
+}
+
+TEST(SaveOptions, WritesTheVerbWithTheUnquotedPathHoldingABlankAndRemovesIt) {
+    qmtest::TempDir dir;
+    const std::wstring folder = dir.MakeFolder(L"Quill mark");
+    const std::wstring program = folder + L"\\Quillmark.exe";
+    ASSERT_TRUE(CopyFileW((qmtest::BuildFolder() + L"\\Quillmark.exe").c_str(), program.c_str(), FALSE));
+    qmtest::ScopedRegistryDefaults keepVerb(HKEY_CLASSES_ROOT, {kVerbKey, kCommandKey});
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, kCommandKey.c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbKey.c_str());
+
+    qmtest::ChildProcess p(qmtest::Quote(program));
+    ASSERT_TRUE(p.started());
+    HWND window = p.WaitForWindow(L"Icon for selected folder");
+    ASSERT_NE(window, nullptr);
+    HWND link = ChildWithText(window, L"Only make a link to icl-theme. Do not extract any icons.");
+    HWND shell = ChildWithText(window, L"Add \"Install Theme\" menu item for IconLibraries ( ICL )");
+    HWND save = ChildWithText(window, L"Save Options");
+    ASSERT_TRUE(link && shell && save);
+    EXPECT_EQ(SendMessageW(shell, BM_GETCHECK, 0, 0), BST_UNCHECKED);  // no verb yet
+
+    PostMessageW(link, BM_CLICK, 0, 0);
+    PostMessageW(shell, BM_CLICK, 0, 0);
+    PostMessageW(save, BM_CLICK, 0, 0);
+    ASSERT_TRUE(Eventually([&] { return qmtest::KeyExists(HKEY_CLASSES_ROOT, kCommandKey); }));
+    EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kVerbKey), L"Install as Theme for Quillmark");
+    EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kCommandKey), program + L" /INSTALL %1");
+    const std::wstring ini = folder + L"\\quillmark.ini";
+    wchar_t value[64] = {};
+    GetPrivateProfileStringW(L"Options", L"CopyIco", L"", value, 64, ini.c_str());
+    EXPECT_STREQ(value, L"0");
+    GetPrivateProfileStringW(L"Toolbar", L"Name", L"", value, 64, ini.c_str());
+    EXPECT_STREQ(value, L"Default");
+
+    PostMessageW(shell, BM_CLICK, 0, 0);
+    PostMessageW(save, BM_CLICK, 0, 0);
+    EXPECT_TRUE(Eventually([&] { return !qmtest::KeyExists(HKEY_CLASSES_ROOT, kVerbKey); }));
+    EXPECT_FALSE(qmtest::KeyExists(HKEY_CLASSES_ROOT, kCommandKey));
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(p.Wait(15000));
+}
+
+}  // namespace
