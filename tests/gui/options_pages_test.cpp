@@ -34,8 +34,9 @@ protected:
         WritePrivateProfileStringW(L"Options", L"CopyIco", value, qm::SettingsFilePath().c_str());
     }
 
-    qmtest::ScopedCurrentLanguage english_{L"English"};
+    // First made, last restored: the language key is removed before the file comes back.
     qmtest::ScopedSettingsFile settings_;
+    qmtest::ScopedCurrentLanguage english_{L"English"};
     qmtest::ScopedRegistryDefaults verb_{HKEY_CLASSES_ROOT, {kVerbKey, kCommandKey}};
 };
 
@@ -160,6 +161,9 @@ TEST_F(ToolbarThemes, ListHoldsDefaultFirstThenTheVisibleEntries) {
     form.Show();
     ASSERT_GE(form.cbTBThemes->Count(), 3);
     EXPECT_EQ(form.cbTBThemes->Item(0), L"Default");
+    EXPECT_EQ(SendMessageW(form.cbTBThemes->Handle(), CB_GETITEMHEIGHT, 0, 0), 48);  // every item 48 pixels high
+    // The selection field shows the previews too (the platform may add its border to the height).
+    EXPECT_GE(SendMessageW(form.cbTBThemes->Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 48);
     EXPECT_GE(IndexOf(*form.cbTBThemes, L"qm_gui_Alpha"), 1);
     EXPECT_GE(IndexOf(*form.cbTBThemes, L"qm_gui_file.txt"), 1);  // plain files are listed like folders
     EXPECT_EQ(IndexOf(*form.cbTBThemes, L"qm_gui_Hidden"), -1);
