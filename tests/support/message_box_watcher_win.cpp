@@ -40,6 +40,14 @@ BOOL CALLBACK FindButtons(HWND hwnd, LPARAM lp) {
     if (ClassOf(hwnd) == L"Button") reinterpret_cast<Buttons*>(lp)->hwnds.push_back(hwnd);
     return TRUE;
 }
+
+BOOL CALLBACK FindIcon(HWND hwnd, LPARAM lp) {
+    if (ClassOf(hwnd) == L"Static" && (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HICON*>(lp) = reinterpret_cast<HICON>(SendMessageW(hwnd, STM_GETICON, 0, 0));
+        if (*reinterpret_cast<HICON*>(lp)) return FALSE;
+    }
+    return TRUE;
+}
 }  // namespace
 
 MessageBoxWatcher::MessageBoxWatcher(DWORD processId) : pid_(processId), thread_([this] { Run(); }) {}
@@ -102,6 +110,8 @@ void MessageBoxWatcher::Handle(HWND box) {
     Sleep(30);  // let the box finish creating its controls
     SeenMessageBox seen;
     seen.caption = WindowText(box);
+    seen.owner = GetWindow(box, GW_OWNER);
+    EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
     if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = WindowText(text);
     Buttons buttons;
     EnumChildWindows(box, FindButtons, reinterpret_cast<LPARAM>(&buttons));

@@ -22,6 +22,8 @@ struct SeenMessageBox {
     std::wstring text;
     std::vector<std::wstring> buttons;  // button captions in tab order, e.g. "&Yes", "&No"
     int pressed = 0;                    // the command id that the watcher sent
+    HICON icon = nullptr;               // the picture of its icon control (compare with LoadIconW(nullptr, IDI_...))
+    HWND owner = nullptr;               // the window that owns the box
 };
 
 class MessageBoxWatcher {

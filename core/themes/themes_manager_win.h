@@ -1,0 +1,32 @@
+#pragma once
+// The theme store: the folder "samples" next to the program holding icon libraries (*.icl), and
+// the operations that change it. Each reports to the user itself with message boxes owned by the
+// application's main window; callers refresh their theme lists afterwards.
+#include <windows.h>
+
+#include <string>
+
+namespace qm {
+
+struct ThemeStore {
+    std::wstring folder;   // with trailing backslash
+    HWND owner = nullptr;  // owner of the message boxes: the application's main window
+};
+
+// The store next to the program: ModuleFolder() + "samples\".
+ThemeStore ProgramThemeStore(HWND owner = nullptr);
+
+// Dispatches by file type: an .icl library, an iColorFolder.dll, or "do not knows" for anything else.
+void InstallTheme(const ThemeStore& store, const std::wstring& file);
+// Copies an .icl file into the store under its own name, asking before replacing one of that name.
+void InstallIconLibrary(const ThemeStore& store, const std::wstring& file);
+// Copies an iColorFolder theme library into the store as "<FileDescription>.icl".
+void InstallColorFolderTheme(const ThemeStore& store, const std::wstring& file);
+// Asks, then moves the theme file to the recycle bin (its .txt description stays).
+void DeleteTheme(const ThemeStore& store, const std::wstring& themePath);
+
+// The same on the program's store.
+void InstallTheme(const std::wstring& file, HWND owner = nullptr);
+void DeleteTheme(const std::wstring& themePath, HWND owner = nullptr);
+
+}  // namespace qm
