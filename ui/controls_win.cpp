@@ -34,6 +34,21 @@ std::wstring ListText(HWND hwnd, UINT lenMsg, UINT textMsg, int index) {
     return s;
 }
 
+// Answers WM_PAINT: `paint` draws on a canvas over the whole client area.
+template <class Paint>
+LRESULT PaintClient(HWND hwnd, Paint paint) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    {
+        Canvas canvas(dc);
+        RECT all{};
+        GetClientRect(hwnd, &all);
+        paint(canvas, all);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
 // Without a drawing handler: the item's text on the usual colours.
 void DrawDefaultItem(DRAWITEMSTRUCT& d, const std::wstring& text) {
     Canvas canvas(d.hDC);
@@ -114,23 +129,20 @@ LRESULT Panel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (RouteToChild(Owner(), msg, wp, lp, r)) return r;
     switch (msg) {
         case WM_ERASEBKGND: return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            {
-                Canvas canvas(dc);
-                RECT all{};
-                GetClientRect(Handle(), &all);
+        case WM_PAINT:
+            return PaintClient(Handle(), [&](Canvas& canvas, RECT all) {
                 canvas.FillRect(all, color);
                 const std::wstring caption = Text();
-                if (!caption.empty()) {
-                    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
-                    canvas.SetTransparentText(true);
-                    DrawTextW(dc, caption.c_str(), -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-                }
-            }
-            EndPaint(Handle(), &ps);
-            return 0;
+                if (caption.empty()) return;
+                HGDIOBJ old = SelectObject(canvas.Handle(), Owner().FontHandle());
+                canvas.SetTransparentText(true);
+                DrawTextW(canvas.Handle(), caption.c_str(), -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+                SelectObject(canvas.Handle(), old);
+            });
+        case WM_SETTEXT: {
+            const LRESULT r = Control::WindowProc(msg, wp, lp);
+            Invalidate();
+            return r;
         }
         case WM_SETFONT: return 0;  // kept by the control; WM_GETFONT below answers it
         case WM_GETFONT: return reinterpret_cast<LRESULT>(Owner().FontHandle());
@@ -442,20 +454,12 @@ Canvas& Image::GetCanvas() {
 LRESULT Image::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND: return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            {
-                Canvas canvas(dc);
-                RECT all{};
-                GetClientRect(Handle(), &all);
+        case WM_PAINT:
+            return PaintClient(Handle(), [&](Canvas& canvas, RECT all) {
                 canvas.FillRect(all, SystemColor(COLOR_BTNFACE));
                 if (picture_) canvas.Draw(0, 0, *picture_);
                 if (icon_) canvas.DrawIcon(0, 0, icon_.get());
-            }
-            EndPaint(Handle(), &ps);
-            return 0;
-        }
+            });
         case WM_LBUTTONDOWN:
             pressed_ = true;
             SetCapture(Handle());
@@ -489,20 +493,12 @@ void Shape::SetColors(Color fill, Color outline) {
 LRESULT Shape::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND: return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            {
-                Canvas canvas(dc);
-                RECT all{};
-                GetClientRect(Handle(), &all);
+        case WM_PAINT:
+            return PaintClient(Handle(), [&](Canvas& canvas, RECT all) {
                 canvas.SetBrushColor(fill_);
                 canvas.SetPen(outline_);
                 canvas.Rectangle(all);
-            }
-            EndPaint(Handle(), &ps);
-            return 0;
-        }
+            });
         default: return Control::WindowProc(msg, wp, lp);
     }
 }

@@ -48,6 +48,18 @@ bool LooksNormal(const ui::Image& button) {
            p->Pixel(10, 60) == face;
 }
 
+// A pixel of a control as the screen shows it, from a capture of the whole window.
+COLORREF OnScreen(const qmtest::ScreenPixels& shot, HWND window, const ui::Control& c, int x, int y) {
+    RECT w{};
+    GetWindowRect(window, &w);
+    POINT p{x, y};
+    ClientToScreen(c.Handle(), &p);
+    const int sx = p.x - w.left, sy = p.y - w.top;
+    if (sx < 0 || sy < 0 || sx >= shot.width || sy >= shot.height) return CLR_INVALID;
+    const std::uint32_t v = shot.bgra[static_cast<std::size_t>(sy) * shot.width + sx];
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
 class MainWindow : public testing::Test {
 protected:
     void SetUp() override { ui::App().SetTitle(L"Quillmark"); }
@@ -139,6 +151,14 @@ TEST_F(MainWindow, StartsOnPageOneAndPageButtonsMoveTheLookAndThePage) {
     }
     qmtest::Click(Button(form, 3));
     EXPECT_FALSE(qmtest::SaveScreenshot(form.Handle(), L"main_window_page3").empty());
+    // The screen shows the selection line on the button of page 3 only.
+    const qmtest::ScreenPixels shot = qmtest::CaptureWindow(form.Handle());
+    ASSERT_FALSE(shot.bgra.empty());
+    for (int n = 1; n <= 5; ++n) {
+        const COLORREF want = GetSysColor(n == 3 ? COLOR_3DDKSHADOW : COLOR_BTNFACE);
+        EXPECT_EQ(OnScreen(shot, form.Handle(), Button(form, n), 1, 30), want) << "button " << n;
+        EXPECT_EQ(OnScreen(shot, form.Handle(), Button(form, n), 76, 60), want) << "button " << n;
+    }
 }
 
 TEST_F(MainWindow, AboutButtonOpensAModalWindowAndNeverTakesTheSelectedLook) {

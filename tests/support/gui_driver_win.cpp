@@ -204,7 +204,7 @@ std::wstring ArtifactsFolder() {
     return folder;
 }
 
-std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
+ScreenPixels CaptureWindow(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpMessages();
     RECT r{};
@@ -222,16 +222,21 @@ std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
     qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     if (!bitmap || !dc) return {};
     HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
-    // What the screen shows where the window is: the window with all its children as drawn.
     HDC screen = GetDC(nullptr);
     BitBlt(dc.get(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
     GdiFlush();
-    std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits),
-                                      static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(w) * h);
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    ScreenPixels shot{w, h, std::vector<std::uint32_t>(p, p + static_cast<std::size_t>(w) * h)};
     SelectObject(dc.get(), old);
+    return shot;
+}
+
+std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
+    const ScreenPixels shot = CaptureWindow(window);
+    if (shot.bgra.empty()) return {};
     const std::wstring path = ArtifactsFolder() + L"\\" + name + L".png";
-    return WritePng(path, w, h, pixels) ? path : std::wstring();
+    return WritePng(path, shot.width, shot.height, shot.bgra) ? path : std::wstring();
 }
 
 // ---- languages ---------------------------------------------------------------------------------

@@ -59,6 +59,14 @@ HWND FrontChildAt(ui::Form& form, POINT client);
 std::wstring WindowText(HWND hwnd);
 std::wstring WindowClassName(HWND hwnd);
 
+// What the screen shows where the window is (the window with its children as drawn): 32-bit BGRA
+// rows, top-down; empty when it cannot be read.
+struct ScreenPixels {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> bgra;
+};
+ScreenPixels CaptureWindow(HWND window);
+
 // Screenshots go to <build folder>\artifacts\<name>.png. Returns the file's path, empty on failure.
 std::wstring ArtifactsFolder();
 std::wstring SaveScreenshot(HWND window, const std::wstring& name);
