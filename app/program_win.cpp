@@ -8,6 +8,7 @@
 #include "app/Unit2_win.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
+#include "core/themes/themes_manager_win.h"
 #include "ui/form_win.h"
 
 namespace qm {
@@ -39,7 +40,7 @@ int RunProgram(std::wstring_view commandLine) {
         case ProgramMode::About: return RunAboutWindow();
         case ProgramMode::Theme: return ReportModeNotBuilt(L"The context-menu theme window");
         case ProgramMode::Custom: return ReportModeNotBuilt(L"The custom icon window");
-        case ProgramMode::Install: return ReportModeNotBuilt(L"Theme installation");
+        case ProgramMode::Install: InstallTheme(request.argument); return 0;  // its own message boxes, no window
         case ProgramMode::Main: break;
     }
     return RunMainWindow(request.argument);
