@@ -241,13 +241,11 @@ LRESULT CALLBACK FrameworkControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     Control* c = Control::FromHandle(hwnd);
     if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCCREATE) return DefWindowProcW(hwnd, msg, wp, lp);
+    // A message whose handling failed (the error was shown) counts as handled: the default
+    // processing of, say, WM_CLOSE must not run behind the handler's back.
     LRESULT r = 0;
-    bool done = false;
-    c->Owner().Guard([&] {
-        r = c->WindowProc(msg, wp, lp);
-        done = true;
-    });
-    return done ? r : DefWindowProcW(hwnd, msg, wp, lp);
+    c->Owner().Guard([&] { r = c->WindowProc(msg, wp, lp); });
+    return r;
 }
 
 // ---- routing -----------------------------------------------------------------------------------
@@ -481,7 +479,7 @@ int Form::ShowModal() {
 void Form::SetModalResult(int result) { modalResult_ = result; }
 
 void Form::Close() {
-    bool allowed = true;
+    bool allowed = false;  // an error while asking keeps the form open
     Guard([&] { allowed = FormCloseQuery(); });
     if (!allowed) return;
     if (modal_) {
@@ -517,13 +515,9 @@ void Form::PopupMenu(const std::vector<MenuItem*>& items, POINT screen) {
 LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Form* f = FromHandle(hwnd);
     if (!f) return DefWindowProcW(hwnd, msg, wp, lp);
-    LRESULT r = 0;
-    bool done = false;
-    f->Guard([&] {
-        r = f->WindowProc(msg, wp, lp);
-        done = true;
-    });
-    return done ? r : DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT r = 0;  // a failed message counts as handled (see FrameworkControlProc)
+    f->Guard([&] { r = f->WindowProc(msg, wp, lp); });
+    return r;
 }
 
 LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

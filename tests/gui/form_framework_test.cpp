@@ -90,6 +90,29 @@ TEST_F(Framework, AnErrorLeavingAHandlerIsShownAndEndsOnlyThatHandler) {
     EXPECT_EQ(form.panelClicks, 1);
 }
 
+// A form that refuses to close with an error.
+class StubbornForm : public SampleForm {
+public:
+    bool FormCloseQuery() override {
+        ++asked;
+        throw qm::UserError(L"Cannot close now");
+    }
+    int asked = 0;
+};
+
+TEST_F(Framework, AnErrorWhileAskingToCloseIsShownAndKeepsTheFormOpen) {
+    StubbornForm form;
+    form.Show();
+    qmtest::MessageBoxWatcher boxes;
+    PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    qmtest::PumpMessages();
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{L"Cannot close now"});
+    EXPECT_EQ(form.asked, 1);
+    EXPECT_TRUE(IsWindow(form.Handle()));
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
 TEST_F(Framework, OwnerDrawnListMeasuresDrawsAndReportsDoubleClicks) {
     SampleForm form;
     form.Show();
