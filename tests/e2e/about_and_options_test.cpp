@@ -36,32 +36,6 @@ void ClickWindow(HWND h, POINT client) {
     PostMessageW(h, WM_LBUTTONUP, 0, at);
 }
 
-// What the screen shows of a window.
-std::vector<std::uint32_t> Capture(HWND h) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    const int w = r.right - r.left, height = r.bottom - r.top;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    qm::UniqueBitmap bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    if (!bitmap || !dc) return {};
-    HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
-    HDC screen = GetDC(nullptr);
-    BitBlt(dc.get(), 0, 0, w, height, screen, r.left, r.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> pixels(p, p + static_cast<std::size_t>(w) * height);
-    SelectObject(dc.get(), old);
-    return pixels;
-}
-
 std::wstring ReadUtf16(const std::wstring& path) {
     const std::vector<std::uint8_t> bytes = qmtest::ReadBytes(path);
     std::wstring s(bytes.size() / 2, L'\0');
@@ -88,17 +62,29 @@ TEST(AboutMode, RipplesAnimateTheMailLinkKeepsItOpenAndABannerClickEndsTheProgra
     HWND banner = ChildAt(window, {10, 10});
     ASSERT_NE(banner, window);
 
-    // Random drops keep the surface moving; two captures a little apart differ.
+    // The banner is on the screen (its lower rows are light blue, never black)...
+    auto screenPixel = [](HWND h, POINT client) {
+        ClientToScreen(h, &client);
+        HDC screen = GetDC(nullptr);
+        const COLORREF c = GetPixel(screen, client.x, client.y);
+        ReleaseDC(nullptr, screen);
+        return c;
+    };
+    ASSERT_TRUE(Eventually([&] {
+        const COLORREF c = screenPixel(banner, {380, 72});
+        return c != CLR_INVALID && GetBValue(c) > 128;
+    }));
+    // ...and random drops keep its surface moving: two screenshots a little apart differ.
     bool animated = false;
     for (int i = 0; i < 20 && !animated; ++i) {
-        const auto first = Capture(banner);
+        const std::wstring first = qmtest::SaveScreenshot(banner, L"about_mode_banner_1");
         Sleep(250);
-        animated = !first.empty() && Capture(banner) != first;
+        const std::wstring second = qmtest::SaveScreenshot(banner, L"about_mode_banner_2");
+        ASSERT_FALSE(first.empty() || second.empty());
+        animated = qmtest::ReadBytes(first) != qmtest::ReadBytes(second);
     }
     EXPECT_TRUE(animated);
-    qmtest::SaveScreenshot(window, L"about_mode_1");
-    Sleep(300);
-    qmtest::SaveScreenshot(window, L"about_mode_2");
+    qmtest::SaveScreenshot(window, L"about_mode");
 
     HWND mailLabel = ChildAt(window, {196, 323});
     ASSERT_NE(mailLabel, window);
