@@ -242,4 +242,21 @@ TEST_F(Framework, ImagesPaintTheirPictureAndReportClicks) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(Framework, TimersAndMenuItemsReceiveTheirMessages) {
+    SampleForm form;
+    auto* timer = form.Add<ui::Timer>(L"Timer1", 60000u, false);
+    auto* item = form.Add<ui::MenuItem>(L"MenuItem1", L"Entry");
+    int ticks = 0, chosen = 0;
+    timer->OnTimer = [&] { ++ticks; };
+    item->OnClick = [&] { ++chosen; };
+    // The platform's own messages, sent at once instead of waiting for the interval or a menu.
+    SendMessageW(form.Handle(), WM_TIMER, static_cast<WPARAM>(timer->Id()), 0);
+    EXPECT_EQ(ticks, 0);  // a disabled timer does not fire
+    timer->SetEnabled(true);
+    SendMessageW(form.Handle(), WM_TIMER, static_cast<WPARAM>(timer->Id()), 0);
+    EXPECT_EQ(ticks, 1);
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(item->Id(), 0), 0);
+    EXPECT_EQ(chosen, 1);
+}
+
 }  // namespace
