@@ -2,10 +2,10 @@
 // standard error instead of message boxes, and its exit codes.
 #include <gtest/gtest.h>
 
-#include "core/base/handles_win.h"
 #include "core/base/text.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_profiles.h"
+#include "tests/support/console_process_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
 #include "tests/support/icon_fixtures.h"
@@ -20,42 +20,18 @@ struct CliResult {
 
 // Runs quillmark-cli with standard output and error going to files, then reads them (UTF-8).
 CliResult RunCli(const qmtest::TempDir& dir, const std::wstring& arguments) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     // Files of their own per run: under Wine a process may be signalled as ended shortly before
     // the handles it inherited are closed.
     static int run = 0;
     const std::wstring n = std::to_wstring(run++);
     const std::wstring outPath = dir / (L"cli" + n + L".out"), errPath = dir / (L"cli" + n + L".err");
     CliResult r;
-    {
-        constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-        qm::UniqueFile out(CreateFileW(outPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_NEW, 0, nullptr));
-        qm::UniqueFile err(CreateFileW(errPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_NEW, 0, nullptr));
-        if (!out || !err) return r;
-        STARTUPINFOW si{sizeof si};
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        si.hStdOutput = out.get();
-        si.hStdError = err.get();
-        PROCESS_INFORMATION pi{};
-        std::wstring cmd = qmtest::Quote(qmtest::BuildFolder() + L"\\quillmark-cli.exe") + L" " + arguments;
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-            return r;
-        qm::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-        if (WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) {
-            TerminateProcess(process.get(), 99);
-            WaitForSingleObject(process.get(), 5000);
-        }
-        GetExitCodeProcess(process.get(), &r.exit);
-    }
+    r.exit = qmtest::RunConsoleProgram(qmtest::Quote(qmtest::BuildFolder() + L"\\quillmark-cli.exe") + L" " + arguments,
+                                       outPath, errPath, 120000);
     const auto o = qmtest::ReadBytes(outPath), e = qmtest::ReadBytes(errPath);
     r.out = qm::Utf8ToWide(std::string(o.begin(), o.end()));
     r.err = qm::Utf8ToWide(std::string(e.begin(), e.end()));
     return r;
-}
-
-std::vector<std::wstring> Keys(const std::wstring& folder) {
-    return qmtest::SectionLines(qmtest::ReadTextFile(folder + L"\\desktop.ini"), L".ShellClassInfo");
 }
 
 class FolderCliTest : public testing::Test {
@@ -81,7 +57,7 @@ TEST_F(FolderCliTest, ApplyShowAndResetSeveralFolders) {
         const auto c = qm::ReadFolderCustomization(f);
         EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, c.IconFile)) << c.IconFile;
         EXPECT_EQ(qmtest::ReadBytes(f + L"\\" + c.IconFile), icons.IcoFile(4));
-        EXPECT_EQ(Keys(f), (std::vector<std::wstring>{L"IconFile=" + c.IconFile, L"IconIndex=0", L"Infotip=Holiday \x2605",
+        EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + c.IconFile, L"IconIndex=0", L"Infotip=Holiday \x2605",
                                                        L"ConfirmFileOp=0"}));
     }
 
@@ -100,7 +76,7 @@ TEST_F(FolderCliTest, ApplyShowAndResetSeveralFolders) {
 
     r = RunCli(dir, L"folder reset " + qmtest::Quote(a));
     EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
-    EXPECT_EQ(Keys(a), (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=", L"ConfirmFileOp=0"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(a), (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=", L"ConfirmFileOp=0"}));
     EXPECT_TRUE(qmtest::Exists(a + L"\\" + again.IconFile));  // the main window's reset keeps copies
 }
 
@@ -140,7 +116,7 @@ TEST_F(FolderCliTest, LinkModeFromTheSettingsFileNextToTheTool) {
     const std::wstring f = dir.MakeFolder(L"linked");
     const auto r = RunCli(dir, L"folder apply " + qmtest::Quote(f) + L" --icon " + qmtest::Quote(library) + L" --index 3");
     EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
-    EXPECT_EQ(Keys(f), (std::vector<std::wstring>{L"IconFile=" + library, L"IconIndex=3", L"Infotip=", L"ConfirmFileOp=0"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + library, L"IconIndex=3", L"Infotip=", L"ConfirmFileOp=0"}));
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "tests/support/folder_fixtures_win.h"
 
+#include <shlobj.h>
+
+#include <algorithm>
+
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
 #include "core/folder/folder_files_win.h"
@@ -86,6 +90,31 @@ std::vector<std::wstring> SectionLines(const std::wstring& iniText, const std::w
         pos = end + 1;
     }
     return lines;
+}
+
+std::vector<std::wstring> ShellClassInfoLines(const std::wstring& folder) {
+    return SectionLines(ReadTextFile(qm::DesktopIniPathOf(folder)), L".ShellClassInfo");
+}
+
+std::vector<ShellEvent> NotificationPairs(const std::wstring& folder, int count) {
+    std::vector<ShellEvent> out;
+    for (int i = 0; i < count; ++i) {
+        out.push_back({SHCNE_ATTRIBUTES, folder});
+        out.push_back({SHCNE_UPDATEITEM, qm::DesktopIniPathOf(folder)});
+    }
+    return out;
+}
+
+bool SameEvents(const std::vector<ShellEvent>& a, const std::vector<ShellEvent>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ShellEvent& x, const ShellEvent& y) {
+        return x.event == y.event && qm::SamePath(x.path, y.path);
+    });
+}
+
+std::string DescribeEvents(const std::vector<ShellEvent>& events) {
+    std::string s;
+    for (const auto& e : events) s += std::to_string(e.event) + ":" + qm::WideToUtf8(e.path) + " ";
+    return s;
 }
 
 }  // namespace qmtest

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/folder/folder_messages_win.h"
+#include "tests/support/shell_notify_observer_win.h"
 
 namespace qmtest {
 
@@ -66,5 +67,14 @@ std::vector<std::uint8_t> UnmappablePeFile();
 
 // The key lines of a section of an INI text, as "key=value", in file order.
 std::vector<std::wstring> SectionLines(const std::wstring& iniText, const std::wstring& section);
+// Those of section .ShellClassInfo in the folder's desktop.ini.
+std::vector<std::wstring> ShellClassInfoLines(const std::wstring& folder);
+
+// `count` times the customization pair: SHCNE_ATTRIBUTES for the folder, SHCNE_UPDATEITEM for its
+// desktop.ini.
+std::vector<ShellEvent> NotificationPairs(const std::wstring& folder, int count = 1);
+// Events compared with their paths as the platform compares paths.
+bool SameEvents(const std::vector<ShellEvent>& a, const std::vector<ShellEvent>& b);
+std::string DescribeEvents(const std::vector<ShellEvent>& events);
 
 }  // namespace qmtest

@@ -23,12 +23,8 @@ namespace {
 constexpr wchar_t kChildFolderVariable[] = L"QM_TEST_EXTENSION_FOLDER";
 constexpr wchar_t kChildSourceVariable[] = L"QM_TEST_EXTENSION_SOURCE";
 
-std::vector<std::wstring> Keys(const std::wstring& folder) {
-    return qmtest::SectionLines(qmtest::ReadTextFile(folder + L"\\desktop.ini"), L".ShellClassInfo");
-}
-
 std::wstring KeyLine(const std::wstring& folder, const std::wstring& key) {
-    for (const auto& line : Keys(folder))
+    for (const auto& line : qmtest::ShellClassInfoLines(folder))
         if (line.rfind(key + L"=", 0) == 0) return line;
     return {};
 }

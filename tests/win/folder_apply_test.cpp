@@ -48,21 +48,6 @@ const char* Name(CallerProfile p) {
 
 bool IsProgram(CallerProfile p) { return p != CallerProfile::Extension; }
 
-std::vector<ShellEvent> Pairs(const std::wstring& folder, int count) {
-    std::vector<ShellEvent> out;
-    for (int i = 0; i < count; ++i) {
-        out.push_back({SHCNE_ATTRIBUTES, folder});
-        out.push_back({SHCNE_UPDATEITEM, folder + L"\\desktop.ini"});
-    }
-    return out;
-}
-
-bool SameEvents(const std::vector<ShellEvent>& a, const std::vector<ShellEvent>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ShellEvent& x, const ShellEvent& y) {
-        return x.event == y.event && qm::SamePath(x.path, y.path);
-    });
-}
-
 std::vector<std::wstring> CopiesIn(const std::wstring& folder) {
     std::vector<std::wstring> copies;
     for (const auto& n : qmtest::ListFolder(folder))
@@ -93,10 +78,6 @@ protected:
         qmtest::WriteBytes(f + L"\\ostrelquillmarkZ.ico", icons.IcoFile(0));
         SetFileAttributesW((f + L"\\OstrelQuillmark3_77.ico").c_str(), kHS);
         return f;
-    }
-
-    std::vector<std::wstring> Keys(const std::wstring& folder) {
-        return qmtest::SectionLines(qmtest::ReadTextFile(folder + L"\\desktop.ini"), L".ShellClassInfo");
     }
 
     std::vector<ShellEvent> TakeEvents() {
@@ -149,7 +130,7 @@ TEST_P(CopyModeTest, ExtractsTheIconIntoOneHiddenCopyNamedByABareName) {
     std::vector<std::wstring> keys{L"IconFile=" + copy, L"IconIndex=0"};
     if (IsProgram(caller)) keys.push_back(L"Infotip=My tip");
     keys.push_back(L"ConfirmFileOp=0");
-    EXPECT_EQ(Keys(f), keys);
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f), keys);
 
     const DWORD fileAttrs = IsProgram(caller) ? kHS : FILE_ATTRIBUTE_HIDDEN;
     EXPECT_EQ(Attributes(f + L"\\" + copy) & 0x7, fileAttrs);
@@ -160,7 +141,7 @@ TEST_P(CopyModeTest, ExtractsTheIconIntoOneHiddenCopyNamedByABareName) {
     EXPECT_EQ(attributes.For(f), std::vector<DWORD>{FILE_ATTRIBUTE_READONLY});
 
     // The removal's pair (old copies were there for both rules), then the apply's.
-    EXPECT_TRUE(SameEvents(TakeEvents(), Pairs(f, 2)));
+    EXPECT_TRUE(qmtest::SameEvents(TakeEvents(), qmtest::NotificationPairs(f, 2)));
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -188,14 +169,14 @@ TEST_P(CallerTest, LinkModeNamesTheSourceAndPosition) {
     std::vector<std::wstring> keys{L"IconFile=" + ne, L"IconIndex=5"};
     if (IsProgram(caller)) keys.push_back(L"Infotip=Tip");
     keys.push_back(L"ConfirmFileOp=0");
-    EXPECT_EQ(Keys(f), keys);
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f), keys);
     // No copy is made; the program removes the old ones first, the extension leaves them.
     const auto expected = IsProgram(caller) ? std::vector<std::wstring>{}
                                             : std::vector<std::wstring>{L"OstrelQuillmark3_77.ico", L"ostrelquillmarkZ.ico"};
     EXPECT_EQ(CopiesIn(f), expected);
     EXPECT_EQ(attributes.For(f), std::vector<DWORD>{FILE_ATTRIBUTE_READONLY});
     EXPECT_EQ(Attributes(f + L"\\desktop.ini") & 0x7, IsProgram(caller) ? kHS : FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_TRUE(SameEvents(TakeEvents(), Pairs(f, IsProgram(caller) ? 2 : 1)));
+    EXPECT_TRUE(qmtest::SameEvents(TakeEvents(), qmtest::NotificationPairs(f, IsProgram(caller) ? 2 : 1)));
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -221,7 +202,7 @@ TEST_P(CallerTest, CopyModeLinksWhatGivesNoIcon) {
         std::vector<std::wstring> keys{L"IconFile=" + c.file, L"IconIndex=" + c.index};
         if (IsProgram(caller)) keys.push_back(L"Infotip=T");
         keys.push_back(L"ConfirmFileOp=0");
-        EXPECT_EQ(Keys(f), keys) << c.file;
+        EXPECT_EQ(qmtest::ShellClassInfoLines(f), keys) << c.file;
         // The program's old copies go as in link mode; the extension removes only after an extraction.
         EXPECT_EQ(CopiesIn(f).size(), IsProgram(caller) ? 0u : 2u) << c.file;
         EXPECT_EQ(attributes.For(f), std::vector<DWORD>{FILE_ATTRIBUTE_READONLY});
@@ -244,7 +225,7 @@ TEST_P(CallerTest, ReapplyClearsAHiddenSystemDesktopIniFirstAndKeepsForeignEntri
     const std::wstring text = qmtest::ReadTextFile(f + L"\\desktop.ini");
     EXPECT_EQ(text.find(foreign), 0u) << text;
     const std::wstring tip = IsProgram(caller) ? L"Infotip=New" : L"Infotip=Old";
-    EXPECT_EQ(Keys(f), (std::vector<std::wstring>{L"IconFile=" + ne, L"IconIndex=2", tip, L"ConfirmFileOp=0", L"Owner=someone"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + ne, L"IconIndex=2", tip, L"ConfirmFileOp=0", L"Owner=someone"}));
 }
 
 TEST_P(CallerTest, AHiddenFolderIsAfterwardsOnlyReadOnly) {
@@ -296,7 +277,7 @@ TEST_P(CallerTest, ARefusedKeyWriteRaisesTheWriteError) {
         attributes.Clear();
         // Only the program's removal of old copies is notified; the apply never gets that far.
         if (IsProgram(caller))
-            for (const auto& e : Pairs(folder, 1)) expectedEvents.push_back(e);
+            for (const auto& e : qmtest::NotificationPairs(folder, 1)) expectedEvents.push_back(e);
         try {
             qm::ApplyIconToFolder({folder, ne, L"5", L"Tip"}, caller);
             ADD_FAILURE() << "no error for " << qm::WideToUtf8(folder);
@@ -305,7 +286,7 @@ TEST_P(CallerTest, ARefusedKeyWriteRaisesTheWriteError) {
         }
         EXPECT_TRUE(attributes.For(folder).empty());
     }
-    EXPECT_TRUE(SameEvents(TakeEvents(), expectedEvents));
+    EXPECT_TRUE(qmtest::SameEvents(TakeEvents(), expectedEvents));
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -363,11 +344,11 @@ TEST_F(ApplyTest, TooltipOnlyWritesInfotipAndConfirmFileOpAndRemovesNothing) {
         attributes.Clear();
         TakeEvents();
         ASSERT_TRUE(qm::ApplyIconToFolder(c.record, c.caller));
-        EXPECT_EQ(Keys(c.record.Folder), (std::vector<std::wstring>{L"Infotip=Only a tip", L"ConfirmFileOp=0"}));
+        EXPECT_EQ(qmtest::ShellClassInfoLines(c.record.Folder), (std::vector<std::wstring>{L"Infotip=Only a tip", L"ConfirmFileOp=0"}));
         EXPECT_EQ(CopiesIn(c.record.Folder).size(), 2u);
         EXPECT_EQ(attributes.For(c.record.Folder), std::vector<DWORD>{FILE_ATTRIBUTE_READONLY});
         EXPECT_EQ(Attributes(c.record.Folder + L"\\desktop.ini") & 0x7, kHS);
-        EXPECT_TRUE(SameEvents(TakeEvents(), Pairs(c.record.Folder, 1)));
+        EXPECT_TRUE(qmtest::SameEvents(TakeEvents(), qmtest::NotificationPairs(c.record.Folder, 1)));
     }
     EXPECT_TRUE(boxes.Seen().empty());
 }
@@ -376,7 +357,7 @@ TEST_F(ApplyTest, MainWindowInLinkModeWritesTheIconKeysAsTheyStand) {
     settings.SetCopyIco(L"0");
     const std::wstring f = FolderWithOldCopies(L"asis");
     ASSERT_TRUE(qm::ApplyIconToFolder({f, L"", L"", L"Tip"}, CallerProfile::MainWindow));
-    EXPECT_EQ(Keys(f), (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=Tip", L"ConfirmFileOp=0"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=Tip", L"ConfirmFileOp=0"}));
     EXPECT_TRUE(CopiesIn(f).empty());
 }
 

@@ -18,7 +18,6 @@
 using qm::CallerProfile;
 using qmtest::Attributes;
 using qmtest::Exists;
-using qmtest::ShellEvent;
 
 namespace {
 
@@ -27,22 +26,6 @@ namespace {
 // writes them without blanks: then the bytes must come back unchanged on both.
 const std::wstring kForeignBefore = L"; made by hand\r\n[ViewState]\r\nMode=4\r\nVid=\r\n";
 const std::wstring kForeignAfter = L"[{F29F85E0-4FF9-1068-AB91-08002B27B3D9}]\r\nProp5=31,Author\r\n";
-
-std::vector<ShellEvent> Pair(const std::wstring& folder) {
-    return {{SHCNE_ATTRIBUTES, folder}, {SHCNE_UPDATEITEM, folder + L"\\desktop.ini"}};
-}
-
-bool SameEvents(const std::vector<ShellEvent>& a, const std::vector<ShellEvent>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ShellEvent& x, const ShellEvent& y) {
-        return x.event == y.event && qm::SamePath(x.path, y.path);
-    });
-}
-
-std::wstring Describe(const std::vector<ShellEvent>& events) {
-    std::wstring s;
-    for (const auto& e : events) s += std::to_wstring(e.event) + L":" + e.path + L" ";
-    return s;
-}
 
 class ResetTest : public testing::Test {
 protected:
@@ -91,7 +74,7 @@ TEST_F(ResetTest, MainWindowEmptiesTheKeysKeepsTheCopyAndMarksTheFolderReadOnly)
     // The file is cleared for the rewrite (Windows refuses a hidden system file) and put back.
     EXPECT_EQ(Attributes(f + L"\\desktop.ini") & 0x7, DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     const auto events = shell.Events();
-    EXPECT_TRUE(SameEvents(events, Pair(f))) << Describe(events);
+    EXPECT_TRUE(qmtest::SameEvents(events, qmtest::NotificationPairs(f))) << qmtest::DescribeEvents(events);
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -110,11 +93,8 @@ TEST_F(ResetTest, ExtensionEmptiesTheKeysRemovesTheCopyAndClearsTheFolder) {
     EXPECT_EQ(attributes.For(f + L"\\desktop.ini"), std::vector<DWORD>{FILE_ATTRIBUTE_NORMAL});
     EXPECT_EQ(Attributes(f + L"\\desktop.ini") & 0x7, 0u);
     // The removal's own pair comes first, then the reset's.
-    auto expected = Pair(f);
-    const auto reset = Pair(f);
-    expected.insert(expected.end(), reset.begin(), reset.end());
     const auto events = shell.Events();
-    EXPECT_TRUE(SameEvents(events, expected)) << Describe(events);
+    EXPECT_TRUE(qmtest::SameEvents(events, qmtest::NotificationPairs(f, 2))) << qmtest::DescribeEvents(events);
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -245,7 +225,7 @@ TEST_P(ClearAllIconsTest, RemovesExactlyTheCopiesOfItsRuleWhateverTheirAttribute
     EXPECT_TRUE(Exists(f + L"\\OstrelQuillmark3_9.ico\\inside.txt"));
     EXPECT_TRUE(Exists(f + L"\\desktop.ini"));
     const auto events = shell.Events();
-    EXPECT_TRUE(SameEvents(events, Pair(f))) << Describe(events);
+    EXPECT_TRUE(qmtest::SameEvents(events, qmtest::NotificationPairs(f))) << qmtest::DescribeEvents(events);
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -258,9 +238,9 @@ TEST_P(ClearAllIconsTest, AFolderWithoutIconsIsNotifiedOnlyByTheProgram) {
     EXPECT_EQ(qm::ClearAllIcons(f, rule), 0u);
     const auto events = shell.Events();
     if (rule == CallerProfile::Extension)
-        EXPECT_TRUE(events.empty()) << Describe(events);
+        EXPECT_TRUE(events.empty()) << qmtest::DescribeEvents(events);
     else
-        EXPECT_TRUE(SameEvents(events, Pair(f))) << Describe(events);
+        EXPECT_TRUE(qmtest::SameEvents(events, qmtest::NotificationPairs(f))) << qmtest::DescribeEvents(events);
     EXPECT_TRUE(Exists(f + L"\\notes.txt"));
     EXPECT_TRUE(attributes.Calls().empty());
 }

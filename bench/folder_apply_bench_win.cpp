@@ -1,0 +1,125 @@
+// Benchmark: `quillmark-cli folder apply` on many folders (default 1000), per-folder time.
+//
+//   folder_apply_bench [FOLDERS [PER_PROCESS]]
+//
+// Makes FOLDERS empty folders in a temporary folder and applies one icon of the system's
+// shell32.dll to all of them with quillmark-cli, PER_PROCESS folders per process (default 100),
+// first in copy mode, then in link mode (the settings file next to the tool is set for each run
+// and put back afterwards). Also measures the start of one process (`folder show` of one folder)
+// and the engine alone in this process, so the figures can be told apart. Prints one line per
+// measurement; exit code 1 if any apply failed.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/base/module_path_win.h"
+#include "core/folder/folder_engine_win.h"
+#include "core/folder/folder_files_win.h"
+#include "core/settings/settings_win.h"
+#include "tests/support/console_process_win.h"
+#include "tests/support/files_win.h"
+#include "tests/support/process_win.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+DWORD Run(const std::wstring& commandLine) { return qmtest::RunConsoleProgram(commandLine, L"", L""); }
+
+std::vector<std::wstring> MakeFolders(const std::wstring& root, const std::wstring& tag, int count) {
+    std::vector<std::wstring> folders;
+    CreateDirectoryW((root + L"\\" + tag).c_str(), nullptr);
+    for (int i = 0; i < count; ++i) {
+        folders.push_back(root + L"\\" + tag + L"\\folder " + std::to_wstring(i));
+        CreateDirectoryW(folders.back().c_str(), nullptr);
+    }
+    return folders;
+}
+
+// Applies through the tool, perProcess folders per process. Returns the seconds taken.
+double ApplyWithTool(const std::wstring& cli, const std::vector<std::wstring>& folders, const std::wstring& icon,
+                     int perProcess, int& failures) {
+    const auto start = Clock::now();
+    for (std::size_t i = 0; i < folders.size(); i += static_cast<std::size_t>(perProcess)) {
+        std::wstring cmd = qmtest::Quote(cli) + L" folder apply";
+        for (std::size_t j = i; j < folders.size() && j < i + static_cast<std::size_t>(perProcess); ++j)
+            cmd += L" " + qmtest::Quote(folders[j]);
+        cmd += L" --icon " + qmtest::Quote(icon) + L" --index 3 --tip Benchmark";
+        if (Run(cmd) != 0) ++failures;
+    }
+    return Seconds(Clock::now() - start);
+}
+
+int CountApplied(const std::vector<std::wstring>& folders) {
+    int n = 0;
+    for (const auto& f : folders) n += qm::ReadFolderCustomization(f).Infotip == L"Benchmark";
+    return n;
+}
+
+void Report(const char* what, int folders, double seconds) {
+    std::printf("%-58s %5d folders  %8.2f s  %8.2f ms per folder\n", what, folders, seconds, 1000.0 * seconds / folders);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int count = argc > 1 ? _wtoi(argv[1]) : 1000;
+    const int perProcess = argc > 2 ? _wtoi(argv[2]) : 100;
+    if (count <= 0 || perProcess <= 0) {
+        std::fprintf(stderr, "usage: folder_apply_bench [FOLDERS [PER_PROCESS]]\n");
+        return 2;
+    }
+    const std::wstring cli = qm::ModuleFolder() + L"quillmark-cli.exe";
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring icon = std::wstring(system) + L"\\shell32.dll";
+
+    const qmtest::TempDir temp(L"qm-bench");
+    const std::wstring& root = temp.path();
+
+    // The settings file next to the tool decides the mode; its content is put back at the end.
+    const std::wstring settings = qm::SettingsFilePath(), saved = root + L"\\settings.saved";
+    const bool hadSettings = CopyFileW(settings.c_str(), saved.c_str(), FALSE) != FALSE;
+
+    int failures = 0;
+    std::printf("quillmark-cli folder apply, source %ls icon 3, %d folders per process\n", icon.c_str(), perProcess);
+    for (const wchar_t* mode : {L"1", L"0"}) {
+        qm::WriteSetting(qm::kCopyIcoSetting, mode);
+        const auto folders = MakeFolders(root, mode[0] == L'1' ? L"copy" : L"link", count);
+        const double s = ApplyWithTool(cli, folders, icon, perProcess, failures);
+        const int applied = CountApplied(folders);
+        if (applied != count) ++failures;
+        Report(mode[0] == L'1' ? "copy mode, through the tool" : "link mode, through the tool", count, s);
+    }
+
+    // One process per folder, for the cost of starting the tool.
+    const auto single = MakeFolders(root, L"single", 10);
+    auto start = Clock::now();
+    for (const auto& f : single) Run(qmtest::Quote(cli) + L" folder show " + qmtest::Quote(f));
+    const double startup = Seconds(Clock::now() - start);
+    std::printf("%-58s %5d runs     %8.2f s  %8.2f ms per run\n", "start of one tool process (folder show)", 10, startup,
+                100.0 * startup);
+
+    // The engine alone in this process.
+    qm::WriteSetting(qm::kCopyIcoSetting, L"1");
+    const auto inProcess = MakeFolders(root, L"engine", count);
+    start = Clock::now();
+    for (const auto& f : inProcess) {
+        try {
+            if (!qm::ApplyIconToFolder({f, icon, L"3", L"Benchmark"}, qm::CallerProfile::MainWindow)) ++failures;
+        } catch (...) {
+            ++failures;
+        }
+    }
+    Report("copy mode, engine in this process", count, Seconds(Clock::now() - start));
+
+    DeleteFileW(settings.c_str());
+    if (hadSettings) CopyFileW(saved.c_str(), settings.c_str(), FALSE);
+    if (failures) std::printf("FAILURES: %d\n", failures);
+    return failures ? 1 : 0;
+}
