@@ -13,6 +13,7 @@
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/icon_fixtures.h"
+#include "tests/support/owner_draw_win.h"
 #include "tests/support/settings_backup_win.h"
 
 namespace {
@@ -117,9 +118,8 @@ TEST_F(LanguagePage, RowsAlternateAndShowVersionAndFlag) {
     const int german = IndexOf(*form.ListBox1, L"German.ini");
     ASSERT_GE(german, 1);
     auto draw = [&](int index, UINT state) {
-        auto b = std::make_unique<ui::Bitmap>(265, 22);
-        form.ListBox1DrawItem(index, RECT{0, 0, 265, 22}, state, b->GetCanvas());
-        return b;
+        return qmtest::DrawItemOffScreen(
+            265, 22, [&](const RECT& r, ui::Canvas& c) { form.ListBox1DrawItem(index, r, state, c); });
     };
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     const COLORREF darker = qm::DarkenColor(ui::SystemColor(COLOR_WINDOW));
@@ -131,12 +131,7 @@ TEST_F(LanguagePage, RowsAlternateAndShowVersionAndFlag) {
 
     const auto row = draw(german, 0);
     const COLORREF back = german % 2 ? window : darker;
-    auto inked = [&](int x0, int x1) {
-        for (int y = 0; y < 22; ++y)
-            for (int x = x0; x < x1; ++x)
-                if (row->Pixel(x, y) != back) return true;
-        return false;
-    };
+    auto inked = [&](int x0, int x1) { return qmtest::HasInk(*row, RECT{x0, 0, x1, 22}, back); };
     EXPECT_TRUE(inked(3, 19));      // the flag at x = 3
     EXPECT_TRUE(inked(24, 200));    // the display name from x = 24
     EXPECT_TRUE(inked(220, 265));   // the version at right - 45

@@ -11,6 +11,7 @@
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/icon_fixtures.h"
+#include "tests/support/owner_draw_win.h"
 #include "tests/support/settings_backup_win.h"
 
 namespace {
@@ -234,15 +235,11 @@ TEST_F(ToolbarThemes, ItemsPreviewFourIconsBesideTheName) {
     const int index = IndexOf(*form.cbTBThemes, L"qm_gui_Preview");
     ASSERT_GE(index, 1);
     auto draw = [&](int item, UINT state) {
-        auto b = std::make_unique<ui::Bitmap>(300, 48);
-        form.cbTBThemesDrawItem(item, RECT{0, 0, 300, 48}, state, b->GetCanvas());
-        return b;
+        return qmtest::DrawItemOffScreen(
+            300, 48, [&](const RECT& r, ui::Canvas& c) { form.cbTBThemesDrawItem(item, r, state, c); });
     };
     auto inked = [](const ui::Bitmap& b, int x0, int x1, int y0, int y1, COLORREF background) {
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                if (b.Pixel(x, y) != background) return true;
-        return false;
+        return qmtest::HasInk(b, RECT{x0, y0, x1, y1}, background);
     };
     const COLORREF window = GetSysColor(COLOR_WINDOW), highlight = GetSysColor(COLOR_HIGHLIGHT);
     const auto normal = draw(index, 0);
