@@ -5,6 +5,8 @@
 
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "tests/support/icon_fixtures.h"
+#include "tests/support/process_win.h"
 
 namespace qmtest {
 
@@ -205,22 +207,25 @@ std::wstring ShellInstall::WaitForStart() const {
     return text.substr(newline + 1);
 }
 
+std::vector<std::uint8_t> ThemeIcon(int i) {
+    return qm::test::MakeIcoFile({qm::test::ImageSpec{16, 16, 4, static_cast<std::uint32_t>(i) + 1}});
+}
+
+std::vector<std::uint8_t> ThemeLibrary(int count, const std::vector<std::vector<std::uint8_t>>& icoFiles) {
+    qm::test::IconSet set;
+    for (int i = 0; i < count; ++i) {
+        set.Add(static_cast<std::size_t>(i) < icoFiles.size() ? icoFiles[static_cast<std::size_t>(i)] : ThemeIcon(i));
+    }
+    return qm::BuildNeIconLibrary(set.Icons());
+}
+
 // ---- registry --------------------------------------------------------------------------------
 
 DWORD RunRegsvr32(const std::wstring& dll, bool unregister) {
-    std::wstring line = std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + dll + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-        throw std::runtime_error("cannot start regsvr32");
-    }
-    qm::UniqueKernelHandle process(started.hProcess);
-    qm::UniqueKernelHandle thread(started.hThread);
-    WaitForSingleObject(process.get(), 60000);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process.get(), &code);
-    return code;
+    ChildProcess regsvr32(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + Quote(dll));
+    if (!regsvr32.started()) throw std::runtime_error("cannot start regsvr32");
+    if (!regsvr32.Wait(60000)) throw std::runtime_error("regsvr32 did not end");
+    return regsvr32.ExitCode();
 }
 
 RegValue ReadRegValue(HKEY root, const std::wstring& subKey, const wchar_t* valueName) {

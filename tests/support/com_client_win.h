@@ -109,6 +109,12 @@ private:
     std::wstring folder_;
 };
 
+// An NE icon library (.icl) of `count` icons; icon i holds one 16x16, 16-colour image seeded
+// with i. `icoFiles`, when given, replaces the first icons with those .ico files.
+std::vector<std::uint8_t> ThemeLibrary(int count, const std::vector<std::vector<std::uint8_t>>& icoFiles = {});
+// The .ico file that icon i of ThemeLibrary holds.
+std::vector<std::uint8_t> ThemeIcon(int i);
+
 // regsvr32 [/u] /s path: the exit code (0 = the export returned S_OK).
 DWORD RunRegsvr32(const std::wstring& dll, bool unregister);
 

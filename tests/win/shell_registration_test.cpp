@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "core/folder/folder_files_win.h"
 #include "tests/support/com_client_win.h"
 
 using qmtest::ComPtr;
@@ -245,6 +246,78 @@ TEST_F(ShellServer, ManyObjectsOnSeveralThreadsLeaveTheCountersAtZero) {
     for (auto& t : threads) t.join();
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(canUnload_(), S_OK);
+}
+
+HRESULT CanUnload(const std::wstring& dll) {
+    const HMODULE module = GetModuleHandleW(dll.c_str());
+    if (!module) return E_FAIL;
+    const auto canUnload = reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    return canUnload ? canUnload() : E_FAIL;
+}
+
+// Explorer's whole sequence on a shell thread of its own, through the registry: the class object,
+// a new object, Initialize, QueryContextMenu, GetCommandString, InvokeCommand, Release and
+// CoFreeUnusedLibraries; then the thread ends, as shell threads do. The library stays loaded
+// (it pins itself: the runtime's per-thread module references would otherwise unload it from
+// inside the ending thread), and the thread's end must go through.
+TEST(ShellSequence, ExplorerSequenceThroughTheRegistryAndTheShellThreadsEnd) {
+    qmtest::RemoveQuillshellRegistration();
+    ShellInstall install;
+    install.SetTheme(L"Four.icl", qmtest::ThemeLibrary(4));
+    qmtest::TempDir work(L"qmfolders");
+    const std::wstring folder = work.MakeFolder(L"Some Folder");
+    ASSERT_EQ(qmtest::RunRegsvr32(install.dll(), false), 0u);
+
+    struct Seen {
+        HRESULT create = E_FAIL, init = E_FAIL, query = E_FAIL, verb = E_FAIL, invoke = E_FAIL;
+        std::string verbText;
+        bool loadedWhileAlive = false, canUnloadWhileAlive = true;
+        HRESULT canUnloadAfterRelease = S_FALSE;
+    } seen;
+    std::thread shell([&] {
+        qmtest::ComApartment com;
+        {
+            qmtest::ShellMenuHost host;
+            seen.create = host.Create();
+            if (FAILED(seen.create)) return;
+            seen.init = host.InitializeWithFolders({folder});
+            seen.query = host.QueryContextMenu(CMF_NORMAL, 1);
+            char verb[32] = {};
+            seen.verb = host.menuHandler()->GetCommandString(0, GCS_VERBA, nullptr, verb, sizeof verb);
+            seen.verbText = verb;
+            seen.invoke = host.InvokeOffset(5 + 3);  // icon 3
+            seen.loadedWhileAlive = qmtest::ModuleLoaded(install.dll());
+            CoFreeUnusedLibraries();
+            seen.canUnloadWhileAlive = CanUnload(install.dll()) == S_OK;
+            host.Release();
+        }
+        CoFreeUnusedLibraries();
+        seen.canUnloadAfterRelease = CanUnload(install.dll());
+    });
+    shell.join();
+    EXPECT_EQ(seen.create, S_OK);
+    EXPECT_EQ(seen.init, S_OK);
+    EXPECT_EQ(HRESULT_CODE(seen.query), 9);
+    EXPECT_EQ(seen.verb, S_OK);
+    EXPECT_EQ(seen.verbText, "Change Icon");
+    EXPECT_EQ(seen.invoke, S_OK);
+    EXPECT_TRUE(seen.loadedWhileAlive);
+    EXPECT_FALSE(seen.canUnloadWhileAlive);  // an object alive keeps the library
+    EXPECT_EQ(seen.canUnloadAfterRelease, S_OK);
+    // A second shell thread uses the library again and ends as well.
+    HRESULT again = E_FAIL;
+    std::thread second([&] {
+        qmtest::ComApartment com;
+        qmtest::ShellMenuHost host;
+        again = host.Create();
+        if (SUCCEEDED(again)) again = host.InitializeWithFolders({folder});
+        if (SUCCEEDED(again)) again = host.QueryContextMenu();
+    });
+    second.join();
+    EXPECT_EQ(HRESULT_CODE(again), 9);
+    EXPECT_EQ(qmtest::ReadRegValue(HKEY_CLASSES_ROOT, kServerKey, L"ThreadingModel").data, L"Apartment");
+    EXPECT_EQ(qm::ReadFolderCustomization(folder).IconIndex, L"0");  // the icon's copy went in
+    qmtest::RemoveQuillshellRegistration();
 }
 
 }  // namespace
