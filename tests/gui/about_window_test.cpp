@@ -6,6 +6,7 @@
 
 #include "app/Un_fAbout_win.h"
 #include "tests/support/gui_driver_win.h"
+#include "tests/support/settings_backup_win.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ bool SameShown(const qm::Picture24Buffer& a, const qm::Picture24Buffer& b) {
 class AboutWindow : public testing::Test {
 protected:
     void SetUp() override { ui::App().SetTitle(L"Quillmark"); }
+    qmtest::ScopedSettingsFile settings_;  // restored after the language key goes
     qmtest::ScopedCurrentLanguage english_{L"English"};
 };
 
