@@ -28,6 +28,18 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Icon entry i at the top of the submenu, as the extension describes it.
+void InsertIconEntry(HMENU submenu, int i, HBITMAP picture) {
+    std::wstring caption = std::to_wstring(i);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+    item.wID = 105 + static_cast<UINT>(i);
+    item.hbmpItem = picture;
+    item.dwTypeData = caption.data();
+    InsertMenuItemW(submenu, 0, TRUE, &item);
+}
+
 // The menu built as the letter describes it: count, then per icon one extraction of the large
 // and the small image, the small one drawn on the menu colour, the entry inserted at the top.
 int ExtractIconExMenu(const std::wstring& theme, std::vector<qm::UniqueBitmap>& pictures) {
@@ -51,14 +63,7 @@ int ExtractIconExMenu(const std::wstring& theme, std::vector<qm::UniqueBitmap>& 
         FillRect(dc.get(), &all, GetSysColorBrush(COLOR_MENU));
         if (small) DrawIconEx(dc.get(), 0, 0, small, 16, 16, 0, nullptr, DI_NORMAL);
         SelectObject(dc.get(), old);
-        std::wstring caption = std::to_wstring(i);
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_BITMAP;
-        item.wID = 105 + static_cast<UINT>(i);
-        item.hbmpItem = picture.get();
-        item.dwTypeData = caption.data();
-        InsertMenuItemW(submenu.get(), 0, TRUE, &item);
+        InsertIconEntry(submenu.get(), i, picture.get());
         pictures.push_back(std::move(picture));
     }
     return n;
@@ -70,14 +75,7 @@ void InsertionOnly(int n) {
     qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     qm::UniqueBitmap picture(CreateCompatibleBitmap(dc.get(), 16, 16));
     for (int i = n - 1; i >= 0; --i) {
-        std::wstring caption = std::to_wstring(i);
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_BITMAP;
-        item.wID = 105 + static_cast<UINT>(i);
-        item.hbmpItem = picture.get();
-        item.dwTypeData = caption.data();
-        InsertMenuItemW(submenu.get(), 0, TRUE, &item);
+        InsertIconEntry(submenu.get(), i, picture.get());
     }
 }
 
