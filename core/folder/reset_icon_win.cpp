@@ -57,6 +57,15 @@ void DeleteCopy(const std::wstring& path) {
     DeleteFileW(path.c_str());
 }
 
+// The keys that carry icon and tooltip stay, empty; IconResource only if the file has it.
+void WriteEmptyKeys(const DesktopIni& ini) {
+    const bool hasResource = ini.HasKey(kIconResourceKey);
+    ini.Write(kIconFileKey, L"");
+    ini.Write(kIconIndexKey, L"");
+    if (hasResource) ini.Write(kIconResourceKey, L"");
+    ini.Write(kInfotipKey, L"");
+}
+
 }  // namespace
 
 std::size_t ClearAllIcons(const std::wstring& folder, CallerProfile rule, const std::wstring& keep) {
@@ -78,16 +87,6 @@ std::size_t ClearAllIcons(const std::wstring& folder, CallerProfile rule, const 
     NotifyFolderCustomized(folder);
     return copies.size();
 }
-
-namespace {
-void WriteEmptyKeys(const DesktopIni& ini) {
-    const bool hasResource = ini.HasKey(kIconResourceKey);
-    ini.Write(kIconFileKey, L"");
-    ini.Write(kIconIndexKey, L"");
-    if (hasResource) ini.Write(kIconResourceKey, L"");
-    ini.Write(kInfotipKey, L"");
-}
-}  // namespace
 
 bool ResetIconOfFolder(const std::wstring& folder, CallerProfile caller) {
     const ResetProfile& profile = ResetProfileFor(caller);

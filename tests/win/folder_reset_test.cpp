@@ -64,6 +64,7 @@ protected:
 
 TEST_F(ResetTest, MainWindowEmptiesTheKeysKeepsTheCopyAndMarksTheFolderReadOnly) {
     const std::wstring f = CustomizedFolder(L"main");
+    const DWORD iniBefore = Attributes(f + L"\\desktop.ini");
     shell.Events();
     shell.Clear();
     ASSERT_TRUE(qm::ResetIconOfFolder(f, CallerProfile::MainWindow));
@@ -71,7 +72,9 @@ TEST_F(ResetTest, MainWindowEmptiesTheKeysKeepsTheCopyAndMarksTheFolderReadOnly)
     ExpectEmptiedKeysAndForeignContent(f);
     EXPECT_TRUE(Exists(f + L"\\OstrelQuillmark3_40752.ico"));
     EXPECT_EQ(attributes.For(f), std::vector<DWORD>{FILE_ATTRIBUTE_READONLY});
-    // The file is cleared for the rewrite (Windows refuses a hidden system file) and put back.
+    // The file is cleared for the rewrite (Windows refuses a hidden system file; Wine would not)
+    // and put back.
+    EXPECT_EQ(attributes.For(f + L"\\desktop.ini"), (std::vector<DWORD>{FILE_ATTRIBUTE_NORMAL, iniBefore}));
     EXPECT_EQ(Attributes(f + L"\\desktop.ini") & 0x7, DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     const auto events = shell.Events();
     EXPECT_TRUE(qmtest::SameEvents(events, qmtest::NotificationPairs(f))) << qmtest::DescribeEvents(events);
