@@ -1,5 +1,6 @@
 // Pages 2 and 4 of the main window: options (p_2) and tools (p_4).
 #include "app/Unit2_win.h"
+#include "app/Un_fTheme_win.h"
 
 #include <windows.h>
 
@@ -117,11 +118,7 @@ void TForm2::Button2Click() {
     }
 }
 
-void TForm2::Button3Click() {
-    // The context-menu theme window is not part of this build yet: say so instead of doing nothing.
-    MessageBoxExW(Handle(), TranslateText(std::string_view("The context-menu theme window is not available in this build of Quillmark.")).c_str(),
-                  ui::App().Title().c_str(), MB_OK, 0);
-}
+void TForm2::Button3Click() { ShowThemeWindow(*this); }
 
 void TForm2::b_RebuiltIconCacheClick() { RebuildIconCache(); }
 

@@ -5,6 +5,8 @@
 
 #include "app/command_line.h"
 #include "app/Un_fAbout_win.h"
+#include "app/Un_fCustomIcon_win.h"
+#include "app/Un_fTheme_win.h"
 #include "app/Unit2_win.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
@@ -15,13 +17,6 @@ namespace qm {
 
 namespace {
 const wchar_t kApplicationTitle[] = L"Quillmark";
-
-// A mode whose window is not part of this build says so instead of pretending to work.
-int ReportModeNotBuilt(const wchar_t* what) {
-    std::wstring text = std::wstring(what) + L" is not available in this build of Quillmark.";
-    MessageBoxW(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONINFORMATION);
-    return 1;
-}
 }  // namespace
 
 int RunProgram(std::wstring_view commandLine) {
@@ -38,8 +33,8 @@ int RunProgram(std::wstring_view commandLine) {
     const StartRequest request = SelectMode(SplitCommandLine(commandLine));
     switch (request.mode) {
         case ProgramMode::About: return RunAboutWindow();
-        case ProgramMode::Theme: return ReportModeNotBuilt(L"The context-menu theme window");
-        case ProgramMode::Custom: return ReportModeNotBuilt(L"The custom icon window");
+        case ProgramMode::Theme: return RunThemeWindow();
+        case ProgramMode::Custom: return RunCustomIconWindow(request.argument);
         case ProgramMode::Install: InstallTheme(request.argument); return 0;  // its own message boxes, no window
         case ProgramMode::Main: break;
     }

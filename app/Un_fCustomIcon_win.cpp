@@ -1,0 +1,246 @@
+#include "app/Un_fCustomIcon_win.h"
+
+#include <optional>
+#include <vector>
+
+#include "app/window_translation_win.h"
+#include "core/folder/folder_engine_win.h"
+#include "core/folder/folder_files_win.h"
+#include "core/folder/folder_messages_win.h"
+#include "core/settings/current_language.h"
+#include "core/settings/language_support.h"
+#include "core/settings/settings_win.h"
+#include "core/themes/themes_manager_win.h"
+
+namespace qm {
+
+namespace {
+constexpr int kClientWidth = 518, kClientHeight = 451;
+
+LOGFONTW BoldSign() {
+    LOGFONTW f = ui::IconTitleFont();
+    f.lfWeight = FW_BOLD;
+    f.lfHeight = -14;
+    return f;
+}
+
+void SetStyleBits(HWND hwnd, int which, LONG_PTR set, LONG_PTR clear) {
+    SetWindowLongPtrW(hwnd, which, (GetWindowLongPtrW(hwnd, which) | set) & ~clear);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+// The program's message boxes belong to this window while the engine or the store talks.
+class MessageOwnerScope {
+public:
+    explicit MessageOwnerScope(HWND owner) { SetProgramMessageOwner(owner); }
+    ~MessageOwnerScope() { SetProgramMessageOwner(nullptr); }
+    MessageOwnerScope(const MessageOwnerScope&) = delete;
+    MessageOwnerScope& operator=(const MessageOwnerScope&) = delete;
+};
+}  // namespace
+
+TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owner), FFolder(std::move(folder)) {
+    SetCaption(L"Icon for selected folder");
+    SetBorderStyle(ui::BorderStyle::Sizeable, true, true);
+    SetClientSize(kClientWidth, kClientHeight);
+    SetCenterOnScreen(true);
+
+    Label1 = Add<ui::Label>(L"Label1", nullptr, ui::Bounds{116, 8, 86, 21}, L"Tooltip for Folder:");
+    SetStyleBits(Label1->Handle(), GWL_STYLE, SS_RIGHT, 0);
+    t_Tip = Add<ui::Edit>(L"t_Tip", nullptr, ui::Bounds{208, 8, 302, 21});
+
+    Image3 = Add<ui::Image>(L"Image3", nullptr, ui::Bounds{0, 0, 194, 64});
+    Image1 = Add<ui::Image>(L"Image1", nullptr, ui::Bounds{0, 0, 194, 64});
+    Image4 = Add<ui::Image>(L"Image4", nullptr, ui::Bounds{0, 0, 194, 64});
+    for (ui::Image* image : {Image3, Image1, Image4}) image->SetVisible(false);
+    ThemeListStyle rows;
+    rows.evenRow = Image3;
+    rows.oddRow = Image1;
+    rows.selectedRow = Image4;
+    FThemes = std::make_unique<ThemeList>(*this, nullptr, ui::Bounds{8, 35, 194, 380}, rows);
+    ListBox1 = FThemes->ListBox1;
+    ImageList2 = FThemes->ImageList2;
+
+    FIcons = std::make_unique<IconList>(*this, nullptr, ui::Bounds{208, 35, 302, 379}, L"ImageList1", nullptr);
+    ListView1 = FIcons->ListView1;
+    ImageList1 = FIcons->Pictures;
+
+    Memo1 = Add<ui::Memo>(L"Memo1", nullptr, ui::Bounds{208, 335, 302, 81});
+    Memo1->SetReadOnly(true);
+    SetStyleBits(Memo1->Handle(), GWL_EXSTYLE, 0, WS_EX_CLIENTEDGE);
+    SetStyleBits(Memo1->Handle(), GWL_STYLE, WS_VSCROLL, WS_BORDER);
+    Memo1->SetVisible(false);
+
+    Button2 = Add<ui::Button>(L"Button2", nullptr, ui::Bounds{208, 421, 140, 25}, L"Select custom icon...");
+    bApply = Add<ui::Button>(L"bApply", nullptr, ui::Bounds{354, 420, 75, 25}, L"Apply");
+    bCancel = Add<ui::Button>(L"bCancel", nullptr, ui::Bounds{435, 420, 75, 25}, L"Cancel");
+    b_ThemeAdd = Add<ui::Button>(L"b_ThemeAdd", nullptr, ui::Bounds{8, 421, 25, 25}, L"+");
+    b_ThemeMinus = Add<ui::Button>(L"b_ThemeMinus", nullptr, ui::Bounds{39, 421, 25, 25}, L"-");
+    b_ThemeAdd->SetFont(BoldSign());
+    b_ThemeMinus->SetFont(BoldSign());
+
+    cb_FileName = Add<ui::Edit>(L"cb_FileName", nullptr, ui::Bounds{0, 0, 100, 21});
+    cb_FileName->SetVisible(false);
+    GroupBox2 = Add<ui::GroupBox>(L"GroupBox2", nullptr, ui::Bounds{0, 0, 200, 60}, L"GroupBox2");
+    GroupBox2->SetVisible(false);
+    t_Folder = Add<ui::Edit>(L"t_Folder", GroupBox2, ui::Bounds{8, 16, 180, 21});
+    t_Folder2 = Add<ui::Edit>(L"t_Folder2", GroupBox2, ui::Bounds{8, 36, 180, 21});
+    Button1 = Add<ui::Button>(L"Button1", nullptr, ui::Bounds{0, 0, 75, 25}, L"Button1");
+    Button1->SetVisible(false);
+
+    OpenDialog1 = Add<ui::OpenDialog>(L"OpenDialog1", L"", L"Files with icons|*.exe;*.icl;*.dll;*.ico");
+    OpenDialog2 = Add<ui::OpenDialog>(L"OpenDialog2");
+
+    FAnchors = std::make_unique<AnchorLayout>(*this);
+    FAnchors->Add(*t_Tip, akLeft | akTop | akRight);
+    FAnchors->Add(*ListBox1, akLeft | akTop | akBottom);
+    FAnchors->Add(*ListView1, akLeft | akTop | akRight | akBottom);
+    FAnchors->Add(*Memo1, akLeft | akRight | akBottom);
+    FAnchors->Add(*Button2, akRight | akBottom);
+    FAnchors->Add(*bApply, akRight | akBottom);
+    FAnchors->Add(*bCancel, akRight | akBottom);
+    FAnchors->Add(*b_ThemeAdd, akLeft | akBottom);
+    FAnchors->Add(*b_ThemeMinus, akLeft | akBottom);
+
+    ListBox1->OnClick = [this] { ListBox1Click(); };
+    ListView1->OnDblClick = [this] { ListView1DblClick(); };
+    Button1->OnClick = [this] { Button1Click(); };
+    Button2->OnClick = [this] { Button2Click(); };
+    b_ThemeAdd->OnClick = [this] { b_ThemeAddClick(); };
+    b_ThemeMinus->OnClick = [this] { b_ThemeMinusClick(); };
+    bApply->OnClick = [this] { bApplyClick(); };
+    bCancel->OnClick = [this] { bCancelClick(); };
+
+    FormCreate();
+}
+
+void TfCustomIcon::FormCreate() {
+    ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_3DLIGHT), ui::SystemColor(COLOR_3DLIGHT));
+    ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
+                                  ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
+    ThemeList::PaintRowBackground(*Image1, ui::SystemColor(COLOR_WINDOW), ui::SystemColor(COLOR_WINDOW));
+    ListThemes();
+    // The copy names of the apply come from the engine's own generator, seeded once per process.
+}
+
+void TfCustomIcon::ListThemes() { FThemes->ListThemes(); }
+
+void TfCustomIcon::SetTheFonts() {
+    LOGFONTW font = ui::IconTitleFont();
+    font.lfCharSet = DEFAULT_CHARSET;
+    SetFont(font);
+}
+
+void TfCustomIcon::FormShow() {
+    t_Folder->SetText(FFolder);
+    // A path that names no folder (or an empty one) gives an empty tooltip.
+    std::wstring tip;
+    if (!FFolder.empty()) {
+        try {
+            tip = ReadFolderCustomization(FFolder).Infotip;
+        } catch (const std::exception&) {
+            tip.clear();
+        }
+    }
+    t_Tip->SetText(tip);
+    try {
+        CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");
+    } catch (const std::exception&) {
+        CurrentLanguage() = L"Default";
+    }
+    TranslateWindow(*this);
+    SetTheFonts();
+}
+
+void TfCustomIcon::Button1Click() { FIcons->Fill(cb_FileName->Text()); }
+
+void TfCustomIcon::ListBox1Click() {
+    const int index = ListBox1->ItemIndex();
+    if (index == -1) return;
+    const std::wstring theme = FThemes->ThemePath(index);
+    cb_FileName->SetText(theme);
+    Button1Click();
+
+    const ui::Bounds memo = Memo1->GetBounds();
+    ui::Bounds view = ListView1->GetBounds();
+    const std::optional<std::wstring> description = ReadTextFileAnyEncoding(DescriptionPathOf(theme));
+    if (description) {
+        view.height = memo.y - view.y - 12;
+        FAnchors->Place(*ListView1, view);
+        std::wstring text;
+        for (const std::wstring& line : SplitLines(*description)) text += (text.empty() ? L"" : L"\r\n") + line;
+        Memo1->SetText(text);
+        Memo1->SetVisible(true);
+    } else {
+        Memo1->SetVisible(false);
+        view.height = memo.y + memo.height - view.y;
+        FAnchors->Place(*ListView1, view);
+    }
+}
+
+void TfCustomIcon::Button2Click() {
+    if (!OpenDialog1->Execute()) return;
+    cb_FileName->SetText(OpenDialog1->fileName);
+    Button1Click();
+}
+
+void TfCustomIcon::b_ThemeAddClick() {
+    OpenDialog2->title = TranslateText(L"Add Theme to collection");
+    OpenDialog2->filter = TranslateText(L"Icon Library") + L" ( *.icl )|*.icl|" + TranslateText(L"iColorFolder Theme") +
+                          L" ( iColorFolder.dll )|iColorFolder.dll";
+    if (!OpenDialog2->Execute()) return;
+    InstallTheme(OpenDialog2->fileName, Handle());
+    ListThemes();
+    Button1Click();
+}
+
+void TfCustomIcon::b_ThemeMinusClick() {
+    const std::wstring theme = FThemes->SelectedThemePath();
+    if (theme.empty()) {
+        MessageBoxExW(Handle(), TranslateText(L"Please select theme to delete").c_str(), TranslateText(L"Info").c_str(),
+                      MB_OK, 0);
+        return;
+    }
+    DeleteTheme(theme, Handle());
+    ListThemes();
+    Button1Click();
+}
+
+void TfCustomIcon::bApplyClick() {
+    FolderCustomization record;
+    record.Folder = t_Folder->Text();
+    const int item = ListView1->ItemIndex();
+    if (item >= 0) {
+        record.IconFile = cb_FileName->Text();
+        record.IconIndex = std::to_wstring(item);
+    } else {
+        record.IconIndex = L"-1";
+    }
+    record.Infotip = t_Tip->Text();
+    MessageOwnerScope owner(Handle());
+    if (ApplyIconToFolder(record, CallerProfile::CustomIconWindow)) Close();
+}
+
+void TfCustomIcon::ListView1DblClick() {
+    if (ListView1->ItemIndex() >= 0) bApplyClick();
+}
+
+void TfCustomIcon::bCancelClick() { Close(); }
+
+LRESULT TfCustomIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // Escape reaches the window as the dialog command IDCANCEL: the Cancel button's job.
+    if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL && lp == 0) {
+        Guard([this] { bCancelClick(); });
+        return 0;
+    }
+    const LRESULT result = ui::Form::WindowProc(msg, wp, lp);
+    if (msg == WM_SIZE && FAnchors) FAnchors->Apply();
+    return result;
+}
+
+int RunCustomIconWindow(const std::wstring& folder) {
+    TfCustomIcon window(folder);
+    return ui::App().Run(window);
+}
+
+}  // namespace qm
