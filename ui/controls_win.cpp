@@ -116,6 +116,14 @@ GroupBox::GroupBox(Form& owner, std::wstring name, Control* parent, Bounds b, st
 LRESULT GroupBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT r = 0;
     if (RouteToChild(Owner(), msg, wp, lp, r)) return r;
+    if (msg == WM_ERASEBKGND) {
+        // The platform's group box leaves its inside unpainted, and a parent that clips its
+        // children (panels, forms) does not paint it either.
+        RECT all{};
+        GetClientRect(Handle(), &all);
+        FillRect(reinterpret_cast<HDC>(wp), &all, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
     return Control::WindowProc(msg, wp, lp);
 }
 
