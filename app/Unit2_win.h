@@ -79,6 +79,27 @@ public:
 
     // ---- page 1: change icon ----
     ui::Label* Label1 = nullptr;  // "Change Icon for Folder:", given the window's font
+    ui::Edit* t_Folder = nullptr;
+    ui::Button* b_SelFolder = nullptr;
+    ui::GroupBox* GroupBox2 = nullptr;
+    ui::Image* Image3 = nullptr;  // preview of the chosen icon
+    ui::Label* Label6 = nullptr;
+    ui::Button* b_SelIco = nullptr;
+    ui::Label* Label8 = nullptr;  // hidden: IconFile
+    ui::Label* Label9 = nullptr;  // hidden: IconIndex
+    ui::Label* Label2 = nullptr;
+    ui::Edit* t_Tip = nullptr;
+    ui::Button* Button1 = nullptr;
+    ui::Button* b_Apply = nullptr;
+    ui::Button* b_Cancel = nullptr;
+
+    void b_SelFolderClick();
+    void b_SelIcoClick();
+    void b_ApplyClick();
+    void Button1Click();
+    void b_CancelClick();
+    // Previews icon `position` of `file` (used as given, not joined to any folder).
+    void DrawICO(const std::wstring& file, int position);
 
     // ---- page 2: options (Unit2_options_pages_win.cpp, Unit2_toolbar_themes_win.cpp) ----
     ui::GroupBox* GroupBox3 = nullptr;
@@ -136,6 +157,7 @@ private:
     void CreateChangeIconPage();
     void PrepareChangeIconPreview();  // start-up step 1: the preview draws in white
     void ShowFolderFromCommandLine(const std::wstring& folder);  // step 2, only with an argument
+    void ReadBackFolder();  // the chosen folder's customization into the page and the preview
     // Pages 2 and 4 (Unit2_options_pages_win.cpp).
     void CreateOptionsPage();
     void CreateToolsPage();

@@ -1,0 +1,89 @@
+#pragma once
+// The icon picker TForm1: the theme store as a list with previews, the icons of the chosen theme or
+// of any icon file, and a history of the files used before ("lib.ini"). Select hands the file and
+// the icon's number back to the change-icon page of the main window.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/icon_list_win.h"
+#include "app/theme_list_win.h"
+#include "ui/controls_win.h"
+
+namespace qm {
+
+// Where the picker reads the starting icon file and puts its result: the change-icon page's hidden
+// labels (file, number) and its preview.
+struct IconChoiceTarget {
+    ui::Label* iconFile = nullptr;   // Label8
+    ui::Label* iconIndex = nullptr;  // Label9
+    ui::Image* preview = nullptr;    // Image3
+};
+
+// The history file: one path a line, newest first. Read in any of the four encodings; written as
+// UTF-16LE with a byte-order mark, each line ended by CR LF. Writing throws UserError
+// "Unable to write to %s".
+std::wstring HistoryFilePath();  // "lib.ini" in the program's folder
+std::vector<std::wstring> ReadHistoryFile(const std::wstring& path);
+void WriteHistoryFile(const std::wstring& path, const std::vector<std::wstring>& lines);
+
+class TForm1 : public ui::Form {
+public:
+    TForm1(ui::Form* owner, IconChoiceTarget target);
+
+    void FormShow() override;
+    void ListBox1Click();
+    void cb_FileNameChange();
+    void BitBtn1Click();
+    // Lists the icons of the file named in cb_FileName.
+    void Button1Click();
+    // Select.
+    void Button2Click();
+    // "+": install a theme.
+    void Button3Click();
+    // "-": delete the selected theme.
+    void b_ThDeleteClick();
+    void b_CancelClick();
+    void ListView1DblClick();
+    void SetTheFonts();
+    void ListThemes();
+
+    ui::Image* Image1 = nullptr;
+    ui::Label* Label1 = nullptr;
+    ui::ListBox* ListBox1 = nullptr;
+    ui::ComboBox* cb_FileName = nullptr;
+    ui::Button* BitBtn1 = nullptr;
+    ui::ListView* ListView1 = nullptr;
+    ui::Memo* Memo1 = nullptr;
+    ui::Button* Button2 = nullptr;
+    ui::Button* b_Cancel = nullptr;
+    ui::Button* Button3 = nullptr;
+    ui::Button* b_ThDelete = nullptr;
+    ui::Button* Button1 = nullptr;  // hidden; its click lists the icons of cb_FileName
+    ui::Image* Image3 = nullptr;
+    ui::Image* Image4 = nullptr;
+    ui::ImageList* ImageList1 = nullptr;
+    ui::ImageList* ImageList2 = nullptr;
+    ui::ImageList* ImageList3 = nullptr;
+    ui::OpenDialog* OpenDialog1 = nullptr;
+    ui::OpenDialog* OpenDialog2 = nullptr;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void FormCreate();
+    void PaintBackground();
+    void CentreOnOwner();
+    void ShowMessage(const wchar_t* english, const wchar_t* caption);
+
+    IconChoiceTarget FTarget;
+    std::unique_ptr<ThemeList> FThemes;
+    std::unique_ptr<IconList> FIcons;
+    std::unique_ptr<AnchorLayout> FAnchors;
+};
+
+// Creates the picker over `owner`, shows it modally and destroys it when it closes.
+void ShowIconPicker(ui::Form* owner, IconChoiceTarget target);
+
+}  // namespace qm

@@ -1,0 +1,32 @@
+#pragma once
+// The icon list shared by the icon picker and the custom icon window: ListView1 in list style with
+// one numbered entry per icon of a file, each pictured 50 x 32 with the large icon at (0, 0) and the
+// small one at (34, 16). Pictures come from the icon library, which opens the file once.
+#include <string>
+
+#include "ui/controls_win.h"
+
+namespace qm {
+
+inline constexpr int kIconPictureWidth = 50;
+inline constexpr int kIconPictureHeight = 32;
+
+class IconList {
+public:
+    // `picturesName`: the 50 x 32 image list of the view; `largeIconsName`: an optional image list
+    // (32 x 32) that keeps the large icon of every entry, or nullptr.
+    IconList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, const wchar_t* picturesName,
+             const wchar_t* largeIconsName);
+
+    // Lists the icons of `file`: empties the view and the image lists, then adds one entry per icon,
+    // captioned "0", "1", ... An unreadable or icon-less file leaves the list empty. Returns the count.
+    int Fill(const std::wstring& file);
+    // The selected entry's caption read as a number, or -1 when nothing is selected.
+    int SelectedIconNumber() const;
+
+    ui::ListView* ListView1 = nullptr;
+    ui::ImageList* Pictures = nullptr;
+    ui::ImageList* LargeIcons = nullptr;
+};
+
+}  // namespace qm

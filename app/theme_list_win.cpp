@@ -1,0 +1,274 @@
+#include "app/theme_list_win.h"
+
+#include <algorithm>
+#include <array>
+
+#include "app/Un_Gradient_win.h"
+#include "core/base/text.h"
+#include "core/icons/icon_library_win.h"
+#include "core/themes/theme_path_win.h"
+
+namespace qm {
+
+namespace {
+// A window's device context for the time of one measurement.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+constexpr std::array<int, 4> kStripIconX = {2, 37, 72, 104};
+constexpr std::uint32_t kReadChunk = 1u << 20;
+}  // namespace
+
+std::wstring DecodeTextAnyEncoding(const std::vector<std::uint8_t>& b) {
+    const std::span<const std::uint8_t> all(b);
+    if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) return DecodeUtf16Le(all.subspan(2));
+    if (b.size() >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+        std::vector<std::uint8_t> swapped(b.begin() + 2, b.end() - static_cast<std::ptrdiff_t>(b.size() % 2));
+        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
+        return DecodeUtf16Le(swapped);
+    }
+    if (b.size() >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        return Utf8ToWide(std::string_view(reinterpret_cast<const char*>(b.data()) + 3, b.size() - 3));
+    }
+    return AnsiToWide(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
+}
+
+std::optional<std::wstring> ReadTextFileAnyEncoding(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<long long>(size.QuadPart, static_cast<long long>(kMaxTextFileBytes)));
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(wanted);
+    while (bytes.size() < wanted) {
+        const std::size_t at = bytes.size();
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wanted - at, kReadChunk));
+        bytes.resize(at + chunk);
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + at, chunk, &got, nullptr)) return std::nullopt;
+        bytes.resize(at + got);
+        if (got == 0) break;  // the file shrank while being read
+    }
+    return DecodeTextAnyEncoding(bytes);
+}
+
+std::vector<std::wstring> SplitLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == L'\r' && start < text.size() && text[start] == L'\n') ++start;
+    }
+    return lines;
+}
+
+std::vector<std::wstring> FindThemeFiles(const std::wstring& storeFolder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(FindFirstFileW((storeFolder + L"*.ICL").c_str(), &data));
+    if (!find) return names;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::wstring name = data.cFileName;
+        // The pattern also matches through short names; keep only names that end in ".icl".
+        if (name.size() < 4 || UpperAscii(name.substr(name.size() - 4)) != L".ICL") continue;
+        names.push_back(name);
+    } while (FindNextFileW(find.get(), &data));
+    return names;
+}
+
+std::wstring NameWithoutExtension(const std::wstring& fileName) {
+    const std::size_t slash = fileName.find_last_of(L"\\/");
+    const std::size_t dot = fileName.rfind(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return fileName;
+    return fileName.substr(0, dot);
+}
+
+std::wstring DescriptionPathOf(const std::wstring& themePath) { return NameWithoutExtension(themePath) + L".txt"; }
+
+std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background) {
+    auto strip = std::make_unique<ui::Bitmap>(kThemeStripWidth, kThemeStripHeight);
+    strip->GetCanvas().FillRect(RECT{0, 0, kThemeStripWidth, kThemeStripHeight}, background);
+    IconLibrary library;
+    if (!library.Open(path)) return strip;
+    const int n = std::min<int>(library.Count(), static_cast<int>(kStripIconX.size()));
+    for (int i = 0; i < n; ++i) {
+        UniqueIcon icon = MakeLargeLibraryIcon(library, i);
+        if (icon) strip->GetCanvas().DrawIcon(kStripIconX[static_cast<std::size_t>(i)], 0, icon.get());
+    }
+    return strip;
+}
+
+int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent) {
+    return AddMaskedPictures(list, picture, picture.Width(), transparent);
+}
+
+int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, ui::Color transparent) {
+    width = std::clamp(width, 0, strip.Width());
+    if (width == 0) return -1;
+    // The image list selects the bitmap into a device context of its own: hand it a copy that is
+    // selected nowhere. The copy has no alpha channel: icons drawn with alpha would otherwise make
+    // the list take every pixel without alpha (other icons, the background) as transparent.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -strip.Height();
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    UniqueBitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!copy || !dc) return -1;
+    HGDIOBJ original = SelectObject(dc.get(), copy.get());
+    BitBlt(dc.get(), 0, 0, width, strip.Height(), strip.Dc(), 0, 0, SRCCOPY);
+    SelectObject(dc.get(), original);
+    return ImageList_AddMasked(list.Handle(), copy.get(), ui::ToRgb(transparent));
+}
+
+ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style)
+    : style_(style), storeFolder_(ThemeStoreFolder()) {
+    ListBox1 = form.Add<ui::ListBox>(L"ListBox1", parent, bounds, ui::ListStyle::OwnerDrawVariable, 42);
+    ImageList2 = form.Add<ui::ImageList>(L"ImageList2", kThemeStripWidth, kThemeStripHeight);
+    ListBox1->OnMeasureItem = [this](int index, int& height) { ListBox1MeasureItem(index, height); };
+    ListBox1->OnDrawItem = [this](int index, const RECT& r, UINT state, ui::Canvas& c) {
+        ListBox1DrawItem(index, r, state, c);
+    };
+}
+
+void ThemeList::PaintRowBackground(ui::Image& image, ui::Color from, ui::Color to) {
+    const ui::Bounds b = image.GetBounds();
+    auto picture = std::make_unique<ui::Bitmap>(std::max(1, b.width), std::max(1, b.height));
+    FillGradient(picture->GetCanvas(), RECT{0, 0, picture->Width(), picture->Height()}, 128, from, to, 0);
+    image.SetPicture(std::move(picture));
+}
+
+void ThemeList::ListThemes() {
+    ListBox1->Clear();
+    const std::vector<std::wstring> names = FindThemeFiles(storeFolder_);
+    // The strips exist before the rows are drawn.
+    ImageList2->Clear();
+    for (const std::wstring& name : names) {
+        std::unique_ptr<ui::Bitmap> strip = MakeThemeStrip(storeFolder_ + name, ui::SystemColor(COLOR_BTNFACE));
+        AddMaskedPicture(*ImageList2, *strip, ui::SystemColor(COLOR_BTNFACE));
+    }
+    for (const std::wstring& name : names) ListBox1->Add(name);
+}
+
+std::wstring ThemeList::ThemePath(int index) const {
+    if (index < 0 || index >= ListBox1->Count()) return {};
+    return storeFolder_ + ListBox1->Item(index);
+}
+
+std::wstring ThemeList::SelectedThemePath() const { return ThemePath(ListBox1->ItemIndex()); }
+
+int ThemeList::TextHeightOfWg() const {
+    WindowDc dc(ListBox1->Handle());
+    if (!dc.get()) return 0;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(ListBox1->Handle(), WM_GETFONT, 0, 0));
+    HGDIOBJ original = font ? SelectObject(dc.get(), font) : nullptr;
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), L"Wg", 2, &size);
+    if (original) SelectObject(dc.get(), original);
+    return size.cy;
+}
+
+void ThemeList::ListBox1MeasureItem(int, int& height) {
+    height = style_.fixedItemHeight > 0 ? style_.fixedItemHeight : TextHeightOfWg() + 42;
+}
+
+void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
+    const bool selected = (state & ODS_SELECTED) != 0;
+    canvas.SetTransparentText(true);
+    SetTextAlign(canvas.Handle(), TA_LEFT | TA_TOP);
+
+    ui::Image* background = selected                                  ? style_.selectedRow
+                            : (index % 2 == 1 && style_.oddRow)       ? style_.oddRow
+                                                                      : style_.evenRow;
+    const ui::Bitmap* picture = background ? background->Picture() : nullptr;
+    if (picture) {
+        StretchBlt(canvas.Handle(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, picture->Dc(),
+                   0, 0, picture->Width(), picture->Height(), SRCCOPY);
+    } else {
+        canvas.FillRect(rect, ui::SystemColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    }
+
+    LOGFONTW font{};
+    HFONT listFont = reinterpret_cast<HFONT>(SendMessageW(ListBox1->Handle(), WM_GETFONT, 0, 0));
+    if (!listFont || !GetObjectW(listFont, sizeof font, &font)) font = ui::IconTitleFont();
+    font.lfWeight = FW_BOLD;
+    font.lfHeight = -MulDiv(9, GetDeviceCaps(canvas.Handle(), LOGPIXELSY), 72);
+    canvas.SetFont(font);
+    canvas.SetTextColor(ui::SystemColor(selected ? COLOR_CAPTIONTEXT : COLOR_BTNTEXT));
+
+    const std::wstring name = NameWithoutExtension(ListBox1->Item(index));
+    if (style_.nameBesideStrip) {
+        canvas.TextOut(148, rect.top + 16, name);
+    } else {
+        canvas.TextOut(2, rect.bottom - canvas.TextHeight(L"Wg") - 5, name);
+    }
+    if (index >= 0 && index < ImageList2->Count()) {
+        ImageList_Draw(ImageList2->Handle(), index, canvas.Handle(), rect.left + 4, rect.top + 4, ILD_TRANSPARENT);
+    }
+}
+
+void AnchorLayout::Add(ui::Control& control, unsigned anchors) {
+    ui::Bounds design = control.GetBounds();
+    if (control.GetKind() == ui::Kind::ComboBox) {
+        // A combo box's window height includes its drop-down list.
+        RECT dropped{};
+        if (SendMessageW(control.Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
+            design.height = std::max<int>(design.height, dropped.bottom - dropped.top);
+        }
+    }
+    entries_.push_back({&control, anchors, design, form_.ClientSize()});
+}
+
+void AnchorLayout::Place(ui::Control& control, ui::Bounds bounds) {
+    control.SetBounds(bounds);
+    for (Entry& e : entries_) {
+        if (e.control != &control) continue;
+        e.design = bounds;
+        e.client = form_.ClientSize();
+    }
+}
+
+void AnchorLayout::Apply() {
+    const SIZE now = form_.ClientSize();
+    if (now.cx <= 0 || now.cy <= 0) return;  // minimised
+    for (const Entry& e : entries_) {
+        ui::Bounds b = e.design;
+        const int dx = now.cx - e.client.cx, dy = now.cy - e.client.cy;
+        if (e.anchors & akRight) {
+            if (e.anchors & akLeft) b.width = std::max(0, b.width + dx);
+            else b.x += dx;
+        }
+        if (e.anchors & akBottom) {
+            if (e.anchors & akTop) b.height = std::max(0, b.height + dy);
+            else b.y += dy;
+        }
+        e.control->SetBounds(b);
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,113 @@
+#pragma once
+// The theme list shared by the icon picker, the custom icon window and the context-menu theme
+// window: an owner-drawn list of the theme store's files, each row with a preview strip of the
+// theme's first icons; plus what those windows share around it: the theme descriptions, text files
+// read in any of the four encodings, and the anchors that keep controls in place on resize.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/controls_win.h"
+
+namespace qm {
+
+inline constexpr int kThemeStripWidth = 138;
+inline constexpr int kThemeStripHeight = 32;
+
+// Text of a file: UTF-16LE or UTF-16BE with a byte-order mark, UTF-8 with a byte-order mark,
+// otherwise the ANSI code page. Nothing when the file cannot be read. Files longer than
+// kMaxTextFileBytes are read up to that length only.
+inline constexpr std::size_t kMaxTextFileBytes = 8u << 20;
+std::optional<std::wstring> ReadTextFileAnyEncoding(const std::wstring& path);
+std::wstring DecodeTextAnyEncoding(const std::vector<std::uint8_t>& bytes);
+// Lines ended by CR LF, LF or CR; a last line without an ending counts, an empty tail does not.
+std::vector<std::wstring> SplitLines(const std::wstring& text);
+
+// The theme files of a store folder (with trailing backslash) matching "*.ICL", in the order the
+// search returns them, names with extension; folders are skipped.
+std::vector<std::wstring> FindThemeFiles(const std::wstring& storeFolder);
+
+// The file name without its extension (the theme's display name).
+std::wstring NameWithoutExtension(const std::wstring& fileName);
+// The path with its extension replaced by ".txt": where a theme's description lies.
+std::wstring DescriptionPathOf(const std::wstring& themePath);
+
+// The 138 x 32 strip of a theme: button face, the large versions of at most the first four icons
+// at x = 2, 37, 72 and 104, y = 0. A file without icons (or no file) gives an empty strip.
+std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background);
+
+// Adds a picture to an image list with `transparent` as its transparent colour. Returns the index.
+int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent);
+// Adds the pictures lying side by side in the first `width` columns of `strip`, each as wide as the
+// list's images. Returns the index of the first.
+int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, ui::Color transparent);
+
+// How the windows differ in drawing their theme rows.
+struct ThemeListStyle {
+    // Row backgrounds: stretched over the row. `oddRow` null: every unselected row takes `evenRow`.
+    ui::Image* evenRow = nullptr;
+    ui::Image* oddRow = nullptr;
+    ui::Image* selectedRow = nullptr;
+    // 0: the height of "Wg" in the list's font plus 42; otherwise this fixed height.
+    int fixedItemHeight = 0;
+    // Where the name goes: false at x = 2 near the bottom (bottom - height of "Wg" - 5); true
+    // beside the strip at x = 148, y = top + 16.
+    bool nameBesideStrip = false;
+};
+
+// ListBox1 (owner-drawn, variable item height) with ImageList2 (one strip per entry), filled from
+// the theme store. The form owns both components.
+class ThemeList {
+public:
+    ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style);
+
+    // Lists the store's themes anew and makes one strip per entry. No entry stays selected.
+    void ListThemes();
+    // The entry's full path in the store; empty when nothing is selected.
+    std::wstring SelectedThemePath() const;
+    std::wstring ThemePath(int index) const;
+    const std::wstring& StoreFolder() const { return storeFolder_; }
+
+    // Paints a background picture top to bottom in 128 bands (the windows' hidden row images).
+    static void PaintRowBackground(ui::Image& image, ui::Color from, ui::Color to);
+
+    ui::ListBox* ListBox1 = nullptr;
+    ui::ImageList* ImageList2 = nullptr;
+
+private:
+    void ListBox1MeasureItem(int index, int& height);
+    void ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas);
+    int TextHeightOfWg() const;
+
+    ThemeListStyle style_;
+    std::wstring storeFolder_;
+};
+
+// Anchors: each registered control keeps its distances to the anchored edges of its parent's client
+// area when the parent is resized; anchored on both sides of an axis it stretches.
+enum Anchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+
+class AnchorLayout {
+public:
+    explicit AnchorLayout(ui::Form& form) : form_(form) {}
+    // Records the control's current bounds against the form's current client size.
+    void Add(ui::Control& control, unsigned anchors);
+    // Moves the control and records the new bounds as its design place.
+    void Place(ui::Control& control, ui::Bounds bounds);
+    // Applies the anchors for the form's current client size.
+    void Apply();
+
+private:
+    struct Entry {
+        ui::Control* control;
+        unsigned anchors;
+        ui::Bounds design;
+        SIZE client;
+    };
+    ui::Form& form_;
+    std::vector<Entry> entries_;
+};
+
+}  // namespace qm
