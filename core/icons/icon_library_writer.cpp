@@ -21,6 +21,33 @@ public:
         U16(v & 0xFFFF);
         U16(v >> 16);
     }
+    // A length-prefixed 8-bit string, as NE name tables hold them.
+    void Pascal(const std::string& text) {
+        U8(static_cast<std::uint8_t>(text.size()));
+        bytes.insert(bytes.end(), text.begin(), text.end());
+    }
+    // A names table of one entry (the module name, ordinal 0) and its end mark.
+    void ModuleNameTable(const std::string& module) {
+        Pascal(module);
+        U16(0);
+        U8(0);
+    }
+    // The DOS header; the new header follows at `newHeader`.
+    void DosHeader(std::uint16_t lastPageBytes, std::uint16_t pages, std::uint32_t newHeader) {
+        U16(0x5A4D);
+        U16(lastPageBytes);
+        U16(pages);
+        U16(0);  // relocations
+        U16(4);  // header paragraphs
+        U16(0);
+        U16(0xFFFF);
+        U16(0);
+        U16(0xB8);
+        Zeros(0x18 - Pos());
+        U16(0x40);  // relocation-table offset: a new header follows
+        Zeros(0x3C - Pos());
+        U32(newHeader);
+    }
     void Bytes(ByteView v) { bytes.insert(bytes.end(), v.data(), v.data() + v.size()); }
     void PadTo(std::size_t alignment) {
         while (bytes.size() % alignment) U8(0);
@@ -122,20 +149,7 @@ std::vector<std::uint8_t> BuildNeIconLibrary(const std::vector<LibraryIcon>& ico
     const std::string module = NeName(std::wstring(moduleName.begin(), moduleName.end()));
 
     Out o;
-    // DOS header: no DOS program, the NE header right behind it.
-    o.U16(0x5A4D);
-    o.U16(0x40);  // bytes on the last page
-    o.U16(1);     // pages
-    o.U16(0);     // relocations
-    o.U16(4);     // header paragraphs
-    o.U16(0);
-    o.U16(0xFFFF);
-    o.U16(0);
-    o.U16(0xB8);
-    o.Zeros(0x18 - o.Pos());
-    o.U16(0x40);  // relocation-table offset: a new header follows
-    o.Zeros(0x3C - o.Pos());
-    o.U32(kNe);
+    o.DosHeader(0x40, 1, kNe);  // no DOS program: the NE header right behind
 
     const std::size_t neAt = o.Pos();
     o.Zeros(0x40);
@@ -160,27 +174,17 @@ std::vector<std::uint8_t> BuildNeIconLibrary(const std::vector<LibraryIcon>& ico
     typeRecord(0x8003, images);
     typeRecord(0x800E, groups);
     o.U16(0);
-    for (const std::string& n : names) {
-        o.U8(static_cast<std::uint8_t>(n.size()));
-        o.bytes.insert(o.bytes.end(), n.begin(), n.end());
-    }
+    for (const std::string& n : names) o.Pascal(n);
     o.U8(0);
-    // Resident names: the module name with ordinal 0.
     const std::size_t residentAt = o.Pos();
-    o.U8(static_cast<std::uint8_t>(module.size()));
-    o.bytes.insert(o.bytes.end(), module.begin(), module.end());
-    o.U16(0);
-    o.U8(0);
+    o.ModuleNameTable(module);
     const std::size_t moduleRefAt = o.Pos();
     const std::size_t importedAt = o.Pos();
     o.U8(0);
     const std::size_t entryAt = o.Pos();
     o.U16(0);
     const std::size_t nonResidentAt = o.Pos();
-    o.U8(static_cast<std::uint8_t>(module.size()));
-    o.bytes.insert(o.bytes.end(), module.begin(), module.end());
-    o.U16(0);
-    o.U8(0);
+    o.ModuleNameTable(module);
     const std::size_t nonResidentSize = o.Pos() - nonResidentAt;
     const std::size_t headerEnd = o.Pos();
 
@@ -334,19 +338,7 @@ std::vector<std::uint8_t> BuildPeIconLibrary(const std::vector<LibraryIcon>& ico
     const std::uint32_t rawSize = static_cast<std::uint32_t>(r.Pos());
 
     Out o;
-    o.U16(0x5A4D);
-    o.U16(0x90);
-    o.U16(3);
-    o.U16(0);
-    o.U16(4);
-    o.U16(0);
-    o.U16(0xFFFF);
-    o.U16(0);
-    o.U16(0xB8);
-    o.Zeros(0x18 - o.Pos());
-    o.U16(0x40);
-    o.Zeros(0x3C - o.Pos());
-    o.U32(0x40);
+    o.DosHeader(0x90, 3, 0x40);
     o.U32(0x00004550);  // "PE\0\0"
     o.U16(0x14C);       // i386
     o.U16(1);           // sections
