@@ -12,6 +12,7 @@
 #include "core/folder/folder_files_win.h"
 #include "core/settings/ini_file_win.h"
 #include "tests/support/com_client_win.h"
+#include "tests/support/message_box_watcher_win.h"
 
 using qmtest::ShellMenuHost;
 
@@ -232,6 +233,27 @@ TEST_F(ShellCommands, ThemeAndAboutStartTheProgramWithTheirSwitch) {
         EXPECT_EQ(qm::SelectMode(args).mode, c.mode);
         EXPECT_TRUE(SamePath(ProgramOf(line), install_.program())) << line;
     }
+}
+
+TEST_F(ShellCommands, FolderOnReadOnlyMediaShowsTheWriteTestMessageAndChangesNothing) {
+    const std::wstring media = qmtest::ReadOnlyMediaFolder();
+    if (media.empty()) GTEST_SKIP() << "no read-only medium in this run";
+    const std::wstring locked = media + L"\\Locked";
+    const auto before = qmtest::ReadBytes(locked + L"\\desktop.ini");
+    for (const UINT offset : {5u + 3u, 2u}) {  // an icon, then reset
+        SCOPED_TRACE(offset);
+        qmtest::MessageBoxWatcher boxes;
+        ShellMenuHost host;
+        ASSERT_EQ(host.Create(), S_OK);
+        ASSERT_EQ(host.InitializeWithFolders({locked}), S_OK);
+        ASSERT_EQ(HRESULT_CODE(host.QueryContextMenu()), kThemeIcons + 5);
+        EXPECT_EQ(host.InvokeOffset(offset), E_ACCESSDENIED);  // the command ran and was refused
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        const auto seen = boxes.Seen();
+        EXPECT_EQ(seen[0].caption, L"Sorry ...");
+        EXPECT_NE(seen[0].text.find(L"read-onle media"), std::wstring::npos) << seen[0].text;
+    }
+    EXPECT_EQ(qmtest::ReadBytes(locked + L"\\desktop.ini"), before);
 }
 
 TEST_F(ShellCommands, MissingProgramIsReportedAsAFailedCommand) {
