@@ -211,4 +211,46 @@ TEST_F(WindowModes, ThemeDoubleClickStoresTheNameAndShellIconsAreAddedOnce) {
     ASSERT_TRUE(p.Wait(15000));
 }
 
+// The extension's next menu follows a theme chosen in the window, without being loaded anew.
+TEST(ThemeWindowAndExtension, NextMenuUsesTheNewTheme) {
+    qmtest::RemoveQuillshellRegistration();
+    qmtest::ShellInstall install;
+    ASSERT_EQ(qmtest::RunRegsvr32(install.dll(), false), 0u);
+    {
+        qmtest::ComApartment com;
+        ASSERT_TRUE(SUCCEEDED(com.result()));
+        qmtest::TempDir work{L"qm-menu"};
+        const std::wstring folder = work.MakeFolder(L"Some Folder");
+        install.SetTheme(L"Small.ICL", qmtest::ThemeLibrary(2));
+        WriteBytes(install.ThemePath(L"Large.ICL"), qmtest::ThemeLibrary(5));
+        auto submenuSize = [&] {
+            qmtest::ShellMenuHost host;
+            if (host.Create() != S_OK || host.InitializeWithFolders({folder}) != S_OK) return std::size_t{0};
+            host.QueryContextMenu();
+            const auto top = qmtest::ReadMenu(host.menu());
+            return top.size() == 1 && top[0].submenu ? qmtest::ReadMenu(top[0].submenu).size() : std::size_t{0};
+        };
+        const std::size_t before = submenuSize();
+        ASSERT_GT(before, 2u);
+
+        // The real program beside the library (the stand-in keeps its own name).
+        const std::wstring program = install.folder() + L"\\Quillmark Window.exe";
+        ASSERT_TRUE(CopyFileW((qmtest::BuildFolder() + L"\\Quillmark.exe").c_str(), program.c_str(), FALSE));
+        qmtest::ChildProcess p(qmtest::Quote(program) + L" /THEME");
+        ASSERT_TRUE(p.started());
+        const HWND window = p.WaitForWindow(kThemeCaption);
+        ASSERT_NE(window, nullptr);
+        const HWND themes = VisibleChild(window, L"ListBox");
+        const int large = static_cast<int>(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"Large.ICL")));
+        ASSERT_GE(large, 0);
+        NotifyListBox(themes, large, LBN_DBLCLK);
+        PressButton(VisibleChild(window, L"Button", L"Close"));
+        ASSERT_TRUE(p.Wait(15000));
+
+        EXPECT_EQ(submenuSize(), before + 3);
+    }
+    CoFreeUnusedLibrariesEx(0, 0);
+    qmtest::RemoveQuillshellRegistration();
+}
+
 }  // namespace
