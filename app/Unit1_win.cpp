@@ -25,16 +25,6 @@ LOGFONTW BoldSign() {
     return f;
 }
 
-// Memo text: line breaks as the edit control shows them (CR LF).
-std::wstring WithCrLf(const std::wstring& text) {
-    std::wstring out;
-    const std::vector<std::wstring> lines = SplitLines(text);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) out += L"\r\n";
-        out += lines[i];
-    }
-    return out;
-}
 }  // namespace
 
 std::wstring HistoryFilePath() { return ModuleFolder() + L"lib.ini"; }
@@ -219,19 +209,7 @@ void TForm1::ListBox1Click() {
     cb_FileName->SetText(theme);
     Button1Click();
 
-    const ui::Bounds memo = Memo1->GetBounds();
-    ui::Bounds view = ListView1->GetBounds();
-    const std::optional<std::wstring> description = ReadTextFileAnyEncoding(DescriptionPathOf(theme));
-    if (description) {
-        view.height = memo.y - view.y - 12;
-        FAnchors->Place(*ListView1, view);
-        Memo1->SetText(WithCrLf(*description));
-        Memo1->SetVisible(true);
-    } else {
-        Memo1->SetVisible(false);
-        view.height = memo.y + memo.height - view.y;
-        FAnchors->Place(*ListView1, view);
-    }
+    ShowThemeDescription(*FAnchors, *ListView1, *Memo1, theme);
     b_ThDelete->SetEnabled(true);
 }
 

@@ -271,4 +271,25 @@ void AnchorLayout::Apply() {
     }
 }
 
+bool ShowThemeDescription(AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath) {
+    const ui::Bounds m = memo.GetBounds();
+    ui::Bounds v = view.GetBounds();
+    const std::optional<std::wstring> description = ReadTextFileAnyEncoding(DescriptionPathOf(themePath));
+    if (!description) {
+        memo.SetVisible(false);
+        v.height = m.y + m.height - v.y;
+        layout.Place(view, v);
+        return false;
+    }
+    v.height = m.y - v.y - 12;
+    layout.Place(view, v);
+    // Line breaks as the edit control shows them.
+    std::wstring text;
+    const std::vector<std::wstring> lines = SplitLines(*description);
+    for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? L"\r\n" : L"") + lines[i];
+    memo.SetText(text);
+    memo.SetVisible(true);
+    return true;
+}
+
 }  // namespace qm

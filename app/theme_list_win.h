@@ -110,4 +110,9 @@ private:
     std::vector<Entry> entries_;
 };
 
+// The description of a theme under its icon list: when the theme has a description file, the
+// list view ends 12 pixels above the memo and the memo shows the text; otherwise the memo is
+// hidden and the list view reaches down to the memo's bottom. True when a description is shown.
+bool ShowThemeDescription(AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath);
+
 }  // namespace qm

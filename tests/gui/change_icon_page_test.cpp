@@ -331,6 +331,10 @@ TEST_F(ChangeIconPage, WarningsComeFromTheRealMessageBoxes) {
     EXPECT_TRUE(asked);
     EXPECT_EQ(form.Label8->Text(), L"");
     EXPECT_EQ(form.Label9->Text(), L"");
+
+    // "Close" closes the main window.
+    qmtest::Click(*form.b_Cancel);
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
 }
 
 }  // namespace
