@@ -1,0 +1,340 @@
+; The Quillmark installer: Quillmark.exe, quillshell.dll, quillmark-cli.exe and the data folders
+; (samples, langs, toolbar) in one folder, the folder-menu extension registered, a Start-menu entry
+; and an uninstall entry.
+;
+; Two modes:
+;   all users (/ALLUSERS; the default for administrators): Program Files, the extension registered
+;     by its own DllRegisterServer (regsvr32), entries under HKEY_LOCAL_MACHINE;
+;   current user (/CURRENTUSER; the default otherwise, needs no administrator): the user's
+;     programs folder, the extension's keys written under HKEY_CURRENT_USER\Software\Classes,
+;     nothing under HKEY_LOCAL_MACHINE.
+; /S installs silently, /D=FOLDER (last on the command line) chooses the folder.
+;
+; Built by scripts/package: makensis -DSTAGE=<layout> -DOUTFILE=<exe> -DVERSION=<x.y.z>
+;   -DCLSID=<{...}> -DFILES=<install list> -DUNFILES=<uninstall list> installer/quillmark.nsi
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel highest
+ManifestDPIAware true
+
+!macro Require name
+  !ifndef ${name}
+    !error "${name} must be defined (see scripts/package)"
+  !endif
+!macroend
+!insertmacro Require STAGE
+!insertmacro Require OUTFILE
+!insertmacro Require VERSION
+!insertmacro Require CLSID
+!insertmacro Require FILES
+!insertmacro Require UNFILES
+
+!define PRODUCT "Quillmark"
+!define DESCRIPTION "Ostrel QuillMark Shell Extensions"
+!define UNINSTKEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmark"
+!define CLASSKEY "Software\Classes\CLSID\${CLSID}"
+!define HANDLERKEY "Software\Classes\Directory\shellex\ContextMenuHandlers\PelmoContextMenu"
+!define APPROVEDKEY "Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved"
+!define VERBKEY "Software\Classes\iclfile\shell\Open.Ostrel.Quillmark"
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "nsDialogs.nsh"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+BrandingText "${PRODUCT} ${VERSION}"
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Quillmark developers"
+
+!define MUI_ICON "${__FILEDIR__}/../resources/icons/quillmark.ico"
+!define MUI_UNICON "${__FILEDIR__}/../resources/icons/quillmark.ico"
+!define MUI_ABORTWARNING
+
+Var AllUsers      ; 1: all users, 0: current user
+Var ModeGiven     ; 1 when the command line chose the mode
+Var FolderGiven   ; 1 when /D= chose the folder
+Var RadioAll
+Var RadioUser
+Var CreatedKeys   ; parent keys that did not exist before the installation, "key|key|..."
+
+Page custom ModePage ModePageLeave
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Quillmark.exe"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; ---- mode ---------------------------------------------------------------------------------------
+
+Function IsAdmin  ; pushes 1 when the process may write HKEY_LOCAL_MACHINE
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 == "Admin"
+    Push 1
+  ${Else}
+    Push 0
+  ${EndIf}
+FunctionEnd
+
+Function ApplyMode
+  ${If} $AllUsers == 1
+    SetShellVarContext all
+    ${IfThen} $FolderGiven != 1 ${|} StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}" ${|}
+  ${Else}
+    SetShellVarContext current
+    ${IfThen} $FolderGiven != 1 ${|} StrCpy $INSTDIR "$LOCALAPPDATA\Programs\${PRODUCT}" ${|}
+  ${EndIf}
+FunctionEnd
+
+Function .onInit
+  StrCpy $FolderGiven 0
+  ${IfThen} $INSTDIR != "" ${|} StrCpy $FolderGiven 1 ${|}
+  StrCpy $ModeGiven 1
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/CURRENTUSER" $R1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 0
+  ${Else}
+    ClearErrors
+    ${GetOptions} $R0 "/ALLUSERS" $R1
+    ${IfNot} ${Errors}
+      StrCpy $AllUsers 1
+    ${Else}
+      StrCpy $ModeGiven 0
+      Call IsAdmin
+      Pop $AllUsers
+    ${EndIf}
+  ${EndIf}
+  ${If} $AllUsers == 1
+    Call IsAdmin
+    Pop $0
+    ${If} $0 != 1
+      MessageBox MB_ICONSTOP "Installing for all users needs an administrator. Install for the current user (/CURRENTUSER) instead." /SD IDOK
+      SetErrorLevel 740
+      Quit
+    ${EndIf}
+  ${EndIf}
+  Call ApplyMode
+FunctionEnd
+
+Function ModePage
+  ${IfThen} $ModeGiven == 1 ${|} Abort ${|}
+  !insertmacro MUI_HEADER_TEXT "Installation mode" "Install Quillmark for every user of this computer, or for you alone."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateRadioButton} 0 10u 100% 12u "For all users (needs an administrator)"
+  Pop $RadioAll
+  ${NSD_CreateRadioButton} 0 30u 100% 12u "For me only (no administrator needed)"
+  Pop $RadioUser
+  Call IsAdmin
+  Pop $0
+  ${If} $0 != 1
+    EnableWindow $RadioAll 0
+  ${EndIf}
+  ${If} $AllUsers == 1
+    ${NSD_Check} $RadioAll
+  ${Else}
+    ${NSD_Check} $RadioUser
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function ModePageLeave
+  ${NSD_GetState} $RadioAll $0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $AllUsers 1
+  ${Else}
+    StrCpy $AllUsers 0
+  ${EndIf}
+  Call ApplyMode
+FunctionEnd
+
+; ---- the extension's keys for the current user --------------------------------------------------
+
+; The server path as the extension's own registration writes it: the 8.3 form when it holds a blank.
+Function ServerPath  ; pushes the path of $INSTDIR\quillshell.dll
+  StrCpy $0 "$INSTDIR\quillshell.dll"
+  StrLen $1 $0
+  StrCpy $2 0
+  ${DoWhile} $2 < $1
+    StrCpy $3 $0 1 $2
+    ${If} $3 == " "
+      GetFullPathName /SHORT $3 $0
+      ${IfThen} $3 != "" ${|} StrCpy $0 $3 ${|}
+      ${Break}
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+  Push $0
+FunctionEnd
+
+; Deletes a key when it holds no value and no subkey (a parent that the installation or the
+; program may have created).
+!macro DeleteEmptyUserKey subkey
+  System::Call 'shlwapi::SHDeleteEmptyKeyW(p 0x80000001, w "${subkey}") i'
+!macroend
+!macro DeleteEmptyMachineKey subkey
+  System::Call 'shlwapi::SHDeleteEmptyKeyW(p 0x80000002, w "${subkey}") i'
+!macroend
+
+; Notes a parent key that does not exist yet, so that the uninstaller removes it again (when
+; empty) and leaves keys alone that were there before.
+!macro NoteNewKey root subkey
+  ClearErrors
+  EnumRegKey $R9 ${root} "${subkey}" 0
+  ${If} ${Errors}
+    StrCpy $CreatedKeys "$CreatedKeys${subkey}|"
+  ${EndIf}
+!macroend
+!macro NoteNewParents root
+  !insertmacro NoteNewKey ${root} "Software\Classes\Directory"
+  !insertmacro NoteNewKey ${root} "Software\Classes\Directory\shellex"
+  !insertmacro NoteNewKey ${root} "Software\Classes\Directory\shellex\ContextMenuHandlers"
+  !insertmacro NoteNewKey ${root} "Software\Microsoft\Windows\CurrentVersion\Shell Extensions"
+  !insertmacro NoteNewKey ${root} "${APPROVEDKEY}"
+!macroend
+
+; Removes the keys noted at installation that are empty now: $0 = "key|key|...", $1 = the root
+; (0x80000001 or 0x80000002). Three passes, so that parents go once their children are gone.
+Function un.DeleteCreatedKeys
+  ${For} $5 1 3
+    StrCpy $2 $0
+    ${DoWhile} $2 != ""
+      StrCpy $3 0
+      ${Do}
+        StrCpy $4 $2 1 $3
+        ${IfThen} $4 == "|" ${|} ${ExitDo} ${|}
+        ${IfThen} $4 == "" ${|} ${ExitDo} ${|}
+        IntOp $3 $3 + 1
+      ${Loop}
+      StrCpy $4 $2 $3
+      IntOp $3 $3 + 1
+      StrCpy $2 $2 "" $3
+      ${If} $4 != ""
+        System::Call 'shlwapi::SHDeleteEmptyKeyW(p $1, w r4) i'
+      ${EndIf}
+    ${Loop}
+  ${Next}
+FunctionEnd
+
+!macro RemoveRegistration root
+  DeleteRegKey ${root} "${CLASSKEY}"
+  DeleteRegKey ${root} "${HANDLERKEY}"
+  DeleteRegValue ${root} "${APPROVEDKEY}" "${CLSID}"
+!macroend
+
+!macro RemoveVerbParents kind
+  !insertmacro DeleteEmpty${kind}Key "Software\Classes\iclfile\shell"
+  !insertmacro DeleteEmpty${kind}Key "Software\Classes\iclfile"
+!macroend
+
+; ---- install ------------------------------------------------------------------------------------
+
+Section "Quillmark"
+  SetOutPath "$INSTDIR"
+  !include "${FILES}"
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  StrCpy $CreatedKeys ""
+  ${If} $AllUsers == 1
+    !insertmacro NoteNewParents HKLM
+    ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\quillshell.dll"' $0
+    ${If} $0 != 0
+      DetailPrint "Registering the folder menu failed ($0)."
+      SetErrorLevel 3
+    ${EndIf}
+  ${Else}
+    !insertmacro NoteNewParents HKCU
+    Call ServerPath
+    Pop $1
+    WriteRegStr HKCU "${CLASSKEY}" "" "${DESCRIPTION}"
+    WriteRegStr HKCU "${CLASSKEY}\InprocServer32" "" "$1"
+    WriteRegStr HKCU "${CLASSKEY}\InprocServer32" "ThreadingModel" "Apartment"
+    WriteRegStr HKCU "${HANDLERKEY}" "" "${CLSID}"
+    WriteRegStr HKCU "${APPROVEDKEY}" "${CLSID}" "${DESCRIPTION}"
+  ${EndIf}
+
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\Quillmark.exe"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk" "$INSTDIR\uninstall.exe"
+
+  WriteRegStr SHCTX "${UNINSTKEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTKEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTKEY}" "Publisher" "Quillmark developers"
+  WriteRegStr SHCTX "${UNINSTKEY}" "DisplayIcon" "$INSTDIR\Quillmark.exe"
+  WriteRegStr SHCTX "${UNINSTKEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTKEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTKEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr SHCTX "${UNINSTKEY}" "CreatedKeys" "$CreatedKeys"
+  WriteRegDWORD SHCTX "${UNINSTKEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTKEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD SHCTX "${UNINSTKEY}" "EstimatedSize" $0
+SectionEnd
+
+; ---- uninstall ----------------------------------------------------------------------------------
+
+; Which installation this uninstaller belongs to: the current user's when that user's uninstall
+; entry names this folder.
+Function un.onInit
+  ReadRegStr $0 HKCU "${UNINSTKEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    StrCpy $AllUsers 0
+    SetShellVarContext current
+  ${Else}
+    StrCpy $AllUsers 1
+    SetShellVarContext all
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  ReadRegStr $0 SHCTX "${UNINSTKEY}" "CreatedKeys"
+  ${If} $AllUsers == 1
+    ExecWait '"$SYSDIR\regsvr32.exe" /u /s "$INSTDIR\quillshell.dll"'
+    ; Also when the library could not be loaded any more.
+    !insertmacro RemoveRegistration HKLM
+    DeleteRegKey HKLM "${VERBKEY}"
+    !insertmacro RemoveVerbParents Machine
+    StrCpy $1 0x80000002
+  ${Else}
+    !insertmacro RemoveRegistration HKCU
+    ; The program's "Install Theme" verb, where it could write it for this installation.
+    ReadRegStr $2 HKLM "${VERBKEY}\command" ""
+    StrLen $3 "$INSTDIR\Quillmark.exe"
+    StrCpy $2 $2 $3
+    ${If} $2 == "$INSTDIR\Quillmark.exe"
+      DeleteRegKey HKLM "${VERBKEY}"
+      !insertmacro RemoveVerbParents Machine
+    ${EndIf}
+    StrCpy $1 0x80000001
+  ${EndIf}
+  Call un.DeleteCreatedKeys
+  DeleteRegKey HKCU "${VERBKEY}"
+  !insertmacro RemoveVerbParents User
+
+  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
+
+  ; What was installed, and the program's own settings and history; themes the user added to
+  ; samples stay (with the folder), and so do every customized folder and its icon copies.
+  !include "${UNFILES}"
+  Delete "$INSTDIR\quillmark.ini"
+  Delete "$INSTDIR\lib.ini"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+
+  DeleteRegKey SHCTX "${UNINSTKEY}"
+SectionEnd
