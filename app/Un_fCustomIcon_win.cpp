@@ -1,8 +1,5 @@
 #include "app/Un_fCustomIcon_win.h"
 
-#include <optional>
-#include <vector>
-
 #include "app/window_translation_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
@@ -28,15 +25,6 @@ void SetStyleBits(HWND hwnd, int which, LONG_PTR set, LONG_PTR clear) {
     SetWindowLongPtrW(hwnd, which, (GetWindowLongPtrW(hwnd, which) | set) & ~clear);
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
-
-// The program's message boxes belong to this window while the engine or the store talks.
-class MessageOwnerScope {
-public:
-    explicit MessageOwnerScope(HWND owner) { SetProgramMessageOwner(owner); }
-    ~MessageOwnerScope() { SetProgramMessageOwner(nullptr); }
-    MessageOwnerScope(const MessageOwnerScope&) = delete;
-    MessageOwnerScope& operator=(const MessageOwnerScope&) = delete;
-};
 }  // namespace
 
 TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owner), FFolder(std::move(folder)) {
@@ -143,11 +131,7 @@ void TfCustomIcon::FormShow() {
         }
     }
     t_Tip->SetText(tip);
-    try {
-        CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");
-    } catch (const std::exception&) {
-        CurrentLanguage() = L"Default";
-    }
+    CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");  // the default on any failure
     TranslateWindow(*this);
     SetTheFonts();
 }
@@ -161,21 +145,7 @@ void TfCustomIcon::ListBox1Click() {
     cb_FileName->SetText(theme);
     Button1Click();
 
-    const ui::Bounds memo = Memo1->GetBounds();
-    ui::Bounds view = ListView1->GetBounds();
-    const std::optional<std::wstring> description = ReadTextFileAnyEncoding(DescriptionPathOf(theme));
-    if (description) {
-        view.height = memo.y - view.y - 12;
-        FAnchors->Place(*ListView1, view);
-        std::wstring text;
-        for (const std::wstring& line : SplitLines(*description)) text += (text.empty() ? L"" : L"\r\n") + line;
-        Memo1->SetText(text);
-        Memo1->SetVisible(true);
-    } else {
-        Memo1->SetVisible(false);
-        view.height = memo.y + memo.height - view.y;
-        FAnchors->Place(*ListView1, view);
-    }
+    ShowThemeDescription(*FAnchors, *ListView1, *Memo1, theme);
 }
 
 void TfCustomIcon::Button2Click() {

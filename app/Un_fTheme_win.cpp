@@ -62,11 +62,7 @@ void TfTheme::FormCreate() {
 }
 
 void TfTheme::FormShow() {
-    try {
-        CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");
-    } catch (const std::exception&) {
-        CurrentLanguage() = L"Default";
-    }
+    CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");  // the default on any failure
     TranslateWindow(*this);
     ApplySystemFont();
 }

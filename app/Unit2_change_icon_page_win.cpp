@@ -13,15 +13,6 @@ namespace qm {
 
 namespace {
 constexpr int kPreviewWidth = 51, kPreviewHeight = 50;
-
-// The engine's message boxes are owned by this window for the time of one operation.
-class MessageOwnerScope {
-public:
-    explicit MessageOwnerScope(HWND owner) { SetProgramMessageOwner(owner); }
-    ~MessageOwnerScope() { SetProgramMessageOwner(nullptr); }
-    MessageOwnerScope(const MessageOwnerScope&) = delete;
-    MessageOwnerScope& operator=(const MessageOwnerScope&) = delete;
-};
 }  // namespace
 
 void TForm2::CreateChangeIconPage() {

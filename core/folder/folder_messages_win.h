@@ -25,6 +25,15 @@ void SetFolderMessageSink(FolderMessageSink sink);
 // The window that owns the program's message boxes (the application's window); none by default.
 void SetProgramMessageOwner(HWND owner);
 
+// The window that owns the program's message boxes for the life of the object.
+class MessageOwnerScope {
+public:
+    explicit MessageOwnerScope(HWND owner) { SetProgramMessageOwner(owner); }
+    ~MessageOwnerScope() { SetProgramMessageOwner(nullptr); }
+    MessageOwnerScope(const MessageOwnerScope&) = delete;
+    MessageOwnerScope& operator=(const MessageOwnerScope&) = delete;
+};
+
 // Translates through the channel's lookup and shows the message (or hands it to the sink).
 void ShowFolderMessage(MessageChannel channel, const FolderMessageText& english);
 
