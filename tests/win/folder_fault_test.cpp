@@ -1,0 +1,208 @@
+// Faults and hostile files around the folder engine and the settings: a desktop.ini of a
+// megabyte with other sections, a desktop.ini another program holds open without sharing, a
+// settings file of garbage bytes, long paths and folder names outside the ANSI code page. Each
+// time: what the user is told (a message or nothing) and that nothing else is lost.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/base/error.h"
+#include "core/base/handles_win.h"
+#include "core/base/text.h"
+#include "core/folder/folder_engine_win.h"
+#include "core/folder/folder_files_win.h"
+#include "core/icons/icon_library_writer.h"
+#include "core/settings/current_language.h"
+#include "core/settings/settings_win.h"
+#include "tests/support/files_win.h"
+#include "tests/support/folder_fixtures_win.h"
+#include "tests/support/icon_fixtures.h"
+
+using qm::CallerProfile;
+
+namespace {
+
+// How one apply or reset ended.
+struct Outcome {
+    bool changed = false;
+    std::wstring error;  // the UserError's text, when one ended it
+};
+
+template <class Step>
+Outcome RunStep(Step step) {
+    Outcome o;
+    try {
+        o.changed = step();
+    } catch (const qm::UserError& e) {
+        o.error = e.text();
+    }
+    return o;
+}
+
+std::string Bytes(const std::vector<std::uint8_t>& b) { return std::string(b.begin(), b.end()); }
+
+// The bytes before the .ShellClassInfo section and from the next section on.
+struct OtherSections {
+    std::string before, after;
+};
+OtherSections Split(const std::string& text) {
+    const std::size_t start = text.find("[.ShellClassInfo]");
+    if (start == std::string::npos) return {text, {}};
+    const std::size_t next = text.find("\r\n[", start);
+    return {text.substr(0, start), next == std::string::npos ? std::string() : text.substr(next + 2)};
+}
+
+class FolderFault : public testing::Test {
+protected:
+    void SetUp() override {
+        qm::CurrentLanguage() = L"English";
+        icons.AddGenerated(4);
+        library = dir / L"Faults.icl";
+        qmtest::WriteBytes(library, qm::BuildNeIconLibrary(icons.Icons()));
+        settings.SetCopyIco(L"0");  // link mode: the desktop.ini is the only file written
+    }
+    // Applies the library's icon 2 and then resets, each with the given profile.
+    Outcome Apply(const std::wstring& folder, CallerProfile caller = CallerProfile::MainWindow) {
+        return RunStep([&] { return qm::ApplyIconToFolder({folder, library, L"2", L"Tip"}, caller); });
+    }
+    Outcome Reset(const std::wstring& folder, CallerProfile caller = CallerProfile::MainWindow) {
+        return RunStep([&] { return qm::ResetIconOfFolder(folder, caller); });
+    }
+
+    qmtest::TempDir dir{L"qm-fault"};
+    qmtest::SettingsFileGuard settings;
+    qmtest::FolderMessageCapture messages;
+    qm::test::IconSet icons;
+    std::wstring library;
+};
+
+TEST_F(FolderFault, MegabyteDesktopIniKeepsItsOtherSectionsByteForByte) {
+    std::string head = "[Big.Before]\r\n";
+    for (int i = 0; head.size() < 512 * 1024; ++i) head += "Key" + std::to_string(i) + "=" + std::string(60, 'a' + i % 26) + "\r\n";
+    std::string tail = "[Big.After]\r\n";
+    for (int i = 0; tail.size() < 512 * 1024; ++i) tail += "Other" + std::to_string(i) + "=" + std::string(50, 'A' + i % 26) + "\r\n";
+    const std::string original = head + "[.ShellClassInfo]\r\nConfirmFileOp=0\r\n" + tail;
+    ASSERT_GE(original.size(), 1024u * 1024u);
+
+    for (CallerProfile caller : {CallerProfile::MainWindow, CallerProfile::Extension}) {
+        SCOPED_TRACE(static_cast<int>(caller));
+        const std::wstring f = dir.MakeFolder(L"big" + std::to_wstring(static_cast<int>(caller)));
+        const std::wstring ini = qm::DesktopIniPathOf(f);
+        qmtest::WriteAnsiFile(ini, original);
+
+        const Outcome applied = Apply(f, caller);
+        EXPECT_TRUE(applied.changed);
+        EXPECT_EQ(applied.error, L"");
+        EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, library);
+        OtherSections now = Split(Bytes(qmtest::ReadBytes(ini)));
+        EXPECT_TRUE(now.before == head) << "before the section: " << now.before.size() << " bytes, was " << head.size();
+        EXPECT_TRUE(now.after == tail) << "after the section: " << now.after.size() << " bytes, was " << tail.size();
+
+        const Outcome reset = Reset(f, caller);
+        EXPECT_TRUE(reset.changed);
+        EXPECT_EQ(reset.error, L"");
+        EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, L"");
+        now = Split(Bytes(qmtest::ReadBytes(ini)));
+        EXPECT_TRUE(now.before == head);
+        EXPECT_TRUE(now.after == tail);
+    }
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(FolderFault, DesktopIniHeldOpenWithoutSharingIsReportedAndKept) {
+    const std::string original = "[.ShellClassInfo]\r\nIconFile=C:\\old.ico\r\nIconIndex=0\r\n[Keep]\r\nA=1\r\n";
+    for (CallerProfile caller : {CallerProfile::MainWindow, CallerProfile::Extension}) {
+        SCOPED_TRACE(static_cast<int>(caller));
+        const std::wstring f = dir.MakeFolder(L"locked" + std::to_wstring(static_cast<int>(caller)));
+        const std::wstring ini = qm::DesktopIniPathOf(f);
+        qmtest::WriteAnsiFile(ini, original);
+        const std::size_t messagesBefore = messages.Messages().size();
+        Outcome applied, reset;
+        {
+            qm::UniqueFile lock(CreateFileW(ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(lock);
+            applied = Apply(f, caller);
+            reset = Reset(f, caller);
+        }
+        std::printf("locked desktop.ini: apply %d \"%s\", reset %d \"%s\", %zu messages\n", applied.changed,
+                    qm::WideToUtf8(applied.error).c_str(), reset.changed, qm::WideToUtf8(reset.error).c_str(),
+                    messages.Messages().size() - messagesBefore);
+        // Neither reports a change it could not make, and the user is told.
+        for (const Outcome* o : {&applied, &reset}) {
+            EXPECT_TRUE(!o->changed || !o->error.empty());
+            EXPECT_TRUE(!o->error.empty() || messages.Messages().size() > messagesBefore);
+        }
+        EXPECT_EQ(Bytes(qmtest::ReadBytes(ini)), original);
+        // Once the other program lets go, the folder works as before.
+        EXPECT_TRUE(Apply(f, caller).changed);
+        EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, library);
+    }
+}
+
+TEST_F(FolderFault, SettingsFileOfGarbageGivesTheDefaults) {
+    const std::wstring path = qm::SettingsFilePath();
+    const std::vector<std::vector<std::uint8_t>> garbage = {
+        {0xFF, 0xFE, 0x00},                                   // a byte-order mark and half a character
+        {0xFF, 0xFE, 0x00, 0xD8, '[', 0x00},                  // a lone surrogate
+        {0xEF, 0xBB, 0xBF, 0xC3, 0x28, '[', '=', ']', 0x00},  // broken UTF-8
+        std::vector<std::uint8_t>(70000, 0x00),
+        std::vector<std::uint8_t>(70000, '['),
+    };
+    const qm::SettingKey keys[] = {qm::kCurLangSetting, qm::kCopyIcoSetting, qm::kToolbarNameSetting,
+                                   qm::kThemeNameSetting};
+    for (std::size_t i = 0; i < garbage.size(); ++i) {
+        SCOPED_TRACE(i);
+        qmtest::WriteBytes(path, garbage[i]);
+        for (const auto& key : keys) EXPECT_EQ(qm::ReadSetting(key), key.fallback) << qm::WideToUtf8(key.key);
+    }
+    // Random bytes: whatever they hold reads back without harm.
+    std::vector<std::uint8_t> noise(4096);
+    std::uint32_t x = 12345;
+    for (auto& b : noise) b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 24);
+    qmtest::WriteBytes(path, noise);
+    for (const auto& key : keys) (void)qm::ReadSetting(key);
+    EXPECT_EQ(qmtest::ReadBytes(path), noise);  // reading never rewrites the file
+}
+
+// A folder whose full path has exactly `length` characters, made through the long-path prefix.
+std::wstring FolderOfLength(const std::wstring& base, std::size_t length) {
+    std::wstring path = base;
+    while (path.size() + 1 < length) {
+        const std::size_t part = std::min<std::size_t>(100, length - path.size() - 1);
+        path += L"\\" + std::wstring(part, L'p');
+        CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
+    }
+    return path;
+}
+
+TEST_F(FolderFault, LongPathsAndForeignNamesWorkOrFailWithAMessageWithoutHarm) {
+    std::vector<std::wstring> folders;
+    for (std::size_t length : {259u, 260u, 300u}) folders.push_back(FolderOfLength(dir.path(), length));
+    folders.push_back(dir.MakeFolder(L"\u0416\u0443\u0440\u043d\u0430\u043b \u65e5\u672c \u03a9 \U0001F4C1"));
+    for (const std::wstring& f : folders) {
+        SCOPED_TRACE(qm::WideToUtf8(f.size() > 40 ? f.substr(f.size() - 40) : f) + " (" + std::to_string(f.size()) + ")");
+        const std::wstring keep = L"\\\\?\\" + f + L"\\keep.txt";
+        const std::vector<std::uint8_t> keepBytes = {'k', 'e', 'e', 'p'};
+        qmtest::WriteBytes(keep, keepBytes);
+        const std::size_t messagesBefore = messages.Messages().size();
+
+        const Outcome applied = Apply(f);
+        std::printf("%zu characters: apply %d \"%s\"\n", f.size(), applied.changed, qm::WideToUtf8(applied.error).c_str());
+        if (applied.changed) {
+            EXPECT_EQ(applied.error, L"");
+            EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, library);
+            const Outcome reset = Reset(f);
+            EXPECT_TRUE(reset.changed);
+            EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, L"");
+        } else {
+            EXPECT_TRUE(!applied.error.empty() || messages.Messages().size() > messagesBefore);
+        }
+        EXPECT_EQ(qmtest::ReadBytes(keep), keepBytes);
+    }
+}
+
+}  // namespace
