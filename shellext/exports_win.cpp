@@ -12,11 +12,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         qm::shellext::SetThisModule(instance);
         DisableThreadLibraryCalls(instance);
-        // Thread-local objects with destructors (the icon code keeps some) make the MinGW runtime
-        // hold a module reference per thread and drop it while that thread ends, inside the
-        // loader's thread-detach callbacks. Had the shell unloaded the library meanwhile, that
-        // last release would unmap the code that is running it and take the shell's thread down.
-        // The library therefore stays loaded once loaded; the counters still answer truthfully.
+        // Thread-local objects with destructors make the MinGW runtime hold a module reference per
+        // thread and drop it while that thread ends, inside the loader's thread-detach callbacks.
+        // Had the shell unloaded the library meanwhile, that last release would unmap the code
+        // that is running it and take the shell's thread down. Our own code keeps no such objects,
+        // but the runtime's may; the library therefore stays loaded once loaded, and the counters
+        // still answer truthfully.
         HMODULE pinned = nullptr;
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                            reinterpret_cast<LPCWSTR>(&qm::shellext::SetThisModule), &pinned);

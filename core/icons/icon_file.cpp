@@ -2,6 +2,8 @@
 #ifndef _WIN32
 #include "core/icons/icon_file.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -16,7 +18,15 @@
 namespace qm {
 
 namespace {
-thread_local std::wstring t_openError;
+// The last open error of this thread. A plain character buffer: thread-local objects with
+// destructors would make the runtime hold a module reference per thread in the shell extension.
+thread_local wchar_t t_openError[256];
+
+void SetOpenError(const std::wstring& text) {
+    const std::size_t n = std::min<std::size_t>(text.size(), 255);
+    std::copy_n(text.data(), n, t_openError);
+    t_openError[n] = L'\0';
+}
 }
 
 std::wstring LastOpenErrorText() { return t_openError; }
@@ -47,10 +57,10 @@ void InputFile::Close() { impl_.reset(); }
 
 bool OpenForReading(InputFile& file, const std::wstring& fileName) {
     file.Close();
-    t_openError.clear();
+    t_openError[0] = L'\0';
     auto impl = std::make_unique<InputFile::Impl>();
     auto failed = [](int error) {
-        t_openError = Utf8ToWide(std::strerror(error));
+        SetOpenError(Utf8ToWide(std::strerror(error)));
         return false;
     };
     impl->fd = open(WideToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);

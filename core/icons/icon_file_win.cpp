@@ -10,7 +10,15 @@
 namespace qm {
 
 namespace {
-thread_local std::wstring t_openError;
+// The last open error of this thread. A plain character buffer: thread-local objects with
+// destructors would make the runtime hold a module reference per thread in the shell extension.
+thread_local wchar_t t_openError[256];
+
+void SetOpenError(const std::wstring& text) {
+    const std::size_t n = std::min<std::size_t>(text.size(), 255);
+    std::copy_n(text.data(), n, t_openError);
+    t_openError[n] = L'\0';
+}
 
 std::wstring SystemErrorText(DWORD error) {
     wchar_t* text = nullptr;
@@ -50,12 +58,12 @@ void InputFile::Close() { impl_.reset(); }
 
 bool OpenForReading(InputFile& file, const std::wstring& fileName) {
     file.Close();
-    t_openError.clear();
+    t_openError[0] = L'\0';
     auto impl = std::make_unique<InputFile::Impl>();
     struct Recorder {
         const InputFile& file;
         ~Recorder() {
-            if (!file.IsOpen()) t_openError = SystemErrorText(GetLastError());
+            if (!file.IsOpen()) SetOpenError(SystemErrorText(GetLastError()));
         }
     } recorder{file};
     // Read access only, so that read-only files and files on read-only media open.

@@ -13,18 +13,18 @@ using IconMessageSink = std::function<void(const std::wstring& text)>;
 // MB_OK; natively: standard error).
 void ShowIconLoadMessage(const std::wstring& text);
 
-// Installs this thread's sink (empty: the default) and returns the one it replaces.
-IconMessageSink SetIconMessageSink(IconMessageSink sink);
-
+// Installs a sink for this thread for the object's lifetime (an empty one means the default);
+// the sink it replaces comes back when it ends. Scopes nest.
 class ScopedIconMessageSink {
 public:
-    explicit ScopedIconMessageSink(IconMessageSink sink) : previous_(SetIconMessageSink(std::move(sink))) {}
-    ~ScopedIconMessageSink() { SetIconMessageSink(std::move(previous_)); }
+    explicit ScopedIconMessageSink(IconMessageSink sink);
+    ~ScopedIconMessageSink();
     ScopedIconMessageSink(const ScopedIconMessageSink&) = delete;
     ScopedIconMessageSink& operator=(const ScopedIconMessageSink&) = delete;
 
 private:
-    IconMessageSink previous_;
+    IconMessageSink sink_;
+    const IconMessageSink* previous_;
 };
 
 // The default presentation (defined per platform).
