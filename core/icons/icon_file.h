@@ -41,6 +41,8 @@ bool OpenForReading(InputFile& file, const std::wstring& fileName);
 
 // The platform's text for why this thread's last OpenForReading failed.
 std::wstring LastOpenErrorText();
+// Records it (cut at 255 characters); used by the platform sides of OpenForReading.
+void SetOpenError(const std::wstring& text);
 
 // Creates or truncates fileName and writes bytes. A file that cannot be created raises UserError
 // with the platform's text and nothing is written; a failed write deletes the partial file and

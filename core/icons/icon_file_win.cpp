@@ -10,15 +10,6 @@
 namespace qm {
 
 namespace {
-// The last open error of this thread. A plain character buffer: thread-local objects with
-// destructors would make the runtime hold a module reference per thread in the shell extension.
-thread_local wchar_t t_openError[256];
-
-void SetOpenError(const std::wstring& text) {
-    const std::size_t n = std::min<std::size_t>(text.size(), 255);
-    std::copy_n(text.data(), n, t_openError);
-    t_openError[n] = L'\0';
-}
 
 std::wstring SystemErrorText(DWORD error) {
     wchar_t* text = nullptr;
@@ -33,7 +24,6 @@ std::wstring SystemErrorText(DWORD error) {
 }
 }  // namespace
 
-std::wstring LastOpenErrorText() { return t_openError; }
 
 struct InputFile::Impl {
     UniqueFile file;
@@ -58,7 +48,7 @@ void InputFile::Close() { impl_.reset(); }
 
 bool OpenForReading(InputFile& file, const std::wstring& fileName) {
     file.Close();
-    t_openError[0] = L'\0';
+    SetOpenError(L"");
     auto impl = std::make_unique<InputFile::Impl>();
     struct Recorder {
         const InputFile& file;
