@@ -304,15 +304,18 @@ TEST_F(ChangeIconPage, WarningsComeFromTheRealMessageBoxes) {
     program_.Settings().SetCopyIco(L"1");
     TForm2 form;
     form.Show();
-    qmtest::MessageBoxWatcher boxes;
-    qmtest::Click(*form.b_Apply);   // no folder
-    qmtest::Click(*form.Button1);   // no folder
-    ASSERT_TRUE(boxes.WaitForCount(2));
-    for (const auto& box : boxes.Seen()) {
-        EXPECT_EQ(box.caption, L"Warning");
-        EXPECT_EQ(box.text, L"Please select folder");
+    {
+        // Scoped, so that this watcher is gone before the picker's box appears below.
+        qmtest::MessageBoxWatcher boxes;
+        qmtest::Click(*form.b_Apply);   // no folder
+        qmtest::Click(*form.Button1);   // no folder
+        ASSERT_TRUE(boxes.WaitForCount(2));
+        for (const auto& box : boxes.Seen()) {
+            EXPECT_EQ(box.caption, L"Warning");
+            EXPECT_EQ(box.text, L"Please select folder");
+        }
+        EXPECT_TRUE(IsWindowEnabled(form.Handle()));
     }
-    EXPECT_TRUE(IsWindowEnabled(form.Handle()));
 
     // A folder without an icon: the picker asks for one when Select is pressed without a choice.
     ChooseFolder(form, folder);

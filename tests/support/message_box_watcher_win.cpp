@@ -110,7 +110,10 @@ void MessageBoxWatcher::Handle(HWND box) {
     Sleep(30);  // let the box finish creating its controls
     SeenMessageBox seen;
     seen.caption = WindowText(box);
-    seen.owner = GetWindow(box, GW_OWNER);
+    // Window handles carry 32 significant bits; the platform may hand them back sign-extended or
+    // not, so keep them in the sign-extended form that CreateWindow returns.
+    seen.owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(
+        static_cast<LONG>(static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(GetWindow(box, GW_OWNER))))));
     EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
     if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = WindowText(text);
     Buttons buttons;
