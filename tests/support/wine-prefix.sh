@@ -3,7 +3,8 @@
 # stop BUILD_DIR:  fails when a Wine process of a test is still alive, then stops that wineserver.
 set -uo pipefail
 action=$1 build=$(cd "$2" && pwd)
-export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all
+# QM_WINEPREFIX names a second prefix of the same build (a test that needs a pristine registry).
+export WINEPREFIX=${QM_WINEPREFIX:-$build/wineprefix} WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 
 # Wine's own helper processes; anything else alive in our prefix at the end was left by a test.
@@ -31,6 +32,7 @@ start_private_xvfb() {
   echo "wine-prefix: private Xvfb on :$(cat "$xvfb_file")"
 }
 stop_private_xvfb() {
+  [[ -n ${QM_WINEPREFIX:-} ]] && return  # the build's own prefix owns the display
   [[ -f $xvfb_file.pid ]] && kill "$(cat "$xvfb_file.pid")" 2>/dev/null
   rm -f "$xvfb_file" "$xvfb_file.pid"
 }
