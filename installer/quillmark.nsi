@@ -198,6 +198,9 @@ FunctionEnd
   ${EndIf}
 !macroend
 !macro NoteNewParents root
+  !insertmacro NoteNewKey ${root} "Software\Classes"
+  !insertmacro NoteNewKey ${root} "Software\Classes\CLSID"
+  !insertmacro NoteNewKey ${root} "Software\Microsoft\Windows\CurrentVersion\Uninstall"
   !insertmacro NoteNewKey ${root} "Software\Classes\Directory"
   !insertmacro NoteNewKey ${root} "Software\Classes\Directory\shellex"
   !insertmacro NoteNewKey ${root} "Software\Classes\Directory\shellex\ContextMenuHandlers"
@@ -206,9 +209,9 @@ FunctionEnd
 !macroend
 
 ; Removes the keys noted at installation that are empty now: $0 = "key|key|...", $1 = the root
-; (0x80000001 or 0x80000002). Three passes, so that parents go once their children are gone.
+; (0x80000001 or 0x80000002). One pass per nesting level, so that parents go once their children are gone.
 Function un.DeleteCreatedKeys
-  ${For} $5 1 3
+  ${For} $5 1 6
     StrCpy $2 $0
     ${DoWhile} $2 != ""
       StrCpy $3 0
@@ -320,7 +323,6 @@ Section "Uninstall"
     ${EndIf}
     StrCpy $1 0x80000001
   ${EndIf}
-  Call un.DeleteCreatedKeys
   DeleteRegKey HKCU "${VERBKEY}"
   !insertmacro RemoveVerbParents User
 
@@ -337,4 +339,6 @@ Section "Uninstall"
   RMDir "$INSTDIR"
 
   DeleteRegKey SHCTX "${UNINSTKEY}"
+  ; Parents noted at installation go last, once the uninstall entry under one of them is gone.
+  Call un.DeleteCreatedKeys
 SectionEnd
