@@ -76,10 +76,12 @@ void ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, c
         keys.Write(record.IconFile, record.IconIndex);
         return;
     }
+    // The new copy is written before the old ones go: a write that fails (a full disk, a medium
+    // gone read-only) leaves the folder with the copy its desktop.ini still names.
     const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
-    ClearAllIcons(record.Folder, profile.caller);
     const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
     icon.SaveToFile(copy);
+    ClearAllIcons(record.Folder, profile.caller, copy);
     SetAttributes(copy, profile.copyAfterWrite);
     keys.Write(name, L"0");
 }

@@ -26,8 +26,9 @@ AttributeObserver& Observer() {
 void SetAttributeObserver(AttributeObserver observer) { Observer() = std::move(observer); }
 
 bool SetAttributes(const std::wstring& path, DWORD attributes) {
+    const bool done = SetFileAttributesW(path.c_str(), attributes) != FALSE;
     if (Observer()) Observer()(path, attributes);
-    return SetFileAttributesW(path.c_str(), attributes) != FALSE;
+    return done;
 }
 
 void NotifyFolderCustomized(const std::wstring& folder) {

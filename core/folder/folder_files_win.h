@@ -14,7 +14,7 @@ namespace qm {
 FolderCustomization ReadFolderCustomization(const std::wstring& folder);
 
 // SetFileAttributesW, replacing the whole attribute set. Every attribute change of the engine
-// goes through here; a test may observe the calls (the platform is still called).
+// goes through here; a test may observe the calls, each right after the platform call.
 bool SetAttributes(const std::wstring& path, DWORD attributes);
 using AttributeObserver = std::function<void(const std::wstring& path, DWORD attributes)>;
 void SetAttributeObserver(AttributeObserver observer);

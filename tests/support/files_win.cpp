@@ -8,12 +8,13 @@
 
 namespace qmtest {
 
-TempDir::TempDir(const std::wstring& nameHint) {
+TempDir::TempDir(const std::wstring& nameHint, const std::wstring& root) {
     static std::atomic<int> counter{0};
     wchar_t tmp[MAX_PATH + 1];
     GetTempPathW(MAX_PATH, tmp);
+    const std::wstring base = root.empty() ? std::wstring(tmp) : root + L"\\";
     for (;;) {
-        path_ = std::wstring(tmp) + nameHint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        path_ = base + nameHint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                 std::to_wstring(counter++);
         if (CreateDirectoryW(path_.c_str(), nullptr)) break;
         if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create temp folder");
@@ -113,20 +114,68 @@ std::wstring Env(const wchar_t* name) {
     return n && n < 32768 ? std::wstring(buf, n) : std::wstring();
 }
 
-std::wstring ReadOnlyMediaFolder() {
-    const std::wstring unix = Env(L"QM_READONLY_DIR");
-    if (unix.empty()) return {};
-    const std::wstring folder = UnixToWindowsPath(qm::WideToUtf8(unix));
-    if (!Exists(folder + L"\\Locked\\desktop.ini")) return {};
-    // Only a folder that truly refuses a new file counts.
+namespace {
+// True when a new file can be made in the folder (it is removed again).
+bool TakesNewFile(const std::wstring& folder) {
     const std::wstring probe = folder + L"\\probe.tmp";
     HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-        DeleteFileW(probe.c_str());
-        return {};
-    }
-    return folder;
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    DeleteFileW(probe.c_str());
+    return true;
+}
+
+std::wstring FolderOfEnv(const wchar_t* name) {
+    const std::wstring unix = Env(name);
+    return unix.empty() ? std::wstring() : UnixToWindowsPath(qm::WideToUtf8(unix));
+}
+}  // namespace
+
+std::wstring ReadOnlyMediaFolder() {
+    const std::wstring folder = FolderOfEnv(L"QM_READONLY_DIR");
+    if (folder.empty() || !Exists(folder + L"\\Locked\\desktop.ini")) return {};
+    // Only a folder that truly refuses a new file counts.
+    return TakesNewFile(folder) ? std::wstring() : folder;
+}
+
+std::wstring SmallMediaFolder() {
+    const std::wstring folder = FolderOfEnv(L"QM_SMALL_MEDIA_DIR");
+    ULARGE_INTEGER total{};
+    if (folder.empty() || !GetDiskFreeSpaceExW((folder + L"\\").c_str(), nullptr, &total, nullptr)) return {};
+    // A plain folder on the build disk when the fixture could not mount the medium.
+    return total.QuadPart <= 1024 * 1024 ? folder : std::wstring();
+}
+
+SwitchableMedia::SwitchableMedia() {
+    unixPath_ = qm::WideToUtf8(Env(L"QM_SWITCH_MEDIA_DIR"));
+    if (unixPath_.empty()) return;
+    folder_ = UnixToWindowsPath(unixPath_);
+    // A plain folder when the fixture could not mount it: then it cannot turn read-only.
+    if (!SetReadOnly(true) || !SetReadOnly(false)) folder_.clear();
+}
+
+SwitchableMedia::~SwitchableMedia() {
+    if (!folder_.empty()) SetReadOnly(false);
+}
+
+bool SwitchableMedia::SetReadOnly(bool readOnly) {
+    if (unixPath_.empty()) return false;
+    // Wine starts a Unix executable named in CreateProcess as a Unix process, but its handle does
+    // not wait for that process; the command leaves a state file beside the medium when done.
+    // (Its PATH is the Windows one, so the tools are named in full.)
+    const std::wstring unix = qm::Utf8ToWide(unixPath_);
+    const std::wstring state = UnixToWindowsPath(unixPath_ + ".state");
+    DeleteFileW(state.c_str());
+    std::wstring command = L"/bin/sh -c \"/bin/mountpoint -q '" + unix + L"' && /bin/mount -o remount,bind," +
+                           (readOnly ? L"ro" : L"rw") + L" '" + unix + L"'; echo done >'" + unix + L".state'\"";
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    qm::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    for (int i = 0; i < 3000 && !Exists(state); ++i) Sleep(10);
+    // The exit code of a Unix process is not reliable under Wine: the medium itself answers.
+    return TakesNewFile(UnixToWindowsPath(unixPath_)) != readOnly;
 }
 
 std::wstring RecycleBinFiles() {

@@ -11,7 +11,8 @@ namespace qmtest {
 // A fresh folder under %TEMP%, removed with everything in it (attributes cleared) at the end.
 class TempDir {
 public:
-    explicit TempDir(const std::wstring& nameHint = L"qm");
+    // Under `root` when given (a Windows path), else under %TEMP%.
+    explicit TempDir(const std::wstring& nameHint = L"qm", const std::wstring& root = L"");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -52,6 +53,28 @@ bool InRecycleBin(const std::wstring& prefix);
 // A folder on a read-only medium prepared by the test fixture (holds "Locked\desktop.ini"),
 // or empty when the fixture could not make one (not root).
 std::wstring ReadOnlyMediaFolder();
+
+// The fixture's medium of 192 KB (a tmpfs) that one large file fills, or empty when the fixture
+// could not make one (not root).
+std::wstring SmallMediaFolder();
+
+// The fixture's medium that a test turns read-only in the middle of an operation (a bind mount
+// remounted by running `mount` as a Unix program). Writable at the start and again at the end.
+class SwitchableMedia {
+public:
+    SwitchableMedia();
+    ~SwitchableMedia();
+    SwitchableMedia(const SwitchableMedia&) = delete;
+    SwitchableMedia& operator=(const SwitchableMedia&) = delete;
+    // The medium's root folder, or empty when the fixture could not make it (not root).
+    const std::wstring& folder() const { return folder_; }
+    // Remounts; true when the medium then refuses a new file (read-only) or takes one (writable).
+    bool SetReadOnly(bool readOnly);
+
+private:
+    std::string unixPath_;
+    std::wstring folder_;
+};
 
 // Folder of the build tree (where Quillmark.exe and quillshell.dll are), as a Windows path.
 std::wstring BuildFolder();

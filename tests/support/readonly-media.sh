@@ -1,26 +1,47 @@
 #!/usr/bin/env bash
-# mount BUILD_DIR: makes BUILD_DIR/readonly-media/ro a read-only medium (a read-only bind mount,
-#   which needs root) holding a folder "Locked" with a desktop.ini and a file, for tests that need
-#   a folder that truly refuses writing. Without root the folder stays writable and those tests skip.
-# umount BUILD_DIR: removes the mount.
+# mount BUILD_DIR: prepares the media of the fault tests under BUILD_DIR/readonly-media (mounts
+#   need root; without root each stays a plain folder and the tests that need it skip):
+#   ro      a read-only medium (a read-only bind mount) holding a folder "Locked" with a
+#           desktop.ini and a file, for tests that need a folder that truly refuses writing;
+#   small   a medium of 192 KB (tmpfs) that one large file fills, for full-disk tests;
+#   switch  a writable bind mount that a test remounts read-only and back in the middle of an
+#           operation (tests/support/files_win.h, SwitchableMedia).
+# umount BUILD_DIR: removes the mounts.
 set -uo pipefail
-action=$1 dir=$(cd "$2" && pwd)/readonly-media/ro
+action=$1 root=$(cd "$2" && pwd)/readonly-media
+ro=$root/ro small=$root/small switch=$root/switch
+unmount() { mountpoint -q "$1" && umount "$1"; }
 case $action in
   mount)
-    mountpoint -q "$dir" && umount "$dir"
-    mkdir -p "$dir/Locked"
-    printf '\xff\xfe' >"$dir/Locked/desktop.ini"
-    printf '[.ShellClassInfo]\r\nIconFile=old.ico\r\nIconIndex=3\r\nInfotip=kept\r\n' | iconv -f UTF-8 -t UTF-16LE >>"$dir/Locked/desktop.ini"
-    printf 'content' >"$dir/Locked/file.txt"
-    if [[ $(id -u) -eq 0 ]] && mount --bind "$dir" "$dir" 2>/dev/null && mount -o remount,bind,ro "$dir" 2>/dev/null; then
-      echo "readonly-media: $dir is read-only"
+    for d in "$ro" "$small" "$switch"; do unmount "$d"; done
+    mkdir -p "$ro/Locked" "$small" "$switch"
+    printf '\xff\xfe' >"$ro/Locked/desktop.ini"
+    printf '[.ShellClassInfo]\r\nIconFile=old.ico\r\nIconIndex=3\r\nInfotip=kept\r\n' | iconv -f UTF-8 -t UTF-16LE >>"$ro/Locked/desktop.ini"
+    printf 'content' >"$ro/Locked/file.txt"
+    if [[ $(id -u) -ne 0 ]]; then
+      echo "readonly-media: not root, no media mounted; tests that need them will skip"
+      exit 0
+    fi
+    if mount --bind "$ro" "$ro" 2>/dev/null && mount -o remount,bind,ro "$ro" 2>/dev/null; then
+      echo "readonly-media: $ro is read-only"
     else
-      mountpoint -q "$dir" && umount "$dir"
-      echo "readonly-media: could not mount read-only (needs root); tests that need it will skip"
+      unmount "$ro"
+      echo "readonly-media: could not mount $ro read-only; tests that need it will skip"
+    fi
+    if mount -t tmpfs -o size=192k,mode=0777 qm-small-media "$small" 2>/dev/null; then
+      echo "readonly-media: $small is a 192 KB medium"
+    else
+      echo "readonly-media: could not mount $small; full-disk tests will skip"
+    fi
+    if mount --bind "$switch" "$switch" 2>/dev/null; then
+      echo "readonly-media: $switch can be turned read-only"
+    else
+      echo "readonly-media: could not mount $switch; tests that turn a medium read-only will skip"
     fi
     ;;
   umount)
-    mountpoint -q "$dir" && umount "$dir"
+    for d in "$ro" "$small" "$switch"; do unmount "$d"; done
+    rm -f "$switch.state"
     echo "readonly-media: unmounted"
     ;;
 esac

@@ -1,11 +1,13 @@
 // Faults and hostile files around the folder engine and the settings: a desktop.ini of a
 // megabyte with other sections, a desktop.ini another program holds open without sharing, a
-// settings file of garbage bytes, long paths and folder names outside the ANSI code page. Each
-// time: what the user is told (a message or nothing) and that nothing else is lost.
+// settings file of garbage bytes, long paths and folder names outside the ANSI code page, a disk
+// that fills while the icon copy is written, a medium that turns read-only after the write test.
+// Each time: what the user is told (a message or nothing) and that nothing else is lost.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -202,6 +204,102 @@ TEST_F(FolderFault, LongPathsAndForeignNamesWorkOrFailWithAMessageWithoutHarm) {
             EXPECT_TRUE(!applied.error.empty() || messages.Messages().size() > messagesBefore);
         }
         EXPECT_EQ(qmtest::ReadBytes(keep), keepBytes);
+    }
+}
+
+// Every file of a folder with its bytes, for "nothing changed" checks.
+std::map<std::wstring, std::vector<std::uint8_t>> Contents(const std::wstring& folder) {
+    std::map<std::wstring, std::vector<std::uint8_t>> files;
+    for (const std::wstring& name : qmtest::ListFolder(folder)) files[name] = qmtest::ReadBytes(folder + L"\\" + name);
+    return files;
+}
+
+std::string Names(const std::map<std::wstring, std::vector<std::uint8_t>>& files) {
+    std::string names;
+    for (const auto& [name, bytes] : files) names += qm::WideToUtf8(name) + "(" + std::to_string(bytes.size()) + ") ";
+    return names;
+}
+
+ULONGLONG FreeBytes(const std::wstring& folder) {
+    ULARGE_INTEGER free{};
+    GetDiskFreeSpaceExW((folder + L"\\").c_str(), &free, nullptr, nullptr);
+    return free.QuadPart;
+}
+
+TEST_F(FolderFault, DiskFullWhileTheCopyIsWrittenLeavesNoPartOfItAndKeepsTheFolderAsItWas) {
+    const std::wstring media = qmtest::SmallMediaFolder();
+    if (media.empty()) GTEST_SKIP() << "no small medium (the fixture needs root)";
+    // One icon larger than the whole medium: a 256 x 256 true-colour image.
+    const std::wstring big = dir / L"big.ico";
+    qmtest::WriteBytes(big, qm::test::MakeIcoFile({{256, 256, 32, 7}}));
+    settings.SetCopyIco(L"1");
+
+    for (CallerProfile caller : {CallerProfile::MainWindow, CallerProfile::Extension}) {
+        SCOPED_TRACE(static_cast<int>(caller));
+        qmtest::TempDir f(L"full", media);
+        ASSERT_TRUE(Apply(f.path(), caller).changed);  // the folder has a small copy of its own
+        const std::wstring copy = qm::ReadFolderCustomization(f.path()).IconFile;
+        const auto before = Contents(f.path());
+        const ULONGLONG freeBefore = FreeBytes(f.path());
+        ASSERT_LT(freeBefore, qmtest::ReadBytes(big).size());
+        const std::size_t messagesBefore = messages.Messages().size();
+
+        const Outcome o = RunStep([&] { return qm::ApplyIconToFolder({f.path(), big, L"0", L"Tip"}, caller); });
+        std::printf("disk full: apply %d \"%s\"\n", o.changed, qm::WideToUtf8(o.error).c_str());
+        EXPECT_FALSE(o.changed);
+        EXPECT_NE(o.error, L"");  // the platform's own text reaches the user
+        EXPECT_EQ(messages.Messages().size(), messagesBefore);
+        // The earlier copy and desktop.ini stay as they were, and no part of the new copy is left.
+        const auto after = Contents(f.path());
+        EXPECT_TRUE(after == before) << "before: " << Names(before) << " after: " << Names(after);
+        EXPECT_EQ(qm::ReadFolderCustomization(f.path()).IconFile, copy);
+        EXPECT_EQ(FreeBytes(f.path()), freeBefore);
+    }
+}
+
+TEST_F(FolderFault, MediumTurningReadOnlyAfterTheWriteTestStopsAtTheFirstWriteAndKeepsTheFolder) {
+    qmtest::SwitchableMedia media;
+    if (media.folder().empty()) GTEST_SKIP() << "no switchable medium (the fixture needs root)";
+    struct Case {
+        CallerProfile caller;
+        const wchar_t* copyIco;
+        bool reset;
+    };
+    const Case cases[] = {
+        {CallerProfile::MainWindow, L"1", false}, {CallerProfile::MainWindow, L"0", false},
+        {CallerProfile::Extension, L"1", false},  {CallerProfile::Extension, L"0", false},
+        {CallerProfile::Extension, L"1", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.caller)) + " CopyIco=" + qm::WideToUtf8(c.copyIco) +
+                     (c.reset ? " reset" : " apply"));
+        qmtest::TempDir f(L"switch", media.folder());
+        settings.SetCopyIco(L"1");
+        ASSERT_TRUE(Apply(f.path(), c.caller).changed);  // desktop.ini and a copy of the icon
+        settings.SetCopyIco(c.copyIco);
+        const std::wstring ini = qm::DesktopIniPathOf(f.path());
+        const auto before = Contents(f.path());
+        const std::size_t messagesBefore = messages.Messages().size();
+
+        // The medium turns read-only right after the write test has cleared desktop.ini's attributes.
+        bool turned = false;
+        qm::SetAttributeObserver([&](const std::wstring& path, DWORD attributes) {
+            if (!turned && path == ini && attributes == FILE_ATTRIBUTE_NORMAL) turned = media.SetReadOnly(true);
+        });
+        const Outcome o = c.reset ? Reset(f.path(), c.caller)
+                                  : RunStep([&] {
+                                        return qm::ApplyIconToFolder({f.path(), library, L"3", L"New tip"}, c.caller);
+                                    });
+        qm::SetAttributeObserver(nullptr);
+        ASSERT_TRUE(media.SetReadOnly(false));
+        std::printf("read-only after the write test: %s %d \"%s\", %zu messages\n", c.reset ? "reset" : "apply",
+                    o.changed, qm::WideToUtf8(o.error).c_str(), messages.Messages().size() - messagesBefore);
+        ASSERT_TRUE(turned) << "the write test did not run";
+        // The first refused write ends the operation with the platform's or the INI layer's text.
+        EXPECT_FALSE(o.changed);
+        EXPECT_NE(o.error, L"");
+        const auto after = Contents(f.path());
+        EXPECT_TRUE(after == before) << "before: " << Names(before) << " after: " << Names(after);
     }
 }
 
