@@ -5,9 +5,7 @@
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
 #include "core/settings/current_language.h"
-#include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
-#include "core/themes/themes_manager_win.h"
 
 namespace qm {
 
@@ -155,25 +153,11 @@ void TfCustomIcon::Button2Click() {
 }
 
 void TfCustomIcon::b_ThemeAddClick() {
-    OpenDialog2->title = TranslateText(L"Add Theme to collection");
-    OpenDialog2->filter = TranslateText(L"Icon Library") + L" ( *.icl )|*.icl|" + TranslateText(L"iColorFolder Theme") +
-                          L" ( iColorFolder.dll )|iColorFolder.dll";
-    if (!OpenDialog2->Execute()) return;
-    InstallTheme(OpenDialog2->fileName, Handle());
-    ListThemes();
-    Button1Click();
+    if (FThemes->InstallThemeFromDialog(*OpenDialog2, Handle())) Button1Click();
 }
 
 void TfCustomIcon::b_ThemeMinusClick() {
-    const std::wstring theme = FThemes->SelectedThemePath();
-    if (theme.empty()) {
-        MessageBoxExW(Handle(), TranslateText(L"Please select theme to delete").c_str(), TranslateText(L"Info").c_str(),
-                      MB_OK, 0);
-        return;
-    }
-    DeleteTheme(theme, Handle());
-    ListThemes();
-    Button1Click();
+    if (FThemes->DeleteSelectedTheme(Handle())) Button1Click();
 }
 
 void TfCustomIcon::bApplyClick() {

@@ -9,7 +9,6 @@
 #include "core/settings/current_language.h"
 #include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
-#include "core/themes/themes_manager_win.h"
 
 namespace qm {
 
@@ -263,25 +262,12 @@ void TForm1::ListView1DblClick() {
 }
 
 void TForm1::Button3Click() {
-    OpenDialog2->title = TranslateText(L"Add Theme to collection");
-    OpenDialog2->filter = TranslateText(L"Icon Library") + L" ( *.icl )|*.icl|" + TranslateText(L"iColorFolder Theme") +
-                          L" ( iColorFolder.dll )|iColorFolder.dll";
-    if (!OpenDialog2->Execute()) return;
     // The store's boxes are owned by the picker, which is modal over the main window.
-    InstallTheme(OpenDialog2->fileName, Handle());
-    ListThemes();
-    Button1Click();
+    if (FThemes->InstallThemeFromDialog(*OpenDialog2, Handle())) Button1Click();
 }
 
 void TForm1::b_ThDeleteClick() {
-    const std::wstring theme = FThemes->SelectedThemePath();
-    if (theme.empty()) {
-        ShowMessage(L"Please select theme to delete", L"Info");
-        return;
-    }
-    DeleteTheme(theme, Handle());
-    ListThemes();
-    Button1Click();
+    if (FThemes->DeleteSelectedTheme(Handle())) Button1Click();
 }
 
 void TForm1::b_CancelClick() { Close(); }

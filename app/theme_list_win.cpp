@@ -6,7 +6,9 @@
 #include "app/Un_Gradient_win.h"
 #include "core/base/text.h"
 #include "core/icons/icon_library_win.h"
+#include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
+#include "core/themes/themes_manager_win.h"
 
 namespace qm {
 
@@ -181,6 +183,28 @@ std::wstring ThemeList::ThemePath(int index) const {
 }
 
 std::wstring ThemeList::SelectedThemePath() const { return ThemePath(ListBox1->ItemIndex()); }
+
+bool ThemeList::InstallThemeFromDialog(ui::OpenDialog& dialog, HWND owner) {
+    dialog.title = TranslateText(L"Add Theme to collection");
+    dialog.filter = TranslateText(L"Icon Library") + L" ( *.icl )|*.icl|" + TranslateText(L"iColorFolder Theme") +
+                    L" ( iColorFolder.dll )|iColorFolder.dll";
+    if (!dialog.Execute()) return false;
+    InstallTheme(dialog.fileName, owner);
+    ListThemes();
+    return true;
+}
+
+bool ThemeList::DeleteSelectedTheme(HWND owner) {
+    const std::wstring theme = SelectedThemePath();
+    if (theme.empty()) {
+        MessageBoxExW(owner, TranslateText(L"Please select theme to delete").c_str(), TranslateText(L"Info").c_str(),
+                      MB_OK, 0);
+        return false;
+    }
+    DeleteTheme(theme, owner);
+    ListThemes();
+    return true;
+}
 
 int ThemeList::TextHeightOfWg() const {
     WindowDc dc(ListBox1->Handle());

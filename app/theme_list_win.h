@@ -70,6 +70,15 @@ public:
     std::wstring ThemePath(int index) const;
     const std::wstring& StoreFolder() const { return storeFolder_; }
 
+    // The "+" button of the windows with a theme list: asks for a file in `dialog` (its title and
+    // filter set here, through the lookup), installs it into the store and lists the themes anew.
+    // The store's boxes are owned by `owner`. False when no file was chosen; nothing changes then.
+    bool InstallThemeFromDialog(ui::OpenDialog& dialog, HWND owner);
+    // The "-" button: without a selected entry shows "Please select theme to delete" (caption "Info")
+    // owned by `owner` and returns false. Otherwise deletes the entry's theme after asking and lists
+    // the themes anew, without a selection; true.
+    bool DeleteSelectedTheme(HWND owner);
+
     // Paints a background picture top to bottom in 128 bands (the windows' hidden row images).
     static void PaintRowBackground(ui::Image& image, ui::Color from, ui::Color to);
 

@@ -14,6 +14,7 @@
 namespace {
 
 using qmtest::Find;
+using qmtest::OpenFileAnswer;
 
 class IconPicker : public testing::Test {
 protected:
@@ -422,25 +423,6 @@ TEST_F(IconPicker, FixedTextsPassThroughTheLookup) {
     EXPECT_EQ(picker.b_Cancel->Text(), L"Abbrechen");
     EXPECT_EQ(picker.Label1->Text(), L"Bibliotheken:");
 }
-
-}  // namespace
-
-namespace {
-
-// Answers the open-file dialogs for the test's scope and records what they were asked.
-class OpenFileAnswer {
-public:
-    explicit OpenFileAnswer(std::optional<std::wstring> answer) {
-        ui::SetOpenFileSeam([this, answer](const ui::OpenFileRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
-    }
-    ~OpenFileAnswer() { ui::SetOpenFileSeam(nullptr); }
-    OpenFileAnswer(const OpenFileAnswer&) = delete;
-    OpenFileAnswer& operator=(const OpenFileAnswer&) = delete;
-    std::vector<ui::OpenFileRequest> requests;
-};
 
 TEST_F(IconPicker, PlusInstallsAThemeAndListsItAtOnce) {
     const std::wstring lib = Library(L"Metal.icl", 3);

@@ -1,11 +1,13 @@
 #pragma once
-// Fixtures shared by the GUI tests of the change-icon page and the icon picker: the program folder
-// (the test executable's) kept as it was, icon libraries made by our writer, and running test code
-// inside the message loop of a modal window.
+// Fixtures shared by the GUI tests of the change-icon page, the icon picker and the custom icon
+// window: the program folder (the test executable's) kept as it was, icon libraries made by our
+// writer, answers to the open-file dialogs, and running test code inside the message loop of a
+// modal window.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
 #include "tests/support/icon_fixtures.h"
+#include "ui/dialogs_win.h"
 
 namespace qmtest {
 
@@ -52,6 +55,21 @@ private:
     std::wstring store_ = qm::ModuleFolder() + L"samples";
     std::wstring historyBackup_, storeBackup_;
     bool movedHistory_ = false, movedStore_ = false;
+};
+
+// Answers the open-file dialogs for the test's scope and records what they were asked.
+class OpenFileAnswer {
+public:
+    explicit OpenFileAnswer(std::optional<std::wstring> answer) {
+        ui::SetOpenFileSeam([this, answer](const ui::OpenFileRequest& r) {
+            requests.push_back(r);
+            return answer;
+        });
+    }
+    ~OpenFileAnswer() { ui::SetOpenFileSeam(nullptr); }
+    OpenFileAnswer(const OpenFileAnswer&) = delete;
+    OpenFileAnswer& operator=(const OpenFileAnswer&) = delete;
+    std::vector<ui::OpenFileRequest> requests;
 };
 
 // An NE icon library of `count` generated icons (icon i differs from icon j in its pixels).

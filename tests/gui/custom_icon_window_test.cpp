@@ -1,0 +1,98 @@
+// The custom icon window TfCustomIcon in the test process: its "+" and "-" buttons change the theme
+// store (the test program's "samples" folder, moved aside for the test) and the lists follow.
+#include <gtest/gtest.h>
+
+#include "app/Un_fCustomIcon_win.h"
+#include "tests/gui/picker_test_support.h"
+#include "tests/support/gui_driver_win.h"
+#include "tests/support/message_box_watcher_win.h"
+
+namespace {
+
+using qmtest::OpenFileAnswer;
+
+class CustomIconWindow : public testing::Test {
+protected:
+    void SetUp() override { ui::App().SetTitle(L"Quillmark"); }
+
+    int IndexOf(const std::wstring& name) {
+        for (int i = 0; i < window_.ListBox1->Count(); ++i)
+            if (window_.ListBox1->Item(i) == name) return i;
+        return -1;
+    }
+
+    qmtest::ProgramFolderGuard program_;
+    qmtest::ScopedCurrentLanguage english_{L"English"};
+    qmtest::TempDir files_{L"custom-window"};
+    qm::TfCustomIcon window_{files_.path()};
+};
+
+TEST_F(CustomIconWindow, MinusWithAnEmptyStoreAsksForATheme) {
+    window_.Show();
+    ASSERT_EQ(window_.ListBox1->Count(), 0);
+    ASSERT_TRUE(window_.b_ThemeMinus->Enabled());
+    qmtest::MessageBoxWatcher boxes;
+    qmtest::Click(*window_.b_ThemeMinus);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    const qmtest::SeenMessageBox box = boxes.Seen()[0];
+    EXPECT_EQ(box.caption, L"Info");
+    EXPECT_EQ(box.text, L"Please select theme to delete");
+    EXPECT_EQ(box.buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_EQ(box.icon, nullptr);
+    EXPECT_EQ(box.owner, window_.Handle());
+}
+
+TEST_F(CustomIconWindow, PlusInstallsAThemeAndMinusDeletesItAfterAsking) {
+    const std::wstring lib = files_ / L"Metal.icl";
+    qmtest::WriteBytes(lib, qmtest::MakeNeLibrary(3));
+    window_.Show();
+    {
+        OpenFileAnswer answer(lib);
+        qmtest::Click(*window_.b_ThemeAdd);
+        ASSERT_EQ(answer.requests.size(), 1u);
+        EXPECT_EQ(answer.requests[0].title, L"Add Theme to collection");
+        EXPECT_EQ(answer.requests[0].filter,
+                  L"Icon Library ( *.icl )|*.icl|iColorFolder Theme ( iColorFolder.dll )|iColorFolder.dll");
+    }
+    EXPECT_TRUE(qmtest::Exists(program_.Store() + L"Metal.icl"));
+    EXPECT_EQ(window_.ListBox1->Items(), std::vector<std::wstring>{L"Metal.icl"});
+    EXPECT_EQ(window_.ImageList2->Count(), 1);
+    {
+        // A cancelled dialog installs nothing.
+        OpenFileAnswer cancel(std::nullopt);
+        qmtest::Click(*window_.b_ThemeAdd);
+        EXPECT_EQ(cancel.requests.size(), 1u);
+        EXPECT_EQ(window_.ListBox1->Count(), 1);
+    }
+
+    qmtest::ClickItem(*window_.ListBox1, IndexOf(L"Metal.icl"));
+    ASSERT_EQ(window_.ListView1->Count(), 3);
+    {
+        qmtest::MessageBoxWatcher boxes;
+        boxes.AnswerNext(IDNO);
+        qmtest::Click(*window_.b_ThemeMinus);
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        EXPECT_EQ(boxes.Seen()[0].caption, L"Accept ?");
+        EXPECT_EQ(boxes.Seen()[0].text, L"Delete theme:\n\rMetal\n\rfrom your collection ?");
+        EXPECT_EQ(boxes.Seen()[0].owner, window_.Handle());
+    }
+    EXPECT_TRUE(qmtest::Exists(program_.Store() + L"Metal.icl"));
+    EXPECT_EQ(window_.ListBox1->Count(), 1);
+    EXPECT_EQ(window_.ListBox1->ItemIndex(), -1);  // listed anew, without a selection
+    EXPECT_EQ(window_.ListView1->Count(), 3);      // the icons of the theme, listed again
+
+    qmtest::ClickItem(*window_.ListBox1, IndexOf(L"Metal.icl"));
+    {
+        qmtest::MessageBoxWatcher boxes;
+        boxes.AnswerNext(IDYES);
+        qmtest::Click(*window_.b_ThemeMinus);
+        ASSERT_TRUE(boxes.WaitForCount(1));
+    }
+    EXPECT_FALSE(qmtest::Exists(program_.Store() + L"Metal.icl"));
+    EXPECT_EQ(window_.ListBox1->Count(), 0);
+    EXPECT_EQ(window_.ImageList2->Count(), 0);
+    // The icon list is filled anew after the deletion: its file is gone.
+    EXPECT_EQ(window_.ListView1->Count(), 0);
+}
+
+}  // namespace
