@@ -10,6 +10,7 @@
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
 #include "tests/support/files_win.h"
+#include "tests/support/process_win.h"
 
 namespace qmtest {
 
@@ -106,20 +107,6 @@ void TypeText(ui::Control& control, std::wstring_view text) {
 
 HWND FrontChildAt(ui::Form& form, POINT client) {
     return ChildWindowFromPointEx(form.Handle(), client, CWP_SKIPINVISIBLE);
-}
-
-std::wstring WindowText(HWND hwnd) {
-    const int n = GetWindowTextLengthW(hwnd);
-    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(std::max(0, got)));
-    return s;
-}
-
-std::wstring WindowClassName(HWND hwnd) {
-    wchar_t name[128] = {};
-    GetClassNameW(hwnd, name, 128);
-    return name;
 }
 
 // ---- screenshots -------------------------------------------------------------------------------
@@ -265,27 +252,7 @@ ScopedCurrentLanguage::~ScopedCurrentLanguage() {
 }
 
 // ---- WindowCloser ------------------------------------------------------------------------------
-namespace {
-struct TopWindows {
-    DWORD pid;
-    bool visibleOnly;
-    std::vector<HWND> found;
-};
-BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
-    auto* t = reinterpret_cast<TopWindows*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == t->pid && (!t->visibleOnly || IsWindowVisible(hwnd))) t->found.push_back(hwnd);
-    return TRUE;
-}
-std::vector<HWND> TopLevelWindows(bool visibleOnly) {
-    TopWindows t{GetCurrentProcessId(), visibleOnly, {}};
-    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&t));
-    return t.found;
-}
-}  // namespace
-
-WindowCloser::WindowCloser() : known_(TopLevelWindows(false)), thread_([this] { Run(); }) {}
+WindowCloser::WindowCloser() : known_(TopLevelWindowsOf(GetCurrentProcessId(), false)), thread_([this] { Run(); }) {}
 
 WindowCloser::~WindowCloser() {
     stop_ = true;
@@ -299,13 +266,13 @@ std::vector<SeenWindow> WindowCloser::Seen() const {
 
 void WindowCloser::Run() {
     while (!stop_) {
-        for (HWND h : TopLevelWindows(true)) {
+        for (HWND h : TopLevelWindowsOf(GetCurrentProcessId())) {
             std::lock_guard lock(mutex_);
             if (std::find(known_.begin(), known_.end(), h) != known_.end()) continue;
             known_.push_back(h);
             SeenWindow s;
-            s.caption = WindowText(h);
-            s.className = WindowClassName(h);
+            s.caption = WindowCaption(h);
+            s.className = WindowClass(h);
             s.owner = GetWindow(h, GW_OWNER);
             s.ownerWasDisabled = s.owner && !IsWindowEnabled(s.owner);
             seen_.push_back(s);

@@ -56,8 +56,6 @@ void TypeText(ui::Control& control, std::wstring_view text);
 
 // The topmost child of the form's client area at a point (pages stacked on each other).
 HWND FrontChildAt(ui::Form& form, POINT client);
-std::wstring WindowText(HWND hwnd);
-std::wstring WindowClassName(HWND hwnd);
 
 // What the screen shows where the window is (the window with its children as drawn): 32-bit BGRA
 // rows, top-down; empty when it cannot be read.

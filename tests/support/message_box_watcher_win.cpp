@@ -2,47 +2,22 @@
 
 #include <algorithm>
 
+#include "tests/support/process_win.h"
+
 namespace qmtest {
 
 namespace {
-std::wstring WindowText(HWND hwnd) {
-    const int n = GetWindowTextLengthW(hwnd);
-    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-    GetWindowTextW(hwnd, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(n));
-    return s;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    return name;
-}
-
-struct Search {
-    DWORD pid;
-    std::vector<HWND> boxes;
-};
-
-BOOL CALLBACK FindBoxes(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == s->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770") s->boxes.push_back(hwnd);
-    return TRUE;
-}
-
 struct Buttons {
     std::vector<HWND> hwnds;
 };
 
 BOOL CALLBACK FindButtons(HWND hwnd, LPARAM lp) {
-    if (ClassOf(hwnd) == L"Button") reinterpret_cast<Buttons*>(lp)->hwnds.push_back(hwnd);
+    if (WindowClass(hwnd) == L"Button") reinterpret_cast<Buttons*>(lp)->hwnds.push_back(hwnd);
     return TRUE;
 }
 
 BOOL CALLBACK FindIcon(HWND hwnd, LPARAM lp) {
-    if (ClassOf(hwnd) == L"Static" && (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    if (WindowClass(hwnd) == L"Static" && (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         *reinterpret_cast<HICON*>(lp) = reinterpret_cast<HICON>(SendMessageW(hwnd, STM_GETICON, 0, 0));
         if (*reinterpret_cast<HICON*>(lp)) return FALSE;
     }
@@ -87,9 +62,8 @@ bool MessageBoxWatcher::WaitForCount(std::size_t count, DWORD timeoutMs) const {
 
 void MessageBoxWatcher::Run() {
     while (!stop_) {
-        Search s{pid_, {}};
-        EnumWindows(FindBoxes, reinterpret_cast<LPARAM>(&s));
-        for (HWND box : s.boxes) {
+        for (HWND box : TopLevelWindowsOf(pid_)) {
+            if (WindowClass(box) != L"#32770") continue;
             bool done;
             {
                 std::lock_guard lock(mutex_);
@@ -109,16 +83,16 @@ void MessageBoxWatcher::Run() {
 void MessageBoxWatcher::Handle(HWND box) {
     Sleep(30);  // let the box finish creating its controls
     SeenMessageBox seen;
-    seen.caption = WindowText(box);
+    seen.caption = WindowCaption(box);
     // Window handles carry 32 significant bits; the platform may hand them back sign-extended or
     // not, so keep them in the sign-extended form that CreateWindow returns.
     seen.owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(
         static_cast<LONG>(static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(GetWindow(box, GW_OWNER))))));
     EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
-    if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = WindowText(text);
+    if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = WindowCaption(text);
     Buttons buttons;
     EnumChildWindows(box, FindButtons, reinterpret_cast<LPARAM>(&buttons));
-    for (HWND b : buttons.hwnds) seen.buttons.push_back(WindowText(b));
+    for (HWND b : buttons.hwnds) seen.buttons.push_back(WindowCaption(b));
 
     int answer = 0;
     {

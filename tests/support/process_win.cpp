@@ -1,5 +1,7 @@
 #include "tests/support/process_win.h"
 
+#include <algorithm>
+
 namespace qmtest {
 
 ChildProcess::ChildProcess(const std::wstring& commandLine, const std::wstring& workingFolder) {
@@ -34,22 +36,25 @@ DWORD ChildProcess::ExitCode() const {
 namespace {
 struct Search {
     DWORD pid;
+    bool visibleOnly;
     std::vector<HWND> found;
 };
 BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == s->pid && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
+    if (pid == s->pid && (!s->visibleOnly || IsWindowVisible(hwnd))) s->found.push_back(hwnd);
     return TRUE;
 }
 }  // namespace
 
-std::vector<HWND> ChildProcess::TopWindows() const {
-    Search s{pid_, {}};
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, bool visibleOnly) {
+    Search s{processId, visibleOnly, {}};
     EnumWindows(Collect, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
+
+std::vector<HWND> ChildProcess::TopWindows() const { return TopLevelWindowsOf(pid_); }
 
 HWND ChildProcess::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) const {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -64,8 +69,8 @@ HWND ChildProcess::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) c
 std::wstring WindowCaption(HWND hwnd) {
     const int n = GetWindowTextLengthW(hwnd);
     std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-    GetWindowTextW(hwnd, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(n));
+    const int got = GetWindowTextW(hwnd, s.data(), n + 1);
+    s.resize(static_cast<std::size_t>(std::max(0, got)));
     return s;
 }
 

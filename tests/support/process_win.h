@@ -36,6 +36,8 @@ private:
     DWORD pid_ = 0;
 };
 
+// The top-level windows of a process (the visible ones only, or all), in Z order.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, bool visibleOnly = true);
 std::wstring WindowCaption(HWND hwnd);
 std::wstring WindowClass(HWND hwnd);
 // The command line's program part quoted.
