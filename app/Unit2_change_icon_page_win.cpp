@@ -28,6 +28,9 @@ void TForm2::CreateChangeIconPage() {
     Label9 = Add<ui::Label>(L"Label9", p_1, ui::Bounds{300, 8, 40, 17}, L"");
     Label8->SetVisible(false);
     Label9->SetVisible(false);
+    // They hold the page's IconFile and IconIndex, not design texts: translation must not touch them.
+    Label8->SetHoldsUserText(true);
+    Label9->SetHoldsUserText(true);
 
     Label2 = Add<ui::Label>(L"Label2", p_1, ui::Bounds{4, 208, 340, 17}, L"Tooltip for Folder:");
     t_Tip = Add<ui::Edit>(L"t_Tip", p_1, ui::Bounds{4, 228, 507, 22});

@@ -10,8 +10,13 @@ namespace qm {
 namespace {
 std::wstring Tr(const std::wstring& text) { return TranslateText(std::wstring_view(text)); }
 
+// A control's text, unless the control holds data (user input or the window's state) in it.
+void TranslateOwnText(ui::Control& c) {
+    if (!c.HoldsUserText()) c.SetText(Tr(c.Text()));
+}
+
 void TranslateCaptionAndHint(ui::Control& c) {
-    c.SetText(Tr(c.Text()));
+    TranslateOwnText(c);
     c.SetHint(Tr(c.Hint()));
 }
 
@@ -28,7 +33,7 @@ void TranslateComponent(ui::Component& c) {
         m->caption = Tr(m->caption);
         m->hint = Tr(m->hint);
     }
-    if (auto* g = As<ui::GroupBox>(c)) g->SetText(Tr(g->Text()));
+    if (auto* g = As<ui::GroupBox>(c)) TranslateOwnText(*g);
     if (auto* l = As<ui::Label>(c)) TranslateCaptionAndHint(*l);
     if (auto* d = As<ui::OpenDialog>(c)) {
         d->title = Tr(d->title);
@@ -39,9 +44,9 @@ void TranslateComponent(ui::Component& c) {
         for (int i = 0, n = v->ColumnCount(); i < n; ++i) v->SetColumnCaption(i, Tr(v->ColumnCaption(i)));
     }
     if (auto* s = As<ui::SpeedButton>(c)) TranslateCaptionAndHint(*s);
-    if (auto* control = As<ui::Control>(c); control && !control->HoldsUserText()) {
+    if (auto* control = As<ui::Control>(c)) {
         try {
-            control->SetText(Tr(control->Text()));
+            TranslateOwnText(*control);
         } catch (const std::exception&) {
             // A control whose text cannot be read or written keeps it; the pass goes on.
         }

@@ -14,7 +14,9 @@ namespace qm {
 //   (caption, hint); 9 list view (each column's caption); 10 speed button (caption, hint);
 //   11 any visual control (its text, in a guard of its own: an error there is ignored);
 //   12 action (caption, hint).
-// The content of text-entry controls (edit, memo, combo box) is user data and stays as it is.
+// The content of text-entry controls (edit, memo, combo box) is user data and stays as it is; so is
+// the text of a control its window marks as holding data (HoldsUserText: the change-icon page's
+// hidden labels with the chosen icon file and number). Their hints are design texts and translated.
 void TranslateWindow(ui::Form& window);
 
 // TranslateWindow for every form owned by the application (not those owned by another form).

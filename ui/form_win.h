@@ -72,8 +72,10 @@ public:
     // The window text: the caption of captioned controls, the content of text controls.
     virtual std::wstring Text() const;
     virtual void SetText(std::wstring_view text);
-    // Text-entry controls (edit, memo, combo box) hold user data; window translation leaves them.
-    virtual bool HoldsUserText() const { return false; }
+    // Text-entry controls (edit, memo, combo box) hold user data, and so does a control whose window
+    // marks it (a hidden label that keeps a path or a number); window translation leaves their text.
+    virtual bool HoldsUserText() const { return holdsUserText_; }
+    void SetHoldsUserText(bool holds) { holdsUserText_ = holds; }
 
     const std::wstring& Hint() const { return hint_; }
     void SetHint(std::wstring_view hint);  // shown as a tooltip
@@ -130,6 +132,7 @@ private:
     COLORREF textColor_ = 0;
     qm::UniqueBrush background_;
     bool subclassed_ = false;
+    bool holdsUserText_ = false;
 };
 
 enum class BorderStyle { Sizeable, FixedSingle, Dialog };

@@ -276,6 +276,44 @@ TEST_F(ChangeIconPage, ApplyingInLinkModeNamesTheLibraryAndRemovesOldCopies) {
     EXPECT_EQ(qm::ReadFolderCustomization(folder).IconIndex, L"2");
 }
 
+// The hidden labels hold the page's icon file and number, not design texts: translating the window
+// when it is shown leaves them as read back, and Apply writes them back unchanged.
+TEST_F(ChangeIconPage, TranslationLeavesTheIconFileAndNumberAsReadBack) {
+    struct Case {
+        const wchar_t* language;  // nullptr: a language file of our own
+        const wchar_t* why;
+    };
+    const Case cases[] = {
+        {L"English", L"\"/n\" in the path would become a line break"},
+        {L"Default", L"no language file: the lookup normalises and breaks lines"},
+        {nullptr, L"the number and the path are keys of the language file"},
+    };
+    program_.Settings().SetCopyIco(L"0");
+    Folder(L"new");
+    // Forward slashes: the path holds "/n" as a language text marks a line break.
+    const std::wstring lib = files_.path() + L"/new/themes.icl";
+    qmtest::WriteBytes(lib, qmtest::MakeNeLibrary(3));
+    qmtest::ScopedLanguageFile file(L"gui_state_labels.ini",
+                                    L"[Dict]\r\n2=zwei\r\n" + lib + L"=elsewhere.icl\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        qmtest::ScopedCurrentLanguage language(c.language ? c.language : file.name());
+        const std::wstring folder = Folder(std::wstring(L"Keys ") + (c.language ? c.language : L"file"));
+        qmtest::WriteUtf16File(folder + L"\\desktop.ini",
+                               L"[.ShellClassInfo]\r\nIconFile=" + lib + L"\r\nIconIndex=2\r\n");
+        TForm2 form(folder);
+        form.Show();
+        EXPECT_EQ(form.Label8->Text(), lib);
+        EXPECT_EQ(form.Label9->Text(), L"2");
+        qmtest::MessageBoxWatcher boxes;  // a failing apply asks; answered, so the test goes on
+        qmtest::Click(*form.b_Apply);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{});
+        const qm::FolderCustomization applied = qm::ReadFolderCustomization(folder);
+        EXPECT_EQ(applied.IconFile, lib);
+        EXPECT_EQ(applied.IconIndex, L"2");
+    }
+}
+
 TEST_F(ChangeIconPage, ReapplyingACopyModeFolderKeepsItsIcon) {
     const std::wstring lib = Library(L"five.icl", 5);
     const std::wstring folder = Folder(L"Again");

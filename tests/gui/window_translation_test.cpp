@@ -155,6 +155,22 @@ TEST_F(WindowTranslation, LeavesTheContentOfTextEntryControlsAsItIs) {
     EXPECT_EQ(Find<ui::ListBox>(form, L"ListBox1").Item(0), L"Apply");
 }
 
+TEST_F(WindowTranslation, AControlMarkedAsHoldingDataKeepsItsTextAndHiddenOnesAreTranslatedAsAny) {
+    EveryKindForm form;
+    // A hidden label that holds the window's state (as the change-icon page's icon file and
+    // number): its text is data, its hint a design text.
+    auto& state = Find<ui::Label>(form, L"Label1");
+    state.SetVisible(false);
+    state.SetHoldsUserText(true);
+    // Hidden alone is no reason: a hidden placeholder's design text is looked up like any other.
+    auto& hidden = Find<ui::Label>(form, L"Label2");
+    hidden.SetVisible(false);
+    qm::TranslateWindow(form);
+    EXPECT_EQ(state.Text(), L"Label text");
+    EXPECT_EQ(state.Hint(), L"Beschriftungshinweis");
+    EXPECT_EQ(hidden.Text(), L"Danach");
+}
+
 TEST_F(WindowTranslation, UnderEnglishTextsStayAsDesignedExceptLineBreaks) {
     qm::CurrentLanguage() = L"English";
     EveryKindForm form;
