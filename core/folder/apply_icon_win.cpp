@@ -54,6 +54,13 @@ private:
     bool hasResource_;
 };
 
+// A source file that does not exist (as opposed to one that exists and holds no icon).
+bool SourceIsGone(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 // Copy mode: the icon extracted into a new copy inside the folder, or the folder linked to its
 // source when the source gives no icon. The icon is read before any old copy goes, so a folder
 // whose current copy is the source keeps its icon.
@@ -65,6 +72,11 @@ void ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, c
     std::int32_t kind = kIconFileUnknown;
     std::int32_t count = 0;
     ProbeIconFile(source, kind, count);
+    // Nothing shows an icon from a file that is gone, the shell included: linking a new choice to
+    // it would only take the folder's icon and copies away. A folder that names it already is
+    // linked again as it stands.
+    if (kind == kIconFileUnknown && SourceIsGone(source) && !SamePath(record.IconFile, ini.Read(kIconFileKey)))
+        throw UserError(std::wstring(kMsgFailedLoadingModule));
     bool loaded = false;
     TWrenIcoObj icon;
     if (const auto sourceKind = SourceKindFor(kind)) {

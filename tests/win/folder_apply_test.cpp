@@ -193,7 +193,6 @@ TEST_P(CallerTest, CopyModeLinksWhatGivesNoIcon) {
         {notes, L"2"},  // the probe does not recognise it
         {tiny, L"0"},   // shorter than any header
         {ne, L"9"},     // a library without that position: nothing loaded, no message
-        {dir / L"missing.icl", L"1"},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -290,21 +289,25 @@ TEST_P(CallerTest, ARefusedKeyWriteRaisesTheWriteError) {
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
+// Also a source that is gone: linking the folder to it could never show an icon.
 TEST_P(CallerTest, ASourceThatCannotBeMappedStopsBeforeAnythingIsRemoved) {
     const CallerProfile caller = GetParam();
     settings.SetCopyIco(L"1");
     const std::wstring broken = dir / L"broken.dll";
     qmtest::WriteBytes(broken, qmtest::UnmappablePeFile());
-    const std::wstring f = FolderWithOldCopies(L"broken");
-    try {
-        qm::ApplyIconToFolder({f, broken, L"0", L"Tip"}, caller);
-        ADD_FAILURE() << "no error";
-    } catch (const qm::UserError& e) {
-        EXPECT_EQ(e.text(), L"Failed loading EXE/DLL");
+    int n = 0;
+    for (const std::wstring& source : {broken, dir / L"missing.icl", dir / L"no such folder\\missing.icl"}) {
+        const std::wstring f = FolderWithOldCopies(L"broken" + std::to_wstring(n++));
+        try {
+            qm::ApplyIconToFolder({f, source, L"0", L"Tip"}, caller);
+            ADD_FAILURE() << "no error for " << qm::WideToUtf8(source);
+        } catch (const qm::UserError& e) {
+            EXPECT_EQ(e.text(), L"Failed loading EXE/DLL");
+        }
+        EXPECT_EQ(CopiesIn(f).size(), 2u);
+        EXPECT_FALSE(Exists(f + L"\\desktop.ini"));
+        EXPECT_TRUE(TakeEvents().empty());
     }
-    EXPECT_EQ(CopiesIn(f).size(), 2u);
-    EXPECT_FALSE(Exists(f + L"\\desktop.ini"));
-    EXPECT_TRUE(TakeEvents().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Callers, CallerTest,
