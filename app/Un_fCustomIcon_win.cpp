@@ -51,11 +51,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     ListView1 = FIcons->ListView1;
     ImageList1 = FIcons->Pictures;
 
-    Memo1 = Add<ui::Memo>(L"Memo1", nullptr, ui::Bounds{208, 335, 302, 81});
-    Memo1->SetReadOnly(true);
-    SetStyleBits(Memo1->Handle(), GWL_EXSTYLE, 0, WS_EX_CLIENTEDGE);
-    SetStyleBits(Memo1->Handle(), GWL_STYLE, WS_VSCROLL, WS_BORDER);
-    Memo1->SetVisible(false);
+    Memo1 = AddDescriptionMemo(*this, ui::Bounds{208, 335, 302, 81});
 
     Button2 = Add<ui::Button>(L"Button2", nullptr, ui::Bounds{208, 421, 140, 25}, L"Select custom icon...");
     bApply = Add<ui::Button>(L"bApply", nullptr, ui::Bounds{354, 420, 75, 25}, L"Apply");

@@ -73,13 +73,7 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     ImageList1 = FIcons->LargeIcons;
     ImageList3 = FIcons->Pictures;
 
-    Memo1 = Add<ui::Memo>(L"Memo1", nullptr, ui::Bounds{200, 353, 377, 73});
-    Memo1->SetReadOnly(true);
-    SetWindowLongW(Memo1->Handle(), GWL_EXSTYLE, GetWindowLongW(Memo1->Handle(), GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
-    SetWindowLongW(Memo1->Handle(), GWL_STYLE, GetWindowLongW(Memo1->Handle(), GWL_STYLE) & ~WS_BORDER);
-    SetWindowPos(Memo1->Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    Memo1->SetVisible(false);
+    Memo1 = AddDescriptionMemo(*this, ui::Bounds{200, 353, 377, 73});
 
     Button2 = Add<ui::Button>(L"Button2", nullptr, ui::Bounds{376, 432, 96, 28}, L"Select");
     b_Cancel = Add<ui::Button>(L"b_Cancel", nullptr, ui::Bounds{480, 432, 96, 26}, L"Cancel");

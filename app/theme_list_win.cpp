@@ -295,6 +295,17 @@ void AnchorLayout::Apply() {
     }
 }
 
+ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds) {
+    ui::Memo* memo = form.Add<ui::Memo>(L"Memo1", nullptr, bounds);
+    memo->SetReadOnly(true);
+    const HWND hwnd = memo->Handle();
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+    SetWindowLongPtrW(hwnd, GWL_STYLE, (GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_VSCROLL) & ~WS_BORDER);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    memo->SetVisible(false);
+    return memo;
+}
+
 bool ShowThemeDescription(AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath) {
     const ui::Bounds m = memo.GetBounds();
     ui::Bounds v = view.GetBounds();

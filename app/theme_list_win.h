@@ -119,6 +119,10 @@ private:
     std::vector<Entry> entries_;
 };
 
+// Memo1, the place of a theme's description: read-only, without border or client edge, with a
+// vertical scroll bar, hidden until a description is shown.
+ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds);
+
 // The description of a theme under its icon list: when the theme has a description file, the
 // list view ends 12 pixels above the memo and the memo shows the text; otherwise the memo is
 // hidden and the list view reaches down to the memo's bottom. True when a description is shown.

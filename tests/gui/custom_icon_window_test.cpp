@@ -95,4 +95,18 @@ TEST_F(CustomIconWindow, PlusInstallsAThemeAndMinusDeletesItAfterAsking) {
     EXPECT_EQ(window_.ListView1->Count(), 0);
 }
 
+// The icon picker and the custom icon window show a theme's description in the same kind of memo.
+TEST_F(CustomIconWindow, DescriptionMemoIsReadOnlyBorderlessWithAScrollBarAndHiddenAtFirst) {
+    qm::TForm1 picker(nullptr, qm::IconChoiceTarget{});
+    for (ui::Memo* memo : {window_.Memo1, picker.Memo1}) {
+        const LONG_PTR style = GetWindowLongPtrW(memo->Handle(), GWL_STYLE);
+        const LONG_PTR exStyle = GetWindowLongPtrW(memo->Handle(), GWL_EXSTYLE);
+        EXPECT_TRUE(memo->ReadOnly());
+        EXPECT_NE(style & WS_VSCROLL, 0);
+        EXPECT_EQ(style & WS_BORDER, 0);
+        EXPECT_EQ(exStyle & WS_EX_CLIENTEDGE, 0);
+        EXPECT_FALSE(memo->Visible());
+    }
+}
+
 }  // namespace
