@@ -150,11 +150,20 @@ protected:
         return folder;
     }
 
-    // After the apply: either the folder is exactly as it was, or it is linked to the source
-    // (the program's old copies removed, as in link mode).
-    void CheckFolder(const Case& c, const std::wstring& folder, const FolderContent& before,
-                     const std::wstring& source, const std::vector<std::wstring>& messages, bool applied) {
+    // Presses Apply and reads the boxes it shows. Afterwards either the folder is exactly as it
+    // was, or it is linked to the source (the program's old copies removed, as in link mode).
+    void ApplyAndCheck(const Case& c, ui::Button& apply, const std::wstring& folder, const std::wstring& source) {
         const Expected expected = ExpectedFor(c);
+        const FolderContent before = ContentOf(folder);
+        std::vector<std::wstring> messages;
+        {
+            qmtest::MessageBoxWatcher boxes;
+            qmtest::Click(apply);
+            if (!expected.messages.empty()) boxes.WaitForCount(expected.messages.size());
+            qmtest::PumpMessages();
+            messages = boxes.Texts();
+        }
+        const bool applied = qm::ReadFolderCustomization(folder).IconFile == source;
         EXPECT_EQ(applied, expected.applied) << Describe(c);
         ASSERT_EQ(messages.size(), expected.messages.size()) << Describe(c);
         for (std::size_t i = 0; i < messages.size(); ++i) {
@@ -240,19 +249,7 @@ TEST_F(IconSourceGone, PickerSelectsFromTheListItReadAndThePageAppliesOrStops) {
         EXPECT_GT(qmtest::InkPixels(*form.Image3->Picture(), 48, 48), 0);
         EXPECT_EQ(qm::ReadHistoryFile(program_.History()).front(), source);
 
-        const FolderContent before = ContentOf(folder);
-        const qm::FolderCustomization earlier = qm::ReadFolderCustomization(folder);
-        std::vector<std::wstring> messages;
-        {
-            qmtest::MessageBoxWatcher boxes;
-            qmtest::Click(*form.b_Apply);
-            const std::size_t expected = ExpectedFor(c).messages.size();
-            if (expected) boxes.WaitForCount(expected);
-            qmtest::PumpMessages();
-            messages = boxes.Texts();
-        }
-        const bool applied = qm::ReadFolderCustomization(folder).IconFile != earlier.IconFile;
-        CheckFolder(c, folder, before, source, messages, applied);
+        ApplyAndCheck(c, *form.b_Apply, folder, source);
         EXPECT_TRUE(IsWindowVisible(form.Handle()));  // the page stays open either way
         form.Close();
     }
@@ -315,18 +312,7 @@ TEST_F(IconSourceGone, CustomIconWindowAppliesOrStopsAndStaysOpen) {
         EXPECT_TRUE(Shown(window.ListBox1->Handle()) == themes);  // the theme's strip too
         qmtest::SelectItem(*window.ListView1, kChosen);
 
-        const FolderContent beforeApply = ContentOf(folder);
-        std::vector<std::wstring> messages;
-        {
-            qmtest::MessageBoxWatcher boxes;
-            qmtest::Click(*window.bApply);
-            const std::size_t expected = ExpectedFor(c).messages.size();
-            if (expected) boxes.WaitForCount(expected);
-            qmtest::PumpMessages();
-            messages = boxes.Texts();
-        }
-        const bool applied = qm::ReadFolderCustomization(folder).IconFile == source;
-        CheckFolder(c, folder, beforeApply, source, messages, applied);
+        ApplyAndCheck(c, *window.bApply, folder, source);
         // A successful apply closes the window; after an error it stays open for another choice.
         EXPECT_EQ(IsWindowVisible(window.Handle()) != 0, !ExpectedFor(c).applied) << Describe(c);
         window.Close();
