@@ -120,13 +120,15 @@ Control* Control::FromHandle(HWND hwnd) {
     return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr;
 }
 
-std::wstring Control::Text() const {
-    const int n = GetWindowTextLengthW(hwnd_);
-    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(std::max(0, got)));
+std::wstring WindowText(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    std::wstring s(static_cast<std::size_t>(std::max(0, n)) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, s.data(), static_cast<int>(s.size()));
+    s.resize(static_cast<std::size_t>(std::clamp(got, 0, static_cast<int>(s.size()) - 1)));
     return s;
 }
+
+std::wstring Control::Text() const { return WindowText(hwnd_); }
 
 void Control::SetText(std::wstring_view text) {
     const std::wstring t(text);
@@ -358,13 +360,7 @@ Component* Form::FindComponentById(int id) const {
     return it == byId_.end() ? nullptr : it->second;
 }
 
-std::wstring Form::Caption() const {
-    const int n = GetWindowTextLengthW(hwnd_);
-    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(std::max(0, got)));
-    return s;
-}
+std::wstring Form::Caption() const { return WindowText(hwnd_); }
 
 void Form::SetCaption(std::wstring_view caption) {
     const std::wstring c(caption);

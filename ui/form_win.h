@@ -27,6 +27,9 @@ enum class Kind {
 };
 const wchar_t* KindName(Kind kind);
 
+// The text of any window (a control's caption or content, a form's caption), in full.
+std::wstring WindowText(HWND hwnd);
+
 class Form;
 
 class Component {

@@ -1,6 +1,6 @@
 #include "tests/support/process_win.h"
 
-#include <algorithm>
+#include "ui/form_win.h"
 
 namespace qmtest {
 
@@ -66,13 +66,7 @@ HWND ChildProcess::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) c
     return nullptr;
 }
 
-std::wstring WindowCaption(HWND hwnd) {
-    const int n = GetWindowTextLengthW(hwnd);
-    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(std::max(0, got)));
-    return s;
-}
+std::wstring WindowCaption(HWND hwnd) { return ui::WindowText(hwnd); }
 
 std::wstring WindowClass(HWND hwnd) {
     wchar_t name[128] = {};
