@@ -7,6 +7,15 @@
 namespace qmtest {
 
 namespace {
+// Window and icon handles carry 32 significant bits; the platform may hand them back sign-extended
+// or not (STM_GETICON does not), so keep them in the sign-extended form that CreateWindow and
+// LoadIcon return.
+template <class H>
+H SignExtended(H handle) {
+    return reinterpret_cast<H>(
+        static_cast<LONG_PTR>(static_cast<LONG>(static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(handle)))));
+}
+
 struct Buttons {
     std::vector<HWND> hwnds;
 };
@@ -84,11 +93,9 @@ void MessageBoxWatcher::Handle(HWND box) {
     Sleep(30);  // let the box finish creating its controls
     SeenMessageBox seen;
     seen.caption = WindowCaption(box);
-    // Window handles carry 32 significant bits; the platform may hand them back sign-extended or
-    // not, so keep them in the sign-extended form that CreateWindow returns.
-    seen.owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(
-        static_cast<LONG>(static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(GetWindow(box, GW_OWNER))))));
+    seen.owner = SignExtended(GetWindow(box, GW_OWNER));
     EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
+    seen.icon = SignExtended(seen.icon);
     if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = WindowCaption(text);
     Buttons buttons;
     EnumChildWindows(box, FindButtons, reinterpret_cast<LPARAM>(&buttons));
