@@ -15,21 +15,7 @@
 namespace {
 
 using qm::TForm2;
-
-// Answers the folder browser for the test's scope and records what it was asked.
-class FolderBrowserAnswer {
-public:
-    explicit FolderBrowserAnswer(std::optional<std::wstring> answer) {
-        ui::SetBrowseFolderSeam([this, answer](const ui::BrowseFolderRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
-    }
-    ~FolderBrowserAnswer() { ui::SetBrowseFolderSeam(nullptr); }
-    FolderBrowserAnswer(const FolderBrowserAnswer&) = delete;
-    FolderBrowserAnswer& operator=(const FolderBrowserAnswer&) = delete;
-    std::vector<ui::BrowseFolderRequest> requests;
-};
+using qmtest::FolderBrowserAnswer;
 
 std::wstring IniValue(const std::wstring& folder, const wchar_t* key) {
     wchar_t buf[2048] = {};

@@ -9,7 +9,6 @@
 
 namespace {
 
-using qmtest::OpenFileAnswer;
 
 class CustomIconWindow : public testing::Test {
 protected:
@@ -46,24 +45,9 @@ TEST_F(CustomIconWindow, PlusInstallsAThemeAndMinusDeletesItAfterAsking) {
     const std::wstring lib = files_ / L"Metal.icl";
     qmtest::WriteBytes(lib, qmtest::MakeNeLibrary(3));
     window_.Show();
-    {
-        OpenFileAnswer answer(lib);
-        qmtest::Click(*window_.b_ThemeAdd);
-        ASSERT_EQ(answer.requests.size(), 1u);
-        EXPECT_EQ(answer.requests[0].title, L"Add Theme to collection");
-        EXPECT_EQ(answer.requests[0].filter,
-                  L"Icon Library ( *.icl )|*.icl|iColorFolder Theme ( iColorFolder.dll )|iColorFolder.dll");
-    }
-    EXPECT_TRUE(qmtest::Exists(program_.Store() + L"Metal.icl"));
-    EXPECT_EQ(window_.ListBox1->Items(), std::vector<std::wstring>{L"Metal.icl"});
-    EXPECT_EQ(window_.ImageList2->Count(), 1);
-    {
-        // A cancelled dialog installs nothing.
-        OpenFileAnswer cancel(std::nullopt);
-        qmtest::Click(*window_.b_ThemeAdd);
-        EXPECT_EQ(cancel.requests.size(), 1u);
-        EXPECT_EQ(window_.ListBox1->Count(), 1);
-    }
+    qmtest::ExpectPlusInstallsAndLists(*window_.b_ThemeAdd, *window_.ListBox1, *window_.ImageList2, lib,
+                                       program_.Store());
+    if (HasFatalFailure()) return;
 
     qmtest::ClickItem(*window_.ListBox1, IndexOf(L"Metal.icl"));
     ASSERT_EQ(window_.ListView1->Count(), 3);

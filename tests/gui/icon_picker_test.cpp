@@ -429,22 +429,7 @@ TEST_F(IconPicker, PlusInstallsAThemeAndListsItAtOnce) {
     Page page;
     qm::TForm1 picker(&page.form, page.Target());
     picker.Show();
-    ASSERT_EQ(picker.ListBox1->Count(), 0);
-    {
-        OpenFileAnswer answer(lib);
-        qmtest::Click(*picker.Button3);
-        ASSERT_EQ(answer.requests.size(), 1u);
-        EXPECT_EQ(answer.requests[0].title, L"Add Theme to collection");
-        EXPECT_EQ(answer.requests[0].filter,
-                  L"Icon Library ( *.icl )|*.icl|iColorFolder Theme ( iColorFolder.dll )|iColorFolder.dll");
-    }
-    EXPECT_TRUE(qmtest::Exists(program_.Store() + L"Metal.icl"));
-    EXPECT_EQ(picker.ListBox1->Items(), std::vector<std::wstring>{L"Metal.icl"});
-    EXPECT_EQ(picker.ImageList2->Count(), 1);
-    // A cancelled dialog installs nothing.
-    OpenFileAnswer cancel(std::nullopt);
-    qmtest::Click(*picker.Button3);
-    EXPECT_EQ(picker.ListBox1->Count(), 1);
+    qmtest::ExpectPlusInstallsAndLists(*picker.Button3, *picker.ListBox1, *picker.ImageList2, lib, program_.Store());
 }
 
 TEST_F(IconPicker, MinusDeletesTheChosenThemeAfterAskingAndKeepsItsDescription) {

@@ -3,6 +3,7 @@
 // window: the program folder (the test executable's) kept as it was, icon libraries made by our
 // writer, answers to the open-file dialogs, and running test code inside the message loop of a
 // modal window.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -16,6 +17,7 @@
 #include "core/icons/icon_library_writer.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
+#include "tests/support/gui_driver_win.h"
 #include "tests/support/icon_fixtures.h"
 #include "ui/dialogs_win.h"
 
@@ -57,20 +59,48 @@ private:
     bool movedHistory_ = false, movedStore_ = false;
 };
 
-// Answers the open-file dialogs for the test's scope and records what they were asked.
-class OpenFileAnswer {
+// Answers a dialog seam (open-file dialog, folder browser) for the test's scope and records what
+// the dialog was asked.
+template <class Request, void (*SetSeam)(std::function<std::optional<std::wstring>(const Request&)>)>
+class DialogAnswer {
 public:
-    explicit OpenFileAnswer(std::optional<std::wstring> answer) {
-        ui::SetOpenFileSeam([this, answer](const ui::OpenFileRequest& r) {
+    explicit DialogAnswer(std::optional<std::wstring> answer) {
+        SetSeam([this, answer](const Request& r) {
             requests.push_back(r);
             return answer;
         });
     }
-    ~OpenFileAnswer() { ui::SetOpenFileSeam(nullptr); }
-    OpenFileAnswer(const OpenFileAnswer&) = delete;
-    OpenFileAnswer& operator=(const OpenFileAnswer&) = delete;
-    std::vector<ui::OpenFileRequest> requests;
+    ~DialogAnswer() { SetSeam(nullptr); }
+    DialogAnswer(const DialogAnswer&) = delete;
+    DialogAnswer& operator=(const DialogAnswer&) = delete;
+    std::vector<Request> requests;
 };
+using OpenFileAnswer = DialogAnswer<ui::OpenFileRequest, &ui::SetOpenFileSeam>;
+using FolderBrowserAnswer = DialogAnswer<ui::BrowseFolderRequest, &ui::SetBrowseFolderSeam>;
+
+// The "+" button of a window with a theme list, pressed over an empty store with `library`
+// answered: the dialog's title and filter, the theme installed and listed at once with its strip;
+// then a cancelled dialog installs nothing.
+inline void ExpectPlusInstallsAndLists(ui::Button& plus, ui::ListBox& themes, ui::ImageList& strips,
+                                       const std::wstring& library, const std::wstring& store) {
+    const std::wstring name = library.substr(library.find_last_of(L"\\/") + 1);
+    ASSERT_EQ(themes.Count(), 0);
+    {
+        OpenFileAnswer answer(library);
+        Click(plus);
+        ASSERT_EQ(answer.requests.size(), 1u);
+        EXPECT_EQ(answer.requests[0].title, L"Add Theme to collection");
+        EXPECT_EQ(answer.requests[0].filter,
+                  L"Icon Library ( *.icl )|*.icl|iColorFolder Theme ( iColorFolder.dll )|iColorFolder.dll");
+    }
+    EXPECT_TRUE(Exists(store + name));
+    EXPECT_EQ(themes.Items(), std::vector<std::wstring>{name});
+    EXPECT_EQ(strips.Count(), 1);
+    OpenFileAnswer cancel(std::nullopt);
+    Click(plus);
+    EXPECT_EQ(cancel.requests.size(), 1u);
+    EXPECT_EQ(themes.Count(), 1);
+}
 
 // An NE icon library of `count` generated icons (icon i differs from icon j in its pixels).
 inline std::vector<std::uint8_t> MakeNeLibrary(int count) {
