@@ -19,4 +19,9 @@ private:
 // Replaces the first "%s" of a message template with an argument, as the messages name it.
 std::wstring FormatMessageText(std::wstring_view templ, std::wstring_view arg);
 
+#ifdef _WIN32
+// The platform's own text for a system error code, without its trailing line break.
+std::wstring SystemErrorText(unsigned long error);
+#endif
+
 }  // namespace qm

@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "core/base/error.h"
 #include "core/base/text.h"
@@ -19,13 +19,8 @@ namespace qm {
 
 
 struct InputFile::Impl {
-    int fd = -1;
-    void* map = nullptr;
+    std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;
-    ~Impl() {
-        if (map) munmap(map, size);
-        if (fd >= 0) close(fd);
-    }
 };
 
 InputFile::InputFile() = default;
@@ -36,30 +31,47 @@ InputFile& InputFile::operator=(InputFile&&) noexcept = default;
 bool InputFile::IsOpen() const { return impl_ != nullptr; }
 
 ByteView InputFile::Bytes() const {
-    if (!impl_ || !impl_->map) return {};
-    return ByteView(static_cast<const std::uint8_t*>(impl_->map), impl_->size);
+    if (!impl_ || impl_->size == 0) return {};
+    return ByteView(impl_->bytes.get(), impl_->size);
 }
 
 void InputFile::Close() { impl_.reset(); }
 
+namespace {
+// Closes the descriptor however the open ends.
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0) close(fd);
+    }
+};
+}  // namespace
+
 bool OpenForReading(InputFile& file, const std::wstring& fileName) {
     file.Close();
     SetOpenError(L"");
-    auto impl = std::make_unique<InputFile::Impl>();
     auto failed = [](int error) {
         SetOpenError(Utf8ToWide(std::strerror(error)));
         return false;
     };
-    impl->fd = open(WideToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (impl->fd < 0) return failed(errno);
+    const Descriptor d{open(WideToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC)};
+    if (d.fd < 0) return failed(errno);
     struct stat st {};
-    if (fstat(impl->fd, &st) != 0) return failed(errno);
+    if (fstat(d.fd, &st) != 0) return failed(errno);
     if (!S_ISREG(st.st_mode)) return failed(EISDIR);
-    impl->size = static_cast<std::size_t>(st.st_size);
-    if (impl->size > 0) {
-        void* map = mmap(nullptr, impl->size, PROT_READ, MAP_PRIVATE, impl->fd, 0);
-        if (map == MAP_FAILED) return failed(errno);
-        impl->map = map;
+    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > kMaxSourceFileBytes) return failed(EFBIG);
+    auto impl = std::make_unique<InputFile::Impl>();
+    const std::size_t wanted = static_cast<std::size_t>(st.st_size);
+    if (wanted > 0) {
+        impl->bytes.reset(new (std::nothrow) std::uint8_t[wanted]);
+        if (!impl->bytes) return failed(ENOMEM);
+    }
+    while (impl->size < wanted) {
+        const ssize_t n = read(d.fd, impl->bytes.get() + impl->size, wanted - impl->size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return failed(errno);
+        if (n == 0) break;  // cut short since its size was taken
+        impl->size += static_cast<std::size_t>(n);
     }
     file.impl_ = std::move(impl);
     return true;

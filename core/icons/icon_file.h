@@ -1,7 +1,9 @@
 #pragma once
 // Files of icon sources: opened for reading only (so read-only files and read-only media open)
-// and mapped whole, so that a file is read once however many icons are taken from it; and the
-// one writer of whole new files.
+// and read whole into memory of their own, so that a file is read once however many icons are
+// taken from it, and another program cutting or rewriting the file (or a medium going away)
+// never changes or faults bytes a reader has already checked; and the one writer of whole new
+// files.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -29,14 +31,16 @@ public:
 
 private:
     friend bool OpenForReading(InputFile& file, const std::wstring& fileName);
-
-// The platform's text for why this thread's last OpenForReading failed.
-std::wstring LastOpenErrorText();
     std::unique_ptr<Impl> impl_;
 };
 
-// Opens an existing regular file with read access only (sharing read and write with others).
-// True if the file is open; any file held before is closed first.
+// Sources larger than this are refused (the platform's "file too large" text): a file is held
+// whole in memory while its icons are read.
+inline constexpr std::size_t kMaxSourceFileBytes = 512u << 20;
+
+// Opens an existing regular file with read access only (sharing read and write with others) and
+// reads it whole. True if the file was read; any file held before is closed first. A file that
+// shrinks while it is read is taken as far as it goes.
 bool OpenForReading(InputFile& file, const std::wstring& fileName);
 
 // The platform's text for why this thread's last OpenForReading failed.

@@ -3,32 +3,15 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 
 #include "core/base/error.h"
 #include "core/base/handles_win.h"
 
 namespace qm {
 
-namespace {
-
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = n && text ? std::wstring(text, n) : L"I/O error " + std::to_wstring(error);
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
-        message.pop_back();
-    }
-    return message;
-}
-}  // namespace
-
-
 struct InputFile::Impl {
-    UniqueFile file;
-    UniqueKernelHandle mapping;
-    UniqueView view;
+    std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;
 };
 
@@ -40,8 +23,8 @@ InputFile& InputFile::operator=(InputFile&&) noexcept = default;
 bool InputFile::IsOpen() const { return impl_ != nullptr; }
 
 ByteView InputFile::Bytes() const {
-    if (!impl_ || !impl_->view) return {};
-    return ByteView(static_cast<const std::uint8_t*>(impl_->view.get()), impl_->size);
+    if (!impl_ || impl_->size == 0) return {};
+    return ByteView(impl_->bytes.get(), impl_->size);
 }
 
 void InputFile::Close() { impl_.reset(); }
@@ -49,28 +32,30 @@ void InputFile::Close() { impl_.reset(); }
 bool OpenForReading(InputFile& file, const std::wstring& fileName) {
     file.Close();
     SetOpenError(L"");
-    auto impl = std::make_unique<InputFile::Impl>();
-    struct Recorder {
-        const InputFile& file;
-        ~Recorder() {
-            if (!file.IsOpen()) SetOpenError(SystemErrorText(GetLastError()));
-        }
-    } recorder{file};
-    // Read access only, so that read-only files and files on read-only media open.
-    impl->file.reset(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!impl->file) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(impl->file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX) {
+    auto failed = [](DWORD error) {
+        SetOpenError(SystemErrorText(error));
         return false;
+    };
+    // Read access only, so that read-only files and files on read-only media open.
+    UniqueFile handle(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return failed(GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle.get(), &size)) return failed(GetLastError());
+    if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > kMaxSourceFileBytes)
+        return failed(ERROR_FILE_TOO_LARGE);
+    auto impl = std::make_unique<InputFile::Impl>();
+    const std::size_t wanted = static_cast<std::size_t>(size.QuadPart);
+    if (wanted > 0) {
+        impl->bytes.reset(new (std::nothrow) std::uint8_t[wanted]);
+        if (!impl->bytes) return failed(ERROR_NOT_ENOUGH_MEMORY);
     }
-    impl->size = static_cast<std::size_t>(size.QuadPart);
-    if (impl->size > 0) {
-        impl->mapping.reset(CreateFileMappingW(impl->file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-        if (!impl->mapping) return false;
-        impl->view.reset(MapViewOfFile(impl->mapping.get(), FILE_MAP_READ, 0, 0, 0));
-        if (!impl->view) return false;
+    while (impl->size < wanted) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wanted - impl->size, 1u << 24));
+        DWORD got = 0;
+        if (!ReadFile(handle.get(), impl->bytes.get() + impl->size, chunk, &got, nullptr)) return failed(GetLastError());
+        if (got == 0) break;  // cut short since its size was taken
+        impl->size += got;
     }
     file.impl_ = std::move(impl);
     return true;
