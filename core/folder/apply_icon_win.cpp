@@ -54,11 +54,12 @@ private:
     bool hasResource_;
 };
 
-// A source file that does not exist (as opposed to one that exists and holds no icon).
-bool SourceIsGone(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+// The platform's error when the source file does not exist (as opposed to one that exists and
+// holds no icon), else 0.
+DWORD SourceGoneError(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return 0;
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? error : 0;
 }
 
 // Copy mode: the icon extracted into a new copy inside the folder, or the folder linked to its
@@ -73,10 +74,10 @@ void ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, c
     std::int32_t count = 0;
     ProbeIconFile(source, kind, count);
     // Nothing shows an icon from a file that is gone, the shell included: linking a new choice to
-    // it would only take the folder's icon and copies away. A folder that names it already is
-    // linked again as it stands.
-    if (kind == kIconFileUnknown && SourceIsGone(source) && !SamePath(record.IconFile, ini.Read(kIconFileKey)))
-        throw UserError(std::wstring(kMsgFailedLoadingModule));
+    // it would only take the folder's icon and copies away, so the apply stops with the platform's
+    // words for it. A folder that names it already is linked again as it stands.
+    if (kind == kIconFileUnknown && !SamePath(record.IconFile, ini.Read(kIconFileKey)))
+        if (const DWORD gone = SourceGoneError(source)) throw UserError(SystemErrorText(gone));
     bool loaded = false;
     TWrenIcoObj icon;
     if (const auto sourceKind = SourceKindFor(kind)) {

@@ -9,6 +9,7 @@
 
 #include "app/Un_fCustomIcon_win.h"
 #include "app/Unit2_win.h"
+#include "core/base/error.h"
 #include "core/base/text.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
@@ -105,8 +106,8 @@ Expected ExpectedFor(const Case& c) {
     if (!c.copyMode) return {true, {}};  // link mode never reads the source
     switch (c.fault) {
         // Nothing can ever show an icon from a file that is gone: the apply stops with the
-        // engine's message for a source it cannot load, and the folder keeps its icon.
-        case Fault::Deleted: return {false, {L"Failed loading EXE/DLL"}};
+        // platform's words for it, and the folder keeps its icon.
+        case Fault::Deleted: return {false, {qm::SystemErrorText(ERROR_FILE_NOT_FOUND)}};
         // Too short or no module at all: the probe does not recognise it, so copy mode links.
         case Fault::CutToFewBytes:
         case Fault::Garbage: return {true, {}};

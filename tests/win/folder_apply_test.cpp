@@ -295,14 +295,20 @@ TEST_P(CallerTest, ASourceThatCannotBeMappedStopsBeforeAnythingIsRemoved) {
     settings.SetCopyIco(L"1");
     const std::wstring broken = dir / L"broken.dll";
     qmtest::WriteBytes(broken, qmtest::UnmappablePeFile());
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {broken, L"Failed loading EXE/DLL"},
+        // A file that is gone: the platform's words for it.
+        {dir / L"missing.icl", qm::SystemErrorText(ERROR_FILE_NOT_FOUND)},
+        {dir / L"no such folder\\missing.icl", qm::SystemErrorText(ERROR_PATH_NOT_FOUND)},
+    };
     int n = 0;
-    for (const std::wstring& source : {broken, dir / L"missing.icl", dir / L"no such folder\\missing.icl"}) {
+    for (const auto& [source, message] : cases) {
         const std::wstring f = FolderWithOldCopies(L"broken" + std::to_wstring(n++));
         try {
             qm::ApplyIconToFolder({f, source, L"0", L"Tip"}, caller);
             ADD_FAILURE() << "no error for " << qm::WideToUtf8(source);
         } catch (const qm::UserError& e) {
-            EXPECT_EQ(e.text(), L"Failed loading EXE/DLL");
+            EXPECT_EQ(e.text(), message);
         }
         EXPECT_EQ(CopiesIn(f).size(), 2u);
         EXPECT_FALSE(Exists(f + L"\\desktop.ini"));
