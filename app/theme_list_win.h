@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/text_file.h"
 #include "ui/controls_win.h"
 
 namespace qm {
@@ -16,14 +17,10 @@ namespace qm {
 inline constexpr int kThemeStripWidth = 138;
 inline constexpr int kThemeStripHeight = 32;
 
-// Text of a file: UTF-16LE or UTF-16BE with a byte-order mark, UTF-8 with a byte-order mark,
-// otherwise the ANSI code page. Nothing when the file cannot be read. Files longer than
-// kMaxTextFileBytes are read up to that length only.
+// Text of a file decoded as DecodeTextAnyEncoding does (core/base/text_file.h). Nothing when the
+// file cannot be read. Files longer than kMaxTextFileBytes are read up to that length only.
 inline constexpr std::size_t kMaxTextFileBytes = 8u << 20;
 std::optional<std::wstring> ReadTextFileAnyEncoding(const std::wstring& path);
-std::wstring DecodeTextAnyEncoding(const std::vector<std::uint8_t>& bytes);
-// Lines ended by CR LF, LF or CR; a last line without an ending counts, an empty tail does not.
-std::vector<std::wstring> SplitLines(const std::wstring& text);
 
 // The theme files of a store folder (with trailing backslash) matching "*.ICL", in the order the
 // search returns them, names with extension; folders are skipped.
