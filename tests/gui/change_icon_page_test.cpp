@@ -8,6 +8,7 @@
 #include "core/folder/folder_files_win.h"
 #include "core/icons/icon_library_win.h"
 #include "tests/gui/picker_test_support.h"
+#include "tests/support/folder_fixtures_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/message_box_watcher_win.h"
 #include "ui/dialogs_win.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using qm::TForm2;
+using qmtest::CopiesIn;
 using qmtest::FolderBrowserAnswer;
 
 std::wstring IniValue(const std::wstring& folder, const wchar_t* key) {
@@ -75,12 +77,6 @@ protected:
         qmtest::Click(*form.b_SelIco);
         EXPECT_TRUE(driven);
         EXPECT_TRUE(IsWindowEnabled(form.Handle()));
-    }
-    std::vector<std::wstring> CopiesIn(const std::wstring& folder) {
-        std::vector<std::wstring> copies;
-        for (const auto& name : qmtest::ListFolder(folder))
-            if (qm::IsCopyNameFor(qm::CallerProfile::MainWindow, name)) copies.push_back(name);
-        return copies;
     }
 
     qmtest::ProgramFolderGuard program_;

@@ -14,6 +14,8 @@
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "tests/gui/picker_test_support.h"
+#include "tests/support/files_win.h"
+#include "tests/support/folder_fixtures_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/message_box_watcher_win.h"
 
@@ -51,20 +53,9 @@ void Damage(const std::wstring& path, Fault fault) {
     qmtest::WriteBytes(path, bytes);
 }
 
-// What a folder holds: every file's bytes by name.
-using FolderContent = std::map<std::wstring, std::vector<std::uint8_t>>;
-FolderContent ContentOf(const std::wstring& folder) {
-    FolderContent content;
-    for (const std::wstring& name : qmtest::ListFolder(folder)) content[name] = qmtest::ReadBytes(folder + L"\\" + name);
-    return content;
-}
-
-std::vector<std::wstring> CopiesIn(const std::wstring& folder) {
-    std::vector<std::wstring> copies;
-    for (const auto& name : qmtest::ListFolder(folder))
-        if (qm::IsCopyNameFor(qm::CallerProfile::MainWindow, name)) copies.push_back(name);
-    return copies;
-}
+using qmtest::ContentOf;
+using qmtest::CopiesIn;
+using qmtest::FolderContent;
 
 // The pixels of a control as the screen shows it after a full repaint.
 std::vector<std::uint32_t> Shown(HWND control) { return qmtest::CaptureWindow(control).bgra; }

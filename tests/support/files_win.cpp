@@ -93,6 +93,12 @@ std::wstring ReadTextFile(const std::wstring& path) {
     return qm::AnsiToWide(std::string(bytes.begin(), bytes.end()));
 }
 
+FolderContent ContentOf(const std::wstring& folder) {
+    FolderContent content;
+    for (const std::wstring& name : ListFolder(folder)) content[name] = ReadBytes(folder + L"\\" + name);
+    return content;
+}
+
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 

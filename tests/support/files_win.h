@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ std::wstring ReadTextFile(const std::wstring& path);
 bool Exists(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
 std::vector<std::wstring> ListFolder(const std::wstring& folder);  // names, without . and ..
+// What a folder holds: every file's bytes by name (for "nothing changed" checks).
+using FolderContent = std::map<std::wstring, std::vector<std::uint8_t>>;
+FolderContent ContentOf(const std::wstring& folder);
 
 // Z:\ maps to the Unix root under Wine.
 std::wstring UnixToWindowsPath(const std::string& unixPath);

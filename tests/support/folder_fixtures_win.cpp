@@ -15,6 +15,14 @@
 
 namespace qmtest {
 
+std::vector<std::wstring> CopiesIn(const std::wstring& folder) {
+    std::vector<std::wstring> copies;
+    for (const auto& name : ListFolder(folder))
+        if (qm::IsCopyNameFor(qm::CallerProfile::MainWindow, name)) copies.push_back(name);
+    std::sort(copies.begin(), copies.end());
+    return copies;
+}
+
 SettingsFileGuard::SettingsFileGuard() : path_(qm::SettingsFilePath()) {
     existed_ = Exists(path_);
     if (existed_) {

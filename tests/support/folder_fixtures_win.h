@@ -14,6 +14,9 @@
 
 namespace qmtest {
 
+// The program's icon copies in a folder (the names the main window's rule matches), sorted.
+std::vector<std::wstring> CopiesIn(const std::wstring& folder);
+
 // Keeps the bytes of the settings file (and of one language file) and puts them back at the end;
 // the file is removed first, so every setting starts at its default.
 class SettingsFileGuard {

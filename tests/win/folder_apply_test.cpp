@@ -23,6 +23,7 @@
 using qm::CallerProfile;
 using qm::FolderCustomization;
 using qmtest::Attributes;
+using qmtest::CopiesIn;
 using qmtest::Exists;
 using qmtest::ShellEvent;
 
@@ -47,14 +48,6 @@ const char* Name(CallerProfile p) {
 }
 
 bool IsProgram(CallerProfile p) { return p != CallerProfile::Extension; }
-
-std::vector<std::wstring> CopiesIn(const std::wstring& folder) {
-    std::vector<std::wstring> copies;
-    for (const auto& n : qmtest::ListFolder(folder))
-        if (qm::IsCopyNameFor(CallerProfile::MainWindow, n)) copies.push_back(n);
-    std::sort(copies.begin(), copies.end());
-    return copies;
-}
 
 class ApplyTest : public testing::Test {
 protected:

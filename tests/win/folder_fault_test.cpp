@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -207,14 +206,7 @@ TEST_F(FolderFault, LongPathsAndForeignNamesWorkOrFailWithAMessageWithoutHarm) {
     }
 }
 
-// Every file of a folder with its bytes, for "nothing changed" checks.
-std::map<std::wstring, std::vector<std::uint8_t>> Contents(const std::wstring& folder) {
-    std::map<std::wstring, std::vector<std::uint8_t>> files;
-    for (const std::wstring& name : qmtest::ListFolder(folder)) files[name] = qmtest::ReadBytes(folder + L"\\" + name);
-    return files;
-}
-
-std::string Names(const std::map<std::wstring, std::vector<std::uint8_t>>& files) {
+std::string Names(const qmtest::FolderContent& files) {
     std::string names;
     for (const auto& [name, bytes] : files) names += qm::WideToUtf8(name) + "(" + std::to_string(bytes.size()) + ") ";
     return names;
@@ -239,7 +231,7 @@ TEST_F(FolderFault, DiskFullWhileTheCopyIsWrittenLeavesNoPartOfItAndKeepsTheFold
         qmtest::TempDir f(L"full", media);
         ASSERT_TRUE(Apply(f.path(), caller).changed);  // the folder has a small copy of its own
         const std::wstring copy = qm::ReadFolderCustomization(f.path()).IconFile;
-        const auto before = Contents(f.path());
+        const auto before = qmtest::ContentOf(f.path());
         const ULONGLONG freeBefore = FreeBytes(f.path());
         ASSERT_LT(freeBefore, qmtest::ReadBytes(big).size());
         const std::size_t messagesBefore = messages.Messages().size();
@@ -250,7 +242,7 @@ TEST_F(FolderFault, DiskFullWhileTheCopyIsWrittenLeavesNoPartOfItAndKeepsTheFold
         EXPECT_NE(o.error, L"");  // the platform's own text reaches the user
         EXPECT_EQ(messages.Messages().size(), messagesBefore);
         // The earlier copy and desktop.ini stay as they were, and no part of the new copy is left.
-        const auto after = Contents(f.path());
+        const auto after = qmtest::ContentOf(f.path());
         EXPECT_TRUE(after == before) << "before: " << Names(before) << " after: " << Names(after);
         EXPECT_EQ(qm::ReadFolderCustomization(f.path()).IconFile, copy);
         EXPECT_EQ(FreeBytes(f.path()), freeBefore);
@@ -278,7 +270,7 @@ TEST_F(FolderFault, MediumTurningReadOnlyAfterTheWriteTestStopsAtTheFirstWriteAn
         ASSERT_TRUE(Apply(f.path(), c.caller).changed);  // desktop.ini and a copy of the icon
         settings.SetCopyIco(c.copyIco);
         const std::wstring ini = qm::DesktopIniPathOf(f.path());
-        const auto before = Contents(f.path());
+        const auto before = qmtest::ContentOf(f.path());
         const std::size_t messagesBefore = messages.Messages().size();
 
         // The medium turns read-only right after the write test has cleared desktop.ini's attributes.
@@ -298,7 +290,7 @@ TEST_F(FolderFault, MediumTurningReadOnlyAfterTheWriteTestStopsAtTheFirstWriteAn
         // The first refused write ends the operation with the platform's or the INI layer's text.
         EXPECT_FALSE(o.changed);
         EXPECT_NE(o.error, L"");
-        const auto after = Contents(f.path());
+        const auto after = qmtest::ContentOf(f.path());
         EXPECT_TRUE(after == before) << "before: " << Names(before) << " after: " << Names(after);
     }
 }
