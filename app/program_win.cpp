@@ -4,10 +4,10 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
-#include "app/Un_fAbout_win.h"
-#include "app/Un_fCustomIcon_win.h"
-#include "app/Un_fTheme_win.h"
-#include "app/Unit2_win.h"
+#include "app/about_window_win.h"
+#include "app/custom_icon_window_win.h"
+#include "app/menu_theme_window_win.h"
+#include "app/main_window/main_window_win.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
 #include "core/themes/themes_manager_win.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Un_Gradient_win.h"
+#include "app/gradient_fill_win.h"
 #include "core/base/text.h"
 #include "core/icons/icon_library_win.h"
 #include "core/settings/language_support.h"

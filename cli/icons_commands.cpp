@@ -14,7 +14,7 @@
 #include "core/icons/icon_library_writer.h"
 #include "core/icons/icon_messages.h"
 #include "core/icons/icon_probe.h"
-#include "core/icons/wren_ico_obj.h"
+#include "core/icons/icon_container.h"
 
 namespace qm::cli {
 namespace {

@@ -8,7 +8,7 @@
 #include "core/folder/folder_customization.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/themes/theme_path_win.h"
-#include "shellext/focmenu_win.h"
+#include "shellext/folder_menu_win.h"
 #include "shellext/server_win.h"
 
 namespace qm::shellext {

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "shellext/focmenu_win.h"
+#include "shellext/folder_menu_win.h"
 #include "shellext/server_win.h"
 
 using qm::shellext::Guarded;

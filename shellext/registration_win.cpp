@@ -5,7 +5,7 @@
 #include "core/base/error.h"
 #include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
-#include "shellext/focmenu_win.h"
+#include "shellext/folder_menu_win.h"
 #include "shellext/server_win.h"
 
 namespace qm::shellext {

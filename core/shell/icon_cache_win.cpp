@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/shell/api_functions_win.h"
+#include "core/shell/shell_helpers_win.h"
 
 namespace qm {
 

@@ -4,7 +4,7 @@
 #include "core/base/module_path_win.h"
 #include "core/settings/language_keys.h"
 #include "core/settings/language_support.h"
-#include "core/shell/api_functions_win.h"
+#include "core/shell/shell_helpers_win.h"
 #include "core/themes/theme_names.h"
 #include "core/themes/theme_path_win.h"
 

@@ -12,7 +12,7 @@
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_messages.h"
 #include "core/icons/icon_probe.h"
-#include "core/icons/wren_ico_obj.h"
+#include "core/icons/icon_container.h"
 
 namespace {
 std::wstring TempName(const wchar_t* extension) {

@@ -4,7 +4,7 @@
 
 #include <windowsx.h>
 
-#include "app/Un_fAbout_win.h"
+#include "app/about_window_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/settings_backup_win.h"
 

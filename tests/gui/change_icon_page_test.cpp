@@ -3,7 +3,7 @@
 // and link mode checked on disk, Reset, and the warnings read from the real message boxes.
 #include <gtest/gtest.h>
 
-#include "app/Unit2_win.h"
+#include "app/main_window/main_window_win.h"
 #include "core/folder/folder_customization.h"
 #include "core/folder/folder_files_win.h"
 #include "core/icons/icon_library_win.h"

@@ -2,7 +2,7 @@
 // store (the test program's "samples" folder, moved aside for the test) and the lists follow.
 #include <gtest/gtest.h>
 
-#include "app/Un_fCustomIcon_win.h"
+#include "app/custom_icon_window_win.h"
 #include "tests/gui/picker_test_support.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/message_box_watcher_win.h"

@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "app/Un_Gradient_win.h"
+#include "app/gradient_fill_win.h"
 
 namespace {
 

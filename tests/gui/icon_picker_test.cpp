@@ -3,7 +3,7 @@
 // double-click and the warnings it shows.
 #include <gtest/gtest.h>
 
-#include "app/Unit1_win.h"
+#include "app/icon_picker_window_win.h"
 #include "core/base/text.h"
 #include "core/settings/current_language.h"
 #include "tests/gui/picker_test_support.h"

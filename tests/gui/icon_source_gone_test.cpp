@@ -7,8 +7,8 @@
 #include <map>
 #include <set>
 
-#include "app/Un_fCustomIcon_win.h"
-#include "app/Unit2_win.h"
+#include "app/custom_icon_window_win.h"
+#include "app/main_window/main_window_win.h"
 #include "core/base/error.h"
 #include "core/base/text.h"
 #include "core/folder/folder_engine_win.h"

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/Unit2_win.h"
+#include "app/main_window/main_window_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/current_language.h"
 #include "core/settings/language_support.h"

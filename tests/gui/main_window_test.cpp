@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/Unit2_win.h"
+#include "app/main_window/main_window_win.h"
 #include "core/settings/current_language.h"
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/Unit2_win.h"
+#include "app/main_window/main_window_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/settings_win.h"
 #include "tests/support/files_win.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1_win.h"
+#include "app/icon_picker_window_win.h"
 #include "core/base/module_path_win.h"
 #include "core/icons/icon_library_writer.h"
 #include "tests/support/files_win.h"

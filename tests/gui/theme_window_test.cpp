@@ -2,7 +2,7 @@
 // folder, moved aside for the test.
 #include <gtest/gtest.h>
 
-#include "app/Un_fTheme_win.h"
+#include "app/menu_theme_window_win.h"
 #include "core/settings/settings_win.h"
 #include "tests/gui/picker_test_support.h"
 #include "tests/support/com_client_win.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1_win.h"
+#include "app/icon_picker_window_win.h"
 #include "app/theme_list_win.h"
 #include "tests/support/files_win.h"
 

@@ -22,7 +22,7 @@
 #include "core/icons/icon_library_writer.h"
 #include "core/icons/icon_library_win.h"
 #include "core/icons/icon_probe.h"
-#include "core/icons/wren_ico_obj.h"
+#include "core/icons/icon_container.h"
 #include "tests/support/files_win.h"
 #include "tests/support/icon_fixtures.h"
 

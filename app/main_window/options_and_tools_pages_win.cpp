@@ -1,6 +1,6 @@
 // Pages 2 and 4 of the main window: options (p_2) and tools (p_4).
-#include "app/Unit2_win.h"
-#include "app/Un_fTheme_win.h"
+#include "app/main_window/main_window_win.h"
+#include "app/menu_theme_window_win.h"
 
 #include <windows.h>
 

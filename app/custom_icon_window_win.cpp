@@ -1,4 +1,4 @@
-#include "app/Un_fCustomIcon_win.h"
+#include "app/custom_icon_window_win.h"
 
 #include "app/window_translation_win.h"
 #include "core/folder/folder_engine_win.h"

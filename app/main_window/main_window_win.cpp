@@ -1,8 +1,8 @@
-#include "app/Unit2_win.h"
+#include "app/main_window/main_window_win.h"
 
 #include <array>
 
-#include "app/Un_fAbout_win.h"
+#include "app/about_window_win.h"
 #include "app/window_translation_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/settings/current_language.h"

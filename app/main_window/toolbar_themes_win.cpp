@@ -1,6 +1,6 @@
 // Toolbar themes of the main window: folders of icon files inside the program's "toolbar" folder,
 // listed in cbTBThemes, applied when picked and, as saved, when the window is shown.
-#include "app/Unit2_win.h"
+#include "app/main_window/main_window_win.h"
 
 #include <windows.h>
 

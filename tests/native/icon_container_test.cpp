@@ -4,7 +4,7 @@
 #include "core/base/error.h"
 #include "core/icons/icon_messages.h"
 #include "core/icons/icon_probe.h"
-#include "core/icons/wren_ico_obj.h"
+#include "core/icons/icon_container.h"
 #include "tests/support/icon_fixtures.h"
 
 using namespace qm;

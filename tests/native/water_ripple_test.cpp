@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/CnWaterEffect.h"
+#include "app/water_ripple.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shellext/focmenu_win.h"
+#include "shellext/folder_menu_win.h"
 
 #include <algorithm>
 #include <cstdint>

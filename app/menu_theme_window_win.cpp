@@ -1,10 +1,10 @@
-#include "app/Un_fTheme_win.h"
+#include "app/menu_theme_window_win.h"
 
 #include "app/window_translation_win.h"
 #include "core/icons/icon_library.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
-#include "core/shell/api_functions_win.h"
+#include "core/shell/shell_helpers_win.h"
 #include "core/themes/theme_path_win.h"
 
 namespace qm {

@@ -1,6 +1,6 @@
 // Page 1 of the main window (p_1): choosing a folder and an icon, applying and resetting.
-#include "app/Unit1_win.h"
-#include "app/Unit2_win.h"
+#include "app/icon_picker_window_win.h"
+#include "app/main_window/main_window_win.h"
 #include "core/base/error.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"

@@ -1,4 +1,4 @@
-#include "app/Un_Gradient_win.h"
+#include "app/gradient_fill_win.h"
 
 #include <algorithm>
 #include <cmath>

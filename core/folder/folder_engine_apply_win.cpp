@@ -11,7 +11,7 @@
 #include "core/folder/folder_messages_win.h"
 #include "core/folder/folder_profiles.h"
 #include "core/icons/icon_probe.h"
-#include "core/icons/wren_ico_obj.h"
+#include "core/icons/icon_container.h"
 #include "core/settings/settings_win.h"
 
 namespace qm {

@@ -1,4 +1,4 @@
-#include "app/Un_fAbout_win.h"
+#include "app/about_window_win.h"
 
 #include <windows.h>
 #include <windowsx.h>

@@ -1,5 +1,5 @@
 // Page 3 of the main window (p_3): the installed languages and the current one.
-#include "app/Unit2_win.h"
+#include "app/main_window/main_window_win.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,4 +1,4 @@
-#include "app/CnWaterEffect.h"
+#include "app/water_ripple.h"
 
 #include <algorithm>
 #include <random>

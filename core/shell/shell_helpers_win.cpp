@@ -1,4 +1,4 @@
-#include "core/shell/api_functions_win.h"
+#include "core/shell/shell_helpers_win.h"
 
 #include <shellapi.h>
 

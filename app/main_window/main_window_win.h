@@ -1,13 +1,13 @@
 #pragma once
 // The main window TForm2: a toolbar of five picture buttons over four stacked pages.
 //
-// The frame (this file and Unit2_win.cpp) owns the toolbar, the pages p_1..p_4 and the start-up
+// The frame (this file and main_window_win.cpp) owns the toolbar, the pages p_1..p_4 and the start-up
 // order. Each page adds its controls and its share of the start-up work in a source file of its
 // own, through the hooks declared below:
-//   Unit2_change_icon_page_win.cpp  page 1 (p_1): change icon
-//   Unit2_options_pages_win.cpp     pages 2 and 4 (p_2, p_4): options, tools
-//   Unit2_language_page_win.cpp     page 3 (p_3): language
-//   Unit2_toolbar_themes_win.cpp    the toolbar themes applied when the window is shown
+//   change_icon_page_win.cpp         page 1 (p_1): change icon
+//   options_and_tools_pages_win.cpp pages 2 and 4 (p_2, p_4): options, tools
+//   language_page_win.cpp           page 3 (p_3): language
+//   toolbar_themes_win.cpp          the toolbar themes applied when the window is shown
 #include <memory>
 #include <string>
 #include <string_view>
@@ -101,7 +101,7 @@ public:
     // Previews icon `position` of `file` (used as given, not joined to any folder).
     void DrawICO(const std::wstring& file, int position);
 
-    // ---- page 2: options (Unit2_options_pages_win.cpp, Unit2_toolbar_themes_win.cpp) ----
+    // ---- page 2: options (options_and_tools_pages_win.cpp, toolbar_themes_win.cpp) ----
     ui::GroupBox* GroupBox3 = nullptr;
     ui::RadioButton* RadioButton1 = nullptr;  // copy mode
     ui::RadioButton* RadioButton2 = nullptr;  // link mode
@@ -121,7 +121,7 @@ public:
     // Loads the icons of the toolbar theme `name` into i_1..i_4, Image2 and Image1, as far as present.
     void LoadToolbarTheme(const std::wstring& name);
 
-    // ---- page 3: language (Unit2_language_page_win.cpp) ----
+    // ---- page 3: language (language_page_win.cpp) ----
     ui::Label* Label13 = nullptr;
     ui::Edit* Edit1 = nullptr;
     ui::Label* Label14 = nullptr;
@@ -141,7 +141,7 @@ public:
     void ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas);
     void Label4Click();
 
-    // ---- page 4: tools (Unit2_options_pages_win.cpp) ----
+    // ---- page 4: tools (options_and_tools_pages_win.cpp) ----
     ui::GroupBox* GroupBox4 = nullptr;
     ui::Label* Label3 = nullptr;
     ui::Button* b_RebuiltIconCache = nullptr;
@@ -153,21 +153,21 @@ private:
     ui::Image* ToolbarButton(int page) const;
     ui::Image* ToolbarIcon(int page) const;
 
-    // Page 1 (Unit2_change_icon_page_win.cpp).
+    // Page 1 (change_icon_page_win.cpp).
     void CreateChangeIconPage();
     void PrepareChangeIconPreview();  // start-up step 1: the preview draws in white
     void ShowFolderFromCommandLine(const std::wstring& folder);  // step 2, only with an argument
     void ReadBackFolder();  // the chosen folder's customization into the page and the preview
-    // Pages 2 and 4 (Unit2_options_pages_win.cpp).
+    // Pages 2 and 4 (options_and_tools_pages_win.cpp).
     void CreateOptionsPage();
     void CreateToolsPage();
     void ShowIconModeSetting();   // step 5
     void ShowShellVerbSetting();  // step 9
-    // Page 3 (Unit2_language_page_win.cpp).
+    // Page 3 (language_page_win.cpp).
     void CreateLanguagePage();
     void FillLanguageList();         // step 6
     void ShowCurrentLanguageName();  // end of step 7, after CurrentLanguage is read
-    // Toolbar themes (Unit2_toolbar_themes_win.cpp): shown step 3; ends with SetActivePage(1)
+    // Toolbar themes (toolbar_themes_win.cpp): shown step 3; ends with SetActivePage(1)
     // unless the saved theme is "Default".
     void ApplySavedToolbarTheme();
 

@@ -1,8 +1,8 @@
-#include "app/Unit1_win.h"
+#include "app/icon_picker_window_win.h"
 
 #include <algorithm>
 
-#include "app/Un_Gradient_win.h"
+#include "app/gradient_fill_win.h"
 #include "core/base/error.h"
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"

@@ -9,7 +9,7 @@
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
 #include "core/folder/folder_profiles.h"
-#include "core/shell/api_functions_win.h"
+#include "core/shell/shell_helpers_win.h"
 
 namespace qm {
 

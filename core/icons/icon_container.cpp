@@ -1,4 +1,4 @@
-#include "core/icons/wren_ico_obj.h"
+#include "core/icons/icon_container.h"
 
 #include <algorithm>
 #include <new>

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "app/CnWaterEffect.h"
+#include "app/water_ripple.h"
 #include "core/base/handles_win.h"
 #include "ui/controls_win.h"
 
