@@ -70,9 +70,8 @@ bool Picture24Buffer::ReadFrom(HBITMAP bitmap) {
     BITMAP bm{};
     if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm) || bm.bmWidth != width_ || bm.bmHeight != height_) return false;
     BITMAPINFO bi = Info24(width_, height_);
-    HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height_), bits_.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int rows = GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height_), bits_.data(), &bi, DIB_RGB_COLORS);
     return rows == height_;
 }
 
@@ -192,11 +191,7 @@ void TfAbout::FormCreate() {
 }
 
 void TfAbout::FormShow() {
-    try {
-        CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");
-    } catch (...) {
-        CurrentLanguage() = L"Default";
-    }
+    ReadCurrentLanguage();
     for (ui::Label* l : {Label5, Label3, Label6, Label7}) l->SetText(TranslateText(l->Text()));
     // The maker's line in the system message font (a handle of its own for the label).
     if (UniqueFont font = CreateSystemFont(2)) {

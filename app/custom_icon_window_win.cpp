@@ -12,12 +12,6 @@ namespace qm {
 namespace {
 constexpr int kClientWidth = 518, kClientHeight = 451;
 
-LOGFONTW BoldSign() {
-    LOGFONTW f = ui::IconTitleFont();
-    f.lfWeight = FW_BOLD;
-    f.lfHeight = -14;
-    return f;
-}
 
 void SetStyleBits(HWND hwnd, int which, LONG_PTR set, LONG_PTR clear) {
     SetWindowLongPtrW(hwnd, which, (GetWindowLongPtrW(hwnd, which) | set) & ~clear);
@@ -58,8 +52,8 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     bCancel = Add<ui::Button>(L"bCancel", nullptr, ui::Bounds{435, 420, 75, 25}, L"Cancel");
     b_ThemeAdd = Add<ui::Button>(L"b_ThemeAdd", nullptr, ui::Bounds{8, 421, 25, 25}, L"+");
     b_ThemeMinus = Add<ui::Button>(L"b_ThemeMinus", nullptr, ui::Bounds{39, 421, 25, 25}, L"-");
-    b_ThemeAdd->SetFont(BoldSign());
-    b_ThemeMinus->SetFont(BoldSign());
+    b_ThemeAdd->SetFont(ui::BoldWindowFont(-14));
+    b_ThemeMinus->SetFont(ui::BoldWindowFont(-14));
 
     cb_FileName = Add<ui::Edit>(L"cb_FileName", nullptr, ui::Bounds{0, 0, 100, 21});
     cb_FileName->SetVisible(false);
@@ -73,16 +67,16 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     OpenDialog1 = Add<ui::OpenDialog>(L"OpenDialog1", L"", L"Files with icons|*.exe;*.icl;*.dll;*.ico");
     OpenDialog2 = Add<ui::OpenDialog>(L"OpenDialog2");
 
-    FAnchors = std::make_unique<AnchorLayout>(*this);
-    FAnchors->Add(*t_Tip, akLeft | akTop | akRight);
-    FAnchors->Add(*ListBox1, akLeft | akTop | akBottom);
-    FAnchors->Add(*ListView1, akLeft | akTop | akRight | akBottom);
-    FAnchors->Add(*Memo1, akLeft | akRight | akBottom);
-    FAnchors->Add(*Button2, akRight | akBottom);
-    FAnchors->Add(*bApply, akRight | akBottom);
-    FAnchors->Add(*bCancel, akRight | akBottom);
-    FAnchors->Add(*b_ThemeAdd, akLeft | akBottom);
-    FAnchors->Add(*b_ThemeMinus, akLeft | akBottom);
+    FAnchors = std::make_unique<ui::AnchorLayout>(*this);
+    FAnchors->Add(*t_Tip, ui::akLeft | ui::akTop | ui::akRight);
+    FAnchors->Add(*ListBox1, ui::akLeft | ui::akTop | ui::akBottom);
+    FAnchors->Add(*ListView1, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    FAnchors->Add(*Memo1, ui::akLeft | ui::akRight | ui::akBottom);
+    FAnchors->Add(*Button2, ui::akRight | ui::akBottom);
+    FAnchors->Add(*bApply, ui::akRight | ui::akBottom);
+    FAnchors->Add(*bCancel, ui::akRight | ui::akBottom);
+    FAnchors->Add(*b_ThemeAdd, ui::akLeft | ui::akBottom);
+    FAnchors->Add(*b_ThemeMinus, ui::akLeft | ui::akBottom);
 
     ListBox1->OnClick = [this] { ListBox1Click(); };
     ListView1->OnDblClick = [this] { ListView1DblClick(); };
@@ -108,9 +102,7 @@ void TfCustomIcon::FormCreate() {
 void TfCustomIcon::ListThemes() { FThemes->ListThemes(); }
 
 void TfCustomIcon::SetTheFonts() {
-    LOGFONTW font = ui::IconTitleFont();
-    font.lfCharSet = DEFAULT_CHARSET;
-    SetFont(font);
+    SetFont(ui::WindowFont());
 }
 
 void TfCustomIcon::FormShow() {
@@ -125,7 +117,7 @@ void TfCustomIcon::FormShow() {
         }
     }
     t_Tip->SetText(tip);
-    CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");  // the default on any failure
+    ReadCurrentLanguage();
     TranslateWindow(*this);
     SetTheFonts();
 }

@@ -64,7 +64,7 @@ private:
     std::wstring FFolder;
     std::unique_ptr<ThemeList> FThemes;
     std::unique_ptr<IconList> FIcons;
-    std::unique_ptr<AnchorLayout> FAnchors;
+    std::unique_ptr<ui::AnchorLayout> FAnchors;
 };
 
 // The program under "/CUSTOM folder": shows the window and runs until it closes.

@@ -7,6 +7,7 @@
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
 #include "core/settings/current_language.h"
+#include "core/settings/history_file.h"
 #include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
 
@@ -16,36 +17,7 @@ namespace {
 // Lists the icons of cb_FileName after the combo box has taken the chosen entry's text.
 constexpr UINT kListIconsLater = WM_APP + 0x51;
 constexpr int kClientWidth = 589, kClientHeight = 469;
-
-LOGFONTW BoldSign() {
-    LOGFONTW f = ui::IconTitleFont();
-    f.lfWeight = FW_BOLD;
-    f.lfHeight = -16;
-    return f;
-}
-
 }  // namespace
-
-std::wstring HistoryFilePath() { return ModuleFolder() + L"lib.ini"; }
-
-std::vector<std::wstring> ReadHistoryFile(const std::wstring& path) {
-    const std::optional<std::wstring> text = ReadTextFileAnyEncoding(path);
-    return text ? SplitLines(*text) : std::vector<std::wstring>{};
-}
-
-void WriteHistoryFile(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
-    for (const std::wstring& line : lines) {
-        const std::vector<std::uint8_t> encoded = EncodeUtf16Le(line + L"\r\n");
-        bytes.insert(bytes.end(), encoded.begin(), encoded.end());
-    }
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-        throw UserError(FormatMessageText(L"Unable to write to %s", path));
-    }
-}
 
 TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTarget(target) {
     SetCaption(L"Select Icon for Folder");
@@ -79,8 +51,8 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     b_Cancel = Add<ui::Button>(L"b_Cancel", nullptr, ui::Bounds{480, 432, 96, 26}, L"Cancel");
     Button3 = Add<ui::Button>(L"Button3", nullptr, ui::Bounds{8, 431, 29, 29}, L"+");
     b_ThDelete = Add<ui::Button>(L"b_ThDelete", nullptr, ui::Bounds{43, 431, 29, 30}, L"-");
-    Button3->SetFont(BoldSign());
-    b_ThDelete->SetFont(BoldSign());
+    Button3->SetFont(ui::BoldWindowFont(-16));
+    b_ThDelete->SetFont(ui::BoldWindowFont(-16));
     b_ThDelete->SetEnabled(false);
     Button1 = Add<ui::Button>(L"Button1", nullptr, ui::Bounds{0, 0, 75, 25}, L"Button1");
     Button1->SetVisible(false);
@@ -93,17 +65,17 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     SetWindowPos(Image1->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Label1->SetBackgroundColor(ui::SystemColor(COLOR_WINDOW));
 
-    FAnchors = std::make_unique<AnchorLayout>(*this);
-    FAnchors->Add(*Image1, akLeft | akTop | akRight | akBottom);
-    FAnchors->Add(*ListBox1, akLeft | akTop | akBottom);
-    FAnchors->Add(*cb_FileName, akLeft | akTop | akRight);
-    FAnchors->Add(*BitBtn1, akTop | akRight);
-    FAnchors->Add(*ListView1, akLeft | akTop | akRight | akBottom);
-    FAnchors->Add(*Memo1, akLeft | akRight | akBottom);
-    FAnchors->Add(*Button2, akRight | akBottom);
-    FAnchors->Add(*b_Cancel, akRight | akBottom);
-    FAnchors->Add(*Button3, akLeft | akBottom);
-    FAnchors->Add(*b_ThDelete, akLeft | akBottom);
+    FAnchors = std::make_unique<ui::AnchorLayout>(*this);
+    FAnchors->Add(*Image1, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    FAnchors->Add(*ListBox1, ui::akLeft | ui::akTop | ui::akBottom);
+    FAnchors->Add(*cb_FileName, ui::akLeft | ui::akTop | ui::akRight);
+    FAnchors->Add(*BitBtn1, ui::akTop | ui::akRight);
+    FAnchors->Add(*ListView1, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    FAnchors->Add(*Memo1, ui::akLeft | ui::akRight | ui::akBottom);
+    FAnchors->Add(*Button2, ui::akRight | ui::akBottom);
+    FAnchors->Add(*b_Cancel, ui::akRight | ui::akBottom);
+    FAnchors->Add(*Button3, ui::akLeft | ui::akBottom);
+    FAnchors->Add(*b_ThDelete, ui::akLeft | ui::akBottom);
 
     ListBox1->OnClick = [this] { ListBox1Click(); };
     cb_FileName->OnChange = [this] { cb_FileNameChange(); };
@@ -141,9 +113,7 @@ void TForm1::PaintBackground() {
 }
 
 void TForm1::SetTheFonts() {
-    LOGFONTW font = ui::IconTitleFont();
-    font.lfCharSet = DEFAULT_CHARSET;
-    SetFont(font);
+    SetFont(ui::WindowFont());
 }
 
 void TForm1::ListThemes() { FThemes->ListThemes(); }
@@ -178,11 +148,7 @@ void TForm1::FormShow() {
     }
     cb_FileName->SetText(FTarget.iconFile ? FTarget.iconFile->Text() : std::wstring());
     Button1Click();
-    try {
-        CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");
-    } catch (const std::exception&) {
-        CurrentLanguage() = L"Default";
-    }
+    ReadCurrentLanguage();
     Button2->SetText(TranslateText(L"Select"));
     b_Cancel->SetText(TranslateText(L"Cancel"));
     Label1->SetText(TranslateText(L"Icon libraries:"));

@@ -20,13 +20,6 @@ struct IconChoiceTarget {
     ui::Image* preview = nullptr;    // Image3
 };
 
-// The history file: one path a line, newest first. Read in any of the four encodings; written as
-// UTF-16LE with a byte-order mark, each line ended by CR LF. Writing throws UserError
-// "Unable to write to %s".
-std::wstring HistoryFilePath();  // "lib.ini" in the program's folder
-std::vector<std::wstring> ReadHistoryFile(const std::wstring& path);
-void WriteHistoryFile(const std::wstring& path, const std::vector<std::wstring>& lines);
-
 class TForm1 : public ui::Form {
 public:
     TForm1(ui::Form* owner, IconChoiceTarget target);
@@ -80,7 +73,7 @@ private:
     IconChoiceTarget FTarget;
     std::unique_ptr<ThemeList> FThemes;
     std::unique_ptr<IconList> FIcons;
-    std::unique_ptr<AnchorLayout> FAnchors;
+    std::unique_ptr<ui::AnchorLayout> FAnchors;
 };
 
 // Creates the picker over `owner`, shows it modally and destroys it when it closes.

@@ -62,7 +62,7 @@ void TfTheme::FormCreate() {
 }
 
 void TfTheme::FormShow() {
-    CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");  // the default on any failure
+    ReadCurrentLanguage();
     TranslateWindow(*this);
     ApplySystemFont();
 }

@@ -24,11 +24,7 @@ int RunProgram(std::wstring_view commandLine) {
     InitCommonControlsEx(&icc);
     ui::App().SetTitle(kApplicationTitle);
 
-    try {
-        CurrentLanguage() = ReadSetting(kCurLangSetting, L"Default");
-    } catch (...) {
-        CurrentLanguage() = L"Default";
-    }
+    ReadCurrentLanguage();
 
     const StartRequest request = SelectMode(SplitCommandLine(commandLine));
     switch (request.mode) {

@@ -4,80 +4,19 @@
 #include <array>
 
 #include "app/gradient_fill_win.h"
+#include "core/base/handles_win.h"
 #include "core/base/text.h"
 #include "core/icons/icon_library_win.h"
 #include "core/settings/language_support.h"
+#include "core/themes/theme_files_win.h"
 #include "core/themes/theme_path_win.h"
 #include "core/themes/themes_manager_win.h"
 
 namespace qm {
 
 namespace {
-// A window's device context for the time of one measurement.
-class WindowDc {
-public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
-
 constexpr std::array<int, 4> kStripIconX = {2, 37, 72, 104};
-constexpr std::uint32_t kReadChunk = 1u << 20;
 }  // namespace
-
-std::optional<std::wstring> ReadTextFileAnyEncoding(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
-    const std::size_t wanted =
-        static_cast<std::size_t>(std::min<long long>(size.QuadPart, static_cast<long long>(kMaxTextFileBytes)));
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(wanted);
-    while (bytes.size() < wanted) {
-        const std::size_t at = bytes.size();
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wanted - at, kReadChunk));
-        bytes.resize(at + chunk);
-        DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data() + at, chunk, &got, nullptr)) return std::nullopt;
-        bytes.resize(at + got);
-        if (got == 0) break;  // the file shrank while being read
-    }
-    return DecodeTextAnyEncoding(bytes);
-}
-
-std::vector<std::wstring> FindThemeFiles(const std::wstring& storeFolder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data{};
-    UniqueFind find(FindFirstFileW((storeFolder + L"*.ICL").c_str(), &data));
-    if (!find) return names;
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::wstring name = data.cFileName;
-        // The pattern also matches through short names; keep only names that end in ".icl".
-        if (name.size() < 4 || UpperAscii(name.substr(name.size() - 4)) != L".ICL") continue;
-        names.push_back(name);
-    } while (FindNextFileW(find.get(), &data));
-    return names;
-}
-
-std::wstring NameWithoutExtension(const std::wstring& fileName) {
-    const std::size_t slash = fileName.find_last_of(L"\\/");
-    const std::size_t dot = fileName.rfind(L'.');
-    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return fileName;
-    return fileName.substr(0, dot);
-}
-
-std::wstring DescriptionPathOf(const std::wstring& themePath) { return NameWithoutExtension(themePath) + L".txt"; }
 
 std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background) {
     auto strip = std::make_unique<ui::Bitmap>(kThemeStripWidth, kThemeStripHeight);
@@ -226,45 +165,6 @@ void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Ca
     }
 }
 
-void AnchorLayout::Add(ui::Control& control, unsigned anchors) {
-    ui::Bounds design = control.GetBounds();
-    if (control.GetKind() == ui::Kind::ComboBox) {
-        // A combo box's window height includes its drop-down list.
-        RECT dropped{};
-        if (SendMessageW(control.Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
-            design.height = std::max<int>(design.height, dropped.bottom - dropped.top);
-        }
-    }
-    entries_.push_back({&control, anchors, design, form_.ClientSize()});
-}
-
-void AnchorLayout::Place(ui::Control& control, ui::Bounds bounds) {
-    control.SetBounds(bounds);
-    for (Entry& e : entries_) {
-        if (e.control != &control) continue;
-        e.design = bounds;
-        e.client = form_.ClientSize();
-    }
-}
-
-void AnchorLayout::Apply() {
-    const SIZE now = form_.ClientSize();
-    if (now.cx <= 0 || now.cy <= 0) return;  // minimised
-    for (const Entry& e : entries_) {
-        ui::Bounds b = e.design;
-        const int dx = now.cx - e.client.cx, dy = now.cy - e.client.cy;
-        if (e.anchors & akRight) {
-            if (e.anchors & akLeft) b.width = std::max(0, b.width + dx);
-            else b.x += dx;
-        }
-        if (e.anchors & akBottom) {
-            if (e.anchors & akTop) b.height = std::max(0, b.height + dy);
-            else b.y += dy;
-        }
-        e.control->SetBounds(b);
-    }
-}
-
 ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds) {
     ui::Memo* memo = form.Add<ui::Memo>(L"Memo1", nullptr, bounds);
     memo->SetReadOnly(true);
@@ -276,7 +176,7 @@ ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds) {
     return memo;
 }
 
-bool ShowThemeDescription(AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath) {
+bool ShowThemeDescription(ui::AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath) {
     const ui::Bounds m = memo.GetBounds();
     ui::Bounds v = view.GetBounds();
     const std::optional<std::wstring> description = ReadTextFileAnyEncoding(DescriptionPathOf(themePath));

@@ -1,8 +1,7 @@
 #pragma once
 // The theme list shared by the icon picker, the custom icon window and the context-menu theme
 // window: an owner-drawn list of the theme store's files, each row with a preview strip of the
-// theme's first icons; plus what those windows share around it: the theme descriptions, text files
-// read in any of the four encodings, and the anchors that keep controls in place on resize.
+// theme's first icons; plus the theme descriptions those windows show beside it.
 #include <windows.h>
 
 #include <optional>
@@ -10,26 +9,13 @@
 #include <vector>
 
 #include "core/base/text_file.h"
+#include "ui/anchor_layout_win.h"
 #include "ui/controls_win.h"
 
 namespace qm {
 
 inline constexpr int kThemeStripWidth = 138;
 inline constexpr int kThemeStripHeight = 32;
-
-// Text of a file decoded as DecodeTextAnyEncoding does (core/base/text_file.h). Nothing when the
-// file cannot be read. Files longer than kMaxTextFileBytes are read up to that length only.
-inline constexpr std::size_t kMaxTextFileBytes = 8u << 20;
-std::optional<std::wstring> ReadTextFileAnyEncoding(const std::wstring& path);
-
-// The theme files of a store folder (with trailing backslash) matching "*.ICL", in the order the
-// search returns them, names with extension; folders are skipped.
-std::vector<std::wstring> FindThemeFiles(const std::wstring& storeFolder);
-
-// The file name without its extension (the theme's display name).
-std::wstring NameWithoutExtension(const std::wstring& fileName);
-// The path with its extension replaced by ".txt": where a theme's description lies.
-std::wstring DescriptionPathOf(const std::wstring& themePath);
 
 // The 138 x 32 strip of a theme: button face, the large versions of at most the first four icons
 // at x = 2, 37, 72 and 104, y = 0. A file without icons (or no file) gives an empty strip.
@@ -91,31 +77,6 @@ private:
     std::wstring storeFolder_;
 };
 
-// Anchors: each registered control keeps its distances to the anchored edges of its parent's client
-// area when the parent is resized; anchored on both sides of an axis it stretches.
-enum Anchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
-
-class AnchorLayout {
-public:
-    explicit AnchorLayout(ui::Form& form) : form_(form) {}
-    // Records the control's current bounds against the form's current client size.
-    void Add(ui::Control& control, unsigned anchors);
-    // Moves the control and records the new bounds as its design place.
-    void Place(ui::Control& control, ui::Bounds bounds);
-    // Applies the anchors for the form's current client size.
-    void Apply();
-
-private:
-    struct Entry {
-        ui::Control* control;
-        unsigned anchors;
-        ui::Bounds design;
-        SIZE client;
-    };
-    ui::Form& form_;
-    std::vector<Entry> entries_;
-};
-
 // Memo1, the place of a theme's description: read-only, without border or client edge, with a
 // vertical scroll bar, hidden until a description is shown.
 ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds);
@@ -123,6 +84,6 @@ ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds);
 // The description of a theme under its icon list: when the theme has a description file, the
 // list view ends 12 pixels above the memo and the memo shows the text; otherwise the memo is
 // hidden and the list view reaches down to the memo's bottom. True when a description is shown.
-bool ShowThemeDescription(AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath);
+bool ShowThemeDescription(ui::AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath);
 
 }  // namespace qm

@@ -120,7 +120,7 @@ fs::path LargestPeWithIcons() {
 int main(int argc, char** argv) {
     const fs::path work = fs::temp_directory_path() / ("qm-icon-bench-" + std::to_string(::getpid()));
     fs::create_directories(work);
-    qm::test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(1000);
     const auto write = [&](const char* name, const std::vector<std::uint8_t>& bytes) {
         std::ofstream(work / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

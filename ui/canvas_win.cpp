@@ -17,6 +17,19 @@ LOGFONTW IconTitleFont() {
     return lf;
 }
 
+LOGFONTW WindowFont() {
+    LOGFONTW lf = IconTitleFont();
+    lf.lfCharSet = DEFAULT_CHARSET;
+    return lf;
+}
+
+LOGFONTW BoldWindowFont(LONG height) {
+    LOGFONTW lf = IconTitleFont();
+    lf.lfWeight = FW_BOLD;
+    lf.lfHeight = height;
+    return lf;
+}
+
 Canvas::Canvas(HDC dc) : dc_(dc) { SetFont(IconTitleFont()); }
 
 Canvas::~Canvas() {

@@ -24,6 +24,10 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // The platform font for icon titles (SPI_GETICONTITLELOGFONT), the default font of canvases.
 LOGFONTW IconTitleFont();
+// The icon-title font with the default character set: the font the program's windows are set in.
+LOGFONTW WindowFont();
+// The window font in bold at `height` (a LOGFONT height): the "+" and "-" signs of the theme lists.
+LOGFONTW BoldWindowFont(LONG height);
 
 class Bitmap;
 

@@ -98,21 +98,21 @@ Control::Control(Form& owner, std::wstring name, Control* parent, const wchar_t*
 }
 
 Control::~Control() {
-    if (!hwnd_) return;
-    if (subclassed_) RemoveWindowSubclass(hwnd_, SubclassProc, 1);
-    RemovePropW(hwnd_, kControlProp);
-    DestroyWindow(hwnd_);
+    if (!window_.get()) return;
+    if (subclassed_) RemoveWindowSubclass(window_.get(), SubclassProc, 1);
+    RemovePropW(window_.get(), kControlProp);
+    window_.reset();
 }
 
 HWND Control::ParentHandle() const { return parent_ ? parent_->Handle() : Owner().Handle(); }
 
 void Control::Create(const wchar_t* windowClass, DWORD style, DWORD exStyle, Bounds b, std::wstring_view text) {
     const std::wstring caption(text);
-    hwnd_ = CreateWindowExW(exStyle, windowClass, caption.c_str(), style | WS_CHILD | WS_VISIBLE, b.x, b.y, b.width,
-                            b.height, ParentHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())),
-                            GetModuleHandleW(nullptr), this);
-    if (!hwnd_) throw std::runtime_error("cannot create the control " + qm::WideToUtf8(Name()));
-    if (!GetPropW(hwnd_, kControlProp)) SetPropW(hwnd_, kControlProp, this);
+    window_.reset(CreateWindowExW(exStyle, windowClass, caption.c_str(), style | WS_CHILD | WS_VISIBLE, b.x, b.y,
+                                  b.width, b.height, ParentHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())),
+                                  GetModuleHandleW(nullptr), this));
+    if (!window_.get()) throw std::runtime_error("cannot create the control " + qm::WideToUtf8(Name()));
+    if (!GetPropW(window_.get(), kControlProp)) SetPropW(window_.get(), kControlProp, this);
     ApplyFont(font_ ? font_.get() : Owner().FontHandle());
 }
 
@@ -128,11 +128,11 @@ std::wstring WindowText(HWND hwnd) {
     return s;
 }
 
-std::wstring Control::Text() const { return WindowText(hwnd_); }
+std::wstring Control::Text() const { return WindowText(window_.get()); }
 
 void Control::SetText(std::wstring_view text) {
     const std::wstring t(text);
-    SetWindowTextW(hwnd_, t.c_str());
+    SetWindowTextW(window_.get(), t.c_str());
 }
 
 void Control::SetHint(std::wstring_view hint) {
@@ -140,31 +140,31 @@ void Control::SetHint(std::wstring_view hint) {
     hint_ = hint;
     if (!had && hint_.empty()) return;
     HWND tip = Owner().TooltipWindow();
-    if (!tip || !hwnd_) return;
+    if (!tip || !window_.get()) return;
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof ti;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = ParentHandle();
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
     ti.lpszText = hint_.data();
     SendMessageW(tip, had ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 Bounds Control::GetBounds() const {
     RECT r{};
-    GetWindowRect(hwnd_, &r);
+    GetWindowRect(window_.get(), &r);
     MapWindowPoints(HWND_DESKTOP, ParentHandle(), reinterpret_cast<POINT*>(&r), 2);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-void Control::SetBounds(Bounds b) { MoveWindow(hwnd_, b.x, b.y, b.width, b.height, TRUE); }
-bool Control::Visible() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
-void Control::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
-bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
-void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-void Control::BringToFront() { SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
-void Control::Invalidate() { InvalidateRect(hwnd_, nullptr, TRUE); }
-void Control::SetFocus() { ::SetFocus(hwnd_); }
+void Control::SetBounds(Bounds b) { MoveWindow(window_.get(), b.x, b.y, b.width, b.height, TRUE); }
+bool Control::Visible() const { return (GetWindowLongW(window_.get(), GWL_STYLE) & WS_VISIBLE) != 0; }
+void Control::SetVisible(bool visible) { ShowWindow(window_.get(), visible ? SW_SHOWNA : SW_HIDE); }
+bool Control::Enabled() const { return IsWindowEnabled(window_.get()) != FALSE; }
+void Control::SetEnabled(bool enabled) { EnableWindow(window_.get(), enabled ? TRUE : FALSE); }
+void Control::BringToFront() { SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+void Control::Invalidate() { InvalidateRect(window_.get(), nullptr, TRUE); }
+void Control::SetFocus() { ::SetFocus(window_.get()); }
 
 void Control::SetFont(const LOGFONTW& font) {
     font_.reset(CreateFontIndirectW(&font));
@@ -172,7 +172,7 @@ void Control::SetFont(const LOGFONTW& font) {
 }
 
 void Control::ApplyFont(HFONT font) {
-    if (hwnd_ && font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (window_.get() && font) SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void Control::SetTextColor(Color c) {
@@ -209,13 +209,13 @@ bool Control::HandleNotify(NMHDR& header, LRESULT&) {
 }
 
 LRESULT Control::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    return subclassed_ ? DefSubclassProc(hwnd_, msg, wp, lp) : DefWindowProcW(hwnd_, msg, wp, lp);
+    return subclassed_ ? DefSubclassProc(window_.get(), msg, wp, lp) : DefWindowProcW(window_.get(), msg, wp, lp);
 }
 
-LRESULT Control::CallOriginal(UINT msg, WPARAM wp, LPARAM lp) { return DefSubclassProc(hwnd_, msg, wp, lp); }
+LRESULT Control::CallOriginal(UINT msg, WPARAM wp, LPARAM lp) { return DefSubclassProc(window_.get(), msg, wp, lp); }
 
 void Control::Subclass() {
-    subclassed_ = SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    subclassed_ = SetWindowSubclass(window_.get(), SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
@@ -316,12 +316,12 @@ bool RouteToChild(Form& form, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 // ---- Form --------------------------------------------------------------------------------------
 Form::Form(Form* owner) : owner_(owner) {
     RegisterFormClass();
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"", StyleFor(BorderStyle::Sizeable, true, true),
-                            CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, owner ? owner->Handle() : nullptr, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd_) throw std::runtime_error("cannot create a window");
-    SetPropW(hwnd_, kFormProp, this);
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc));
+    window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"", StyleFor(BorderStyle::Sizeable, true, true),
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, owner ? owner->Handle() : nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr));
+    if (!window_.get()) throw std::runtime_error("cannot create a window");
+    SetPropW(window_.get(), kFormProp, this);
+    SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc));
     const LOGFONTW lf = MessageFont();
     font_.reset(CreateFontIndirectW(&lf));
     if (!owner) App().forms_.push_back(this);
@@ -332,10 +332,10 @@ Form::~Form() {
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     if (App().main_ == this) App().main_ = nullptr;
     while (!components_.empty()) components_.pop_back();  // children before their containers
-    if (tooltip_) DestroyWindow(tooltip_);
-    RemovePropW(hwnd_, kFormProp);
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
-    DestroyWindow(hwnd_);
+    tooltip_.reset();
+    RemovePropW(window_.get(), kFormProp);
+    SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
+    window_.reset();
 }
 
 Form* Form::FromHandle(HWND hwnd) { return hwnd ? static_cast<Form*>(GetPropW(hwnd, kFormProp)) : nullptr; }
@@ -360,39 +360,39 @@ Component* Form::FindComponentById(int id) const {
     return it == byId_.end() ? nullptr : it->second;
 }
 
-std::wstring Form::Caption() const { return WindowText(hwnd_); }
+std::wstring Form::Caption() const { return WindowText(window_.get()); }
 
 void Form::SetCaption(std::wstring_view caption) {
     const std::wstring c(caption);
-    SetWindowTextW(hwnd_, c.c_str());
+    SetWindowTextW(window_.get(), c.c_str());
 }
 
 void Form::SetClientSize(int width, int height) {
     RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_EXSTYLE)));
+    SetWindowPos(window_.get(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The platform may lay the frame out differently from AdjustWindowRectEx: correct by the
     // difference actually seen.
     RECT got{};
-    GetClientRect(hwnd_, &got);
+    GetClientRect(window_.get(), &got);
     const int dx = width - got.right, dy = height - got.bottom;
     if (dx || dy) {
-        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+        SetWindowPos(window_.get(), nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
 SIZE Form::ClientSize() const {
     RECT r{};
-    GetClientRect(hwnd_, &r);
+    GetClientRect(window_.get(), &r);
     return {r.right, r.bottom};
 }
 
 void Form::SetBorderStyle(BorderStyle style, bool minimizeBox, bool maximizeBox) {
     const SIZE client = ClientSize();
-    SetWindowLongW(hwnd_, GWL_STYLE, static_cast<LONG>(StyleFor(style, minimizeBox, maximizeBox)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowLongW(window_.get(), GWL_STYLE, static_cast<LONG>(StyleFor(style, minimizeBox, maximizeBox)));
+    SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     SetClientSize(client.cx, client.cy);
 }
 
@@ -407,28 +407,28 @@ void Form::SetFont(const LOGFONTW& font) {
 
 HWND Form::TooltipWindow() {
     if (!tooltip_) {
-        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+        tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.get(), nullptr,
+                                       GetModuleHandleW(nullptr), nullptr));
     }
-    return tooltip_;
+    return tooltip_.get();
 }
 
 void Form::Show() {
     Guard([this] { FormShow(); });
     if (centre_) {
         RECT r{};
-        GetWindowRect(hwnd_, &r);
+        GetWindowRect(window_.get(), &r);
         const int w = r.right - r.left, h = r.bottom - r.top;
-        SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
+        SetWindowPos(window_.get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
                      0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    UpdateWindow(hwnd_);
+    ShowWindow(window_.get(), SW_SHOW);
+    SetForegroundWindow(window_.get());
+    UpdateWindow(window_.get());
 }
 
-void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void Form::Hide() { ShowWindow(window_.get(), SW_HIDE); }
 
 namespace {
 struct Disabler {
@@ -448,13 +448,13 @@ BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM lp) {
 int Form::ShowModal() {
     modal_ = true;
     modalResult_ = mrNone;
-    Disabler d{hwnd_, {}};
+    Disabler d{window_.get(), {}};
     EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&d));
     Show();
     bool quit = false;
     WPARAM quitCode = 0;
     MSG msg;
-    while (modalResult_ == mrNone && IsWindow(hwnd_)) {
+    while (modalResult_ == mrNone && IsWindow(window_.get())) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             quit = true;
@@ -504,7 +504,7 @@ void Form::PopupMenu(const std::vector<MenuItem*>& items, POINT screen) {
         const UINT flags = MF_STRING | (item->checked ? MF_CHECKED : MF_UNCHECKED);
         AppendMenuW(menu.get(), flags, static_cast<UINT_PTR>(item->Id()), item->caption.c_str());
     }
-    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, hwnd_, nullptr);
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, window_.get(), nullptr);
     if (auto* item = dynamic_cast<MenuItem*>(FindComponentById(chosen)); item && item->OnClick) Guard(item->OnClick);
 }
 
@@ -529,7 +529,7 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         default: break;
     }
-    return DefWindowProcW(hwnd_, msg, wp, lp);
+    return DefWindowProcW(window_.get(), msg, wp, lp);
 }
 
 // ---- Application -------------------------------------------------------------------------------

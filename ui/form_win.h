@@ -67,7 +67,7 @@ public:
             std::wstring_view text = {}, DWORD style = 0);
     ~Control() override;
 
-    HWND Handle() const { return hwnd_; }
+    HWND Handle() const { return window_.get(); }
     Control* Parent() const { return parent_; }
     // The parent's window: the container's or the form's.
     HWND ParentHandle() const;
@@ -128,7 +128,7 @@ private:
     void ApplyFont(HFONT font);
 
     Control* parent_;
-    HWND hwnd_ = nullptr;
+    qm::UniqueWindow window_;
     std::wstring hint_;
     qm::UniqueFont font_;
     bool hasTextColor_ = false, hasBackground_ = false;
@@ -150,7 +150,7 @@ public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    HWND Handle() const { return hwnd_; }
+    HWND Handle() const { return window_.get(); }
     Form* OwnerForm() const { return owner_; }
 
     std::wstring Caption() const;
@@ -215,12 +215,12 @@ private:
     HWND TooltipWindow();
 
     Form* owner_;
-    HWND hwnd_ = nullptr;
+    qm::UniqueWindow window_;
     std::vector<std::unique_ptr<Component>> components_;
     std::map<int, Component*> byId_;
     int nextId_ = 100;
     qm::UniqueFont font_;
-    HWND tooltip_ = nullptr;
+    qm::UniqueWindow tooltip_;
     bool centre_ = false;
     bool modal_ = false;
     int modalResult_ = mrNone;

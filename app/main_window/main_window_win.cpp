@@ -38,14 +38,6 @@ std::wstring WithoutLineBreaks(std::wstring_view s) {
     return out;
 }
 
-// The current language name from the settings file; "English" when missing or unreadable.
-void ReadCurrentLanguage() {
-    try {
-        CurrentLanguage() = ReadSetting(kCurLangSetting, L"English");
-    } catch (const std::exception&) {
-        CurrentLanguage() = L"English";
-    }
-}
 }  // namespace
 
 ToolbarCaption SplitToolbarCaption(std::wstring_view text) {
@@ -151,14 +143,14 @@ void TForm2::FormCreate() {
     SetActivePage(1);
     ShowIconModeSetting();
     FillLanguageList();
-    ReadCurrentLanguage();
+    ReadCurrentLanguage(L"English");  // the main window's own default
     ShowCurrentLanguageName();
     SetTheFonts();
     ShowShellVerbSetting();
 }
 
 void TForm2::FormShow() {
-    ReadCurrentLanguage();
+    ReadCurrentLanguage(L"English");  // the main window's own default
     TranslateAllWindows();
     ApplySavedToolbarTheme();
 }
@@ -186,8 +178,7 @@ void TForm2::SetActivePage(int page) {
 }
 
 void TForm2::SetTheFonts() {
-    LOGFONTW font = ui::IconTitleFont();
-    font.lfCharSet = DEFAULT_CHARSET;
+    const LOGFONTW font = ui::WindowFont();
     SetFont(font);
     if (Label1) Label1->SetFont(font);
 }

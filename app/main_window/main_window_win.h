@@ -175,12 +175,6 @@ private:
     int FActivePage = 1;
 };
 
-// The toolbar folder: the program's folder + "toolbar".
-std::wstring ToolbarFolder();
-// The entries of the toolbar folder as cbTBThemes lists them after "Default": every entry except
-// "." and "..", hidden and system ones left out, in the order of the enumeration.
-std::vector<std::wstring> ListToolbarThemes(const std::wstring& toolbarFolder);
-
 // The language list's display name: the native name, "   (", the entry and ")" when the native
 // name has at least 4 characters; otherwise the entry alone.
 std::wstring LanguageDisplayName(std::wstring_view entry, std::wstring_view nativeName);

@@ -7,8 +7,8 @@
 #include <array>
 
 #include "core/base/handles_win.h"
-#include "core/base/module_path_win.h"
 #include "core/settings/settings_win.h"
+#include "core/themes/theme_files_win.h"
 
 namespace qm {
 
@@ -23,22 +23,6 @@ UniqueIcon LoadIconFile(const std::wstring& path) {
 
 std::wstring ThemeFolder(const std::wstring& name) { return ToolbarFolder() + L"\\" + name + L"\\"; }
 }  // namespace
-
-std::wstring ToolbarFolder() { return ModuleFolder() + L"toolbar"; }
-
-std::vector<std::wstring> ListToolbarThemes(const std::wstring& toolbarFolder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW((toolbarFolder + L"\\*").c_str(), &fd));
-    if (!find) return names;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-        names.push_back(name);
-    } while (FindNextFileW(find.get(), &fd));
-    return names;
-}
 
 void TForm2::LoadToolbarTheme(const std::wstring& name) {
     const std::wstring folder = ThemeFolder(name);

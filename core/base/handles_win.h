@@ -1,7 +1,11 @@
 #pragma once
 // One owner per kind of platform handle: non-copyable, movable, released in the destructor.
 #include <windows.h>
+#include <objidl.h>
+#include <ole2.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace qm {
@@ -69,6 +73,14 @@ struct MemoryDc {  // CreateCompatibleDC
     static HDC invalid() noexcept { return nullptr; }
     static void close(HDC h) noexcept { DeleteDC(h); }
 };
+struct Window {  // CreateWindowEx: a window this code created and destroys
+    static HWND invalid() noexcept { return nullptr; }
+    static void close(HWND h) noexcept { DestroyWindow(h); }
+};
+struct Local {  // LocalAlloc, and buffers FormatMessage allocates
+    static HLOCAL invalid() noexcept { return nullptr; }
+    static void close(HLOCAL h) noexcept { LocalFree(h); }
+};
 struct View {  // MapViewOfFile
     static const void* invalid() noexcept { return nullptr; }
     static void close(const void* p) noexcept { UnmapViewOfFile(p); }
@@ -88,5 +100,121 @@ using UniquePen = UniqueHandle<HPEN, handle_traits::GdiObject<HPEN>>;
 using UniqueMenu = UniqueHandle<HMENU, handle_traits::Menu>;
 using UniqueMemoryDc = UniqueHandle<HDC, handle_traits::MemoryDc>;
 using UniqueView = UniqueHandle<const void*, handle_traits::View>;
+using UniqueWindow = UniqueHandle<HWND, handle_traits::Window>;
+using UniqueLocal = UniqueHandle<HLOCAL, handle_traits::Local>;
+
+// A device context from GetDC, released to its window (nullptr: the screen).
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// The two handles CreateProcess returns: pass put() to CreateProcess; both are closed at the end.
+class ProcessInformation {
+public:
+    ProcessInformation() noexcept = default;
+    ~ProcessInformation() { reset(); }
+    ProcessInformation(const ProcessInformation&) = delete;
+    ProcessInformation& operator=(const ProcessInformation&) = delete;
+    PROCESS_INFORMATION* put() noexcept {
+        reset();
+        return &pi_;
+    }
+    HANDLE process() const noexcept { return pi_.hProcess; }
+    HANDLE thread() const noexcept { return pi_.hThread; }
+    DWORD processId() const noexcept { return pi_.dwProcessId; }
+    void reset() noexcept {
+        if (pi_.hThread) CloseHandle(pi_.hThread);
+        if (pi_.hProcess) CloseHandle(pi_.hProcess);
+        pi_ = PROCESS_INFORMATION{};
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// A COM interface pointer holding one reference.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() noexcept = default;
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& o) noexcept {
+        if (this != &o) {
+            reset();
+            p_ = std::exchange(o.p_, nullptr);
+        }
+        return *this;
+    }
+    // Takes over a reference the caller owns.
+    static ComPtr Attach(T* p) noexcept {
+        ComPtr c;
+        c.p_ = p;
+        return c;
+    }
+    T* get() const noexcept { return p_; }
+    T* operator->() const noexcept { return p_; }
+    explicit operator bool() const noexcept { return p_ != nullptr; }
+    // For the out parameter of a call that hands out a reference (QueryInterface, CoCreateInstance).
+    void** put_void() noexcept {
+        reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+    T** put() noexcept {
+        reset();
+        return &p_;
+    }
+    void reset() noexcept {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// A storage medium handed out by IDataObject::GetData, released with ReleaseStgMedium.
+class StorageMedium {
+public:
+    StorageMedium() noexcept = default;
+    ~StorageMedium() { ReleaseStgMedium(&medium_); }
+    StorageMedium(const StorageMedium&) = delete;
+    StorageMedium& operator=(const StorageMedium&) = delete;
+    STGMEDIUM* get() noexcept { return &medium_; }
+    const STGMEDIUM* get() const noexcept { return &medium_; }
+
+private:
+    STGMEDIUM medium_{};
+};
+
+// A global memory block locked for reading (GlobalLock) while this lives.
+class GlobalLockView {
+public:
+    explicit GlobalLockView(HGLOBAL block) noexcept : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
+    ~GlobalLockView() {
+        if (data_) GlobalUnlock(block_);
+    }
+    GlobalLockView(const GlobalLockView&) = delete;
+    GlobalLockView& operator=(const GlobalLockView&) = delete;
+    const std::uint8_t* data() const noexcept { return static_cast<const std::uint8_t*>(data_); }
+    std::size_t size() const noexcept { return data_ ? GlobalSize(block_) : 0; }
+
+private:
+    HGLOBAL block_;
+    void* data_;
+};
 
 }  // namespace qm

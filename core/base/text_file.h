@@ -1,7 +1,9 @@
 #pragma once
 // Decoding the text files the program reads besides the INI files (the icon history, theme
 // descriptions): the encoding told by a byte-order mark, and the split into lines.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,5 +17,12 @@ std::wstring DecodeTextAnyEncoding(std::span<const std::uint8_t> bytes);
 
 // Lines ended by CR LF, LF or CR; a last line without an ending counts, an empty tail does not.
 std::vector<std::wstring> SplitLines(const std::wstring& text);
+
+#ifdef _WIN32
+// Text of a file decoded as DecodeTextAnyEncoding does. Nothing when the file cannot be read.
+// Files longer than kMaxTextFileBytes are read up to that length only.
+inline constexpr std::size_t kMaxTextFileBytes = 8u << 20;
+std::optional<std::wstring> ReadTextFileAnyEncoding(const std::wstring& path);
+#endif
 
 }  // namespace qm

@@ -1,6 +1,7 @@
 #include "core/settings/settings_win.h"
 
 #include "core/base/module_path_win.h"
+#include "core/settings/current_language.h"
 #include "core/settings/ini_file_win.h"
 
 namespace qm {
@@ -18,6 +19,8 @@ std::wstring ReadSetting(const SettingKey& key, std::wstring_view fallback) {
         return std::wstring(fallback);
     }
 }
+
+void ReadCurrentLanguage(std::wstring_view fallback) { CurrentLanguage() = ReadSetting(kCurLangSetting, fallback); }
 
 void WriteSetting(const SettingKey& key, std::wstring_view value) {
     IniFile ini(SettingsFilePath());

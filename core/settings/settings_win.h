@@ -25,6 +25,10 @@ std::wstring SettingsFilePathIn(const std::wstring& moduleFolder);
 std::wstring ReadSetting(const SettingKey& key);
 std::wstring ReadSetting(const SettingKey& key, std::wstring_view fallback);
 
+// Reads `CurLang` again into CurrentLanguage(): `fallback` when file or key is missing or unreadable.
+// The windows do this when they are shown, so a language chosen elsewhere is taken up.
+void ReadCurrentLanguage(std::wstring_view fallback = kCurLangSetting.fallback);
+
 // Opens, writes one key and closes. Throws UserError "Unable to write to %s".
 void WriteSetting(const SettingKey& key, std::wstring_view value);
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/base/handles_win.h"
 #include "core/shell/shell_helpers_win.h"
 
 namespace qm {
@@ -41,11 +42,8 @@ void RunSystemIconCacheRefresh() {
     if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     std::wstring cmd = L"\"" + exe + L"\" -show";
     STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
+    ProcessInformation started;  // not waited for: both handles go at once
+    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, started.put());
 }
 }  // namespace
 
@@ -55,14 +53,14 @@ bool ApplyActiveDesktopChanges() {
     static const CLSID kActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
     static const IID kIActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IActiveDesktop* desktop = nullptr;
-    const bool obtained = SUCCEEDED(CoCreateInstance(kActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIActiveDesktop,
-                                                     reinterpret_cast<void**>(&desktop))) &&
-                          desktop;
-    if (obtained) {
-        desktop->ApplyChanges(AD_APPLY_SAVE | AD_APPLY_HTMLGEN | AD_APPLY_REFRESH | AD_APPLY_FORCE);
-        desktop->Release();
-    }
+    bool obtained = false;
+    {
+        ComPtr<IActiveDesktop> desktop;
+        obtained = SUCCEEDED(CoCreateInstance(kActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIActiveDesktop,
+                                              desktop.put_void())) &&
+                   desktop;
+        if (obtained) desktop->ApplyChanges(AD_APPLY_SAVE | AD_APPLY_HTMLGEN | AD_APPLY_REFRESH | AD_APPLY_FORCE);
+    }  // released before the apartment is left
     if (SUCCEEDED(init)) CoUninitialize();
     return obtained;
 }

@@ -43,7 +43,7 @@ protected:
     }
     qmtest::TempDir dir{L"qm-cli"};
     qmtest::SettingsFileGuard settings;
-    qm::test::IconSet icons;
+    qmtest::IconSet icons;
     std::wstring library;
 };
 

@@ -9,6 +9,7 @@
 
 #include "core/base/text.h"
 #include "core/base/text_file.h"
+#include "core/settings/history_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::wstring text = qm::DecodeTextAnyEncoding(std::span<const std::uint8_t>(data, size));
@@ -21,11 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (characters > text.size() || lines.size() > text.size()) std::abort();
 
-    std::vector<std::uint8_t> written = {0xFF, 0xFE};
-    for (const std::wstring& line : lines) {
-        const std::vector<std::uint8_t> encoded = qm::EncodeUtf16Le(line + L"\r\n");
-        written.insert(written.end(), encoded.begin(), encoded.end());
-    }
-    if (qm::SplitLines(qm::DecodeTextAnyEncoding(written)) != lines) std::abort();
+    if (qm::DecodeHistory(qm::EncodeHistory(lines)) != lines) std::abort();
     return 0;
 }

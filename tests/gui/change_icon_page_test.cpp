@@ -117,7 +117,7 @@ TEST_F(ChangeIconPage, ReadBackCases) {
                        start = Folder(L"Start");
     qmtest::WriteUtf16File(copied + L"\\desktop.ini",
                            L"[.ShellClassInfo]\r\nIconFile=OstrelQuillmark3_4075.ico\r\nIconIndex=0\r\nInfotip=x\r\n");
-    qmtest::WriteBytes(copied + L"\\OstrelQuillmark3_4075.ico", qm::test::MakeIcoFile({{32, 32, 32, 7}}));
+    qmtest::WriteBytes(copied + L"\\OstrelQuillmark3_4075.ico", qmtest::MakeIcoFile({{32, 32, 32, 7}}));
     qmtest::WriteUtf16File(odd + L"\\desktop.ini",
                            L"[.ShellClassInfo]\r\nIconFile=" + lib + L"\r\nIconIndex=one\r\nInfotip=y\r\n");
     qmtest::WriteUtf16File(start + L"\\desktop.ini",
@@ -234,7 +234,7 @@ TEST_F(ChangeIconPage, PickingTheThirdIconThenApplyingInCopyModeThenResetting) {
 TEST_F(ChangeIconPage, ApplyingInLinkModeNamesTheLibraryAndRemovesOldCopies) {
     const std::wstring lib = Library(L"five.icl", 5);
     const std::wstring folder = Folder(L"Work");
-    qmtest::WriteBytes(folder + L"\\OstrelQuillmark3_1.ico", qm::test::MakeIcoFile({{32, 32, 32, 3}}));
+    qmtest::WriteBytes(folder + L"\\OstrelQuillmark3_1.ico", qmtest::MakeIcoFile({{32, 32, 32, 3}}));
     program_.Settings().SetCopyIco(L"0");
     TForm2 form;
     form.Show();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/icon_picker_window_win.h"
+#include "core/settings/history_file.h"
 #include "core/base/text.h"
 #include "core/settings/current_language.h"
 #include "tests/gui/picker_test_support.h"

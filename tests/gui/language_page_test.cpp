@@ -112,7 +112,7 @@ TEST_F(LanguagePage, NameMatchingNoEntryLeavesNothingSelectedAndClicksFallBackTo
 
 TEST_F(LanguagePage, RowsAlternateAndShowVersionAndFlag) {
     qmtest::ScopedLanguageFile germanFile(L"German.ini", kGerman);
-    qmtest::WriteBytes(LangsFolder() + L"German.ico", qm::test::MakeIcoFile({{16, 16, 32, 3}}));
+    qmtest::WriteBytes(LangsFolder() + L"German.ico", qmtest::MakeIcoFile({{16, 16, 32, 3}}));
     TForm2 form;
     form.Show();
     const int german = IndexOf(*form.ListBox1, L"German.ini");

@@ -8,6 +8,7 @@
 #include "app/main_window/main_window_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/settings_win.h"
+#include "core/themes/theme_files_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/icon_fixtures.h"
@@ -134,7 +135,7 @@ protected:
         const std::wstring folder = qm::ToolbarFolder() + L"\\" + name;
         CreateDirectoryW(folder.c_str(), nullptr);
         std::uint32_t seed = 7;
-        for (const wchar_t* f : files) qmtest::WriteBytes(folder + L"\\" + f, qm::test::MakeIcoFile({{32, 32, 32, seed++}}));
+        for (const wchar_t* f : files) qmtest::WriteBytes(folder + L"\\" + f, qmtest::MakeIcoFile({{32, 32, 32, seed++}}));
     }
     static int IndexOf(ui::ComboBox& box, const std::wstring& text) {
         for (int i = 0; i < box.Count(); ++i)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/icon_picker_window_win.h"
+#include "core/settings/history_file.h"
 #include "core/base/module_path_win.h"
 #include "core/icons/icon_library_writer.h"
 #include "tests/support/files_win.h"
@@ -104,13 +105,13 @@ inline void ExpectPlusInstallsAndLists(ui::Button& plus, ui::ListBox& themes, ui
 
 // An NE icon library of `count` generated icons (icon i differs from icon j in its pixels).
 inline std::vector<std::uint8_t> MakeNeLibrary(int count) {
-    qm::test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(count);
     return qm::BuildNeIconLibrary(set.Icons());
 }
 
 inline std::vector<std::uint8_t> MakePeLibrary(int count) {
-    qm::test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(count);
     return qm::BuildPeIconLibrary(set.Icons());
 }

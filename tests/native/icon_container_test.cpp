@@ -8,8 +8,8 @@
 #include "tests/support/icon_fixtures.h"
 
 using namespace qm;
-using qm::test::IconSet;
-using qm::test::IconTempDir;
+using qmtest::IconSet;
+using qmtest::IconTempDir;
 
 namespace {
 
@@ -83,7 +83,7 @@ TEST(TWrenIcoObj, IndexSelectsTheGroupInBothModuleKinds) {
 
 TEST(TWrenIcoObj, IcoLoadsWholeFileWhateverTheIndex) {
     IconTempDir dir;
-    const auto bytes = qm::test::MakeIcoFile({{16, 16, 4, 3}, {32, 32, 32, 4}, {48, 48, 8, 5}});
+    const auto bytes = qmtest::MakeIcoFile({{16, 16, 4, 3}, {32, 32, 32, 4}, {48, 48, 8, 5}});
     const std::wstring file = dir.Write(L"a.ico", bytes);
     Loader l;
     ASSERT_TRUE(l.Load(file, 7, kSourceIco));
@@ -94,12 +94,12 @@ TEST(TWrenIcoObj, IcoLoadsWholeFileWhateverTheIndex) {
 
 TEST(TWrenIcoObj, FailureTable) {
     IconTempDir dir;
-    auto shortIco = qm::test::MakeIcoFile({{16, 16, 4, 3}, {32, 32, 32, 4}});
+    auto shortIco = qmtest::MakeIcoFile({{16, 16, 4, 3}, {32, 32, 32, 4}});
     shortIco.resize(shortIco.size() - 10);
-    auto badHeader = qm::test::MakeIcoFile({{16, 16, 4, 3}});
-    qm::test::Put16(badHeader, 2, 2);
-    auto tooMany = qm::test::MakeIcoFile({{16, 16, 4, 3}});
-    qm::test::Put16(tooMany, 4, 33);
+    auto badHeader = qmtest::MakeIcoFile({{16, 16, 4, 3}});
+    qmtest::Put16(badHeader, 2, 2);
+    auto tooMany = qmtest::MakeIcoFile({{16, 16, 4, 3}});
+    qmtest::Put16(tooMany, 4, 33);
     const std::wstring missing = dir.File(L"missing.icl");
     const std::wstring shortFile = dir.Write(L"short.ico", shortIco);
     const std::wstring headerFile = dir.Write(L"type.ico", badHeader);
@@ -143,7 +143,7 @@ TEST(TWrenIcoObj, FailureTable) {
 
 TEST(TWrenIcoObj, UnmappableModuleRaisesAndClearsLoaded) {
     IconTempDir dir;
-    const std::wstring ico = dir.Write(L"a.ico", qm::test::MakeIcoFile({{16, 16, 4, 3}}));
+    const std::wstring ico = dir.Write(L"a.ico", qmtest::MakeIcoFile({{16, 16, 4, 3}}));
     const std::wstring ne = dir.Write(L"a.icl", Library(false, 1));
     for (const std::wstring& file : {ico, ne, dir.File(L"missing.dll")}) {
         Loader l;
@@ -162,10 +162,10 @@ TEST(TWrenIcoObj, UnmappableModuleRaisesAndClearsLoaded) {
 
 TEST(TWrenIcoObj, SecondLoadHoldsOnlyTheSecondIconsImages) {
     IconTempDir dir;
-    std::vector<qm::test::ImageSpec> five;
+    std::vector<qmtest::ImageSpec> five;
     for (int i = 0; i < 5; ++i) five.push_back({16 + 8 * i, 16 + 8 * i, 32, static_cast<std::uint32_t>(i)});
-    const std::wstring big = dir.Write(L"five.ico", qm::test::MakeIcoFile(five));
-    const auto twoBytes = qm::test::MakeIcoFile({{16, 16, 4, 9}, {32, 32, 4, 8}});
+    const std::wstring big = dir.Write(L"five.ico", qmtest::MakeIcoFile(five));
+    const auto twoBytes = qmtest::MakeIcoFile({{16, 16, 4, 9}, {32, 32, 4, 8}});
     const std::wstring two = dir.Write(L"two.ico", twoBytes);
     Loader l;
     ASSERT_TRUE(l.Load(big, 0, kSourceIco));
@@ -191,10 +191,10 @@ TEST(TWrenIcoObj, SaveWritesTheIconAndRaisesWhenTheFileCannotBeCreated) {
     ASSERT_TRUE(l.Load(pe, 1, kSourcePe));
     const std::wstring out = dir.File(L"copy.ico");
     ASSERT_TRUE(l.icon.SaveToFile(out));
-    EXPECT_EQ(qm::test::ReadAll(out), set.IcoFile(1));
+    EXPECT_EQ(qmtest::ReadAll(out), set.IcoFile(1));
     // Entries hold the offsets of the written file.
     EXPECT_EQ(l.icon.Entries[0].ImageOffset, 6u + 16 * l.icon.Header.Count);
     const std::wstring nowhere = dir.File(L"no-such-folder/copy.ico");
     EXPECT_THROW(l.icon.SaveToFile(nowhere), UserError);
-    EXPECT_FALSE(qm::test::FileExists(nowhere));
+    EXPECT_FALSE(qmtest::FileExists(nowhere));
 }

@@ -9,26 +9,26 @@
 #include "tests/support/icon_fixtures.h"
 
 using namespace qm;
-using qm::test::IconSet;
+using qmtest::IconSet;
 
 TEST(ProbeIconFile, KindsAndCounts) {
-    qm::test::IconTempDir dir;
+    qmtest::IconTempDir dir;
     IconSet set;
     set.AddGenerated(3);
-    const auto ico = qm::test::MakeIcoFile({{16, 16, 4, 1}, {32, 32, 32, 2}, {48, 48, 8, 3}});
+    const auto ico = qmtest::MakeIcoFile({{16, 16, 4, 1}, {32, 32, 32, 2}, {48, 48, 8, 3}});
     const auto ne = BuildNeIconLibrary(set.Icons());
     const auto pe = BuildPeIconLibrary(set.Icons());
     auto win2 = ne;
-    qm::test::Put16(win2, 0x40 + 0x3E, 0x0200);
+    qmtest::Put16(win2, 0x40 + 0x3E, 0x0200);
     auto noResources = ne;
-    qm::test::Put16(noResources, 0x40 + 0x26, 0x40);
+    qmtest::Put16(noResources, 0x40 + 0x26, 0x40);
     const auto noIcons = BuildPeIconLibrary({});
     auto zeroCountIco = ico;
-    qm::test::Put16(zeroCountIco, 4, 0);
+    qmtest::Put16(zeroCountIco, 4, 0);
     std::vector<std::uint8_t> dos = ne;
-    qm::test::Put16(dos, 0x18, 0x1E);
+    qmtest::Put16(dos, 0x18, 0x1E);
     std::vector<std::uint8_t> le = ne;
-    qm::test::Put16(le, 0x40, 0x454C);
+    qmtest::Put16(le, 0x40, 0x454C);
     std::vector<std::uint8_t> cutNeHeader(ne.begin(), ne.begin() + 0x60);
     struct Case {
         const wchar_t* name;
@@ -58,14 +58,14 @@ TEST(ProbeIconFile, KindsAndCounts) {
     for (const Case& c : cases) {
         const std::wstring file = dir.Write(c.name, c.bytes);
         std::int32_t kind = -7, count = -7;
-        EXPECT_EQ(ProbeIconFile(file, kind, count), c.result) << qm::test::ReadAll(file).size();
+        EXPECT_EQ(ProbeIconFile(file, kind, count), c.result) << qmtest::ReadAll(file).size();
         EXPECT_EQ(kind, c.kind) << std::string(c.name, c.name + wcslen(c.name));
         EXPECT_EQ(count, c.count) << std::string(c.name, c.name + wcslen(c.name));
     }
 }
 
 TEST(ProbeIconFile, UnopenableFilesAreUnknown) {
-    qm::test::IconTempDir dir;
+    qmtest::IconTempDir dir;
     for (const std::wstring& file : {dir.File(L"missing.ico"), dir.path()}) {
         std::int32_t kind = -7, count = -7;
         EXPECT_FALSE(ProbeIconFile(file, kind, count));
@@ -83,7 +83,7 @@ TEST(SourceKindFor, MapsEveryKind) {
 }
 
 TEST(IconLibrary, CountsAndGroupsOfEveryKind) {
-    qm::test::IconTempDir dir;
+    qmtest::IconTempDir dir;
     IconSet set;
     set.AddGenerated(4);
     struct Case {

@@ -8,8 +8,8 @@
 #include "tests/support/icon_fixtures.h"
 
 using namespace qm;
-using qm::test::Put16;
-using qm::test::Put32;
+using qmtest::Put16;
+using qmtest::Put32;
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST(IcoHeader, RefusedWithTheFirstFailingTest) {
         {0, 1, 33, kMsgCountTooLarge}, {0, 1, 65535, kMsgCountTooLarge},
     };
     for (const Case& c : cases) {
-        std::vector<std::uint8_t> file = qm::test::MakeIcoFile({{16, 16, 4, 1}});
+        std::vector<std::uint8_t> file = qmtest::MakeIcoFile({{16, 16, 4, 1}});
         Put16(file, 0, c.reserved);
         Put16(file, 2, c.type);
         Put16(file, 4, c.count);
@@ -50,16 +50,16 @@ TEST(IcoHeader, RefusedWithTheFirstFailingTest) {
 }
 
 TEST(IcoHeader, ThirtyTwoImagesAreAccepted) {
-    std::vector<qm::test::ImageSpec> specs(32, {8, 8, 4, 1});
+    std::vector<qmtest::ImageSpec> specs(32, {8, 8, 4, 1});
     for (int i = 0; i < 32; ++i) specs[i].seed = i;
     IconGroupData g;
     std::wstring failure;
-    ASSERT_TRUE(ReadIcoFile(View(qm::test::MakeIcoFile(specs)), g, failure)) << failure;
+    ASSERT_TRUE(ReadIcoFile(View(qmtest::MakeIcoFile(specs)), g, failure)) << failure;
     EXPECT_EQ(g.entries.size(), 32u);
 }
 
 TEST(IcoFile, ShortFilesFailAsReadsBeyondTheEnd) {
-    const std::vector<std::uint8_t> full = qm::test::MakeIcoFile({{16, 16, 4, 1}, {32, 32, 32, 2}});
+    const std::vector<std::uint8_t> full = qmtest::MakeIcoFile({{16, 16, 4, 1}, {32, 32, 32, 2}});
     for (std::size_t size : {std::size_t{0}, std::size_t{3}, std::size_t{5}, std::size_t{6 + 16 + 15}, std::size_t{6 + 32 - 1},
                              full.size() - 1}) {
         std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
@@ -69,7 +69,7 @@ TEST(IcoFile, ShortFilesFailAsReadsBeyondTheEnd) {
 }
 
 TEST(IcoFile, AbsurdSizesAndOffsetsAreReadFailuresNotAllocations) {
-    const std::vector<std::uint8_t> good = qm::test::MakeIcoFile({{16, 16, 4, 1}});
+    const std::vector<std::uint8_t> good = qmtest::MakeIcoFile({{16, 16, 4, 1}});
     struct Case {
         std::uint32_t bytesInRes, offset;
     } cases[] = {{0xFFFFFFFFu, 22}, {100, 0xFFFFFFF0u}, {0x80000000u, 0x80000000u}, {1, static_cast<std::uint32_t>(good.size())}};
@@ -120,7 +120,7 @@ TEST(IcoWriter, ImagesInAnotherOrderOrWithGapsAreWrittenPacked) {
         return e;
     };
     // Images stored last-first, with gaps between them.
-    const auto source = qm::test::MakeRawIco({0, 1, 3}, {{entry(16, 40, 400), a}, {entry(32, 70, 200), b}, {entry(48, 9, 90), c}}, 0);
+    const auto source = qmtest::MakeRawIco({0, 1, 3}, {{entry(16, 40, 400), a}, {entry(32, 70, 200), b}, {entry(48, 9, 90), c}}, 0);
     IconGroupData g;
     std::wstring failure;
     ASSERT_TRUE(ReadIcoFile(View(source), g, failure)) << failure;
@@ -222,11 +222,11 @@ TEST(PeGroup, ImagesAreTheResourcesNamedByTheEntries) {
 // ---- PE modules built by the writer ------------------------------------------------------------
 
 TEST(PeModule, GroupsComeNamedFirstThenIdsAndReadBackByteForByte) {
-    qm::test::IconSet set;
-    set.Add(qm::test::MakeIcoFile(qm::test::LibraryIconSpecs(0)));
-    set.Add(qm::test::MakeIcoFile(qm::test::LibraryIconSpecs(1)), L"zeta");
-    set.Add(qm::test::MakeIcoFile(qm::test::LibraryIconSpecs(2)));
-    set.Add(qm::test::MakeIcoFile(qm::test::LibraryIconSpecs(3)), L"Alpha");
+    qmtest::IconSet set;
+    set.Add(qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(0)));
+    set.Add(qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(1)), L"zeta");
+    set.Add(qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(2)));
+    set.Add(qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(3)), L"Alpha");
     const std::vector<std::uint8_t> pe = BuildPeIconLibrary(set.Icons());
     PeIconIndex index;
     ASSERT_TRUE(IndexPeIcons(View(pe), index));
@@ -247,7 +247,7 @@ TEST(PeModule, GroupsComeNamedFirstThenIdsAndReadBackByteForByte) {
 }
 
 TEST(PeModule, DamagedHeadersAreNotModules) {
-    qm::test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(2);
     const std::vector<std::uint8_t> good = BuildPeIconLibrary(set.Icons());
     struct Case {
@@ -271,7 +271,7 @@ TEST(PeModule, DamagedHeadersAreNotModules) {
 }
 
 TEST(PeModule, DamagedResourceDirectoriesEndWithoutCrashing) {
-    qm::test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(3);
     const std::vector<std::uint8_t> good = BuildPeIconLibrary(set.Icons());
     constexpr std::size_t kRoot = 0x200;  // the resource section's place in the file
@@ -312,7 +312,7 @@ namespace {
 constexpr std::size_t kNe = 0x40, kResTable = 0x80, kImageType = kResTable + 2;
 
 struct NeLib {
-    qm::test::IconSet set;
+    qmtest::IconSet set;
     std::vector<std::uint8_t> file;
     std::size_t images = 0;
     explicit NeLib(int icons) {

@@ -18,8 +18,8 @@
 #include "tests/support/icon_fixtures.h"
 
 using namespace qm;
-using qm::test::IconSet;
-using qm::test::IconTempDir;
+using qmtest::IconSet;
+using qmtest::IconTempDir;
 
 namespace {
 
@@ -82,7 +82,7 @@ void ExpectSameAsWrestool(const std::wstring& file, const std::wstring& folder) 
         const std::wstring one = folder + L"/one.ico";
         const Result r = RunShell(Cli() + " icons extract " + Q(file) + " " + std::to_string(i) + " " + Q(one));
         ASSERT_EQ(r.exit, 0) << r.output;
-        EXPECT_EQ(qm::test::ReadAll(one), qm::test::ReadAll(folder + L"/all/" + std::to_wstring(i) + L".ico"))
+        EXPECT_EQ(qmtest::ReadAll(one), qmtest::ReadAll(folder + L"/all/" + std::to_wstring(i) + L".ico"))
             << "all vs one, icon " << i;
     }
     const auto theirs = WrestoolGroups(file, folder + L"/wrestool", lib.Kind() == kIconFilePe);
@@ -90,8 +90,8 @@ void ExpectSameAsWrestool(const std::wstring& file, const std::wstring& folder) 
     for (int i = 0; i < count; ++i) {
         const auto it = theirs.find(WrestoolName(lib, i));
         ASSERT_NE(it, theirs.end()) << U(file) << " icon " << i << " " << WrestoolName(lib, i);
-        const auto a = qm::test::ReadAll(folder + L"/all/" + std::to_wstring(i) + L".ico");
-        const auto b = qm::test::ReadAll(it->second);
+        const auto a = qmtest::ReadAll(folder + L"/all/" + std::to_wstring(i) + L".ico");
+        const auto b = qmtest::ReadAll(it->second);
         ASSERT_GE(b.size(), a.size()) << U(file) << " icon " << i;
         EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin())) << U(file) << " icon " << i;
         IconGroupData g;
@@ -140,7 +140,7 @@ TEST(IconsCli, PackThenExtractGivesTheInputsBack) {
             const std::wstring out = dir.File(L"out.ico");
             const Result r = RunShell(Cli() + " icons extract " + Q(lib) + " " + std::to_string(i) + " " + Q(out));
             ASSERT_EQ(r.exit, 0) << r.output;
-            EXPECT_EQ(qm::test::ReadAll(out), set.IcoFile(static_cast<std::size_t>(i)));
+            EXPECT_EQ(qmtest::ReadAll(out), set.IcoFile(static_cast<std::size_t>(i)));
         }
     }
 }
@@ -153,10 +153,10 @@ TEST(IconsCli, BadInputGivesAMessageAndAFailingExit) {
     const std::wstring pe = dir.Write(L"lib.dll", BuildPeIconLibrary(set.Icons()));
     const std::wstring text = dir.Write(L"notes.txt", std::vector<std::uint8_t>(100, 'x'));
     auto badIco = set.IcoFile(0);
-    qm::test::Put16(badIco, 2, 2);
+    qmtest::Put16(badIco, 2, 2);
     const std::wstring bad = dir.Write(L"bad.ico", badIco);
     auto manyIco = set.IcoFile(0);
-    qm::test::Put16(manyIco, 4, 33);
+    qmtest::Put16(manyIco, 4, 33);
     const std::wstring many = dir.Write(L"many.ico", manyIco);
     const std::wstring out = dir.File(L"out.ico");
     struct Case {
@@ -188,7 +188,7 @@ TEST(IconsCli, BadInputGivesAMessageAndAFailingExit) {
         EXPECT_EQ(r.exit, c.exit) << c.args << "\n" << r.output;
         EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
         EXPECT_FALSE(r.output.empty()) << c.args;
-        EXPECT_FALSE(qm::test::FileExists(out)) << c.args;
+        EXPECT_FALSE(qmtest::FileExists(out)) << c.args;
     }
 }
 
@@ -197,7 +197,7 @@ TEST(IconsCliDifferential, GeneratedLibrariesMatchWrestool) {
     IconTempDir dir;
     IconSet set;
     set.AddGenerated(5);
-    set.Add(qm::test::MakeIcoFile(qm::test::LibraryIconSpecs(9)), L"Named");
+    set.Add(qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(9)), L"Named");
     ExpectSameAsWrestool(dir.Write(L"lib.icl", BuildNeIconLibrary(set.Icons())), dir.File(L"ne"));
     ExpectSameAsWrestool(dir.Write(L"lib-pe.icl", BuildPeIconLibrary(set.Icons())), dir.File(L"pe"));
 }

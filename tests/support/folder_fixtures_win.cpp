@@ -73,8 +73,8 @@ std::vector<std::uint8_t> UnmappablePeFile() {
     std::vector<std::uint8_t> b(0x80, 0);
     b[0] = 'M';
     b[1] = 'Z';
-    qm::test::Put16(b, 0x18, 0x40);  // relocation table past the DOS header: a new header exists
-    qm::test::Put16(b, 0x3C, 0x40);
+    qmtest::Put16(b, 0x18, 0x40);  // relocation table past the DOS header: a new header exists
+    qmtest::Put16(b, 0x3C, 0x40);
     b[0x40] = 'P';
     b[0x41] = 'E';
     return b;  // COFF and optional headers all zero: no module the loader would map

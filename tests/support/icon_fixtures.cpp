@@ -7,7 +7,9 @@
 #include <fstream>
 #include <stdexcept>
 
-namespace qm::test {
+namespace qmtest {
+
+using namespace qm;
 
 void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
     if (b.size() < at + 2) b.resize(at + 2);
@@ -150,4 +152,4 @@ bool FileExists(const std::wstring& path) {
     return std::filesystem::exists(std::filesystem::path(path), ec);
 }
 
-}  // namespace qm::test
+}  // namespace qmtest

@@ -8,7 +8,11 @@
 #include "core/icons/icon_library_writer.h"
 #include "core/icons/icon_readers.h"
 
-namespace qm::test {
+namespace qmtest {
+
+using qm::IconDirectoryEntry;
+using qm::IconHeader;
+using qm::LibraryIcon;
 
 struct ImageSpec {
     int width = 32;
@@ -70,4 +74,4 @@ bool FileExists(const std::wstring& path);
 void Put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t v);
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v);
 
-}  // namespace qm::test
+}  // namespace qmtest

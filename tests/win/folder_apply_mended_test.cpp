@@ -56,7 +56,7 @@ protected:
     qmtest::TempDir dir{L"qm-mended"};
     qmtest::SettingsFileGuard settings;
     qmtest::MessageBoxWatcher boxes;
-    qm::test::IconSet icons;
+    qmtest::IconSet icons;
     std::wstring library;
 };
 

@@ -84,7 +84,7 @@ protected:
     qmtest::AttributeRecorder attributes;
     qmtest::ShellNotifyObserver shell;
     qmtest::MessageBoxWatcher boxes;
-    qm::test::IconSet icons;
+    qmtest::IconSet icons;
     std::wstring ne, pe, ico;
 };
 

@@ -76,7 +76,7 @@ protected:
     qmtest::TempDir dir{L"qm-fault"};
     qmtest::SettingsFileGuard settings;
     qmtest::FolderMessageCapture messages;
-    qm::test::IconSet icons;
+    qmtest::IconSet icons;
     std::wstring library;
 };
 
@@ -223,7 +223,7 @@ TEST_F(FolderFault, DiskFullWhileTheCopyIsWrittenLeavesNoPartOfItAndKeepsTheFold
     if (media.empty()) GTEST_SKIP() << "no small medium (the fixture needs root)";
     // One icon larger than the whole medium: a 256 x 256 true-colour image.
     const std::wstring big = dir / L"big.ico";
-    qmtest::WriteBytes(big, qm::test::MakeIcoFile({{256, 256, 32, 7}}));
+    qmtest::WriteBytes(big, qmtest::MakeIcoFile({{256, 256, 32, 7}}));
     settings.SetCopyIco(L"1");
 
     for (CallerProfile caller : {CallerProfile::MainWindow, CallerProfile::Extension}) {

@@ -39,7 +39,7 @@ protected:
                                                 L"IconIndex=0\r\n" + extraKeys +
                                    L"Infotip=Holiday\r\nConfirmFileOp=0\r\nLocalizedResourceName=Ferien\r\n" +
                                    kForeignAfter);
-        qmtest::WriteBytes(f + L"\\OstrelQuillmark3_40752.ico", qm::test::MakeIcoFile(qm::test::LibraryIconSpecs(1)));
+        qmtest::WriteBytes(f + L"\\OstrelQuillmark3_40752.ico", qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(1)));
         SetFileAttributesW((f + L"\\OstrelQuillmark3_40752.ico").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         SetFileAttributesW((f + L"\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         return f;

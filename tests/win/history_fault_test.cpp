@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/icon_picker_window_win.h"
-#include "app/theme_list_win.h"
+#include "core/base/text_file.h"
+#include "core/settings/history_file.h"
 #include "tests/support/files_win.h"
 
 namespace {

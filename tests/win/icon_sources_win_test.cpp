@@ -136,10 +136,10 @@ TEST(PeReaderVsPlatform, RealModulesOfThePrefix) {
 
 TEST(PeReaderVsPlatform, OurPe32LibrariesWithNamedAndNumberedGroups) {
     qmtest::TempDir dir(L"qmpe");
-    test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(3);
-    set.Add(test::MakeIcoFile(test::LibraryIconSpecs(7)), L"Zulu");
-    set.Add(test::MakeIcoFile(test::LibraryIconSpecs(8)), L"alpha");
+    set.Add(qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(7)), L"Zulu");
+    set.Add(qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(8)), L"alpha");
     const auto pe = BuildPeIconLibrary(set.Icons());
     qmtest::WriteBytes(dir / L"lib.icl", pe);
     ExpectSameAsPlatform(dir / L"lib.icl", 5);
@@ -205,7 +205,7 @@ void ExpectSameAsExtractIconEx(const std::wstring& file, int expectedCount) {
 
 TEST(IconLibraryVsExtractIconEx, CountsAndPictures) {
     qmtest::TempDir dir(L"qmlib");
-    test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(6);
     qmtest::WriteBytes(dir / L"one.ico", set.IcoFile(3));
     qmtest::WriteBytes(dir / L"lib.icl", BuildNeIconLibrary(set.Icons()));
@@ -219,7 +219,7 @@ TEST(IconLibraryVsExtractIconEx, CountsAndPictures) {
 TEST(IconFilesOnWindows, ReadOnlyFilesOpenAndLockedFilesDoNot) {
     qmtest::TempDir dir(L"qmro");
     const std::wstring ico = dir / L"ro.ico";
-    qmtest::WriteBytes(ico, test::MakeIcoFile({{16, 16, 4, 1}}));
+    qmtest::WriteBytes(ico, qmtest::MakeIcoFile({{16, 16, 4, 1}}));
     ASSERT_TRUE(SetFileAttributesW(ico.c_str(), FILE_ATTRIBUTE_READONLY));
     std::int32_t kind = 0, count = 0;
     EXPECT_TRUE(ProbeIconFile(ico, kind, count));
@@ -250,7 +250,7 @@ TEST(IconFilesOnWindows, ReadOnlyFilesOpenAndLockedFilesDoNot) {
 // the cut goes through (the platform refuses to cut a file while it is mapped).
 TEST(IconFilesOnWindows, AnOpenLibraryKeepsWhatItReadWhenTheFileIsCutAndOverwritten) {
     qmtest::TempDir dir(L"qmcut");
-    test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(12);
     for (const auto& [name, bytes] : {std::pair{L"cut-ne.icl", BuildNeIconLibrary(set.Icons())},
                                       std::pair{L"cut-pe.icl", BuildPeIconLibrary(set.Icons())}}) {
@@ -274,10 +274,10 @@ TEST(IconFilesOnWindows, AnOpenLibraryKeepsWhatItReadWhenTheFileIsCutAndOverwrit
             SCOPED_TRACE(i);
             IconGroupData group;
             ASSERT_TRUE(library.Group(i, group));
-            const auto specs = test::LibraryIconSpecs(i);
+            const auto specs = qmtest::LibraryIconSpecs(i);
             ASSERT_EQ(group.images.size(), specs.size());
             for (std::size_t k = 0; k < specs.size(); ++k) {
-                const std::vector<std::uint8_t> image = test::MakeIconImage(specs[k]);
+                const std::vector<std::uint8_t> image = qmtest::MakeIconImage(specs[k]);
                 const ByteView got = group.images[k];
                 EXPECT_TRUE(std::equal(image.begin(), image.end(), got.data(), got.data() + got.size()));
             }
@@ -290,7 +290,7 @@ TEST(IconFilesOnWindows, AnOpenLibraryKeepsWhatItReadWhenTheFileIsCutAndOverwrit
 // mapping made after the size was taken once covered less than the size said).
 TEST(IconFilesOnWindows, OpeningALibraryThatIsCutAtTheSameTimeNeverReadsPastWhatWasRead) {
     qmtest::TempDir dir(L"qmrace");
-    test::IconSet set;
+    qmtest::IconSet set;
     set.AddGenerated(24);
     const std::vector<std::uint8_t> bytes = BuildNeIconLibrary(set.Icons());
     const std::wstring path = dir / L"race.icl";

@@ -137,7 +137,7 @@ TEST_F(ShellMenu, SubmenuHoldsTheCommandsTheSeparatorAndOneEntryPerIconInColumns
 
 TEST_F(ShellMenu, IconPictureIsTheSmallIconDrawnOnTheMenuColour) {
     // Icon 0: a 16x16 true-colour image whose top-left pixel is transparent.
-    auto ico = qm::test::MakeIcoFile({qm::test::ImageSpec{16, 16, 32, 7}});
+    auto ico = qmtest::MakeIcoFile({qmtest::ImageSpec{16, 16, 32, 7}});
     const std::size_t image = 6 + 16;
     const std::size_t topRow = image + 40 + 15 * 64;         // rows are stored bottom-up
     const std::size_t maskTopRow = image + 40 + 16 * 64 + 15 * 4;
@@ -254,7 +254,7 @@ TEST_F(ShellMenu, MalformedOrMissingDropDataIsRefused) {
     std::vector<std::vector<std::uint8_t>> blocks;
     blocks.push_back(std::vector<std::uint8_t>(good.begin(), good.begin() + 10));  // shorter than the header
     auto beyond = good;
-    qm::test::Put32(beyond, 0, static_cast<std::uint32_t>(good.size() + 100));     // names beyond the block
+    qmtest::Put32(beyond, 0, static_cast<std::uint32_t>(good.size() + 100));     // names beyond the block
     blocks.push_back(beyond);
     blocks.push_back(std::vector<std::uint8_t>(good.begin(), good.end() - 4));     // no final zeros
     for (std::size_t i = 0; i < blocks.size(); ++i) {

@@ -1,0 +1,46 @@
+#include "ui/anchor_layout_win.h"
+
+#include <algorithm>
+
+namespace ui {
+
+void AnchorLayout::Add(Control& control, unsigned anchors) {
+    Bounds design = control.GetBounds();
+    if (control.GetKind() == Kind::ComboBox) {
+        // A combo box's window height includes its drop-down list.
+        RECT dropped{};
+        if (SendMessageW(control.Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
+            design.height = std::max<int>(design.height, dropped.bottom - dropped.top);
+        }
+    }
+    entries_.push_back({&control, anchors, design, form_.ClientSize()});
+}
+
+void AnchorLayout::Place(Control& control, Bounds bounds) {
+    control.SetBounds(bounds);
+    for (Entry& e : entries_) {
+        if (e.control != &control) continue;
+        e.design = bounds;
+        e.client = form_.ClientSize();
+    }
+}
+
+void AnchorLayout::Apply() {
+    const SIZE now = form_.ClientSize();
+    if (now.cx <= 0 || now.cy <= 0) return;  // minimised
+    for (const Entry& e : entries_) {
+        Bounds b = e.design;
+        const int dx = now.cx - e.client.cx, dy = now.cy - e.client.cy;
+        if (e.anchors & akRight) {
+            if (e.anchors & akLeft) b.width = std::max(0, b.width + dx);
+            else b.x += dx;
+        }
+        if (e.anchors & akBottom) {
+            if (e.anchors & akTop) b.height = std::max(0, b.height + dy);
+            else b.y += dy;
+        }
+        e.control->SetBounds(b);
+    }
+}
+
+}  // namespace ui
