@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
@@ -24,36 +25,6 @@ struct InterfaceEntry {
 const InterfaceEntry kInterfaceTable[] = {
     {&IID_IContextMenu, [](TFolContMenu* o) -> void* { return static_cast<IContextMenu*>(o); }},
     {&IID_IShellExtInit, [](TFolContMenu* o) -> void* { return static_cast<IShellExtInit*>(o); }},
-};
-
-// Releases a storage medium handed out by IDataObject::GetData.
-class StorageMedium {
-public:
-    StorageMedium() = default;
-    ~StorageMedium() { ReleaseStgMedium(&medium_); }
-    StorageMedium(const StorageMedium&) = delete;
-    StorageMedium& operator=(const StorageMedium&) = delete;
-    STGMEDIUM* get() { return &medium_; }
-
-private:
-    STGMEDIUM medium_{};
-};
-
-// Locks a global memory block for reading.
-class GlobalView {
-public:
-    explicit GlobalView(HGLOBAL block) : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
-    ~GlobalView() {
-        if (data_) GlobalUnlock(block_);
-    }
-    GlobalView(const GlobalView&) = delete;
-    GlobalView& operator=(const GlobalView&) = delete;
-    const std::uint8_t* data() const { return static_cast<const std::uint8_t*>(data_); }
-    std::size_t size() const { return data_ ? GlobalSize(block_) : 0; }
-
-private:
-    HGLOBAL block_;
-    void* data_;
 };
 
 bool IsExistingFolder(const std::wstring& path) {
@@ -165,7 +136,7 @@ HRESULT TFolContMenu::DoInitialize(IDataObject* dataObject) {
     const HRESULT hr = dataObject->GetData(&format, medium.get());
     if (FAILED(hr)) return hr;
     if (medium.get()->tymed != TYMED_HGLOBAL || !medium.get()->hGlobal) return E_FAIL;
-    const GlobalView view(medium.get()->hGlobal);
+    const GlobalLockView view(medium.get()->hGlobal);
     const auto names = ParseDropFiles(view.data(), view.size());
     if (!names || names->size() != 1) return E_FAIL;
     const std::wstring& path = names->front();

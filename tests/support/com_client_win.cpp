@@ -107,10 +107,10 @@ private:
 }  // namespace
 
 ComPtr<IDataObject> MakeDropDataObject(std::vector<std::uint8_t> block) {
-    return ComPtr<IDataObject>::Adopt(new DropDataObject(true, std::move(block)));
+    return ComPtr<IDataObject>::Attach(new DropDataObject(true, std::move(block)));
 }
 
-ComPtr<IDataObject> MakeEmptyDataObject() { return ComPtr<IDataObject>::Adopt(new DropDataObject(false, {})); }
+ComPtr<IDataObject> MakeEmptyDataObject() { return ComPtr<IDataObject>::Attach(new DropDataObject(false, {})); }
 
 // ---- menus and bitmaps -----------------------------------------------------------------------
 
@@ -208,11 +208,11 @@ std::wstring ShellInstall::WaitForStart() const {
 }
 
 std::vector<std::uint8_t> ThemeIcon(int i) {
-    return qm::test::MakeIcoFile({qm::test::ImageSpec{16, 16, 4, static_cast<std::uint32_t>(i) + 1}});
+    return qmtest::MakeIcoFile({qmtest::ImageSpec{16, 16, 4, static_cast<std::uint32_t>(i) + 1}});
 }
 
 std::vector<std::uint8_t> ThemeLibrary(int count, const std::vector<std::vector<std::uint8_t>>& icoFiles) {
-    qm::test::IconSet set;
+    qmtest::IconSet set;
     for (int i = 0; i < count; ++i) {
         set.Add(static_cast<std::size_t>(i) < icoFiles.size() ? icoFiles[static_cast<std::size_t>(i)] : ThemeIcon(i));
     }
@@ -266,11 +266,11 @@ void RemoveQuillshellRegistration() {
 
 HRESULT ShellMenuHost::Create() {
     ComPtr<IClassFactory> factory;
-    HRESULT hr = CoGetClassObject(kQuillshellClsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.out());
+    HRESULT hr = CoGetClassObject(kQuillshellClsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.put_void());
     if (FAILED(hr)) return hr;
-    hr = factory->CreateInstance(nullptr, IID_IShellExtInit, init_.out());
+    hr = factory->CreateInstance(nullptr, IID_IShellExtInit, init_.put_void());
     if (FAILED(hr)) return hr;
-    return init_->QueryInterface(IID_IContextMenu, contextMenu_.out());
+    return init_->QueryInterface(IID_IContextMenu, contextMenu_.put_void());
 }
 
 HRESULT ShellMenuHost::CreateFrom(HMODULE library) {
@@ -278,11 +278,11 @@ HRESULT ShellMenuHost::CreateFrom(HMODULE library) {
     auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetClassObject")));
     if (!get) return E_NOINTERFACE;
     ComPtr<IClassFactory> factory;
-    HRESULT hr = get(kQuillshellClsid, IID_IClassFactory, factory.out());
+    HRESULT hr = get(kQuillshellClsid, IID_IClassFactory, factory.put_void());
     if (FAILED(hr)) return hr;
-    hr = factory->CreateInstance(nullptr, IID_IShellExtInit, init_.out());
+    hr = factory->CreateInstance(nullptr, IID_IShellExtInit, init_.put_void());
     if (FAILED(hr)) return hr;
-    return init_->QueryInterface(IID_IContextMenu, contextMenu_.out());
+    return init_->QueryInterface(IID_IContextMenu, contextMenu_.put_void());
 }
 
 HRESULT ShellMenuHost::Initialize(IDataObject* data) { return init_->Initialize(nullptr, data, nullptr); }

@@ -11,45 +11,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/handles_win.h"
 #include "tests/support/files_win.h"
 
 namespace qmtest {
 
-// Owns one COM interface pointer.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& o) noexcept {
-        if (this != &o) {
-            reset();
-            p_ = std::exchange(o.p_, nullptr);
-        }
-        return *this;
-    }
-    static ComPtr Adopt(T* p) {
-        ComPtr c;
-        c.p_ = p;
-        return c;
-    }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    void** out() {
-        reset();
-        return reinterpret_cast<void**>(&p_);
-    }
-    void reset() {
-        if (p_) std::exchange(p_, nullptr)->Release();
-    }
-
-private:
-    T* p_ = nullptr;
-};
+using qm::ComPtr;
 
 // The fixed class identifier of the folder menu handler, as the registry holds it.
 extern const CLSID kQuillshellClsid;

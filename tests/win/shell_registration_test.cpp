@@ -133,7 +133,7 @@ protected:
     }
     ComPtr<IClassFactory> Factory() {
         ComPtr<IClassFactory> f;
-        EXPECT_EQ(getClassObject_(qmtest::kQuillshellClsid, IID_IClassFactory, f.out()), S_OK);
+        EXPECT_EQ(getClassObject_(qmtest::kQuillshellClsid, IID_IClassFactory, f.put_void()), S_OK);
         return f;
     }
 
@@ -168,7 +168,7 @@ TEST_F(ShellServer, CanUnloadOnlyWhenNoObjectLockOrFactoryReferenceIsAlive) {
         EXPECT_EQ(canUnload_(), S_FALSE);  // a factory reference
 
         ComPtr<IShellExtInit> init;
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, init.out()), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, init.put_void()), S_OK);
         EXPECT_EQ(factory->LockServer(TRUE), S_OK);
         factory.reset();
         EXPECT_EQ(canUnload_(), S_FALSE);  // an object and a lock
@@ -184,15 +184,15 @@ TEST_F(ShellServer, CanUnloadOnlyWhenNoObjectLockOrFactoryReferenceIsAlive) {
 TEST_F(ShellServer, ObjectServesBothInterfacesWithOneIdentityAndCount) {
     auto factory = Factory();
     ComPtr<IContextMenu> menu;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, menu.out()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, menu.put_void()), S_OK);
     ComPtr<IShellExtInit> init;
-    ASSERT_EQ(menu->QueryInterface(IID_IShellExtInit, init.out()), S_OK);
+    ASSERT_EQ(menu->QueryInterface(IID_IShellExtInit, init.put_void()), S_OK);
     ComPtr<IUnknown> a, b;
-    ASSERT_EQ(menu->QueryInterface(IID_IUnknown, a.out()), S_OK);
-    ASSERT_EQ(init->QueryInterface(IID_IUnknown, b.out()), S_OK);
+    ASSERT_EQ(menu->QueryInterface(IID_IUnknown, a.put_void()), S_OK);
+    ASSERT_EQ(init->QueryInterface(IID_IUnknown, b.put_void()), S_OK);
     EXPECT_EQ(a.get(), b.get());
     ComPtr<IContextMenu> back;
-    ASSERT_EQ(init->QueryInterface(IID_IContextMenu, back.out()), S_OK);
+    ASSERT_EQ(init->QueryInterface(IID_IContextMenu, back.put_void()), S_OK);
     EXPECT_EQ(back.get(), menu.get());
     void* p = reinterpret_cast<void*>(1);
     EXPECT_EQ(menu->QueryInterface(IID_IDataObject, &p), E_NOINTERFACE);
@@ -202,10 +202,10 @@ TEST_F(ShellServer, ObjectServesBothInterfacesWithOneIdentityAndCount) {
     EXPECT_EQ(menu->Release(), 5u);
     // Aggregation is not offered.
     ComPtr<IUnknown> aggregated;
-    EXPECT_EQ(factory->CreateInstance(a.get(), IID_IUnknown, aggregated.out()), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(a.get(), IID_IUnknown, aggregated.put_void()), CLASS_E_NOAGGREGATION);
     EXPECT_FALSE(aggregated);
     ComPtr<IUnknown> wrong;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDataObject, wrong.out()), E_NOINTERFACE);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDataObject, wrong.put_void()), E_NOINTERFACE);
     factory.reset();
     menu.reset();
     init.reset();
@@ -225,15 +225,15 @@ TEST_F(ShellServer, ManyObjectsOnSeveralThreadsLeaveTheCountersAtZero) {
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
             {
                 ComPtr<IClassFactory> factory;
-                if (getClassObject_(qmtest::kQuillshellClsid, IID_IClassFactory, factory.out()) != S_OK) {
+                if (getClassObject_(qmtest::kQuillshellClsid, IID_IClassFactory, factory.put_void()) != S_OK) {
                     ++failures;
                 } else {
                     std::vector<ComPtr<IShellExtInit>> alive;
                     for (int i = 0; i < kObjectsPerThread; ++i) {
                         ComPtr<IShellExtInit> init;
-                        if (factory->CreateInstance(nullptr, IID_IShellExtInit, init.out()) != S_OK) ++failures;
+                        if (factory->CreateInstance(nullptr, IID_IShellExtInit, init.put_void()) != S_OK) ++failures;
                         ComPtr<IContextMenu> menu;
-                        if (init && init->QueryInterface(IID_IContextMenu, menu.out()) != S_OK) ++failures;
+                        if (init && init->QueryInterface(IID_IContextMenu, menu.put_void()) != S_OK) ++failures;
                         factory->LockServer(TRUE);
                         if (i % 2 == 0) alive.push_back(std::move(init));  // some live longer
                         factory->LockServer(FALSE);
