@@ -39,23 +39,6 @@ private:
     STGMEDIUM medium_{};
 };
 
-// Locks a global memory block for reading.
-class GlobalView {
-public:
-    explicit GlobalView(HGLOBAL block) : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
-    ~GlobalView() {
-        if (data_) GlobalUnlock(block_);
-    }
-    GlobalView(const GlobalView&) = delete;
-    GlobalView& operator=(const GlobalView&) = delete;
-    const std::uint8_t* data() const { return static_cast<const std::uint8_t*>(data_); }
-    std::size_t size() const { return data_ ? GlobalSize(block_) : 0; }
-
-private:
-    HGLOBAL block_;
-    void* data_;
-};
-
 bool IsExistingFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -165,8 +148,7 @@ HRESULT TFolContMenu::DoInitialize(IDataObject* dataObject) {
     const HRESULT hr = dataObject->GetData(&format, medium.get());
     if (FAILED(hr)) return hr;
     if (medium.get()->tymed != TYMED_HGLOBAL || !medium.get()->hGlobal) return E_FAIL;
-    const GlobalView view(medium.get()->hGlobal);
-    const auto names = ParseDropFiles(view.data(), view.size());
+    const auto names = ReadDropFiles(medium.get()->hGlobal);
     if (!names || names->size() != 1) return E_FAIL;
     const std::wstring& path = names->front();
     if (path.empty() || !IsExistingFolder(path)) return E_FAIL;
