@@ -136,8 +136,7 @@ HRESULT TFolContMenu::DoInitialize(IDataObject* dataObject) {
     const HRESULT hr = dataObject->GetData(&format, medium.get());
     if (FAILED(hr)) return hr;
     if (medium.get()->tymed != TYMED_HGLOBAL || !medium.get()->hGlobal) return E_FAIL;
-    const GlobalLockView view(medium.get()->hGlobal);
-    const auto names = ParseDropFiles(view.data(), view.size());
+    const auto names = ReadDropFiles(medium.get()->hGlobal);
     if (!names || names->size() != 1) return E_FAIL;
     const std::wstring& path = names->front();
     if (path.empty() || !IsExistingFolder(path)) return E_FAIL;

@@ -200,21 +200,37 @@ private:
     STGMEDIUM medium_{};
 };
 
-// A global memory block locked for reading (GlobalLock) while this lives.
+// A global memory block locked for reading (GlobalLock), unlocked when the owner ends. The block
+// itself stays with whoever allocated it. Nothing is locked for a null block or a failed lock.
 class GlobalLockView {
 public:
+    GlobalLockView() noexcept = default;
     explicit GlobalLockView(HGLOBAL block) noexcept : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
-    ~GlobalLockView() {
-        if (data_) GlobalUnlock(block_);
-    }
+    ~GlobalLockView() { reset(); }
     GlobalLockView(const GlobalLockView&) = delete;
     GlobalLockView& operator=(const GlobalLockView&) = delete;
+    GlobalLockView(GlobalLockView&& o) noexcept
+        : block_(std::exchange(o.block_, nullptr)), data_(std::exchange(o.data_, nullptr)) {}
+    GlobalLockView& operator=(GlobalLockView&& o) noexcept {
+        if (this != &o) {
+            reset();
+            block_ = std::exchange(o.block_, nullptr);
+            data_ = std::exchange(o.data_, nullptr);
+        }
+        return *this;
+    }
+    explicit operator bool() const noexcept { return data_ != nullptr; }
     const std::uint8_t* data() const noexcept { return static_cast<const std::uint8_t*>(data_); }
     std::size_t size() const noexcept { return data_ ? GlobalSize(block_) : 0; }
+    void reset() noexcept {
+        if (data_) GlobalUnlock(block_);
+        block_ = nullptr;
+        data_ = nullptr;
+    }
 
 private:
-    HGLOBAL block_;
-    void* data_;
+    HGLOBAL block_ = nullptr;
+    void* data_ = nullptr;
 };
 
 }  // namespace qm

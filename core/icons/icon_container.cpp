@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <span>
 
 #include "core/base/error.h"
 #include "core/icons/icon_file.h"
@@ -58,15 +59,16 @@ bool TWrenIcoObj::Take(const IconGroupData& group, std::wstring& failure) {
     try {
         Header = group.header;
         const std::size_t count = group.entries.size();
-        if (count > kMaxIconImages || count != group.header.Count) {
+        if (count > kMaxIconImages || count != group.header.Count || count != group.images.size()) {
             failure = kMsgCountTooLarge;
             return false;
         }
         for (std::size_t i = 0; i < count; ++i) {
             Entries[i] = ToDirectoryEntry(group.entries[i]);
-            Images[i].assign(group.images[i].data(), group.images[i].data() + group.images[i].size());
+            const std::span<const std::uint8_t> image = group.images[i].span();
+            Images[i].assign(image.begin(), image.end());
         }
-        if (!AssignImageOffsets(Entries.data(), count)) {
+        if (!AssignImageOffsets(std::span(Entries).first(count))) {
             failure = kMsgOutOfMemory;
             return false;
         }

@@ -6,8 +6,8 @@ bool IconLibrary::Open(const std::wstring& fileName) {
     Close();
     if (!OpenForReading(file_, fileName)) return false;
     const ByteView f = file_.Bytes();
-    auto reserved = f.U16(0), type = f.U16(2), count = f.U16(4);
-    if (reserved && type && count && *reserved == 0 && *type == 1 && *count > 0) {
+    auto header = f.Record<kIconHeaderSize>(0);
+    if (header && header->U16<0>() == 0 && header->U16<2>() == 1 && header->U16<4>() > 0) {
         kind_ = kIconFileIco;
         return true;
     }
@@ -88,9 +88,10 @@ PeResourceName IconLibrary::GroupName(int index) const {
         }
         const std::uint64_t at = ne_.neHeader + *table + *id;
         auto length = f.U8(at);
-        if (!length || !f.Has(at + 1, *length)) return name;
+        auto text = length ? f.Sub(at + 1, *length) : std::nullopt;
+        if (!text) return name;
         name.isId = false;
-        for (std::uint8_t k = 0; k < *length; ++k) name.name.push_back(static_cast<wchar_t>(*f.U8(at + 1 + k)));
+        for (const std::uint8_t c : text->span()) name.name.push_back(static_cast<wchar_t>(c));
     }
     return name;
 }

@@ -35,9 +35,10 @@ bool ProbeIconFile(const std::wstring& fileName, std::int32_t& kind, std::int32_
     IconLibrary library;
     if (!library.Open(fileName)) return false;
     const ByteView f = library.Bytes();
-    if (!f.Has(0, 64)) return false;
+    auto dos = f.Record<64>(0);
+    if (!dos) return false;
     if (HasIcoExtension(fileName)) {
-        if (*f.U16(0) == 0 && *f.U16(2) == 1 && *f.U16(4) > 0) {
+        if (dos->U16<0>() == 0 && dos->U16<2>() == 1 && dos->U16<4>() > 0) {
             kind = kIconFileIco;
             count = 1;
             return true;
@@ -45,11 +46,11 @@ bool ProbeIconFile(const std::wstring& fileName, std::int32_t& kind, std::int32_
         return false;
     }
     if (!HasNewHeader(f)) return false;
-    const std::uint16_t header = *f.U16(0x3C);
-    if (!f.Has(header, 64)) return false;
-    const std::uint16_t signature = *f.U16(header);
+    auto header = f.Record<64>(dos->U16<0x3C>());
+    if (!header) return false;
+    const std::uint16_t signature = header->U16<0>();
     if (signature == 0x454E) {  // "NE"
-        if (*f.U16(header + 0x3E) < 0x300 || *f.U16(header + 0x24) == *f.U16(header + 0x26)) return false;
+        if (header->U16<0x3E>() < 0x300 || header->U16<0x24>() == header->U16<0x26>()) return false;
         kind = kIconFileNe;
     } else if (signature == 0x4550) {  // "PE"
         kind = kIconFilePe;

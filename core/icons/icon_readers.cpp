@@ -8,24 +8,33 @@ namespace {
 
 constexpr std::uint64_t kNowhere = ~std::uint64_t{0};
 
-// The 12 common bytes of an entry at `offset` and, for a group entry, the ID behind them.
-std::optional<GroupIconEntry> ReadEntryCommon(ByteView f, std::uint64_t offset, bool withId) {
-    if (!f.Has(offset, withId ? kGroupIconEntrySize : 12)) return std::nullopt;
+// The 12 bytes that directory and group entries share.
+template <std::size_t N>
+GroupIconEntry EntryCommon(const ByteRecord<N>& r) {
     GroupIconEntry e;
-    e.Width = *f.U8(offset);
-    e.Height = *f.U8(offset + 1);
-    e.ColorCount = *f.U8(offset + 2);
-    e.Reserved = *f.U8(offset + 3);
-    e.Planes = *f.U16(offset + 4);
-    e.BitCount = *f.U16(offset + 6);
-    e.BytesInRes = *f.U32(offset + 8);
-    if (withId) e.ID = *f.U16(offset + 12);
+    e.Width = r.template U8<0>();
+    e.Height = r.template U8<1>();
+    e.ColorCount = r.template U8<2>();
+    e.Reserved = r.template U8<3>();
+    e.Planes = r.template U16<4>();
+    e.BitCount = r.template U16<6>();
+    e.BytesInRes = r.template U32<8>();
+    return e;
+}
+
+// The 14-byte group entry at `offset`.
+std::optional<GroupIconEntry> ReadGroupEntry(ByteView f, std::uint64_t offset) {
+    auto r = f.Record<kGroupIconEntrySize>(offset);
+    if (!r) return std::nullopt;
+    GroupIconEntry e = EntryCommon(*r);
+    e.ID = r->U16<12>();
     return e;
 }
 
 std::optional<IconHeader> ReadHeader(ByteView f, std::uint64_t offset) {
-    if (!f.Has(offset, kIconHeaderSize)) return std::nullopt;
-    return IconHeader{*f.U16(offset), *f.U16(offset + 2), *f.U16(offset + 4)};
+    auto r = f.Record<kIconHeaderSize>(offset);
+    if (!r) return std::nullopt;
+    return IconHeader{r->U16<0>(), r->U16<2>(), r->U16<4>()};
 }
 
 bool Fail(std::wstring& failure, std::wstring_view text) {
@@ -53,12 +62,12 @@ bool ReadIcoFile(ByteView f, IconGroupData& out, std::wstring& failure) {
     const std::size_t count = out.header.Count;
     std::vector<std::uint32_t> offsets;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t at = kIconHeaderSize + kIconDirectoryEntrySize * i;
-        auto e = ReadEntryCommon(f, at, false);
-        if (!e || !f.Has(at, kIconDirectoryEntrySize)) return Fail(failure, kMsgReadBeyondEnd);
-        e->ID = static_cast<std::uint16_t>(i + 1);
-        out.entries.push_back(*e);
-        offsets.push_back(*f.U32(at + 12));
+        auto r = f.Record<kIconDirectoryEntrySize>(kIconHeaderSize + kIconDirectoryEntrySize * i);
+        if (!r) return Fail(failure, kMsgReadBeyondEnd);
+        GroupIconEntry e = EntryCommon(*r);
+        e.ID = static_cast<std::uint16_t>(i + 1);
+        out.entries.push_back(e);
+        offsets.push_back(r->U32<12>());
     }
     for (std::size_t i = 0; i < count; ++i) {
         auto image = f.Sub(offsets[i], out.entries[i].BytesInRes);
@@ -79,13 +88,15 @@ bool HasNewHeader(ByteView f) {
 
 NeIndexResult IndexNeIcons(ByteView f, NeIconIndex& out, bool newHeaderOffset32) {
     out = {};
-    if (!f.Has(0, 64)) return NeIndexResult::kReadFailed;
+    auto dos = f.Record<64>(0);
+    if (!dos) return NeIndexResult::kReadFailed;
     if (!HasNewHeader(f)) return NeIndexResult::kNotIconLibrary;
-    const std::uint64_t ne = newHeaderOffset32 ? *f.U32(0x3C) : *f.U16(0x3C);
-    if (!f.Has(ne, 64)) return NeIndexResult::kReadFailed;
-    if (*f.U16(ne) != 0x454E) return NeIndexResult::kNotIconLibrary;  // "NE"
-    const std::uint16_t resources = *f.U16(ne + 0x24);
-    if (resources == *f.U16(ne + 0x26)) return NeIndexResult::kNotIconLibrary;
+    const std::uint64_t ne = newHeaderOffset32 ? dos->U32<0x3C>() : dos->U16<0x3C>();
+    auto header = f.Record<64>(ne);
+    if (!header) return NeIndexResult::kReadFailed;
+    if (header->U16<0>() != 0x454E) return NeIndexResult::kNotIconLibrary;  // "NE"
+    const std::uint16_t resources = header->U16<0x24>();
+    if (resources == header->U16<0x26>()) return NeIndexResult::kNotIconLibrary;
     out.neHeader = ne;
     std::uint64_t pos = ne + resources;
     auto shift = f.U16(pos);
@@ -97,9 +108,10 @@ NeIndexResult IndexNeIcons(ByteView f, NeIconIndex& out, bool newHeaderOffset32)
         auto type = f.U16(pos);
         if (!type) return NeIndexResult::kReadFailed;
         if (*type == 0) break;
-        if (!f.Has(pos, 8)) return NeIndexResult::kReadFailed;
-        const std::uint16_t count = *f.U16(pos + 2);
-        if (*f.U32(pos + 4) != 0) break;
+        auto typeInfo = f.Record<8>(pos);
+        if (!typeInfo) return NeIndexResult::kReadFailed;
+        const std::uint16_t count = typeInfo->U16<2>();
+        if (typeInfo->U32<4>() != 0) break;
         if (*type == 0x8003 && !out.haveImages) {
             out.haveImages = true;
             out.imageRecords = pos + 8;
@@ -113,9 +125,10 @@ NeIndexResult IndexNeIcons(ByteView f, NeIconIndex& out, bool newHeaderOffset32)
     }
     if (!out.haveGroups || !out.haveImages) return NeIndexResult::kNotIconLibrary;
     for (std::uint32_t k = 0; k < out.imageCount; ++k) {
-        auto id = f.U16(out.imageRecords + 12 * static_cast<std::uint64_t>(k) + 6);
-        if (!id) break;
-        out.imageIds.emplace_back(static_cast<std::uint16_t>(*id & 0x7FFF), k);
+        // Data offset, length, flags and id: the part of the record a lookup reads.
+        auto record = f.Record<8>(out.imageRecords + 12 * static_cast<std::uint64_t>(k));
+        if (!record) break;
+        out.imageIds.emplace_back(static_cast<std::uint16_t>(record->U16<6>() & 0x7FFF), k);
         out.readableImages = k + 1;
     }
     std::sort(out.imageIds.begin(), out.imageIds.end());
@@ -134,7 +147,7 @@ bool ReadNeGroup(ByteView f, const NeIconIndex& idx, std::uint32_t group, IconGr
     out.header = *header;
     if (auto refused = CheckIconHeader(out.header)) return Fail(failure, *refused);
     for (std::size_t i = 0; i < out.header.Count; ++i) {
-        auto e = ReadEntryCommon(f, data + kIconHeaderSize + kGroupIconEntrySize * i, true);
+        auto e = ReadGroupEntry(f, data + kIconHeaderSize + kGroupIconEntrySize * i);
         if (!e) return Fail(failure, kMsgReadBeyondEnd);
         // The first image record (in file order) whose id matches.
         auto it = std::lower_bound(idx.imageIds.begin(), idx.imageIds.end(),
@@ -143,8 +156,9 @@ bool ReadNeGroup(ByteView f, const NeIconIndex& idx, std::uint32_t group, IconGr
             // A search that ran into the end of the file fails as a read would.
             return Fail(failure, idx.readableImages < idx.imageCount ? kMsgReadBeyondEnd : kMsgInvalidImageSize);
         }
-        const std::uint16_t imageUnits = *f.U16(idx.imageRecords + 12 * static_cast<std::uint64_t>(it->second));
-        auto image = f.Sub(Scaled(imageUnits, idx.alignShift), e->BytesInRes);
+        auto imageUnits = f.U16(idx.imageRecords + 12 * static_cast<std::uint64_t>(it->second));
+        if (!imageUnits) return Fail(failure, kMsgReadBeyondEnd);
+        auto image = f.Sub(Scaled(*imageUnits, idx.alignShift), e->BytesInRes);
         if (!image) return Fail(failure, kMsgReadBeyondEnd);
         out.entries.push_back(*e);
         out.images.push_back(*image);
@@ -159,25 +173,30 @@ namespace {
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kMaxResourceName = 260;
 
+constexpr std::size_t kSectionHeaderSize = 40;
+
 struct PeSections {
     ByteView file;
-    std::uint64_t table = 0;
-    std::uint16_t count = 0;
+    ByteView table;  // the section headers
 
-    // The file offset of rva and the bytes of raw data behind it in its section.
-    bool Map(std::uint32_t rva, std::uint64_t& offset, std::uint64_t& available) const {
-        for (std::uint16_t i = 0; i < count; ++i) {
-            const std::uint64_t s = table + 40 * static_cast<std::uint64_t>(i);
-            const std::uint32_t va = *file.U32(s + 12);
-            const std::uint32_t rawSize = *file.U32(s + 16);
-            const std::uint32_t rawPtr = *file.U32(s + 20);
+    struct Mapped {
+        std::uint64_t offset = 0;  // file offset of the rva
+        ByteView bytes;            // the raw data behind it in its section, as far as the file holds it
+    };
+    std::optional<Mapped> Map(std::uint32_t rva) const {
+        for (std::uint64_t s = 0;; s += kSectionHeaderSize) {
+            auto section = table.Record<kSectionHeaderSize>(s);
+            if (!section) return std::nullopt;
+            const std::uint32_t va = section->U32<12>();
+            const std::uint32_t rawSize = section->U32<16>();
+            const std::uint32_t rawPtr = section->U32<20>();
             if (rva < va || rva - va >= rawSize) continue;
-            offset = static_cast<std::uint64_t>(rawPtr) + (rva - va);
-            if (offset >= file.size()) return false;
-            available = std::min<std::uint64_t>(rawSize - (rva - va), file.size() - offset);
-            return true;
+            const std::uint64_t offset = static_cast<std::uint64_t>(rawPtr) + (rva - va);
+            if (offset >= file.size()) return std::nullopt;
+            auto bytes = file.Sub(offset, std::min<std::uint64_t>(rawSize - (rva - va), file.size() - offset));
+            if (!bytes) return std::nullopt;
+            return Mapped{offset, *bytes};
         }
-        return false;
     }
 };
 
@@ -190,13 +209,14 @@ struct DirEntry {
 // as lie inside the resource data.
 std::vector<DirEntry> ReadDirectory(ByteView res, std::uint32_t offset) {
     std::vector<DirEntry> entries;
-    auto named = res.U16(std::uint64_t{offset} + 12);
-    auto ids = res.U16(std::uint64_t{offset} + 14);
-    if (!named || !ids) return entries;
+    auto header = res.Record<16>(offset);
+    if (!header) return entries;
     const std::uint64_t first = std::uint64_t{offset} + 16;
-    const std::uint64_t total = std::uint64_t{*named} + *ids;
-    for (std::uint64_t i = 0; i < total && res.Has(first + 8 * i, 8); ++i) {
-        entries.push_back({*res.U32(first + 8 * i), *res.U32(first + 8 * i + 4)});
+    const std::uint64_t total = std::uint64_t{header->U16<12>()} + header->U16<14>();
+    for (std::uint64_t i = 0; i < total; ++i) {
+        auto entry = res.Record<8>(first + 8 * i);
+        if (!entry) break;
+        entries.push_back({entry->U32<0>(), entry->U32<4>()});
     }
     return entries;
 }
@@ -207,18 +227,17 @@ PeResourceData ReadResourceData(ByteView res, const PeSections& sections, std::u
     if (!(data & kHighBit)) return out;
     for (const DirEntry& lang : ReadDirectory(res, data & ~kHighBit)) {
         if (lang.data & kHighBit) continue;
-        auto rva = res.U32(lang.data);
-        auto size = res.U32(std::uint64_t{lang.data} + 4);
-        if (!rva || !size) return out;
-        out.size = *size;
-        std::uint64_t offset = 0, available = 0;
-        if (*size == 0) {
+        auto entry = res.Record<8>(lang.data);  // rva and size (code page and reserved not read)
+        if (!entry) return out;
+        out.size = entry->U32<4>();
+        if (out.size == 0) {
             out.present = true;
             return out;
         }
-        if (sections.Map(*rva, offset, available) && *size <= available) {
+        auto mapped = sections.Map(entry->U32<0>());
+        if (mapped && out.size <= mapped->bytes.size()) {
             out.present = true;
-            out.offset = offset;
+            out.offset = mapped->offset;
         }
         return out;
     }
@@ -251,32 +270,37 @@ bool IndexPeIcons(ByteView f, PeIconIndex& out) {
     auto lfanew = f.U32(0x3C);
     if (!mz || *mz != 0x5A4D || !lfanew) return false;
     const std::uint64_t pe = *lfanew;
-    if (!f.Has(pe, 24) || *f.U32(pe) != 0x00004550) return false;  // "PE\0\0"
-    const std::uint64_t coff = pe + 4;
-    PeSections sections{f, 0, *f.U16(coff + 2)};
-    const std::uint16_t optSize = *f.U16(coff + 16);
-    const std::uint64_t opt = coff + 20;
+    // Signature and COFF header.
+    auto header = f.Record<24>(pe);
+    if (!header || header->U32<0>() != 0x00004550) return false;  // "PE\0\0"
+    const std::uint16_t sectionCount = header->U16<6>();
+    const std::uint16_t optSize = header->U16<20>();
+    const std::uint64_t opt = pe + 24;
     auto magic = f.U16(opt);
-    if (!magic || !f.Has(opt, optSize)) return false;
-    std::uint64_t rvaCountAt = 0, dirs = 0;
+    auto optional = f.Sub(opt, optSize);
+    if (!magic || !optional) return false;
+    std::uint64_t rvaCountAt = 0, dirs = 0;  // inside the optional header
     if (*magic == 0x10B) {
-        rvaCountAt = opt + 92;
-        dirs = opt + 96;
+        rvaCountAt = 92;
+        dirs = 96;
     } else if (*magic == 0x20B) {
         out.is64 = true;
-        rvaCountAt = opt + 108;
-        dirs = opt + 112;
+        rvaCountAt = 108;
+        dirs = 112;
     } else {
         return false;
     }
-    sections.table = opt + optSize;
-    if (!f.Has(sections.table, 40 * static_cast<std::uint64_t>(sections.count))) return false;
-    // No resource directory: a module without icons.
-    if (rvaCountAt + 4 > opt + optSize || *f.U32(rvaCountAt) < 3 || dirs + 24 > opt + optSize) return true;
-    const std::uint32_t resRva = *f.U32(dirs + 16);
-    std::uint64_t resOffset = 0, resAvailable = 0;
-    if (resRva == 0 || !sections.Map(resRva, resOffset, resAvailable)) return true;
-    const ByteView res = *f.Sub(resOffset, resAvailable);
+    auto table = f.Sub(opt + optSize, kSectionHeaderSize * static_cast<std::uint64_t>(sectionCount));
+    if (!table) return false;
+    const PeSections sections{f, *table};
+    // No resource directory (data directory 2, after export and import): a module without icons.
+    auto rvaCount = optional->U32(rvaCountAt);
+    auto resDir = optional->Record<8>(dirs + 16);
+    if (!rvaCount || *rvaCount < 3 || !resDir) return true;
+    const std::uint32_t resRva = resDir->U32<0>();
+    auto mapped = resRva == 0 ? std::nullopt : sections.Map(resRva);
+    if (!mapped) return true;
+    const ByteView res = mapped->bytes;
 
     const std::vector<DirEntry> types = ReadDirectory(res, 0);
     auto typeDir = [&](std::uint16_t type) -> std::optional<std::uint32_t> {
@@ -308,21 +332,28 @@ bool ReadPeGroup(ByteView f, const PeIconIndex& idx, std::size_t group, IconGrou
     out = {};
     if (group >= idx.groups.size()) return Fail(failure, kMsgNoIconAtIndex);
     const PeResourceData& data = idx.groups[group].data;
-    const ByteView body = data.present ? *f.Sub(data.offset, data.size) : ByteView();
+    // Data that is not in the file reads as an empty group, which fails the header read.
+    const ByteView body = (data.present ? f.Sub(data.offset, data.size) : std::nullopt).value_or(ByteView());
     auto header = ReadHeader(body, 0);
     if (!header) return Fail(failure, kMsgInvalidEntry);
     out.header = *header;
     if (auto refused = CheckIconHeader(out.header)) return Fail(failure, *refused);
     for (std::size_t i = 0; i < out.header.Count; ++i) {
-        auto e = ReadEntryCommon(body, kIconHeaderSize + kGroupIconEntrySize * i, true);
+        auto e = ReadGroupEntry(body, kIconHeaderSize + kGroupIconEntrySize * i);
         if (!e) return Fail(failure, kMsgInvalidEntry);
         auto it = std::lower_bound(idx.images.begin(), idx.images.end(), e->ID,
                                    [](const PeIconIndex::Image& a, std::uint16_t id) { return a.id < id; });
         const bool found = it != idx.images.end() && it->id == e->ID && it->data.present;
         const std::uint32_t size = found ? it->data.size : 0;
         if (size != e->BytesInRes) return Fail(failure, kMsgInvalidImageSize);
+        ByteView image;
+        if (size) {
+            auto stored = f.Sub(it->data.offset, size);
+            if (!stored) return Fail(failure, kMsgInvalidImageSize);
+            image = *stored;
+        }
         out.entries.push_back(*e);
-        out.images.push_back(found && size ? *f.Sub(it->data.offset, size) : ByteView());
+        out.images.push_back(image);
     }
     return true;
 }
@@ -347,13 +378,14 @@ std::vector<std::uint8_t> IcoFileBytes(const IconGroupData& group) {
         entries.push_back(ToDirectoryEntry(group.entries[i]));
         total += group.entries[i].BytesInRes;
     }
-    AssignImageOffsets(entries.data(), count);
+    AssignImageOffsets(entries);
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(total));
     AppendHeader(out, IconHeader{0, 1, static_cast<std::uint16_t>(count)});
     for (const IconDirectoryEntry& e : entries) AppendDirectoryEntry(out, e);
     for (std::size_t i = 0; i < count; ++i) {
-        out.insert(out.end(), group.images[i].data(), group.images[i].data() + group.images[i].size());
+        const std::span<const std::uint8_t> image = group.images[i].span();
+        out.insert(out.end(), image.begin(), image.end());
     }
     return out;
 }

@@ -22,12 +22,12 @@ IconDirectoryEntry ToDirectoryEntry(const GroupIconEntry& g) {
     return e;
 }
 
-bool AssignImageOffsets(IconDirectoryEntry* entries, std::size_t count) {
-    std::uint64_t offset = kIconHeaderSize + kIconDirectoryEntrySize * static_cast<std::uint64_t>(count);
-    for (std::size_t i = 0; i < count; ++i) {
+bool AssignImageOffsets(std::span<IconDirectoryEntry> entries) {
+    std::uint64_t offset = kIconHeaderSize + kIconDirectoryEntrySize * static_cast<std::uint64_t>(entries.size());
+    for (IconDirectoryEntry& e : entries) {
         if (offset > 0xFFFFFFFFu) return false;
-        entries[i].ImageOffset = static_cast<std::uint32_t>(offset);
-        offset += entries[i].BytesInRes;
+        e.ImageOffset = static_cast<std::uint32_t>(offset);
+        offset += e.BytesInRes;
     }
     return offset <= 0xFFFFFFFFu;
 }

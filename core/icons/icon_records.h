@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -69,7 +70,7 @@ IconDirectoryEntry ToDirectoryEntry(const GroupIconEntry& group);
 
 // Sets every ImageOffset by the packing rule: 6 + 16 * count, then each previous offset plus
 // its BytesInRes. Returns false if the total would not fit in 32 bits.
-bool AssignImageOffsets(IconDirectoryEntry* entries, std::size_t count);
+bool AssignImageOffsets(std::span<IconDirectoryEntry> entries);
 
 // Little-endian serialisation of the records.
 void AppendHeader(std::vector<std::uint8_t>& out, const IconHeader& header);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/handles_win.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/icon_fixtures.h"
 
@@ -296,3 +297,22 @@ TEST_F(ShellMenu, SecondMenuOfOneObjectKeepsTheFirstMenusPictures) {
 }
 
 }  // namespace
+
+TEST(DropBlockLock, OneLockForTheOwnersLifeHandedOnWhenMoved) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 64);
+    ASSERT_NE(block, nullptr);
+    auto locks = [block] { return GlobalFlags(block) & GMEM_LOCKCOUNT; };
+    {
+        qm::GlobalLockView view(block);
+        ASSERT_TRUE(view);
+        EXPECT_EQ(locks(), 1u);
+        EXPECT_GE(view.size(), 64u);
+        qm::GlobalLockView moved(std::move(view));
+        EXPECT_FALSE(view);
+        EXPECT_NE(moved.data(), nullptr);
+        EXPECT_EQ(locks(), 1u);
+    }
+    EXPECT_EQ(locks(), 0u);
+    EXPECT_FALSE(qm::GlobalLockView(nullptr));
+    EXPECT_EQ(GlobalFree(block), nullptr);
+}
