@@ -71,7 +71,9 @@ TEST(TWrenIcoObj, IndexSelectsTheGroupInBothModuleKinds) {
     for (const Case& c : cases) {
         Loader l;
         EXPECT_EQ(l.Load(c.file, c.index, c.kind), c.expectedIcon >= 0) << c.index;
-        if (c.expectedIcon >= 0) EXPECT_EQ(l.icon.IcoBytes(), set.IcoFile(static_cast<std::size_t>(c.expectedIcon)));
+        if (c.expectedIcon >= 0) {
+            EXPECT_EQ(l.icon.IcoBytes(), set.IcoFile(static_cast<std::size_t>(c.expectedIcon)));
+        }
         if (c.message.empty()) {
             EXPECT_TRUE(l.messages.empty()) << c.index;
         } else {
