@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
@@ -57,7 +58,7 @@ private:
 };
 
 bool IsExistingFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
