@@ -162,6 +162,9 @@ std::optional<std::wstring> ProfileText::Read(std::wstring_view section, std::ws
 
 void ProfileText::EndLine(Line& line) const {
     if (line.ended) return;
+    // An odd byte that ends a UTF-16 file is no character; text written after it would be read
+    // shifted by one byte.
+    if (line.raw.size() % UnitSize(encoding_)) line.raw.pop_back();
     line.raw += Encode(line.cr ? L"\n" : L"\r\n");
     line.ended = true;
     line.cr = true;

@@ -1,0 +1,48 @@
+// INI files of any bytes through the layer's own profile access (desktop.ini past MAX_PATH and
+// every desktop.ini the engine writes): the bytes come back unchanged when nothing is written; a
+// value written reads back; other keys read as before; a second identical write changes nothing.
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <string>
+
+#include "core/base/text.h"
+#include "core/settings/profile_text.h"
+
+namespace {
+
+// Latin-1 stands in for the ANSI code page, ASCII case for the platform's.
+std::wstring Latin1ToWide(std::string_view s) { return std::wstring(s.begin(), s.end()); }
+std::string WideToLatin1(std::wstring_view s) {
+    std::string out;
+    for (wchar_t c : s) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return out;
+}
+bool SameAscii(std::wstring_view a, std::wstring_view b) { return qm::UpperAscii(a) == qm::UpperAscii(b); }
+const qm::ProfileCodec kCodec{&Latin1ToWide, &WideToLatin1, &SameAscii};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> bytes(data, size);
+    qm::ProfileText text(bytes, kCodec);
+    const auto same = text.Bytes();
+    if (same.size() != size || !std::equal(same.begin(), same.end(), data)) std::abort();
+
+    const auto tipBefore = text.Read(L".ShellClassInfo", L"Infotip");
+    const auto otherBefore = text.Read(L"Other", L"IconFile");
+    // A value the engine could write: printable ASCII taken from the input, no blanks at its ends.
+    std::wstring value;
+    for (std::size_t i = 0; i < size && value.size() < 40; ++i)
+        if (data[i] > 0x20 && data[i] < 0x7F && data[i] != '"' && data[i] != '\'') value.push_back(data[i]);
+    text.Write(L".ShellClassInfo", L"IconFile", value);
+    if (text.Read(L".ShellClassInfo", L"IconFile") != value) std::abort();
+    if (text.Read(L".ShellClassInfo", L"Infotip") != tipBefore) std::abort();
+    if (text.Read(L"Other", L"IconFile") != otherBefore) std::abort();
+    const auto written = text.Bytes();
+    text.Write(L".ShellClassInfo", L"IconFile", value);
+    if (text.Bytes() != written) std::abort();
+    qm::ProfileText again(written, kCodec);
+    if (again.Read(L".ShellClassInfo", L"IconFile") != value || again.Encoding() != text.Encoding()) std::abort();
+    return 0;
+}
