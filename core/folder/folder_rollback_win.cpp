@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/base/file_bytes_win.h"
 #include "core/base/handles_win.h"
 #include "core/base/long_path_win.h"
 #include "core/folder/folder_customization.h"
@@ -12,39 +13,19 @@ namespace qm {
 namespace {
 
 // A desktop.ini larger than this is not kept for a restore (its attributes still are).
-constexpr LONGLONG kMaxKeptBytes = 64ll << 20;
+constexpr std::uint64_t kMaxKeptBytes = 64ull << 20;
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const std::wstring& path) {
     UniqueFile file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxKeptBytes)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr)) return std::nullopt;
-        if (got == 0) break;
-        done += got;
-    }
-    bytes.resize(done);
-    return bytes;
+    if (!file) return std::nullopt;
+    return ReadFileBytes(file.get(), kMaxKeptBytes);
 }
 
 void WriteWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
     UniqueFile file(CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
-            written == 0)
-            return;
-        done += written;
-    }
-    SetEndOfFile(file.get());
+    if (file) WriteFileBytesAt(file.get(), 0, bytes);
 }
 
 void Remove(const std::wstring& path) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/base/error.h"
+#include "core/base/file_bytes_win.h"
 #include "core/base/handles_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/text.h"
@@ -33,45 +34,11 @@ const ProfileCodec& PlatformCodec() {
     return codec;
 }
 
-// The whole file from its start; nothing when it cannot be read or is too large.
-std::optional<std::vector<std::uint8_t>> ReadAll(HANDLE file) {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > kMaxOwnFileBytes)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr)) return std::nullopt;
-        if (got == 0) break;
-        done += got;
-    }
-    bytes.resize(done);
-    return bytes;
-}
-
-// Writes `bytes` at `offset` and ends the file behind them.
-bool WriteAt(HANDLE file, std::uint64_t offset, const std::uint8_t* bytes, std::size_t size) {
-    LARGE_INTEGER at{};
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
-    std::size_t done = 0;
-    while (done < size) {
-        DWORD written = 0;
-        if (!WriteFile(file, bytes + done, static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30)), &written,
-                       nullptr) ||
-            written == 0)
-            return false;
-        done += written;
-    }
-    return SetEndOfFile(file) != FALSE;
-}
-
 std::optional<std::wstring> OwnRead(const std::wstring& path, std::wstring_view section, std::wstring_view key) {
     UniqueFile file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
-    const auto bytes = ReadAll(file.get());
+    const auto bytes = ReadFileBytes(file.get(), kMaxOwnFileBytes);
     if (!bytes) return std::nullopt;
     return ProfileText(*bytes, PlatformCodec()).Read(section, key);
 }
@@ -87,12 +54,12 @@ bool OwnWrite(const std::wstring& path, std::wstring_view section, std::wstring_
         UniqueFile created(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!created) return false;
         const auto bytes = ProfileText::NewFile(section, key, value);
-        const bool done = WriteAt(created.get(), 0, bytes.data(), bytes.size());
+        const bool done = WriteFileBytesAt(created.get(), 0, bytes);
         created.reset();
         if (!done) DeleteFileW(longPath.c_str());
         return done;
     }
-    const auto before = ReadAll(file.get());
+    const auto before = ReadFileBytes(file.get(), kMaxOwnFileBytes);
     if (!before) return false;
     ProfileText text(*before, PlatformCodec());
     text.Write(section, key, value);
@@ -102,9 +69,9 @@ bool OwnWrite(const std::wstring& path, std::wstring_view section, std::wstring_
     const std::size_t from = static_cast<std::size_t>(
         std::mismatch(before->begin(), before->end(), after.begin(), after.end()).first - before->begin());
     if (from == after.size() && after.size() == before->size()) return true;
-    if (WriteAt(file.get(), from, after.data() + from, after.size() - from)) return true;
+    if (WriteFileBytesAt(file.get(), from, std::span(after).subspan(from))) return true;
     const DWORD error = GetLastError();
-    WriteAt(file.get(), from, before->data() + from, before->size() - from);
+    WriteFileBytesAt(file.get(), from, std::span(*before).subspan(from));
     SetLastError(error);
     return false;
 }

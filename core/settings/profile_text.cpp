@@ -18,7 +18,20 @@ std::size_t UnitSize(ProfileEncoding e) {
     return e == ProfileEncoding::Utf16Le || e == ProfileEncoding::Utf16Be ? 2 : 1;
 }
 
+std::wstring Latin1ToWide(std::string_view s) { return std::wstring(s.begin(), s.end()); }
+std::string WideToLatin1(std::wstring_view s) {
+    std::string out;
+    for (wchar_t c : s) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return out;
+}
+bool SameAscii(std::wstring_view a, std::wstring_view b) { return UpperAscii(a) == UpperAscii(b); }
+
 }  // namespace
+
+const ProfileCodec& PortableProfileCodec() {
+    static const ProfileCodec codec{&Latin1ToWide, &WideToLatin1, &SameAscii};
+    return codec;
+}
 
 ProfileText::ProfileText(std::span<const std::uint8_t> bytes, const ProfileCodec& codec) : codec_(codec) {
     auto starts = [&](std::initializer_list<std::uint8_t> mark) {

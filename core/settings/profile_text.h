@@ -27,6 +27,10 @@ struct ProfileCodec {
     bool (*sameName)(std::wstring_view, std::wstring_view);
 };
 
+// Where there is no platform (native builds): Latin-1 stands in for the ANSI code page, ASCII
+// case for the platform's comparison.
+const ProfileCodec& PortableProfileCodec();
+
 enum class ProfileEncoding { Ansi, Utf8, Utf16Le, Utf16Be };
 
 class ProfileText {

@@ -11,15 +11,7 @@
 
 namespace {
 
-// Latin-1 stands in for the ANSI code page, ASCII case for the platform's.
-std::wstring Latin1ToWide(std::string_view s) { return std::wstring(s.begin(), s.end()); }
-std::string WideToLatin1(std::wstring_view s) {
-    std::string out;
-    for (wchar_t c : s) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-    return out;
-}
-bool SameAscii(std::wstring_view a, std::wstring_view b) { return qm::UpperAscii(a) == qm::UpperAscii(b); }
-const qm::ProfileCodec kCodec{&Latin1ToWide, &WideToLatin1, &SameAscii};
+const qm::ProfileCodec& kCodec = qm::PortableProfileCodec();
 
 }  // namespace
 
