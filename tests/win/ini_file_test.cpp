@@ -111,16 +111,29 @@ TEST(IniFile, WriteOnReadOnlyMediumRaisesAndChangesNothing) {
 // reads, and the bytes it writes where the platform keeps a file's form (Wine's writer rewrites the
 // whole file from what it parsed, dropping blank lines, blanks around "=" and lone LF endings;
 // Windows changes only the key's line, so those files are checked against the expected bytes below).
-std::vector<std::uint8_t> Encoded(const std::wstring& text, bool utf16) {
-    if (!utf16) {
-        const std::string ansi = qm::WideToAnsi(text);
-        return {ansi.begin(), ansi.end()};
+enum class Enc { Ansi, Utf16Le, Utf16Be, Utf8 };
+std::vector<std::uint8_t> Encoded(const std::wstring& text, Enc enc) {
+    switch (enc) {
+        case Enc::Ansi: {
+            const std::string ansi = qm::WideToAnsi(text);
+            return {ansi.begin(), ansi.end()};
+        }
+        case Enc::Utf8: {
+            const std::string utf8 = "\xEF\xBB\xBF" + qm::WideToUtf8(text);
+            return {utf8.begin(), utf8.end()};
+        }
+        case Enc::Utf16Le:
+        case Enc::Utf16Be:
+            break;
     }
     std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
     const auto body = qm::EncodeUtf16Le(text);
     bytes.insert(bytes.end(), body.begin(), body.end());
+    if (enc == Enc::Utf16Be)
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
     return bytes;
 }
+std::vector<std::uint8_t> Encoded(const std::wstring& text, bool utf16) { return Encoded(text, utf16 ? Enc::Utf16Le : Enc::Ansi); }
 
 TEST(IniFile, OwnAccessWritesTheBytesThePlatformWrites) {
     struct Write {
@@ -144,12 +157,12 @@ TEST(IniFile, OwnAccessWritesTheBytesThePlatformWrites) {
     TempDir dir;
     int n = 0;
     for (const std::wstring& text : files)
-        for (bool utf16 : {false, true}) {
-            SCOPED_TRACE(qm::WideToUtf8(text) + (utf16 ? " (UTF-16)" : " (ANSI)"));
+        for (Enc enc : {Enc::Ansi, Enc::Utf16Le, Enc::Utf16Be, Enc::Utf8}) {
+            SCOPED_TRACE(qm::WideToUtf8(text) + " (encoding " + std::to_string(static_cast<int>(enc)) + ")");
             const std::wstring platformPath = dir / (L"p" + std::to_wstring(n) + L".ini");
             const std::wstring ownPath = dir / (L"o" + std::to_wstring(n++) + L".ini");
-            qmtest::WriteBytes(platformPath, Encoded(text, utf16));
-            qmtest::WriteBytes(ownPath, Encoded(text, utf16));
+            qmtest::WriteBytes(platformPath, Encoded(text, enc));
+            qmtest::WriteBytes(ownPath, Encoded(text, enc));
             const IniFile platform(platformPath), own(ownPath, qm::IniAccess::Own);
             for (const Write& w : writes) {
                 SCOPED_TRACE(qm::WideToUtf8(std::wstring(w.section) + L"/" + w.key));
