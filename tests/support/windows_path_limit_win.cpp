@@ -20,10 +20,10 @@ F Original(const char* name) {
 }
 #define QM_ORIGINAL(name) static const auto real = Original<decltype(&name)>(#name)
 
-bool TooLong(const wchar_t* path, const wchar_t* call) {
+bool TooLong(const wchar_t* path, const wchar_t* call, std::size_t limit = MAX_PATH) {
     if (!g_armed || !path) return false;
     const std::size_t length = std::wcslen(path);
-    if (length < MAX_PATH || std::wcsncmp(path, L"\\\\?\\", 4) == 0) return false;
+    if (length < limit || std::wcsncmp(path, L"\\\\?\\", 4) == 0) return false;
     {
         std::lock_guard lock(g_mutex);
         g_refused.push_back(std::wstring(call) + L": " + path);
@@ -50,7 +50,9 @@ HANDLE WINAPI LimitedCreateFileW(LPCWSTR p, DWORD access, DWORD share, LPSECURIT
     return TooLong(p, L"CreateFileW") ? INVALID_HANDLE_VALUE : real(p, access, share, sa, disposition, flags, t);
 }
 BOOL WINAPI LimitedDeleteFileW(LPCWSTR p) {
-    QM_ORIGINAL(DeleteFileW); return TooLong(p, L"DeleteFileW") ? FALSE : real(p); }
+    QM_ORIGINAL(DeleteFileW);
+    return TooLong(p, L"DeleteFileW") ? FALSE : real(p);
+}
 HANDLE WINAPI LimitedFindFirstFileW(LPCWSTR p, LPWIN32_FIND_DATAW d) {
     QM_ORIGINAL(FindFirstFileW);
     return TooLong(p, L"FindFirstFileW") ? INVALID_HANDLE_VALUE : real(p, d);
@@ -62,16 +64,12 @@ HANDLE WINAPI LimitedFindFirstFileExW(LPCWSTR p, FINDEX_INFO_LEVELS l, LPVOID d,
 BOOL WINAPI LimitedCreateDirectoryW(LPCWSTR p, LPSECURITY_ATTRIBUTES sa) {
     QM_ORIGINAL(CreateDirectoryW);
     // CreateDirectory leaves room for an 8.3 name: its limit is MAX_PATH - 12.
-    if (g_armed && p && std::wcslen(p) >= MAX_PATH - 12 && std::wcsncmp(p, L"\\\\?\\", 4) != 0) {
-        std::lock_guard lock(g_mutex);
-        g_refused.push_back(std::wstring(L"CreateDirectoryW: ") + p);
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return FALSE;
-    }
-    return real(p, sa);
+    return TooLong(p, L"CreateDirectoryW", MAX_PATH - 12) ? FALSE : real(p, sa);
 }
 BOOL WINAPI LimitedRemoveDirectoryW(LPCWSTR p) {
-    QM_ORIGINAL(RemoveDirectoryW); return TooLong(p, L"RemoveDirectoryW") ? FALSE : real(p); }
+    QM_ORIGINAL(RemoveDirectoryW);
+    return TooLong(p, L"RemoveDirectoryW") ? FALSE : real(p);
+}
 BOOL WINAPI LimitedMoveFileExW(LPCWSTR a, LPCWSTR b, DWORD f) {
     QM_ORIGINAL(MoveFileExW);
     return TooLong(a, L"MoveFileExW") || TooLong(b, L"MoveFileExW") ? FALSE : real(a, b, f);

@@ -292,7 +292,7 @@ TEST_F(FolderFault, DiskFullAtTheDesktopIniLeavesNoNewFileAndKeepsTheOldOne) {
         const std::wstring ini = qm::DesktopIniPathOf(f.path());
         if (c.earlierIni) {
             std::string text = "[Keep]\r\n";
-            for (int i = 0; text.size() < kPage - 80; ++i) text += "K" + std::to_string(i) + "=" + std::string(40, 'v') + "\r\n";
+            for (int i = 0; text.size() < kPage - 80; ++i) text.append("K").append(std::to_string(i)).append("=").append(40, 'v').append("\r\n");
             text += "[.ShellClassInfo]\r\nConfirmFileOp=0\r\n";
             qmtest::WriteAnsiFile(ini, text);
             SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
