@@ -283,7 +283,9 @@ TEST_F(FolderFault, DiskFullAtTheDesktopIniLeavesNoNewFileAndKeepsTheOldOne) {
     constexpr ULONGLONG kPage = 4096;
     struct Case {
         CallerProfile caller;
-        bool earlierIni;  // an ANSI desktop.ini just under a page, which the keys make longer
+        // An ANSI desktop.ini just under a page, which the keys make longer (Wine's profile writer
+        // cut such a file at the page and reported success).
+        bool earlierIni;
     };
     for (const Case c : {Case{CallerProfile::MainWindow, false}, Case{CallerProfile::Extension, false},
                          Case{CallerProfile::MainWindow, true}, Case{CallerProfile::Extension, true}}) {

@@ -1,8 +1,8 @@
 // Folders deep in a tree: apply, re-apply and reset on folders whose paths are 240 to 1,000
-// characters long, in copy and link mode, from the program and from the extension, with an
-// earlier desktop.ini holding other sections. The file calls run under Windows' path limit
-// (WindowsPathLimit: Wine itself takes paths of any length), so a call that would fail on
-// Windows fails here too.
+// characters long, in copy and link mode, from the main window, the custom icon window and the
+// extension, with an earlier desktop.ini holding other sections. The file calls run under
+// Windows' path limit (WindowsPathLimit: Wine itself takes paths of any length), so a call that
+// would fail on Windows fails here too.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -92,7 +92,8 @@ TEST_F(FolderLongPath, ApplyReapplyAndResetWorkOnFoldersOfAnyLength) {
     bool utf16 = true;
     for (std::size_t length : {240u, 259u, 260u, 261u, 300u, 1000u})
         for (bool copyMode : {true, false})
-            for (CallerProfile caller : {CallerProfile::MainWindow, CallerProfile::Extension}) {
+            for (CallerProfile caller :
+                 {CallerProfile::MainWindow, CallerProfile::CustomIconWindow, CallerProfile::Extension}) {
                 cases.push_back({length, copyMode, caller, utf16});
                 utf16 = !utf16;
             }
@@ -102,7 +103,9 @@ TEST_F(FolderLongPath, ApplyReapplyAndResetWorkOnFoldersOfAnyLength) {
         const std::wstring folder = qmtest::FolderOfLength(dir.MakeFolder(L"c" + std::to_wstring(n++)), c.length);
         ASSERT_EQ(folder.size(), c.length);
         SCOPED_TRACE(std::to_string(c.length) + " characters, " + (c.copyMode ? "copy" : "link") + " mode, " +
-                     (c.caller == CallerProfile::Extension ? "extension" : "program") +
+                     (c.caller == CallerProfile::Extension          ? "extension"
+                      : c.caller == CallerProfile::CustomIconWindow ? "custom icon window"
+                                                                    : "main window") +
                      (c.utf16 ? ", UTF-16 desktop.ini" : ", ANSI desktop.ini"));
         const std::wstring ini = qm::DesktopIniPathOf(folder);
         if (c.utf16)
