@@ -7,6 +7,7 @@
 
 #include "cli/command_table.h"
 #include "core/base/error.h"
+#include "core/base/long_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
@@ -84,7 +85,7 @@ int ForEachFolder(const std::vector<std::wstring>& folders, Change change) {
 int Show(const std::vector<std::wstring>& folders) {
     int exit = kExitOk;
     for (const auto& folder : folders) {
-        const DWORD attrs = GetFileAttributesW(folder.c_str());
+        const DWORD attrs = GetFileAttributesW(LongPathForm(folder).c_str());
         if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
             Err(folder + L": no such folder\n");
             exit = kExitFailed;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
@@ -28,7 +29,7 @@ const InterfaceEntry kInterfaceTable[] = {
 };
 
 bool IsExistingFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -1,5 +1,6 @@
 #include "core/folder/desktop_ini_win.h"
 
+#include "core/base/long_path_win.h"
 #include "core/folder/folder_customization.h"
 #include "core/folder/folder_files_win.h"
 
@@ -10,9 +11,11 @@ namespace {
 constexpr const wchar_t* kAbsent = L"\x01";
 }  // namespace
 
-DesktopIni::DesktopIni(const std::wstring& folder) : ini_(DesktopIniPathOf(folder)) {}
+// Written through the layer's own access: a write the medium refuses half-way (a full disk) puts
+// the file's bytes back, and every line the engine does not change stays byte for byte.
+DesktopIni::DesktopIni(const std::wstring& folder) : ini_(DesktopIniPathOf(folder), IniAccess::Own) {}
 
-DWORD DesktopIni::Attributes() const { return GetFileAttributesW(Path().c_str()); }
+DWORD DesktopIni::Attributes() const { return GetFileAttributesW(LongPathForm(Path()).c_str()); }
 
 bool DesktopIni::Exists() const { return Attributes() != INVALID_FILE_ATTRIBUTES; }
 

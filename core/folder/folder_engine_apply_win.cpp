@@ -5,11 +5,13 @@
 #include <mutex>
 
 #include "core/base/error.h"
+#include "core/base/long_path_win.h"
 #include "core/folder/desktop_ini_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
 #include "core/folder/folder_profiles.h"
+#include "core/folder/folder_rollback_win.h"
 #include "core/icons/icon_probe.h"
 #include "core/icons/icon_container.h"
 #include "core/settings/settings_win.h"
@@ -31,7 +33,7 @@ std::wstring FreshCopyName(const std::wstring& folder, const std::wstring& curre
         std::wstring name = CopyNames().NextName();
         // A name the folder already shows could keep the shell's cached picture of the old icon.
         const bool taken = SamePath(name, current) ||
-                           GetFileAttributesW((prefix + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+                           GetFileAttributesW(LongPathForm(prefix + name).c_str()) != INVALID_FILE_ATTRIBUTES;
         if (!taken || attempt >= 64) return name;
     }
 }
@@ -57,16 +59,24 @@ private:
 // The platform's error when the source file does not exist (as opposed to one that exists and
 // holds no icon), else 0.
 DWORD SourceGoneError(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return 0;
+    if (GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES) return 0;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? error : 0;
 }
 
+// The old copies an apply removes, once every key is written: a write that fails before (a full
+// disk, a medium gone read-only, a refused key) leaves the folder with the copy its desktop.ini
+// still names.
+struct CopyRemoval {
+    bool due = false;
+    std::wstring keep;  // the copy or source the folder is now linked to
+};
+
 // Copy mode: the icon extracted into a new copy inside the folder, or the folder linked to its
 // source when the source gives no icon. The icon is read before any old copy goes, so a folder
 // whose current copy is the source keeps its icon.
-void ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, const DesktopIni& ini,
-               const IconKeyWriter& keys) {
+CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, const DesktopIni& ini,
+                      const IconKeyWriter& keys, FolderRollback& rollback) {
     const int index = IconIndexValue(record.IconIndex);
     const std::wstring source = ResolveInFolder(record.Folder, record.IconFile);
 
@@ -85,18 +95,16 @@ void ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, c
         loaded = icon.Loaded;
     }
     if (!loaded) {
-        if (profile.removesCopiesWithoutExtraction) ClearAllIcons(record.Folder, profile.caller, source);
         keys.Write(record.IconFile, record.IconIndex);
-        return;
+        return {profile.removesCopiesWithoutExtraction, source};
     }
-    // The new copy is written before the old ones go: a write that fails (a full disk, a medium
-    // gone read-only) leaves the folder with the copy its desktop.ini still names.
     const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
     const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
     icon.SaveToFile(copy);
-    ClearAllIcons(record.Folder, profile.caller, copy);
+    rollback.Created(copy);
     SetAttributes(copy, profile.copyAfterWrite);
     keys.Write(name, L"0");
+    return {true, copy};
 }
 
 }  // namespace
@@ -110,6 +118,9 @@ bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) 
     const bool copyMode = ReadSetting(kCopyIcoSetting) == L"1";
 
     const DesktopIni ini(record.Folder);
+    // From here on an error puts the folder back as it was: what this apply made goes again,
+    // desktop.ini gets back its bytes and attributes.
+    FolderRollback rollback(record.Folder);
     if (!ini.PassesWriteTest(AttributesFor(caller).desktopIniBeforeWrite)) {
         ShowFolderMessage(profile.channel, profile.writeTestFailed);
         return false;
@@ -126,19 +137,20 @@ bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) 
     }
     if (!chosen && copyMode && profile.tooltipOnly == TooltipOnlyRule::CopyModeWithoutIcon) tooltipOnly = true;
 
+    CopyRemoval removal;
     if (!tooltipOnly) {
         const IconKeyWriter keys(ini);
         if (copyMode) {
-            ApplyCopy(record, profile, ini, keys);
+            removal = ApplyCopy(record, profile, ini, keys, rollback);
         } else {
-            if (profile.removesCopiesInLinkMode)
-                ClearAllIcons(record.Folder, caller,
-                              record.IconFile.empty() ? std::wstring() : ResolveInFolder(record.Folder, record.IconFile));
+            removal = {profile.removesCopiesInLinkMode,
+                       record.IconFile.empty() ? std::wstring() : ResolveInFolder(record.Folder, record.IconFile)};
             keys.Write(record.IconFile, record.IconIndex);
         }
     }
     if (tooltipOnly || profile.writesInfotip) ini.Write(kInfotipKey, record.Infotip);
     ini.Write(kConfirmFileOpKey, L"0");
+    if (removal.due) ClearAllIcons(record.Folder, caller, removal.keep);
 
     SetAttributes(record.Folder, profile.folderAfterApply);
     SetAttributes(ini.Path(), profile.desktopIniAfterApply);

@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
 #include "core/folder/desktop_ini_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
 #include "core/folder/folder_profiles.h"
+#include "core/folder/folder_rollback_win.h"
 #include "core/shell/shell_helpers_win.h"
 
 namespace qm {
@@ -19,7 +21,7 @@ std::vector<std::wstring> MatchingCopies(const std::wstring& folder, CallerProfi
     std::vector<std::wstring> paths;
     const std::wstring prefix = WithTrailingBackslash(folder);
     WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW((prefix + L"*.ico").c_str(), &fd));
+    UniqueFind find(FindFirstFileW(LongPathForm(prefix + L"*.ico").c_str(), &fd));
     if (!find) return paths;
     do {
         // A folder that happens to carry such a name is not an icon copy: the shell would delete
@@ -52,9 +54,11 @@ private:
     DWORD attributes_ = INVALID_FILE_ATTRIBUTES;
 };
 
+// The shell's file operation takes no path past MAX_PATH (nor the long form); such a copy is
+// deleted directly only.
 void DeleteCopy(const std::wstring& path) {
-    DeleteFilePermanently(path);
-    DeleteFileW(path.c_str());
+    if (!PassesClassicPathLimit(path)) DeleteFilePermanently(path);
+    DeleteFileW(LongPathForm(path).c_str());
 }
 
 // The keys that carry icon and tooltip stay, empty; IconResource only if the file has it.
@@ -80,7 +84,7 @@ std::size_t ClearAllIcons(const std::wstring& folder, CallerProfile rule, const 
     // The second attempt goes only to copies that survived the first: a shell delete of a file that
     // is gone would show the shell's error box.
     for (const auto& path : copies) {
-        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (GetFileAttributesW(LongPathForm(path).c_str()) == INVALID_FILE_ATTRIBUTES) continue;
         if (rule == CallerProfile::Extension) SetAttributes(path, attrs.oldCopyBeforeDelete);
         DeleteCopy(path);
     }
@@ -95,6 +99,7 @@ bool ResetIconOfFolder(const std::wstring& folder, CallerProfile caller) {
         return false;
     }
     const DesktopIni ini(folder);
+    FolderRollback rollback(folder);  // an error puts desktop.ini back as it was
     if (profile.makesWriteTest) {
         if (!ini.PassesWriteTest(AttributesFor(caller).desktopIniBeforeWrite)) {
             ShowFolderMessage(profile.channel, profile.writeTestFailed);

@@ -7,6 +7,12 @@
 // "Unable to write to %s" (a refused key write), "Failed loading EXE/DLL" (a source that cannot
 // be mapped), "'%s' is not a valid integer value" (a hand-edited index), and the icon container's
 // save error. Everything else is reported through ShowFolderMessage.
+//
+// An apply or reset that ends by an error after the write test leaves the folder as it was: the
+// copy it made is removed again, desktop.ini gets back its bytes and attributes (or goes, when the
+// operation made it), and old copies are removed only once every key is written. Folders deep in
+// a tree work as any other: file and attribute calls take the long form of long paths, and
+// desktop.ini is read and written by the INI layer's own access.
 #include <cstddef>
 #include <string>
 

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "core/base/long_path_win.h"
 #include "core/settings/ini_file_win.h"
 
 namespace qm {
@@ -21,20 +22,32 @@ AttributeObserver& Observer() {
     static AttributeObserver observer;
     return observer;
 }
+
+NotificationObserver& Notifications() {
+    static NotificationObserver observer;
+    return observer;
+}
+
+void Notify(LONG event, const std::wstring& path) {
+    if (Notifications()) Notifications()(event, path);
+    SHChangeNotify(event, SHCNF_PATHW, path.c_str(), nullptr);
+}
 }  // namespace
 
 void SetAttributeObserver(AttributeObserver observer) { Observer() = std::move(observer); }
+void SetNotificationObserver(NotificationObserver observer) { Notifications() = std::move(observer); }
 
 bool SetAttributes(const std::wstring& path, DWORD attributes) {
-    const bool done = SetFileAttributesW(path.c_str(), attributes) != FALSE;
+    const bool done = SetFileAttributesW(LongPathForm(path).c_str(), attributes) != FALSE;
     if (Observer()) Observer()(path, attributes);
     return done;
 }
 
 void NotifyFolderCustomized(const std::wstring& folder) {
-    const std::wstring ini = DesktopIniPathOf(folder);
-    SHChangeNotify(SHCNE_ATTRIBUTES, SHCNF_PATHW, folder.c_str(), nullptr);
-    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW, ini.c_str(), nullptr);
+    // The shell knows the folder by its ordinary path, never by the long form.
+    const std::wstring shellFolder = ShellPathForm(folder);
+    Notify(SHCNE_ATTRIBUTES, shellFolder);
+    Notify(SHCNE_UPDATEITEM, DesktopIniPathOf(shellFolder));
 }
 
 void SeedCopyNamesForProcess() {

@@ -13,14 +13,19 @@ namespace qm {
 // IconFile, IconIndex and Infotip of the folder's desktop.ini, each empty when missing.
 FolderCustomization ReadFolderCustomization(const std::wstring& folder);
 
-// SetFileAttributesW, replacing the whole attribute set. Every attribute change of the engine
-// goes through here; a test may observe the calls, each right after the platform call.
+// SetFileAttributesW, replacing the whole attribute set (through the long form of a long path).
+// Every attribute change of the engine goes through here; a test may observe the calls, each
+// right after the platform call, with the path as the engine gave it.
 bool SetAttributes(const std::wstring& path, DWORD attributes);
 using AttributeObserver = std::function<void(const std::wstring& path, DWORD attributes)>;
 void SetAttributeObserver(AttributeObserver observer);
 
-// SHCNE_ATTRIBUTES for the folder, then SHCNE_UPDATEITEM for its desktop.ini (SHCNF_PATHW).
+// SHCNE_ATTRIBUTES for the folder, then SHCNE_UPDATEITEM for its desktop.ini (SHCNF_PATHW), each
+// named without the long-path prefix. A test may observe each notification as it is sent (Wine's
+// shell makes no item of a path much past MAX_PATH, so its listeners cannot see those).
 void NotifyFolderCustomized(const std::wstring& folder);
+using NotificationObserver = std::function<void(long event, const std::wstring& path)>;
+void SetNotificationObserver(NotificationObserver observer);
 
 // Seeds the process-wide copy-name generator from a source that differs between processes
 // and between starts (clock, process id, tick count).

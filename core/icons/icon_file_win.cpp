@@ -7,6 +7,7 @@
 
 #include "core/base/error.h"
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
 
 namespace qm {
 
@@ -37,7 +38,7 @@ bool OpenForReading(InputFile& file, const std::wstring& fileName) {
         return false;
     };
     // Read access only, so that read-only files and files on read-only media open.
-    UniqueFile handle(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueFile handle(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) return failed(GetLastError());
     LARGE_INTEGER size{};
@@ -66,7 +67,7 @@ namespace {
 }  // namespace
 
 void WriteNewFile(const std::wstring& fileName, std::span<const std::uint8_t> bytes) {
-    UniqueFile out(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile out(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) RaiseLastError(GetLastError());
     std::size_t done = 0;
     DWORD error = 0;
@@ -82,7 +83,7 @@ void WriteNewFile(const std::wstring& fileName, std::span<const std::uint8_t> by
     }
     out.reset();
     if (error != 0) {
-        DeleteFileW(fileName.c_str());
+        DeleteFileW(LongPathForm(fileName).c_str());
         RaiseLastError(error);
     }
 }

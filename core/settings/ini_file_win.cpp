@@ -2,12 +2,90 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "core/base/error.h"
+#include "core/base/file_bytes_win.h"
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
+#include "core/base/text.h"
+#include "core/settings/profile_text.h"
 
 namespace qm {
 
+namespace {
+
+// A desktop.ini or settings file larger than this is not an INI file the layer rewrites.
+constexpr std::uint64_t kMaxOwnFileBytes = 64ull << 20;
+
+bool SameNameWithoutCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+const ProfileCodec& PlatformCodec() {
+    static const ProfileCodec codec{
+        [](std::string_view s) { return AnsiToWide(s); },
+        [](std::wstring_view s) { return WideToAnsi(s); },
+        &SameNameWithoutCase,
+    };
+    return codec;
+}
+
+std::optional<std::wstring> OwnRead(const std::wstring& path, std::wstring_view section, std::wstring_view key) {
+    UniqueFile file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    const auto bytes = ReadFileBytes(file.get(), kMaxOwnFileBytes);
+    if (!bytes) return std::nullopt;
+    return ProfileText(*bytes, PlatformCodec()).Read(section, key);
+}
+
+// False when the platform refuses; the file is then as it was.
+bool OwnWrite(const std::wstring& path, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+    const std::wstring longPath = LongPathForm(path);
+    UniqueFile file(CreateFileW(longPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        // A new file: UTF-16LE with its byte-order mark, removed again when it cannot be finished.
+        UniqueFile created(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!created) return false;
+        const auto bytes = ProfileText::NewFile(section, key, value);
+        const bool done = WriteFileBytesAt(created.get(), 0, bytes);
+        created.reset();
+        if (!done) DeleteFileW(longPath.c_str());
+        return done;
+    }
+    const auto before = ReadFileBytes(file.get(), kMaxOwnFileBytes);
+    if (!before) return false;
+    ProfileText text(*before, PlatformCodec());
+    text.Write(section, key, value);
+    const std::vector<std::uint8_t> after = text.Bytes();
+    // Only the bytes from the first change on are written; when the medium refuses them (a full
+    // disk), the old ones go back.
+    const std::size_t from = static_cast<std::size_t>(
+        std::mismatch(before->begin(), before->end(), after.begin(), after.end()).first - before->begin());
+    if (from == after.size() && after.size() == before->size()) return true;
+    if (WriteFileBytesAt(file.get(), from, std::span(after).subspan(from))) return true;
+    const DWORD error = GetLastError();
+    WriteFileBytesAt(file.get(), from, std::span(*before).subspan(from));
+    SetLastError(error);
+    return false;
+}
+
+}  // namespace
+
+bool IniFile::UsesOwnAccess() const { return access_ == IniAccess::Own || PassesClassicPathLimit(path_); }
+
 std::wstring IniFile::ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view def) const {
+    if (UsesOwnAccess()) {
+        std::wstring value = OwnRead(path_, section, key).value_or(std::wstring(def));
+        if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+        return value;
+    }
     const std::wstring s(section), k(key), d(def);
     std::wstring buf(kMaxValueLength + 1, L'\0');
     const DWORD n = GetPrivateProfileStringW(s.c_str(), k.c_str(), d.c_str(), buf.data(),
@@ -17,11 +95,17 @@ std::wstring IniFile::ReadString(std::wstring_view section, std::wstring_view ke
 }
 
 bool CreateUtf16IniFile(const std::wstring& path) {
-    UniqueFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring longPath = LongPathForm(path);
+    UniqueFile f(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return false;
     static const unsigned char bom[2] = {0xFF, 0xFE};
     DWORD written = 0;
-    return WriteFile(f.get(), bom, sizeof bom, &written, nullptr) && written == sizeof bom;
+    if (WriteFile(f.get(), bom, sizeof bom, &written, nullptr) && written == sizeof bom) return true;
+    const DWORD error = GetLastError();
+    f.reset();
+    DeleteFileW(longPath.c_str());
+    SetLastError(error);
+    return false;
 }
 
 void IniFile::RaiseWriteError() const {
@@ -30,6 +114,10 @@ void IniFile::RaiseWriteError() const {
 
 void IniFile::WriteString(std::wstring_view section, std::wstring_view key, std::wstring_view value) const {
     if (path_.empty()) RaiseWriteError();
+    if (UsesOwnAccess()) {
+        if (!OwnWrite(path_, section, key, value)) RaiseWriteError();
+        return;
+    }
     if (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateUtf16IniFile(path_) &&
         GetLastError() != ERROR_FILE_EXISTS)
         RaiseWriteError();

@@ -2,10 +2,20 @@
 // The INI access layer: Unicode private-profile functions, no caching. Used for the settings file
 // and for desktop.ini. A file this layer creates starts with a UTF-16LE byte-order mark, so the
 // platform keeps writing it as UTF-16 and non-ANSI text survives; an existing file keeps its encoding.
+//
+// The profile functions cannot reach a file whose path has MAX_PATH characters or more; such a
+// file is read and written by the layer's own access (ProfileText, by the same rules, through the
+// long form of the path). The own access is also chosen where a write must keep the file whole:
+// it writes only the bytes that change and puts them back when the medium refuses the rest.
 #include <string>
 #include <string_view>
 
 namespace qm {
+
+enum class IniAccess {
+    Platform,  // the profile functions, the own access past MAX_PATH
+    Own,       // always the own access
+};
 
 class IniFile {
 public:
@@ -13,7 +23,9 @@ public:
     static constexpr std::size_t kMaxValueLength = 2047;
 
     IniFile() = default;
-    explicit IniFile(std::wstring path) { Open(std::move(path)); }
+    explicit IniFile(std::wstring path, IniAccess access = IniAccess::Platform) : access_(access) {
+        Open(std::move(path));
+    }
 
     // Binds to a path; touches nothing on disk, a missing file is no error.
     void Open(std::wstring path) { path_ = std::move(path); }
@@ -28,12 +40,14 @@ public:
     void WriteString(std::wstring_view section, std::wstring_view key, std::wstring_view value) const;
 
 private:
+    bool UsesOwnAccess() const;
     [[noreturn]] void RaiseWriteError() const;
     std::wstring path_;
+    IniAccess access_ = IniAccess::Platform;
 };
 
 // Creates an empty file holding only the UTF-16LE byte-order mark; false when the file exists or
-// cannot be created.
+// cannot be created (a file it could not finish is removed again).
 bool CreateUtf16IniFile(const std::wstring& path);
 
 }  // namespace qm

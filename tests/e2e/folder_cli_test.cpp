@@ -120,3 +120,34 @@ TEST_F(FolderCliTest, LinkModeFromTheSettingsFileNextToTheTool) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first user's report: a folder of 252 characters (its desktop.ini past MAX_PATH).
+TEST_F(FolderCliTest, ApplyShowAndResetAFolderDeepInATree) {
+    for (std::size_t length : {252u, 300u}) {
+        SCOPED_TRACE(length);
+        const std::wstring f = qmtest::FolderOfLength(dir.MakeFolder(L"deep" + std::to_wstring(length)), length);
+        auto r = RunCli(dir, L"folder apply " + qmtest::Quote(f) + L" --icon " + qmtest::Quote(library) +
+                                 L" --index 2 --tip Deep");
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        EXPECT_EQ(r.err, L"");
+        const auto c = qm::ReadFolderCustomization(f);
+        EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, c.IconFile)) << c.IconFile;
+        EXPECT_EQ(qmtest::ReadBytes(qmtest::Prefixed(f + L"\\" + c.IconFile)), icons.IcoFile(2));
+        EXPECT_EQ(c.Infotip, L"Deep");
+        const auto ini = qmtest::ReadBytes(qmtest::Prefixed(f + L"\\desktop.ini"));
+        ASSERT_GE(ini.size(), 2u);
+        EXPECT_EQ(ini[0], 0xFF);  // created as UTF-16LE with its mark
+        EXPECT_EQ(ini[1], 0xFE);
+
+        r = RunCli(dir, L"folder show " + qmtest::Quote(f));
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        EXPECT_NE(r.out.find(L"Infotip=Deep"), std::wstring::npos);
+        r = RunCli(dir, L"folder reset " + qmtest::Quote(f));
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, L"");
+    }
+}
+
+}  // namespace

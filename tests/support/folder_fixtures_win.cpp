@@ -104,6 +104,21 @@ std::vector<std::wstring> ShellClassInfoLines(const std::wstring& folder) {
     return SectionLines(ReadTextFile(qm::DesktopIniPathOf(folder)), L".ShellClassInfo");
 }
 
+std::wstring FolderOfLength(const std::wstring& base, std::size_t length) {
+    std::wstring path = base;
+    while (path.size() + 1 < length) {
+        const std::size_t part = std::min<std::size_t>(100, length - path.size() - 1);
+        path += L"\\" + std::wstring(part, L'p');
+        CreateDirectoryW(Prefixed(path).c_str(), nullptr);
+    }
+    return path;
+}
+
+std::wstring Prefixed(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+    return L"\\\\?\\" + path;
+}
+
 std::vector<ShellEvent> NotificationPairs(const std::wstring& folder, int count) {
     std::vector<ShellEvent> out;
     for (int i = 0; i < count; ++i) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/folder/folder_messages_win.h"
 #include "tests/support/shell_notify_observer_win.h"
 
@@ -64,6 +65,29 @@ public:
 private:
     std::vector<qm::FolderMessage> messages_;
 };
+
+// A folder whose full path has exactly `length` characters (at least base's length + 2), made
+// below `base` through the long-path prefix, in parts of at most 100 characters.
+std::wstring FolderOfLength(const std::wstring& base, std::size_t length);
+// The "\\?\" form of a full path, for the tests' own file calls on long paths.
+std::wstring Prefixed(const std::wstring& path);
+
+// How one apply or reset ended: whether it reported a change, and the UserError's text when one
+// ended it.
+struct Outcome {
+    bool changed = false;
+    std::wstring error;
+};
+template <class Step>
+Outcome RunStep(Step step) {
+    Outcome o;
+    try {
+        o.changed = step();
+    } catch (const qm::UserError& e) {
+        o.error = e.text();
+    }
+    return o;
+}
 
 // A file that starts as a PE module but cannot be mapped (its headers are cut short).
 std::vector<std::uint8_t> UnmappablePeFile();

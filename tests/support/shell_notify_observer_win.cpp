@@ -7,10 +7,12 @@ namespace qmtest {
 namespace {
 constexpr UINT kNotifyMessage = WM_APP + 77;
 
+// Paths of any length (a folder deep in a tree passes MAX_PATH).
 std::wstring PathOf(PCIDLIST_ABSOLUTE pidl) {
-    wchar_t buf[MAX_PATH * 4] = {};
-    if (pidl && SHGetPathFromIDListW(pidl, buf)) return buf;
-    return {};
+    std::wstring buf(32768, L'\0');
+    if (!pidl || !SHGetPathFromIDListEx(pidl, buf.data(), static_cast<DWORD>(buf.size()), GPFIDL_DEFAULT)) return {};
+    buf.resize(wcslen(buf.c_str()));
+    return buf;
 }
 }  // namespace
 

@@ -264,12 +264,8 @@ TEST_P(CallerTest, ARefusedKeyWriteRaisesTheWriteError) {
     // On a read-only medium without desktop.ini the write test does not run at all.
     if (const std::wstring media = qmtest::ReadOnlyMediaFolder(); !media.empty()) folders.push_back(media);
     TakeEvents();
-    std::vector<ShellEvent> expectedEvents;
     for (const auto& folder : folders) {
         attributes.Clear();
-        // Only the program's removal of old copies is notified; the apply never gets that far.
-        if (IsProgram(caller))
-            for (const auto& e : qmtest::NotificationPairs(folder, 1)) expectedEvents.push_back(e);
         try {
             qm::ApplyIconToFolder({folder, ne, L"5", L"Tip"}, caller);
             ADD_FAILURE() << "no error for " << qm::WideToUtf8(folder);
@@ -278,7 +274,8 @@ TEST_P(CallerTest, ARefusedKeyWriteRaisesTheWriteError) {
         }
         EXPECT_TRUE(attributes.For(folder).empty());
     }
-    EXPECT_TRUE(qmtest::SameEvents(TakeEvents(), expectedEvents));
+    // Old copies go only once every key is written, so not even the program's removal is notified.
+    EXPECT_TRUE(TakeEvents().empty());
     EXPECT_TRUE(boxes.Seen().empty());
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,22 +27,8 @@ using qm::CallerProfile;
 
 namespace {
 
-// How one apply or reset ended.
-struct Outcome {
-    bool changed = false;
-    std::wstring error;  // the UserError's text, when one ended it
-};
-
-template <class Step>
-Outcome RunStep(Step step) {
-    Outcome o;
-    try {
-        o.changed = step();
-    } catch (const qm::UserError& e) {
-        o.error = e.text();
-    }
-    return o;
-}
+using qmtest::Outcome;
+using qmtest::RunStep;
 
 std::string Bytes(const std::vector<std::uint8_t>& b) { return std::string(b.begin(), b.end()); }
 
@@ -169,40 +156,167 @@ TEST_F(FolderFault, SettingsFileOfGarbageGivesTheDefaults) {
     EXPECT_EQ(qmtest::ReadBytes(path), noise);  // reading never rewrites the file
 }
 
-// A folder whose full path has exactly `length` characters, made through the long-path prefix.
-std::wstring FolderOfLength(const std::wstring& base, std::size_t length) {
-    std::wstring path = base;
-    while (path.size() + 1 < length) {
-        const std::size_t part = std::min<std::size_t>(100, length - path.size() - 1);
-        path += L"\\" + std::wstring(part, L'p');
-        CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
-    }
-    return path;
-}
-
-TEST_F(FolderFault, LongPathsAndForeignNamesWorkOrFailWithAMessageWithoutHarm) {
+TEST_F(FolderFault, LongPathsAndForeignNamesWork) {
     std::vector<std::wstring> folders;
-    for (std::size_t length : {259u, 260u, 300u}) folders.push_back(FolderOfLength(dir.path(), length));
+    for (std::size_t length : {259u, 260u, 300u}) folders.push_back(qmtest::FolderOfLength(dir.path(), length));
     folders.push_back(dir.MakeFolder(L"\u0416\u0443\u0440\u043d\u0430\u043b \u65e5\u672c \u03a9 \U0001F4C1"));
     for (const std::wstring& f : folders) {
         SCOPED_TRACE(qm::WideToUtf8(f.size() > 40 ? f.substr(f.size() - 40) : f) + " (" + std::to_string(f.size()) + ")");
-        const std::wstring keep = L"\\\\?\\" + f + L"\\keep.txt";
+        const std::wstring keep = qmtest::Prefixed(f + L"\\keep.txt");
         const std::vector<std::uint8_t> keepBytes = {'k', 'e', 'e', 'p'};
         qmtest::WriteBytes(keep, keepBytes);
-        const std::size_t messagesBefore = messages.Messages().size();
 
         const Outcome applied = Apply(f);
         std::printf("%zu characters: apply %d \"%s\"\n", f.size(), applied.changed, qm::WideToUtf8(applied.error).c_str());
-        if (applied.changed) {
-            EXPECT_EQ(applied.error, L"");
-            EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, library);
-            const Outcome reset = Reset(f);
-            EXPECT_TRUE(reset.changed);
-            EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, L"");
-        } else {
-            EXPECT_TRUE(!applied.error.empty() || messages.Messages().size() > messagesBefore);
-        }
+        EXPECT_TRUE(applied.changed);
+        EXPECT_EQ(applied.error, L"");
+        EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, library);
+        const Outcome reset = Reset(f);
+        EXPECT_TRUE(reset.changed);
+        EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, L"");
         EXPECT_EQ(qmtest::ReadBytes(keep), keepBytes);
+    }
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+// Every file of a folder with its bytes and its hidden/system/read-only attributes.
+struct FileState {
+    std::vector<std::uint8_t> bytes;
+    DWORD attributes;
+    bool operator==(const FileState&) const = default;
+};
+std::map<std::wstring, FileState> StateOf(const std::wstring& folder) {
+    std::map<std::wstring, FileState> state;
+    for (const auto& [name, bytes] : qmtest::ContentOf(qmtest::Prefixed(folder)))
+        state[name] = {bytes, qmtest::Attributes(qmtest::Prefixed(folder + L"\\" + name)) &
+                                  (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY)};
+    return state;
+}
+std::string Describe(const std::map<std::wstring, FileState>& state) {
+    std::string s;
+    for (const auto& [name, f] : state)
+        s += qm::WideToUtf8(name) + "(" + std::to_string(f.bytes.size()) + " bytes, attributes " +
+             std::to_string(f.attributes) + ") ";
+    return s;
+}
+
+TEST_F(FolderFault, KeyRefusedAfterTheWriteTestLeavesEveryFileAsItWas) {
+    struct Case {
+        CallerProfile caller;
+        const wchar_t* copyIco;
+        bool reset;
+        std::size_t length;  // of the folder's path; 0 for a short one
+    };
+    const Case cases[] = {
+        {CallerProfile::MainWindow, L"1", false, 0},   {CallerProfile::MainWindow, L"0", false, 0},
+        {CallerProfile::Extension, L"1", false, 0},    {CallerProfile::Extension, L"0", false, 0},
+        {CallerProfile::MainWindow, L"1", true, 0},    {CallerProfile::Extension, L"1", true, 0},
+        {CallerProfile::MainWindow, L"1", false, 300}, {CallerProfile::Extension, L"1", false, 300},
+        {CallerProfile::Extension, L"1", true, 300},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.caller)) + " CopyIco=" + qm::WideToUtf8(c.copyIco) +
+                     (c.reset ? " reset" : " apply") + " length " + std::to_string(c.length));
+        std::wstring f = dir.MakeFolder(L"refused" + std::to_wstring(n++));
+        if (c.length) f = qmtest::FolderOfLength(f, c.length);
+        const std::wstring ini = qm::DesktopIniPathOf(f);
+        qmtest::WriteUtf16File(qmtest::Prefixed(ini), L"[Before]\r\nA=1\r\n[.ShellClassInfo]\r\nConfirmFileOp=0\r\n[After]\r\nB=2\r\n");
+        settings.SetCopyIco(L"1");
+        ASSERT_TRUE(Apply(f, c.caller).changed);  // desktop.ini (hidden) and a copy of the icon
+        qmtest::WriteBytes(qmtest::Prefixed(f + L"\\notes.txt"), {'n'});
+        settings.SetCopyIco(c.copyIco);
+        const auto before = StateOf(f);
+        const std::size_t messagesBefore = messages.Messages().size();
+
+        // Another program opens desktop.ini without sharing right after the write test.
+        qm::UniqueFile lock;
+        std::vector<DWORD> folderAttributes;
+        qm::SetAttributeObserver([&](const std::wstring& path, DWORD attributes) {
+            if (path == f) folderAttributes.push_back(attributes);
+            if (!lock && path == ini && attributes == FILE_ATTRIBUTE_NORMAL)
+                lock.reset(CreateFileW(qmtest::Prefixed(ini).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        });
+        const Outcome o = c.reset ? Reset(f, c.caller)
+                                  : RunStep([&] {
+                                        return qm::ApplyIconToFolder({f, library, L"3", L"New tip"}, c.caller);
+                                    });
+        qm::SetAttributeObserver(nullptr);
+        ASSERT_TRUE(lock) << "the write test did not run";
+        lock.reset();
+        std::printf("key refused: %s %d \"%s\"\n", c.reset ? "reset" : "apply", o.changed, qm::WideToUtf8(o.error).c_str());
+        EXPECT_FALSE(o.changed);
+        EXPECT_EQ(o.error, qm::FormatMessageText(L"Unable to write to %s", ini));
+        EXPECT_EQ(messages.Messages().size(), messagesBefore);
+        // Every file as it was, attributes included, and no new one; the folder's attributes untouched.
+        const auto after = StateOf(f);
+        EXPECT_TRUE(after == before) << "before: " << Describe(before) << "\nafter: " << Describe(after);
+        EXPECT_TRUE(folderAttributes.empty());
+    }
+}
+
+ULONGLONG FreeBytes(const std::wstring& folder) {
+    ULARGE_INTEGER free{};
+    GetDiskFreeSpaceExW((folder + L"\\").c_str(), &free, nullptr, nullptr);
+    return free.QuadPart;
+}
+
+// Fills the medium until `leave` bytes are free (tmpfs counts whole pages).
+class Filler {
+public:
+    Filler(const std::wstring& folder, ULONGLONG leave) : path_(folder + L"\\filler.bin") {
+        const ULONGLONG free = FreeBytes(folder);
+        if (free > leave) qmtest::WriteBytes(path_, std::vector<std::uint8_t>(free - leave, 'f'));
+    }
+    ~Filler() { DeleteFileW(path_.c_str()); }
+    Filler(const Filler&) = delete;
+    Filler& operator=(const Filler&) = delete;
+
+private:
+    std::wstring path_;
+};
+
+TEST_F(FolderFault, DiskFullAtTheDesktopIniLeavesNoNewFileAndKeepsTheOldOne) {
+    const std::wstring media = qmtest::SmallMediaFolder();
+    if (media.empty()) GTEST_SKIP() << "no small medium (the fixture needs root)";
+    constexpr ULONGLONG kPage = 4096;
+    struct Case {
+        CallerProfile caller;
+        // An ANSI desktop.ini just under a page, which the keys make longer (Wine's profile writer
+        // cut such a file at the page and reported success).
+        bool earlierIni;
+    };
+    for (const Case c : {Case{CallerProfile::MainWindow, false}, Case{CallerProfile::Extension, false},
+                         Case{CallerProfile::MainWindow, true}, Case{CallerProfile::Extension, true}}) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.caller)) + (c.earlierIni ? " earlier desktop.ini" : " new folder"));
+        qmtest::TempDir f(L"full", media);
+        const std::wstring ini = qm::DesktopIniPathOf(f.path());
+        if (c.earlierIni) {
+            std::string text = "[Keep]\r\n";
+            for (int i = 0; text.size() < kPage - 80; ++i) text.append("K").append(std::to_string(i)).append("=").append(40, 'v').append("\r\n");
+            text += "[.ShellClassInfo]\r\nConfirmFileOp=0\r\n";
+            qmtest::WriteAnsiFile(ini, text);
+            SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        }
+        settings.SetCopyIco(c.earlierIni ? L"0" : L"1");
+        // In a new folder the copy fits in the pages left and desktop.ini does not.
+        const ULONGLONG leave = c.earlierIni ? 0 : (icons.IcoFile(0).size() + kPage - 1) / kPage * kPage;
+        const auto before = StateOf(f.path());
+        const std::size_t messagesBefore = messages.Messages().size();
+        Outcome o;
+        {
+            Filler filler(f.path(), leave);
+            ASSERT_EQ(FreeBytes(f.path()), leave);
+            o = RunStep([&] { return qm::ApplyIconToFolder({f.path(), library, L"0", L"Tip"}, c.caller); });
+            std::printf("disk full at desktop.ini: apply %d \"%s\"\n", o.changed, qm::WideToUtf8(o.error).c_str());
+            auto after = StateOf(f.path());
+            after.erase(L"filler.bin");
+            EXPECT_TRUE(after == before) << "before: " << Describe(before) << "\nafter: " << Describe(after);
+        }
+        EXPECT_FALSE(o.changed);
+        EXPECT_EQ(o.error, qm::FormatMessageText(L"Unable to write to %s", ini));
+        EXPECT_EQ(messages.Messages().size(), messagesBefore);
     }
 }
 
@@ -210,12 +324,6 @@ std::string Names(const qmtest::FolderContent& files) {
     std::string names;
     for (const auto& [name, bytes] : files) names += qm::WideToUtf8(name) + "(" + std::to_string(bytes.size()) + ") ";
     return names;
-}
-
-ULONGLONG FreeBytes(const std::wstring& folder) {
-    ULARGE_INTEGER free{};
-    GetDiskFreeSpaceExW((folder + L"\\").c_str(), &free, nullptr, nullptr);
-    return free.QuadPart;
 }
 
 TEST_F(FolderFault, DiskFullWhileTheCopyIsWrittenLeavesNoPartOfItAndKeepsTheFolderAsItWas) {

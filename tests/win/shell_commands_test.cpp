@@ -11,8 +11,11 @@
 #include "core/base/handles_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/settings/ini_file_win.h"
+#include "core/base/text.h"
 #include "tests/support/com_client_win.h"
+#include "tests/support/folder_fixtures_win.h"
 #include "tests/support/message_box_watcher_win.h"
+#include "tests/support/windows_path_limit_win.h"
 
 using qmtest::ShellMenuHost;
 
@@ -158,6 +161,36 @@ TEST_F(ShellCommands, ResetEmptiesTheKeysAndRemovesTheCopies) {
     EXPECT_EQ(DesktopIniValue(L"Infotip"), L"");
     EXPECT_EQ(DesktopIniValue(L"ConfirmFileOp"), L"0");  // other entries stay
     EXPECT_FALSE(qmtest::Attributes(folder_) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(ShellCommands, MenuOnAFolderDeepInATreeShowsAppliesAndResets) {
+    install_.WriteSetting(L"Options", L"CopyIco", L"1");
+    for (std::size_t length : {261u, 1000u}) {
+        SCOPED_TRACE(length);
+        folder_ = qmtest::FolderOfLength(work_.MakeFolder(L"deep" + std::to_wstring(length)), length);
+        const std::wstring ini = qmtest::Prefixed(folder_ + L"\\desktop.ini");
+        qmtest::WriteUtf16File(ini, L"[Other]\r\nKept=yes\r\n");
+        ShellMenuHost host;
+        ASSERT_EQ(host.Create(), S_OK);
+        // Explorer's calls under Windows' path limit, in the extension's own file calls too.
+        qmtest::WindowsPathLimit limit({GetModuleHandleW(install_.dll().c_str())});
+        ASSERT_EQ(host.InitializeWithFolders({folder_}), S_OK);
+        ASSERT_EQ(HRESULT_CODE(host.QueryContextMenu()), kThemeIcons + 5);
+        EXPECT_EQ(host.InvokeOffset(5 + 7), S_OK);
+        const qm::FolderCustomization applied = qm::ReadFolderCustomization(folder_);
+        const auto copies = CopiesIn(qmtest::Prefixed(folder_));
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(applied.IconFile, copies[0]);
+        EXPECT_EQ(applied.IconIndex, L"0");
+        EXPECT_EQ(qmtest::ReadBytes(qmtest::Prefixed(folder_ + L"\\" + copies[0])), qmtest::ThemeIcon(7));
+        EXPECT_EQ(qmtest::Attributes(ini) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), DWORD{FILE_ATTRIBUTE_HIDDEN});
+
+        EXPECT_EQ(host.InvokeOffset(2), S_OK);  // Reset
+        EXPECT_EQ(qm::ReadFolderCustomization(folder_).IconFile, L"");
+        EXPECT_TRUE(CopiesIn(qmtest::Prefixed(folder_)).empty());
+        EXPECT_NE(qmtest::ReadTextFile(ini).find(L"[Other]\r\nKept=yes\r\n"), std::wstring::npos);
+        EXPECT_TRUE(limit.Refused().empty()) << qm::WideToUtf8(limit.Refused().front());
+    }
 }
 
 TEST_F(ShellCommands, OffsetsOrVerbsThatNameNothingDoNothing) {
