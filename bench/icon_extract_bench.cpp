@@ -1,6 +1,7 @@
 // Extracting every icon group of a 1000-icon NE library, its PE twin and the largest PE module
 // with icons at hand: our reader (in process, and `quillmark-cli icons extract FILE all`) against
-// icoutils' wrestool, with reading the file once as the floor. Best of several runs.
+// icoutils' wrestool, with reading the file once as the floor. Median of several runs; build with
+// the release preset.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "bench/median.h"
 #include "core/icons/icon_file.h"
 #include "core/icons/icon_library.h"
 #include "tests/support/icon_fixtures.h"
@@ -21,14 +23,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double BestMs(int runs, const std::function<void()>& f) {
-    double best = 1e300;
+double MedianMs(int runs, const std::function<void()>& f) {
+    std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         const auto t0 = Clock::now();
         f();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     }
-    return best;
+    return qmbench::Median(times);
 }
 
 void ReadOnce(const fs::path& file) {
@@ -73,19 +75,19 @@ void Fresh(const fs::path& dir) {
 void Bench(const std::string& label, const fs::path& file, const fs::path& work) {
     const fs::path ours = work / "ours", cli = work / "cli", wres = work / "wrestool";
     int groups = 0;
-    const double floor = BestMs(5, [&] { ReadOnce(file); });
+    const double floor = MedianMs(7, [&] { ReadOnce(file); });
     std::size_t bytes = 0;
-    const double inMemory = BestMs(5, [&] { bytes = ExtractToMemory(file); });
-    const double inProcess = BestMs(5, [&] {
+    const double inMemory = MedianMs(7, [&] { bytes = ExtractToMemory(file); });
+    const double inProcess = MedianMs(7, [&] {
         Fresh(ours);
         groups = ExtractAll(file, ours);
     });
     const std::string cliExe = std::string(QM_BUILD_DIR) + "/quillmark-cli";
-    const double viaCli = BestMs(3, [&] {
+    const double viaCli = MedianMs(5, [&] {
         Fresh(cli);
         Run("'" + cliExe + "' icons extract '" + file.string() + "' all '" + cli.string() + "' >/dev/null");
     });
-    const double viaWrestool = BestMs(3, [&] {
+    const double viaWrestool = MedianMs(5, [&] {
         Fresh(wres);
         Run("wrestool -x -t 14 -o '" + wres.string() + "' '" + file.string() + "' 2>/dev/null");
     });

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/median.h"
 #include "core/base/handles_win.h"
 #include "tests/support/com_client_win.h"
 
@@ -21,11 +22,6 @@ double Now() {
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&c);
     return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Icon entry i at the top of the submenu, as the extension describes it.
@@ -115,11 +111,11 @@ int wmain(int argc, wchar_t** argv) {
         insertion.push_back(Now() - t2);
     }
     std::wprintf(L"theme of %d icons (NE library), %d rounds, median per menu:\n", icons, rounds);
-    std::wprintf(L"  QueryContextMenu (icon library, file parsed once): %8.1f ms  (%d identifiers)\n", Median(ours),
+    std::wprintf(L"  QueryContextMenu (icon library, file parsed once): %8.1f ms  (%d identifiers)\n", qmbench::Median(ours),
                  oursIds);
-    std::wprintf(L"  ExtractIconExW once per icon:                      %8.1f ms  (%d icons)\n", Median(letter),
+    std::wprintf(L"  ExtractIconExW once per icon:                      %8.1f ms  (%d icons)\n", qmbench::Median(letter),
                  letterIcons);
-    std::wprintf(L"  of which inserting %d entries alone:               %8.1f ms\n", icons, Median(insertion));
-    std::wprintf(L"  ratio: %.1fx\n", Median(letter) / std::max(Median(ours), 0.001));
+    std::wprintf(L"  of which inserting %d entries alone:               %8.1f ms\n", icons, qmbench::Median(insertion));
+    std::wprintf(L"  ratio: %.1fx\n", qmbench::Median(letter) / std::max(qmbench::Median(ours), 0.001));
     return 0;
 }
