@@ -64,6 +64,27 @@ bool CopyFileSilently(const std::wstring& source, const std::wstring& target) {
            GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+std::optional<SystemFolders>& SystemFoldersSeam() {
+    static std::optional<SystemFolders> seam;
+    return seam;
+}
+
+template <class Query>
+std::wstring PlatformFolder(Query query) {
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT length = query(buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+}  // namespace
+
+SystemFolders GetSystemFolders() {
+    if (SystemFoldersSeam()) return *SystemFoldersSeam();
+    return {PlatformFolder(GetSystemDirectoryW), PlatformFolder(GetWindowsDirectoryW)};
+}
+
+void SetSystemFoldersSeam(std::optional<SystemFolders> folders) { SystemFoldersSeam() = std::move(folders); }
+
 UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey) {
     const std::wstring path(subkey);
     HKEY key = nullptr;

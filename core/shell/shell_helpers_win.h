@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,15 @@ struct FileOperationRequest {
 };
 using FileOperationObserver = std::function<void(const FileOperationRequest&)>;
 void SetFileOperationObserver(FileOperationObserver observer);
+
+// The system folder (GetSystemDirectoryW) and the Windows folder (GetWindowsDirectoryW), without a
+// trailing backslash; a folder the platform does not give is empty.
+struct SystemFolders {
+    std::wstring system, windows;
+};
+SystemFolders GetSystemFolders();
+// Test seam: GetSystemFolders answers these instead of the platform while set.
+void SetSystemFoldersSeam(std::optional<SystemFolders> folders);
 
 // RegCreateKeyExW with KEY_WRITE, creating missing keys on the way; empty on failure.
 UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey);
