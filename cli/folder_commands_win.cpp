@@ -2,14 +2,13 @@
 // window uses (its profile, its messages), so folders can be changed from scripts and in batches.
 // Messages go to standard error instead of message boxes; the exit code is non-zero when a folder
 // was not changed.
-#include <windows.h>
-
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/command_table.h"
 #include "core/base/error.h"
+#include "core/base/module_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
@@ -47,16 +46,7 @@ private:
 // A path argument made absolute against the current directory: the engine resolves a bare icon
 // name inside the target folder, and the shell resolves a relative IconFile against the folder,
 // while the user meant the directory the tool was started in.
-std::wstring AbsolutePath(const std::wstring& path) {
-    if (path.empty()) return path;
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
-    full.resize(length);
-    return full;
-}
+std::wstring AbsolutePath(const std::wstring& path) { return path.empty() ? path : FullPath(path); }
 
 std::vector<std::wstring> AbsolutePaths(std::vector<std::wstring> paths) {
     for (auto& p : paths) p = AbsolutePath(p);
