@@ -6,6 +6,7 @@
 #include "core/base/error.h"
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
+#include "core/folder/folder_profiles.h"
 #include "core/settings/current_language.h"
 #include "core/settings/history_file.h"
 #include "core/settings/language_support.h"
@@ -146,7 +147,9 @@ void TForm1::FormShow() {
     if (GetFileAttributesW(history.c_str()) != INVALID_FILE_ATTRIBUTES) {
         for (const std::wstring& line : ReadHistoryFile(history)) cb_FileName->Add(line);
     }
-    cb_FileName->SetText(FTarget.iconFile ? FTarget.iconFile->Text() : std::wstring());
+    std::wstring file = FTarget.iconFile ? FTarget.iconFile->Text() : std::wstring();
+    if (FTarget.folder && !file.empty()) file = ResolveInFolder(FTarget.folder->Text(), file);
+    cb_FileName->SetText(file);
     Button1Click();
     ReadCurrentLanguage();
     Button2->SetText(TranslateText(L"Select"));

@@ -18,6 +18,8 @@ struct IconChoiceTarget {
     ui::Label* iconFile = nullptr;   // Label8
     ui::Label* iconIndex = nullptr;  // Label9
     ui::Image* preview = nullptr;    // Image3
+    // t_Folder: a bare IconFile read back from the folder's desktop.ini (a copy) lies in it.
+    ui::Control* folder = nullptr;
 };
 
 class TForm1 : public ui::Form {

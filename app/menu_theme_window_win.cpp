@@ -2,6 +2,7 @@
 
 #include "app/window_translation_win.h"
 #include "core/icons/icon_library.h"
+#include "core/icons/icon_probe.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
 #include "core/shell/shell_helpers_win.h"
@@ -93,13 +94,20 @@ void TfTheme::ListBox1DblClick() {
     ShowCurrentTheme();
 }
 
+std::wstring ShellIconsSource(const SystemFolders& folders) {
+    if (folders.system.empty()) return {};
+    const std::wstring shell32 = folders.system + L"\\shell32.dll";
+    std::int32_t kind = kIconFileUnknown, count = 0;
+    if (ProbeIconFile(shell32, kind, count) || folders.windows.empty()) return shell32;
+    // Windows 10 1903 and later keep shell32's icon groups in a resource file of their own.
+    const std::wstring resources = folders.windows + L"\\SystemResources\\shell32.dll.mun";
+    return GetFileAttributesW(resources.c_str()) != INVALID_FILE_ATTRIBUTES ? resources : shell32;
+}
+
 void TfTheme::b_CopyShell32Click() {
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-        // A failed copy is not reported; the list shows what the store holds.
-        CopyFileSilently(std::wstring(system, length) + L"\\shell32.dll", FThemes->StoreFolder() + kShellIconsThemeName);
-    }
+    const std::wstring source = ShellIconsSource(GetSystemFolders());
+    // A failed copy is not reported; the list shows what the store holds.
+    if (!source.empty()) CopyFileSilently(source, FThemes->StoreFolder() + kShellIconsThemeName);
     FillThemeList();
     ShowCurrentTheme();
 }

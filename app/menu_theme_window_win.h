@@ -1,7 +1,8 @@
 #pragma once
 // The context-menu theme window TfTheme: the themes of the store with their strips, the preview of
 // the current context-menu theme, a double click that makes a theme current, and "Add Shell Icons"
-// that copies the system's shell32.dll into the store as a theme.
+// that copies the system's shell icons (shell32.dll, or its resource file on current Windows) into
+// the store as a theme.
 #include <memory>
 #include <string>
 
@@ -11,6 +12,12 @@
 namespace qm {
 
 inline constexpr wchar_t kShellIconsThemeName[] = L"Current Shell Icons.ICL";
+
+struct SystemFolders;
+// Where the system's shell icons are: the system folder's shell32.dll when it holds icon groups;
+// otherwise "SystemResources\shell32.dll.mun" of the Windows folder when it exists (Windows 10 1903
+// and later); otherwise shell32.dll still. Empty without a system folder.
+std::wstring ShellIconsSource(const SystemFolders& folders);
 
 class TfTheme : public ui::Form {
 public:

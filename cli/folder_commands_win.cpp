@@ -2,12 +2,14 @@
 // window uses (its profile, its messages), so folders can be changed from scripts and in batches.
 // Messages go to standard error instead of message boxes; the exit code is non-zero when a folder
 // was not changed.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/command_table.h"
 #include "core/base/error.h"
 #include "core/base/long_path_win.h"
+#include "core/base/module_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
@@ -42,26 +44,36 @@ private:
     ScopedIconMessageSink icons_;
 };
 
+// A path argument made absolute against the current directory: the engine resolves a bare icon
+// name inside the target folder, and the shell resolves a relative IconFile against the folder,
+// while the user meant the directory the tool was started in.
+std::wstring AbsolutePath(const std::wstring& path) { return path.empty() ? path : FullPath(path); }
+
+std::vector<std::wstring> AbsolutePaths(std::vector<std::wstring> paths) {
+    for (auto& p : paths) p = AbsolutePath(p);
+    return paths;
+}
+
 struct ApplyOptions {
     std::vector<std::wstring> folders;
-    const std::wstring* icon = nullptr;
-    const std::wstring* index = nullptr;
-    const std::wstring* tip = nullptr;
+    std::optional<std::wstring> icon, index, tip;
 };
 
 bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        const std::wstring** target = a == L"--icon" ? &out.icon : a == L"--index" ? &out.index : a == L"--tip" ? &out.tip : nullptr;
+        std::optional<std::wstring>* target =
+            a == L"--icon" ? &out.icon : a == L"--index" ? &out.index : a == L"--tip" ? &out.tip : nullptr;
         if (target) {
             if (i + 1 == args.size()) return false;
-            *target = &args[++i];
+            *target = args[++i];
         } else if (a.rfind(L"--", 0) == 0) {
             return false;
         } else {
-            out.folders.push_back(a);
+            out.folders.push_back(AbsolutePath(a));
         }
     }
+    if (out.icon) out.icon = AbsolutePath(*out.icon);
     return !out.folders.empty();
 }
 
@@ -121,8 +133,8 @@ int Reset(const std::vector<std::wstring>& folders) {
 int RunFolder(const std::vector<std::wstring>& args) {
     if (!args.empty()) {
         const std::vector<std::wstring> rest(args.begin() + 1, args.end());
-        if (args[0] == L"show" && !rest.empty()) return Show(rest);
-        if (args[0] == L"reset" && !rest.empty()) return Reset(rest);
+        if (args[0] == L"show" && !rest.empty()) return Show(AbsolutePaths(rest));
+        if (args[0] == L"reset" && !rest.empty()) return Reset(AbsolutePaths(rest));
         ApplyOptions options;
         if (args[0] == L"apply" && ParseApply(rest, options)) return Apply(options);
     }

@@ -42,13 +42,15 @@ std::wstring ResourceName(const PeResourceName& name) {
     return name.isId ? L"id " + std::to_wstring(name.id) : L"name \"" + name.name + L"\"";
 }
 
-// Probes the file and opens it as a library of the same kind; prints why not and returns false.
+// Opens the file as an icon library, its kind decided by its content (whatever its name, and
+// without the rules by which an apply's probe refuses a file); prints why not and returns false.
 bool OpenSource(const std::wstring& file, std::int32_t& kind, std::int32_t& count, IconLibrary& library) {
-    ProbeIconFile(file, kind, count);
     if (!library.Open(file)) {
         Err(L"cannot open " + file + L": " + LastOpenErrorText() + L"\n");
         return false;
     }
+    kind = library.Kind();
+    count = library.Count();
     if (kind == kIconFileUnknown) {
         Err(file + L": not an icon file, NE icon library or PE module\n");
         return false;
@@ -56,13 +58,16 @@ bool OpenSource(const std::wstring& file, std::int32_t& kind, std::int32_t& coun
     return true;
 }
 
+// The format found, first line of a listing and of an extraction.
+void SayKind(std::int32_t kind) { Out(L"kind " + std::to_wstring(kind) + L" " + KindName(kind) + L"\n"); }
+
 int List(const std::vector<std::wstring>& args) {
     if (args.size() != 1) return Err(L"usage: quillmark-cli icons list FILE\n"), kExitUsage;
     std::int32_t kind = 0, count = 0;
     IconLibrary library;
     if (!OpenSource(args[0], kind, count, library)) return kExitFailed;
-    const int groups = library.Kind() == kind ? library.Count() : 0;
-    Out(L"kind " + std::to_wstring(kind) + L" " + KindName(kind) + L"\n");
+    const int groups = count;
+    SayKind(kind);
     Out(L"count " + std::to_wstring(count) + L"\n");
     int result = kExitOk;
     for (int i = 0; i < groups; ++i) {
@@ -122,10 +127,7 @@ int ExtractAll(const std::wstring& file, const std::wstring& folder) {
     std::int32_t kind = 0, count = 0;
     IconLibrary library;
     if (!OpenSource(file, kind, count, library)) return kExitFailed;
-    if (kind == kIconFileStream || library.Kind() != kind) {
-        Err(file + L": no icons to extract\n");
-        return kExitFailed;
-    }
+    SayKind(kind);
     std::error_code ec;
     const std::filesystem::path dir(folder);
     std::filesystem::create_directories(dir, ec);
@@ -164,6 +166,7 @@ int Extract(const std::vector<std::wstring>& args) {
     IconLibrary library;
     if (!OpenSource(args[0], kind, count, library)) return kExitFailed;
     library.Close();
+    SayKind(kind);
     return ExtractOne(args[0], kind, index, args[2]);
 }
 

@@ -38,7 +38,9 @@ HRESULT TFolContMenu::DoInvokeCommand(UINT offset) {
             return FFolderPath.empty() ? E_FAIL : StartCustomIconWindow();
         case kResetOffset:
             if (FFolderPath.empty()) return E_FAIL;
-            return ResetIconOfFolder(FFolderPath, CallerProfile::Extension) ? S_OK : E_ACCESSDENIED;
+            // The reset ran: a refusal has been shown to the user by its own message.
+            ResetIconOfFolder(FFolderPath, CallerProfile::Extension);
+            return S_OK;
         case kThemeOffset:
             return StartMainProgram(L"/theme");
         case kAboutOffset:
@@ -53,7 +55,8 @@ HRESULT TFolContMenu::DoInvokeCommand(UINT offset) {
     record.Folder = FFolderPath;
     record.IconFile = CurrentThemePath();
     record.IconIndex = std::to_wstring(icon);
-    return ApplyIconToFolder(record, CallerProfile::Extension) ? S_OK : E_ACCESSDENIED;
+    ApplyIconToFolder(record, CallerProfile::Extension);  // reports its own failures
+    return S_OK;
 }
 
 HRESULT TFolContMenu::StartMainProgram(const std::wstring& parameters) const {

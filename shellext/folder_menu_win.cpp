@@ -77,11 +77,20 @@ bool InsertCommand(HMENU menu, UINT position, UINT id, std::wstring caption, HBI
     return InsertAt(menu, position, item);
 }
 
-void CopyCut(const char* text, CHAR* buffer, UINT length) {
-    if (length == 0) return;
+// Copies `text` cut to `length` characters, the terminating zero included; as wide characters for
+// the wide request types. False (nothing written) when the buffer has no room at all.
+bool CopyCut(const char* text, CHAR* buffer, UINT length, bool wide) {
+    if (length == 0) return false;
     const std::size_t n = std::min<std::size_t>(std::char_traits<char>::length(text), length - 1);
-    std::copy_n(text, n, buffer);
-    buffer[n] = '\0';
+    if (wide) {
+        auto* out = reinterpret_cast<wchar_t*>(buffer);
+        for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(text[i]);  // ASCII texts
+        out[n] = L'\0';
+    } else {
+        std::copy_n(text, n, buffer);
+        buffer[n] = '\0';
+    }
+    return true;
 }
 
 }  // namespace
@@ -206,11 +215,24 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
 HRESULT TFolContMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* buffer, UINT bufferLength) {
     return Guarded([&]() -> HRESULT {
         if (offset != kSubmenuOffset) return E_INVALIDARG;
-        if (type == GCS_VERBA || type == GCS_HELPTEXTA) {
-            if (!buffer) return E_INVALIDARG;
-            CopyCut(type == GCS_VERBA ? "Change Icon" : "Change icon of selected Folder", buffer, bufferLength);
+        // Explorer since Vista asks for the wide forms; each is answered with the narrow form's text.
+        // S_OK only where the buffer was written (GCS_VALIDATE asks no text: the entry exists).
+        switch (type) {
+            case GCS_VALIDATEA:
+            case GCS_VALIDATEW: return S_OK;
+            case GCS_VERBA:
+            case GCS_VERBW:
+            case GCS_HELPTEXTA:
+            case GCS_HELPTEXTW: {
+                if (!buffer) return E_INVALIDARG;
+                const bool verb = type == GCS_VERBA || type == GCS_VERBW;
+                const bool wide = type == GCS_VERBW || type == GCS_HELPTEXTW;
+                return CopyCut(verb ? "Change Icon" : "Change icon of selected Folder", buffer, bufferLength, wide)
+                           ? S_OK
+                           : E_INVALIDARG;
+            }
+            default: return E_INVALIDARG;  // no text of that kind
         }
-        return S_OK;  // other request types leave the buffer as it is
     });
 }
 

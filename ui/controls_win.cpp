@@ -164,12 +164,26 @@ Label::Label(Form& owner, std::wstring name, Control* parent, Bounds b, std::wst
     Create(L"STATIC", SS_LEFT | SS_NOTIFY, 0, b, caption);
 }
 
+// The class cursor belongs to every STATIC of the process (message box texts too): a link label
+// answers WM_SETCURSOR over its own client area instead.
+void Label::SetHandCursor() {
+    if (!handCursor_) Subclass();
+    handCursor_ = true;
+}
+
+LRESULT Label::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SETCURSOR && handCursor_ && LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    return Control::WindowProc(msg, wp, lp);
+}
+
 void Label::HandleCommand(WORD code) {
     if (code == STN_CLICKED) Fire(OnClick);
     if (code == STN_DBLCLK) Fire(OnDblClick);
 }
 
-void Label::SetHandCursor() { SetClassLongPtrW(Handle(), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND))); }
 
 Edit::Edit(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text, bool readOnly)
     : Edit(owner, std::move(name), Kind::Edit, parent, b, text, ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0)) {}
@@ -343,8 +357,9 @@ DWORD ListViewStyleBits(ListViewStyle s) {
 
 ListView::ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style)
     : Control(owner, std::move(name), Kind::ListView, parent) {
-    Create(WC_LISTVIEWW, ListViewStyleBits(style) | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE,
-           b, {});
+    // The image lists set into the view belong to the form's ImageList components.
+    Create(WC_LISTVIEWW, ListViewStyleBits(style) | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+           WS_EX_CLIENTEDGE, b, {});
     ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
 }
 
@@ -558,6 +573,23 @@ void Timer::SetInterval(UINT ms) {
 void Timer::Fire() {
     if (enabled_ && OnTimer) Owner().Guard(OnTimer);
 }
+
+namespace {
+ImageListDestroyObserver& DestroyObserver() {
+    static ImageListDestroyObserver observer;
+    return observer;
+}
+}  // namespace
+
+void DestroyImageList(HIMAGELIST list) noexcept {
+    const bool destroyed = ImageList_Destroy(list) != FALSE;
+    try {
+        if (DestroyObserver()) DestroyObserver()(list, destroyed);
+    } catch (...) {
+    }
+}
+
+void SetImageListDestroyObserver(ImageListDestroyObserver observer) { DestroyObserver() = std::move(observer); }
 
 ImageList::ImageList(Form& owner, std::wstring name, int width, int height)
     : Component(owner, std::move(name), Kind::ImageList),

@@ -87,8 +87,12 @@ class Label : public Control {
 public:
     Label(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
     void HandleCommand(WORD code) override;
-    // A hand cursor over the label (links).
+    // A hand cursor over this label only (links); the class cursor of STATIC stays the arrow.
     void SetHandCursor();
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    bool handCursor_ = false;
 };
 
 class Edit : public Control {
@@ -292,9 +296,17 @@ private:
     bool enabled_ = false;
 };
 
+// Image lists belong to the form's ImageList components, which destroy them; list views only
+// share them (every ListView is created with LVS_SHAREIMAGELISTS).
+void DestroyImageList(HIMAGELIST list) noexcept;
+// Test seam: told of every image list DestroyImageList destroys, with the platform's answer
+// (false: the handle was no longer a valid list). Empty: nobody is told.
+using ImageListDestroyObserver = std::function<void(HIMAGELIST list, bool destroyed)>;
+void SetImageListDestroyObserver(ImageListDestroyObserver observer);
+
 struct ImageListTraits {
     static HIMAGELIST invalid() noexcept { return nullptr; }
-    static void close(HIMAGELIST h) noexcept { ImageList_Destroy(h); }
+    static void close(HIMAGELIST h) noexcept { DestroyImageList(h); }
 };
 using UniqueImageList = qm::UniqueHandle<HIMAGELIST, ImageListTraits>;
 

@@ -4,6 +4,7 @@
 #include "core/base/error.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
+#include "core/folder/folder_profiles.h"
 #include "core/folder/folder_messages_win.h"
 #include "core/icons/icon_library_win.h"
 #include "core/settings/language_support.h"
@@ -82,7 +83,8 @@ void TForm2::ReadBackFolder() {
         } catch (const UserError&) {
             return;
         }
-        DrawICO(current.IconFile, position);
+        // A copy-mode folder names its copy without a folder: it lies in the folder read back.
+        DrawICO(ResolveInFolder(current.Folder, current.IconFile), position);
     }
 }
 
@@ -96,7 +98,7 @@ void TForm2::DrawICO(const std::wstring& file, int position) {
     Image3->Invalidate();
 }
 
-void TForm2::b_SelIcoClick() { ShowIconPicker(this, IconChoiceTarget{Label8, Label9, Image3}); }
+void TForm2::b_SelIcoClick() { ShowIconPicker(this, IconChoiceTarget{Label8, Label9, Image3, t_Folder}); }
 
 void TForm2::b_ApplyClick() {
     const FolderCustomization record{t_Folder->Text(), Label8->Text(), Label9->Text(), t_Tip->Text()};

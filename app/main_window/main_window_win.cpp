@@ -172,8 +172,22 @@ void TForm2::SetActivePage(int page) {
         ToolbarButton(n)->SetPicture(
             RenderToolbarButton(ToolbarIcon(n)->Icon(), kToolbarCaptions[static_cast<std::size_t>(n - 1)], selected));
     }
+    // Only the page in front is visible: the pages behind take no Tab, arrow key or Space.
     const std::array<ui::Panel*, 4> pages = {p_1, p_2, p_3, p_4};
-    pages[static_cast<std::size_t>(page - 1)]->BringToFront();
+    ui::Panel* front = pages[static_cast<std::size_t>(page - 1)];
+    front->SetVisible(true);
+    front->BringToFront();
+    const HWND focus = GetFocus();
+    bool focusHidden = false;
+    for (ui::Panel* p : pages) {
+        if (p == front) continue;
+        if (focus && IsChild(p->Handle(), focus)) focusHidden = true;
+        p->SetVisible(false);
+    }
+    if (focusHidden) {
+        const HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+        ::SetFocus(first ? first : Handle());
+    }
     FActivePage = page;
 }
 

@@ -40,7 +40,8 @@ public:
     // `firstArgument`: the program's first command-line argument (a folder), or empty.
     explicit TForm2(std::wstring firstArgument = {});
 
-    // Renders all five toolbar buttons for `page` (1..4) and brings p_<page> to the front.
+    // Renders all five toolbar buttons for `page` (1..4) and shows p_<page> in front; the other
+    // pages are hidden, so no key reaches their controls.
     void SetActivePage(int page);
     int ActivePage() const { return FActivePage; }
     // The window's font from the icon-title font with the default character set; Label1 too.

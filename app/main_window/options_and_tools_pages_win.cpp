@@ -110,8 +110,9 @@ void TForm2::Button2Click() {
         SetDefaultValue(verb.get(), TranslateText(std::string_view("Install as Theme for Quillmark")));
         UniqueKey command = CreateKeyForFullAccess(verb.get(), L"command");
         if (!command) return;
-        // Neither the path nor the placeholder is quoted.
-        SetDefaultValue(command.get(), ModulePath() + L" /INSTALL %1");
+        // Both the program and the placeholder are quoted: a library path with a blank reaches
+        // "/INSTALL" whole, and a program path with a blank is not resolved by its prefixes.
+        SetDefaultValue(command.get(), L"\"" + ModulePath() + L"\" /INSTALL \"%1\"");
     } else {
         RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbCommandKey);
         RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbKey);

@@ -24,6 +24,16 @@ std::wstring FolderOf(const std::wstring& path) {
     return pos == std::wstring::npos ? std::wstring() : path.substr(0, pos + 1);
 }
 
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n) return path;
+    full.resize(written);
+    return full;
+}
+
 std::wstring ModuleFolder() { return FolderOf(ModulePath()); }
 
 }  // namespace qm

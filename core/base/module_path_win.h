@@ -13,4 +13,8 @@ std::wstring ModulePath();
 // Folder of a path (everything up to and including its last backslash or slash).
 std::wstring FolderOf(const std::wstring& path);
 
+// The path made absolute against the current directory (GetFullPathNameW); unchanged when the
+// platform gives no full path.
+std::wstring FullPath(const std::wstring& path);
+
 }  // namespace qm

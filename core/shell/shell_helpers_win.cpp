@@ -22,6 +22,15 @@ std::wstring SingleNameList(const std::wstring& path) {
     return list;
 }
 
+FileOperationObserver& Observer() {
+    static FileOperationObserver observer;
+    return observer;
+}
+
+// Every request is silent: no progress, no confirmation, and no error box (FOF_NOERRORUI), which
+// Windows would otherwise show for a file in use or access denied, inside Explorer too.
+constexpr FILEOP_FLAGS kSilent = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+
 bool RunFileOperation(UINT operation, const std::wstring& source, const std::wstring* target, FILEOP_FLAGS flags) {
     const std::wstring from = SingleNameList(source);
     const std::wstring to = target ? SingleNameList(*target) : std::wstring();
@@ -33,23 +42,48 @@ bool RunFileOperation(UINT operation, const std::wstring& source, const std::wst
     op.fFlags = flags;
     op.hNameMappings = nullptr;
     op.lpszProgressTitle = nullptr;
-    return SHFileOperationW(&op) == 0;
+    const bool succeeded = SHFileOperationW(&op) == 0;
+    if (Observer()) Observer()(FileOperationRequest{operation, flags, source, target ? *target : std::wstring(), succeeded});
+    return succeeded;
 }
 }  // namespace
 
+void SetFileOperationObserver(FileOperationObserver observer) { Observer() = std::move(observer); }
+
 bool RecycleFile(const std::wstring& path) {
-    return RunFileOperation(FO_DELETE, path, nullptr, FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO);
+    return RunFileOperation(FO_DELETE, path, nullptr, kSilent | FOF_ALLOWUNDO);
 }
 
 bool DeleteFilePermanently(const std::wstring& path) {
-    return RunFileOperation(FO_DELETE, path, nullptr, FOF_SILENT | FOF_NOCONFIRMATION);
+    return RunFileOperation(FO_DELETE, path, nullptr, kSilent);
 }
 
 bool CopyFileSilently(const std::wstring& source, const std::wstring& target) {
     // Some shells report success for a copy into a folder that refuses it: the file on disk decides.
-    return RunFileOperation(FO_COPY, source, &target, FOF_SILENT | FOF_NOCONFIRMATION) &&
+    return RunFileOperation(FO_COPY, source, &target, kSilent) &&
            GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+namespace {
+std::optional<SystemFolders>& SystemFoldersSeam() {
+    static std::optional<SystemFolders> seam;
+    return seam;
+}
+
+template <class Query>
+std::wstring PlatformFolder(Query query) {
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT length = query(buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+}  // namespace
+
+SystemFolders GetSystemFolders() {
+    if (SystemFoldersSeam()) return *SystemFoldersSeam();
+    return {PlatformFolder(GetSystemDirectoryW), PlatformFolder(GetWindowsDirectoryW)};
+}
+
+void SetSystemFoldersSeam(std::optional<SystemFolders> folders) { SystemFoldersSeam() = std::move(folders); }
 
 UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey) {
     const std::wstring path(subkey);

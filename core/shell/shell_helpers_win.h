@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,11 +17,31 @@ namespace qm {
 std::uint64_t FindFileSize(const std::wstring& path);
 
 // One shell file-operation request each (SHFileOperationW, no window, no confirmation, no
-// progress). True when the shell reports success.
+// progress, and no error box of the shell's own: a file in use stays without a word, as the callers
+// report failures themselves). True when the shell reports success.
 bool RecycleFile(const std::wstring& path);            // FO_DELETE with undo: to the recycle bin
 bool DeleteFilePermanently(const std::wstring& path);  // FO_DELETE
 // FO_COPY, replacing an existing target without asking; true only when the target exists afterwards.
 bool CopyFileSilently(const std::wstring& source, const std::wstring& target);
+
+// Test seam: told of every shell file-operation request after the platform has answered it.
+struct FileOperationRequest {
+    UINT operation = 0;  // FO_COPY, FO_DELETE
+    unsigned flags = 0;  // FOF_*
+    std::wstring source, target;
+    bool succeeded = false;
+};
+using FileOperationObserver = std::function<void(const FileOperationRequest&)>;
+void SetFileOperationObserver(FileOperationObserver observer);
+
+// The system folder (GetSystemDirectoryW) and the Windows folder (GetWindowsDirectoryW), without a
+// trailing backslash; a folder the platform does not give is empty.
+struct SystemFolders {
+    std::wstring system, windows;
+};
+SystemFolders GetSystemFolders();
+// Test seam: GetSystemFolders answers these instead of the platform while set.
+void SetSystemFoldersSeam(std::optional<SystemFolders> folders);
 
 // RegCreateKeyExW with KEY_WRITE, creating missing keys on the way; empty on failure.
 UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/command_line.h"
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/process_win.h"
@@ -121,7 +122,7 @@ HWND ChildWithText(HWND window, const std::wstring& text) {
     return f.hwnd;
 }
 
-TEST(SaveOptions, WritesTheVerbWithTheUnquotedPathHoldingABlankAndRemovesIt) {
+TEST(SaveOptions, WritesTheVerbWithQuotedPathsHoldingBlanksAndRemovesIt) {
     qmtest::TempDir dir;
     const std::wstring folder = dir.MakeFolder(L"Quill mark");
     const std::wstring program = folder + L"\\Quillmark.exe";
@@ -145,7 +146,19 @@ TEST(SaveOptions, WritesTheVerbWithTheUnquotedPathHoldingABlankAndRemovesIt) {
     PostMessageW(save, BM_CLICK, 0, 0);
     ASSERT_TRUE(Eventually([&] { return qmtest::KeyExists(HKEY_CLASSES_ROOT, kCommandKey); }));
     EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kVerbKey), L"Install as Theme for Quillmark");
-    EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kCommandKey), program + L" /INSTALL %1");
+    const std::wstring command = qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kCommandKey).value_or(L"");
+    EXPECT_EQ(command, L"\"" + program + L"\" /INSTALL \"%1\"");
+    // The shell puts the library's path for %1; the program, started with that line, takes the
+    // program's path whole as its name and the library's whole as its second argument.
+    const std::wstring library = folder + L"\\My Themes\\Metal Icons.icl";
+    std::wstring line = command;
+    const std::size_t placeholder = line.find(L"%1");
+    ASSERT_NE(placeholder, std::wstring::npos) << command;
+    line.replace(placeholder, 2, library);
+    EXPECT_EQ(qm::SplitCommandLine(line), (std::vector<std::wstring>{L"/INSTALL", library})) << line;
+    const qm::StartRequest request = qm::SelectMode(qm::SplitCommandLine(line));
+    EXPECT_EQ(request.mode, qm::ProgramMode::Install);
+    EXPECT_EQ(request.argument, library);
     const std::wstring ini = folder + L"\\quillmark.ini";
     wchar_t value[64] = {};
     GetPrivateProfileStringW(L"Options", L"CopyIco", L"", value, 64, ini.c_str());

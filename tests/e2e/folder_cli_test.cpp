@@ -119,6 +119,41 @@ TEST_F(FolderCliTest, LinkModeFromTheSettingsFileNextToTheTool) {
     EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + library, L"IconIndex=3", L"Infotip=", L"ConfirmFileOp=0"}));
 }
 
+// Relative paths mean the directory the tool was started in: a bare library name is not looked
+// for inside the target folder, and link mode writes the library's full path, which the shell
+// would otherwise resolve against the folder.
+TEST_F(FolderCliTest, RelativePathsAreTakenFromTheCurrentDirectory) {
+    wchar_t previous[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.path().c_str()));
+    struct Restore {
+        const wchar_t* folder;
+        ~Restore() { SetCurrentDirectoryW(folder); }
+    } restore{previous};
+    const struct {
+        const wchar_t* copyIco;
+        const wchar_t* folder;
+    } cases[] = {{L"1", L"copied"}, {L"0", L"linked"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qm::WideToUtf8(c.folder));
+        settings.SetCopyIco(c.copyIco);
+        const std::wstring f = dir.MakeFolder(c.folder);
+        const auto r = RunCli(dir, L"folder apply " + std::wstring(c.folder) + L" --icon Metal.icl --index 2");
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        EXPECT_EQ(r.err, L"");
+        const auto applied = qm::ReadFolderCustomization(f);
+        if (c.copyIco == std::wstring(L"1")) {
+            EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, applied.IconFile)) << applied.IconFile;
+            EXPECT_EQ(qmtest::ReadBytes(f + L"\\" + applied.IconFile), icons.IcoFile(2));
+        } else {
+            EXPECT_EQ(applied.IconFile, library);
+            EXPECT_EQ(applied.IconIndex, L"2");
+        }
+        const auto shown = RunCli(dir, L"folder show " + std::wstring(c.folder));
+        EXPECT_EQ(shown.out.rfind(L"[" + f + L"]\n", 0), 0u) << qm::WideToUtf8(shown.out);
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -124,13 +124,14 @@ TEST_F(ChangeIconPage, ReadBackCases) {
                            L"[.ShellClassInfo]\r\nIconFile=" + lib + L"\r\nIconIndex=0\r\nInfotip=start\r\n");
     const struct {
         std::wstring folder, file, index, tip;
+        std::wstring previewed;  // the icon file the preview shows icon 0 of; empty: blank
     } cases[] = {
         // No desktop.ini: all three fields empty, the preview blank.
-        {plain, L"", L"", L""},
-        // A copy-mode folder: the bare copy name is not joined to the folder, the preview stays blank.
-        {copied, L"OstrelQuillmark3_4075.ico", L"0", L"x"},
+        {plain, L"", L"", L"", L""},
+        // A copy-mode folder: the bare copy name is kept as read and previewed from the folder.
+        {copied, L"OstrelQuillmark3_4075.ico", L"0", L"x", copied + L"\\OstrelQuillmark3_4075.ico"},
         // A hand-edited index that is no number: the fields as read, the preview blank, no message.
-        {odd, lib, L"one", L"y"},
+        {odd, lib, L"one", L"y", L""},
     };
     TForm2 form;
     form.Show();
@@ -143,9 +144,38 @@ TEST_F(ChangeIconPage, ReadBackCases) {
         EXPECT_EQ(form.Label8->Text(), c.file) << c.folder;
         EXPECT_EQ(form.Label9->Text(), c.index) << c.folder;
         EXPECT_EQ(form.t_Tip->Text(), c.tip) << c.folder;
-        EXPECT_EQ(qmtest::InkPixels(*form.Image3->Picture(), 51, 50), 0) << c.folder;
+        if (c.previewed.empty()) {
+            EXPECT_EQ(qmtest::InkPixels(*form.Image3->Picture(), 51, 50), 0) << c.folder;
+        } else {
+            EXPECT_GT(qmtest::InkPixels(*form.Image3->Picture(), 51, 50), 0) << c.folder;
+            EXPECT_EQ(DifferingPixels(*form.Image3->Picture(), *ExpectedPreview(c.previewed, 0), 51, 50), 0);
+        }
         EXPECT_TRUE(boxes.Seen().empty());
     }
+}
+
+// The picker opened over a copy-mode folder lists the folder's copy, whatever the current folder.
+TEST_F(ChangeIconPage, ThePickerOpensTheCopyOfACopyModeFolder) {
+    const std::wstring copied = Folder(L"Copied");
+    const std::wstring copy = copied + L"\\OstrelQuillmark3_4075.ico";
+    qmtest::WriteUtf16File(copied + L"\\desktop.ini",
+                           L"[.ShellClassInfo]\r\nIconFile=OstrelQuillmark3_4075.ico\r\nIconIndex=0\r\n");
+    qmtest::WriteBytes(copy, qm::test::MakeIcoFile({{32, 32, 32, 7}}));
+    TForm2 form;
+    form.Show();
+    ChooseFolder(form, copied);
+    bool driven = false;
+    qmtest::InsideModalLoop inside([&] {
+        qm::TForm1* picker = qmtest::OpenPicker();
+        if (!picker) return;
+        driven = true;
+        EXPECT_EQ(picker->cb_FileName->Text(), copy);
+        EXPECT_EQ(picker->ListView1->Count(), 1);
+        picker->Close();
+    });
+    qmtest::Click(*form.b_SelIco);
+    EXPECT_TRUE(driven);
+    EXPECT_EQ(form.Label8->Text(), L"OstrelQuillmark3_4075.ico");  // cancelled: the page keeps what it read
 }
 
 TEST_F(ChangeIconPage, CancellingTheFolderBrowserChangesNothing) {

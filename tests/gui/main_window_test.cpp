@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/main_window/main_window_win.h"
+#include "core/base/text.h"
 #include "core/settings/current_language.h"
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"
@@ -107,8 +108,8 @@ TEST_F(MainWindow, FrameHasItsSizeBorderAndComponents) {
                   {L"t_2", {77, 0, 77, 67}, true},      {L"t_3", {154, 0, 77, 67}, true},
                   {L"t_4", {231, 0, 77, 67}, true},     {L"t_5", {455, 0, 77, 67}, true},
                   {L"Shape5", {0, 67, 531, 2}, true},   {L"p_1", {8, 73, 517, 346}, true},
-                  {L"p_2", {8, 73, 517, 346}, true},    {L"p_3", {8, 73, 517, 346}, true},
-                  {L"p_4", {8, 73, 517, 346}, true},    {L"Image2", {4, 51, 32, 32}, true},
+                  {L"p_2", {8, 73, 517, 346}, false},   {L"p_3", {8, 73, 517, 346}, false},
+                  {L"p_4", {8, 73, 517, 346}, false},    {L"Image2", {4, 51, 32, 32}, true},
                   {L"i_1", {0, 0, 32, 32}, false},      {L"i_2", {0, 0, 32, 32}, false},
                   {L"i_3", {0, 0, 32, 32}, false},      {L"i_4", {0, 0, 32, 32}, false},
                   {L"Image1", {0, 0, 32, 32}, false}};
@@ -158,6 +159,41 @@ TEST_F(MainWindow, StartsOnPageOneAndPageButtonsMoveTheLookAndThePage) {
         const COLORREF want = GetSysColor(n == 3 ? COLOR_3DDKSHADOW : COLOR_BTNFACE);
         EXPECT_EQ(OnScreen(shot, form.Handle(), Button(form, n), 1, 30), want) << "button " << n;
         EXPECT_EQ(OnScreen(shot, form.Handle(), Button(form, n), 76, 60), want) << "button " << n;
+    }
+}
+
+// Windows keeps the pages behind reachable by Tab, the arrow keys and Space while they are
+// visible, covered or not: only the page in front is visible, and Tab cycles through its controls.
+TEST_F(MainWindow, OnlyThePageInFrontIsVisibleAndTabStaysOnIt) {
+    TForm2 form;
+    form.Show();
+    SetForegroundWindow(form.Handle());
+    const struct {
+        int page;
+        const wchar_t* first;  // a control of the page that takes the focus
+        std::size_t stops;     // at least this many controls take the focus in turn
+    } cases[] = {{1, L"t_Folder", 5}, {2, L"RadioButton1", 3}, {3, L"ListBox1", 2}, {4, L"b_RebuiltIconCache", 1},
+                 {1, L"t_Folder", 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        qmtest::Click(Button(form, c.page));
+        for (int n = 1; n <= 4; ++n) EXPECT_EQ(IsWindowVisible(Page(form, n).Handle()) != FALSE, n == c.page) << n;
+        const HWND page = Page(form, c.page).Handle();
+        Find<ui::Control>(form, c.first).SetFocus();
+        ASSERT_TRUE(IsChild(page, GetFocus()));
+        std::set<HWND> reached;
+        for (int step = 0; step < 24; ++step) {
+            const HWND focus = GetFocus();
+            PostMessageW(focus, WM_KEYDOWN, VK_TAB, 1);
+            PostMessageW(focus, WM_KEYUP, VK_TAB, 0xC0000001);
+            qmtest::PumpMessages();
+            reached.insert(GetFocus());
+        }
+        EXPECT_GE(reached.size(), c.stops);
+        for (HWND h : reached) {
+            const ui::Control* control = ui::Control::FromHandle(h);
+            EXPECT_TRUE(IsChild(page, h)) << "Tab reached " << (control ? qm::WideToUtf8(control->Name()) : "another window");
+        }
     }
 }
 

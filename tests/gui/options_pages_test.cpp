@@ -87,7 +87,7 @@ TEST_F(OptionsPage, SaveOptionsWritesTheModeAndThemeAndCreatesOrDeletesTheVerbKe
     EXPECT_EQ(ReadIni(L"Options", L"CopyIco"), L"0");
     EXPECT_EQ(ReadIni(L"Toolbar", L"Name"), L"Default");
     EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kVerbKey), L"Install as Theme for Quillmark");
-    EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kCommandKey), qm::ModulePath() + L" /INSTALL %1");
+    EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kCommandKey), L"\"" + qm::ModulePath() + L"\" /INSTALL \"%1\"");
     qmtest::SaveScreenshot(form.Handle(), L"options_page_saved");
 
     qmtest::Click(*form.RadioButton1);

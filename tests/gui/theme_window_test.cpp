@@ -4,6 +4,7 @@
 
 #include "app/menu_theme_window_win.h"
 #include "core/settings/settings_win.h"
+#include "core/shell/shell_helpers_win.h"
 #include "tests/gui/picker_test_support.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/gui_driver_win.h"
@@ -75,6 +76,42 @@ TEST(ThemeWindow, StartsWithTheDefaultThemeAndTranslatedTexts) {
     EXPECT_EQ(window.Caption(), L"Theme for Quillmark Context menu");
     EXPECT_EQ(window.ClientSize().cx, 376);
     EXPECT_EQ(window.ClientSize().cy, 472);
+}
+
+// Since Windows 10 1903 the system's shell32.dll holds no icon groups; they are in
+// "%WINDIR%\\SystemResources\\shell32.dll.mun". Wine's shell32.dll has its icons, so the system
+// folders come from the seam: a fixture shell32.dll with or without icons, beside a .mun or not.
+TEST(ThemeWindow, AddShellIconsCopiesTheSystemsShellIconsUnderTheThemeName) {
+    qmtest::ProgramFolderGuard program;
+    qmtest::TempDir windows{L"windows-folder"};
+    const std::wstring system = windows.MakeFolder(L"system32");
+    const std::vector<std::uint8_t> withIcons = qmtest::MakePeLibrary(3), noIcons = qmtest::MakePeLibrary(0),
+                                    mun = qmtest::MakePeLibrary(5);
+    const struct {
+        const char* what;
+        const std::vector<std::uint8_t>* shell32;
+        bool hasMun;
+        const std::vector<std::uint8_t>* copied;
+    } cases[] = {{"shell32.dll with icons", &withIcons, true, &withIcons},
+                 {"shell32.dll without icons beside a .mun", &noIcons, true, &mun},
+                 {"shell32.dll without icons and no .mun", &noIcons, false, &noIcons}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        qmtest::RemoveTree(windows / L"SystemResources");
+        DeleteFileW((program.Store() + qm::kShellIconsThemeName).c_str());
+        qmtest::WriteBytes(system + L"\\shell32.dll", *c.shell32);
+        if (c.hasMun) {
+            CreateDirectoryW((windows / L"SystemResources").c_str(), nullptr);
+            qmtest::WriteBytes(windows / L"SystemResources\\shell32.dll.mun", mun);
+        }
+        qm::SetSystemFoldersSeam(qm::SystemFolders{system, windows.path()});
+        qm::TfTheme window;
+        window.Show();
+        qmtest::Click(*window.b_CopyShell32);
+        qm::SetSystemFoldersSeam(std::nullopt);
+        EXPECT_EQ(qmtest::ReadBytes(program.Store() + qm::kShellIconsThemeName), *c.copied);
+        EXPECT_EQ(window.ListBox1->Items(), std::vector<std::wstring>{qm::kShellIconsThemeName});
+    }
 }
 
 }  // namespace

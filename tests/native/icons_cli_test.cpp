@@ -122,6 +122,46 @@ TEST(IconsCli, ListShowsKindCountAndImages) {
               "  image 2: width 48 height 48 colors 0 bits 8 bytes " + std::to_string(set.Icons()[1].icon.entries[2].BytesInRes) + "\n");
 }
 
+// The tool reads a file by its content and says which format it found: an icon file under
+// another name, and an NE library an apply's probe refuses (it asks for Windows 3.0 or later and
+// a resource table), are still listed and extracted.
+TEST(IconsCli, ReadsByContentWhateverTheNameAndSaysTheFormatFound) {
+    IconTempDir dir;
+    IconSet set;
+    set.AddGenerated(2);
+    std::vector<std::uint8_t> oldNe = BuildNeIconLibrary(set.Icons());
+    const std::uint16_t header = static_cast<std::uint16_t>(oldNe[0x3C] | oldNe[0x3D] << 8);
+    qm::test::Put16(oldNe, header + 0x3E, 0x0200);  // expected Windows version 2.0
+    struct Case {
+        std::wstring file;
+        std::string kind;
+        int count;
+    } cases[] = {
+        {dir.Write(L"icon.dat", set.IcoFile(1)), "kind 2 ico\ncount 1\n", 1},
+        {dir.Write(L"icon", set.IcoFile(1)), "kind 2 ico\ncount 1\n", 1},
+        {dir.Write(L"old.icl", oldNe), "kind 4 ne\ncount 2\n", 2},
+        {dir.Write(L"lib.icl", BuildPeIconLibrary(set.Icons())), "kind 3 pe\ncount 2\n", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(U(c.file));
+        const Result list = RunShell(Cli() + " icons list " + Q(c.file));
+        EXPECT_EQ(list.exit, 0) << list.output;
+        EXPECT_EQ(list.output.rfind(c.kind, 0), 0u) << list.output;
+        const std::wstring out = dir.File(L"one.ico");
+        const int last = c.count - 1;
+        const Result one = RunShell(Cli() + " icons extract " + Q(c.file) + " " + std::to_string(last) + " " + Q(out));
+        EXPECT_EQ(one.exit, 0) << one.output;
+        EXPECT_EQ(one.output, c.kind.substr(0, c.kind.find('\n') + 1));
+        EXPECT_EQ(qm::test::ReadAll(out), set.IcoFile(c.count == 1 ? 1 : static_cast<std::size_t>(last)));
+        std::filesystem::remove(std::filesystem::path(out));
+        const std::wstring folder = dir.File(L"all-" + std::to_wstring(c.count) + c.file.substr(c.file.size() - 3));
+        const Result all = RunShell(Cli() + " icons extract " + Q(c.file) + " all " + Q(folder));
+        EXPECT_EQ(all.exit, 0) << all.output;
+        EXPECT_EQ(qm::test::ReadAll(folder + L"/" + std::to_wstring(last) + L".ico"),
+                  set.IcoFile(c.count == 1 ? 1 : static_cast<std::size_t>(last)));
+    }
+}
+
 TEST(IconsCli, PackThenExtractGivesTheInputsBack) {
     IconTempDir dir;
     IconSet set;

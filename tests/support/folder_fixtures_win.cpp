@@ -63,6 +63,12 @@ std::vector<DWORD> AttributeRecorder::For(const std::wstring& path) const {
     return out;
 }
 
+FileOperationRecorder::FileOperationRecorder() {
+    qm::SetFileOperationObserver([this](const qm::FileOperationRequest& r) { requests_.push_back(r); });
+}
+
+FileOperationRecorder::~FileOperationRecorder() { qm::SetFileOperationObserver(nullptr); }
+
 FolderMessageCapture::FolderMessageCapture() {
     qm::SetFolderMessageSink([this](const qm::FolderMessage& m) { messages_.push_back(m); });
 }

@@ -11,6 +11,7 @@
 
 #include "core/base/error.h"
 #include "core/folder/folder_messages_win.h"
+#include "core/shell/shell_helpers_win.h"
 #include "tests/support/shell_notify_observer_win.h"
 
 namespace qmtest {
@@ -51,6 +52,19 @@ public:
 
 private:
     std::vector<std::pair<std::wstring, DWORD>> calls_;
+};
+
+// Every shell file-operation request (copy, delete, recycle) while alive, with its flags.
+class FileOperationRecorder {
+public:
+    FileOperationRecorder();
+    ~FileOperationRecorder();
+    FileOperationRecorder(const FileOperationRecorder&) = delete;
+    FileOperationRecorder& operator=(const FileOperationRecorder&) = delete;
+    const std::vector<qm::FileOperationRequest>& Requests() const { return requests_; }
+
+private:
+    std::vector<qm::FileOperationRequest> requests_;
 };
 
 // Takes the engine's messages instead of message boxes while alive.

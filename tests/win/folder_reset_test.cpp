@@ -2,12 +2,17 @@
 // for and read back, the copies removed or kept, the notifications, the messages shown.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
 
 #include "core/base/error.h"
+#include "core/base/handles_win.h"
+#include "core/base/text.h"
 #include "core/folder/folder_engine_win.h"
+#include "core/folder/folder_profiles.h"
 #include "core/settings/current_language.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
@@ -255,6 +260,30 @@ TEST_P(ClearAllIconsTest, KeepsTheCopyTheFolderIsAboutToBeLinkedTo) {
     EXPECT_EQ(qm::ClearAllIcons(f, GetParam(), f + L"\\ostrelquillmark3_2.ICO"), 1u);
     EXPECT_FALSE(Exists(f + L"\\OstrelQuillmark3_1.ico"));
     EXPECT_TRUE(Exists(f + L"\\OstrelQuillmark3_2.ico"));
+}
+
+// A copy in use cannot be deleted: it stays, and no box appears. Wine's shell shows no error box
+// for a failed delete where Windows does unless FOF_NOERRORUI is set, so the flags of every delete
+// asked of the shell are checked too.
+TEST_P(ClearAllIconsTest, ACopyInUseStaysWithoutTheShellsErrorBox) {
+    const std::wstring f = dir.MakeFolder(L"in-use");
+    const std::wstring copy = f + L"\\OstrelQuillmark3_7.ico";
+    qmtest::WriteBytes(copy, {1, 2, 3});
+    qmtest::FileOperationRecorder operations;
+    {
+        qm::UniqueFile open(CreateFileW(copy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(open);
+        qm::ClearAllIcons(f, GetParam());
+    }
+    EXPECT_TRUE(Exists(copy));
+    ASSERT_FALSE(operations.Requests().empty());
+    for (const qm::FileOperationRequest& r : operations.Requests()) {
+        EXPECT_EQ(r.operation, UINT(FO_DELETE));
+        EXPECT_TRUE(qm::SamePath(r.source, copy)) << qm::WideToUtf8(r.source);
+        EXPECT_EQ(r.flags, 0x414u);
+        EXPECT_FALSE(r.succeeded);
+    }
+    EXPECT_TRUE(boxes.Seen().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, ClearAllIconsTest,

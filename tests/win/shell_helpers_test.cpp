@@ -2,6 +2,12 @@
 // version information.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <vector>
+
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
 #include "core/shell/shell_helpers_win.h"
@@ -9,6 +15,7 @@
 #include "core/base/module_path_win.h"
 #include "core/settings/settings_win.h"
 #include "tests/support/files_win.h"
+#include "tests/support/folder_fixtures_win.h"
 #include "tests/support/message_box_watcher_win.h"
 
 namespace {
@@ -54,6 +61,38 @@ protected:
     qmtest::MessageBoxWatcher boxes_;  // no dialog may appear
     void TearDown() override { EXPECT_TRUE(boxes_.Seen().empty()); }
 };
+
+// Wine's shell never shows an error box when an operation fails; Windows does unless the request
+// carries FOF_NOERRORUI. So the flags asked of the shell are checked, failing requests included.
+TEST_F(ShellFileOperations, EveryRequestIsSilentWithoutTheShellsErrorBox) {
+    WriteBytes(dir_ / L"src.icl", Bytes("content"));
+    WriteBytes(dir_ / L"gone.icl", Bytes("content"));
+    WriteBytes(dir_ / L"binned.icl", Bytes("content"));
+    const struct {
+        const char* what;
+        std::function<bool()> run;
+        UINT operation;
+        unsigned flags;
+    } cases[] = {
+        {"copy", [&] { return qm::CopyFileSilently(dir_ / L"src.icl", dir_ / L"copy.icl"); }, FO_COPY, 0x414},
+        {"copy of a missing file", [&] { return qm::CopyFileSilently(dir_ / L"none.icl", dir_ / L"x.icl"); }, FO_COPY,
+         0x414},
+        {"delete", [&] { return qm::DeleteFilePermanently(dir_ / L"gone.icl"); }, FO_DELETE, 0x414},
+        {"delete of a missing file", [&] { return qm::DeleteFilePermanently(dir_ / L"none.icl"); }, FO_DELETE, 0x414},
+        {"recycle", [&] { return qm::RecycleFile(dir_ / L"binned.icl"); }, FO_DELETE, 0x454},
+        {"recycle of a missing file", [&] { return qm::RecycleFile(dir_ / L"none.icl"); }, FO_DELETE, 0x454},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        qmtest::FileOperationRecorder ops;
+        const bool result = c.run();
+        ASSERT_EQ(ops.Requests().size(), 1u);
+        EXPECT_EQ(ops.Requests()[0].operation, c.operation);
+        EXPECT_EQ(ops.Requests()[0].flags, c.flags);
+        EXPECT_TRUE(ops.Requests()[0].flags & FOF_NOERRORUI);
+        EXPECT_EQ(ops.Requests()[0].succeeded, result);
+    }
+}
 
 TEST_F(ShellFileOperations, CopyMakesAndReplacesTargetsWithoutAsking) {
     WriteBytes(dir_ / L"src.icl", Bytes("new content"));
