@@ -69,6 +69,11 @@ struct MemoryDc {  // CreateCompatibleDC
     static HDC invalid() noexcept { return nullptr; }
     static void close(HDC h) noexcept { DeleteDC(h); }
 };
+template <class I>
+struct ComObject {  // a COM interface pointer holding one reference
+    static I* invalid() noexcept { return nullptr; }
+    static void close(I* p) noexcept { p->Release(); }
+};
 struct View {  // MapViewOfFile
     static const void* invalid() noexcept { return nullptr; }
     static void close(const void* p) noexcept { UnmapViewOfFile(p); }
@@ -88,5 +93,7 @@ using UniquePen = UniqueHandle<HPEN, handle_traits::GdiObject<HPEN>>;
 using UniqueMenu = UniqueHandle<HMENU, handle_traits::Menu>;
 using UniqueMemoryDc = UniqueHandle<HDC, handle_traits::MemoryDc>;
 using UniqueView = UniqueHandle<const void*, handle_traits::View>;
+template <class I>
+using UniqueCom = UniqueHandle<I*, handle_traits::ComObject<I>>;
 
 }  // namespace qm

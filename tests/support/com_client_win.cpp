@@ -165,6 +165,26 @@ BitmapPixels ReadBitmap(HBITMAP bitmap) {
     return result;
 }
 
+DibSectionPixels ReadDibSection(HBITMAP bitmap) {
+    DibSectionPixels result;
+    DIBSECTION section{};
+    if (!bitmap || GetObjectW(bitmap, sizeof section, &section) != sizeof section) return result;
+    result.width = section.dsBm.bmWidth;
+    result.height = section.dsBm.bmHeight;
+    result.bitCount = section.dsBmih.biBitCount;
+    result.topDown = section.dsBmih.biHeight < 0;
+    if (result.bitCount != 32 || !section.dsBm.bmBits) return result;
+    GdiFlush();
+    const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
+    for (int y = 0; y < result.height; ++y) {
+        const int stored = result.topDown ? y : result.height - 1 - y;
+        const auto* row = reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(stored) *
+                                                                             section.dsBm.bmWidthBytes);
+        result.bgra.insert(result.bgra.end(), row, row + result.width);
+    }
+    return result;
+}
+
 // ---- installation ----------------------------------------------------------------------------
 
 ShellInstall::ShellInstall(const std::wstring& folderName) : root_(L"qmshell") {
