@@ -172,15 +172,21 @@ DibSectionPixels ReadDibSection(HBITMAP bitmap) {
     result.width = section.dsBm.bmWidth;
     result.height = section.dsBm.bmHeight;
     result.bitCount = section.dsBmih.biBitCount;
-    result.topDown = section.dsBmih.biHeight < 0;
-    if (result.bitCount != 32 || !section.dsBm.bmBits) return result;
-    GdiFlush();
-    const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
-    for (int y = 0; y < result.height; ++y) {
-        const int stored = result.topDown ? y : result.height - 1 - y;
-        const auto* row = reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(stored) *
-                                                                             section.dsBm.bmWidthBytes);
-        result.bgra.insert(result.bgra.end(), row, row + result.width);
+    if (result.bitCount != 32) return result;
+    // GetObject does not tell a top-down section from a bottom-up one under Wine (biHeight comes
+    // back positive); GetDIBits into a top-down 32-bit request copies the words as stored.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = result.width;
+    info.bmiHeader.biHeight = -result.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    result.bgra.resize(static_cast<std::size_t>(result.width) * result.height);
+    qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(result.height), result.bgra.data(), &info,
+                  DIB_RGB_COLORS) == 0) {
+        result.bgra.clear();
     }
     return result;
 }

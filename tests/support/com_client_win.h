@@ -87,7 +87,6 @@ BitmapPixels ReadBitmap(HBITMAP bitmap);
 // stored words (premultiplied BGRA in a picture), top row first.
 struct DibSectionPixels {
     int width = 0, height = 0, bitCount = 0;
-    bool topDown = false;
     std::vector<std::uint32_t> bgra;
     std::uint32_t At(int x, int y) const { return bgra.at(static_cast<std::size_t>(y * width + x)); }
 };
