@@ -92,6 +92,15 @@ std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color b
     return strip;
 }
 
+int AddAlphaPictures(ui::ImageList& list, IconPixels strip) {
+    if (strip.width <= 0 || strip.height <= 0) return -1;
+    // Image lists take 32-bit bitmaps in straight alpha and blend them when they draw.
+    ToStraightAlpha(strip.bgra);
+    const UniqueBitmap bitmap = MakeAlphaBitmap(strip.width, strip.height, &strip);
+    if (!bitmap) return -1;
+    return ImageList_Add(list.Handle(), bitmap.get(), nullptr);
+}
+
 int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent) {
     return AddMaskedPictures(list, picture, picture.Width(), transparent);
 }

@@ -90,7 +90,10 @@ bool RenderLibraryIcon(const IconLibrary& library, int index, int width, int hei
 }
 
 UniqueBitmap MakeAlphaBitmap(int width, int height, const IconPixels* pixels) {
-    if (width <= 0 || height <= 0 || width > kMaxRenderedImageSide || height > kMaxRenderedImageSide) return {};
+    // Strips of many pictures side by side are wider than one image; 16 M pixels is plenty.
+    if (width <= 0 || height <= 0 || static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > (1u << 24)) {
+        return {};
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;

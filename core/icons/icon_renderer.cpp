@@ -325,6 +325,44 @@ IconPixels ScaleAreaAverage(const IconPixels& in, int width, int height) {
     return out;
 }
 
+void PlacePixels(const IconPixels& source, IconPixels& target, int x, int y) {
+    const int left = std::max(0, x), top = std::max(0, y);
+    const int right = std::min(target.width, x + source.width), bottom = std::min(target.height, y + source.height);
+    if (target.bgra.size() != static_cast<std::size_t>(target.width) * target.height ||
+        source.bgra.size() != static_cast<std::size_t>(source.width) * source.height) {
+        return;
+    }
+    for (int ty = top; ty < bottom; ++ty) {
+        for (int tx = left; tx < right; ++tx) {
+            const std::uint32_t s = source.bgra[static_cast<std::size_t>(ty - y) * source.width + (tx - x)];
+            std::uint32_t& t = target.bgra[static_cast<std::size_t>(ty) * target.width + tx];
+            const std::uint32_t keep = 255 - (s >> 24);
+            std::uint32_t result = 0;
+            for (int c = 0; c < 4; ++c) {
+                const std::uint32_t v = ((s >> (8 * c)) & 0xFF) + (((t >> (8 * c)) & 0xFF) * keep + 127) / 255;
+                result |= std::min<std::uint32_t>(v, 255) << (8 * c);
+            }
+            t = result;
+        }
+    }
+}
+
+void ToStraightAlpha(std::vector<std::uint32_t>& bgra) {
+    for (std::uint32_t& p : bgra) {
+        const std::uint32_t a = p >> 24;
+        if (a == 0) {
+            p = 0;
+            continue;
+        }
+        if (a == 255) continue;
+        std::uint32_t result = a << 24;
+        for (int c = 0; c < 3; ++c) {
+            result |= std::min<std::uint32_t>((((p >> (8 * c)) & 0xFF) * 255 + a / 2) / a, 255) << (8 * c);
+        }
+        p = result;
+    }
+}
+
 bool RenderIcon(const IconGroupData& group, int width, int height, IconPixels& out, PngDecoder png) {
     out = IconPixels();
     if (width <= 0 || height <= 0 || width > kMaxRenderedImageSide || height > kMaxRenderedImageSide) return false;

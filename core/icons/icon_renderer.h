@@ -68,6 +68,14 @@ bool DecodeDib(ByteView dib, IconPixels& out);
 // Area-averaging scale of premultiplied pixels to width x height (each at least 1).
 IconPixels ScaleAreaAverage(const IconPixels& in, int width, int height);
 
+// Draws `source` over `target` with its top-left corner at (x, y), clipped to the target
+// (premultiplied source-over).
+void PlacePixels(const IconPixels& source, IconPixels& target, int x, int y);
+
+// Premultiplied pixels in straight (not premultiplied) alpha, as image lists take 32-bit bitmaps;
+// alpha 0 gives 0.
+void ToStraightAlpha(std::vector<std::uint32_t>& bgra);
+
 // The group's picture at width x height: the chosen image, decoded, scaled when needed.
 bool RenderIcon(const IconGroupData& group, int width, int height, IconPixels& out, PngDecoder png = nullptr);
 

@@ -390,3 +390,19 @@ TEST(IconRendererRender, ChoosesDecodesAndScalesToTheTarget) {
     EXPECT_FALSE(RenderIcon(g, 0, 16, none));
     EXPECT_FALSE(RenderIcon(IconGroupData{}, 16, 16, none));
 }
+
+TEST(IconRendererCompose, PlacedPixelsGoOverTheTargetClippedToIt) {
+    IconPixels target{3, 2, std::vector<std::uint32_t>(6, Bgra(0, 0, 200, 255))};
+    const IconPixels source{2, 2, {Bgra(10, 20, 30, 255), 0, Bgra(0, 0, 0, 0), Bgra(50, 0, 0, 128)}};
+    PlacePixels(source, target, 2, 0);   // only the left column lands, at x = 2
+    PlacePixels(source, target, -1, 0);  // only the right column lands, at x = 0
+    EXPECT_EQ(target.bgra, (std::vector<std::uint32_t>{Bgra(0, 0, 200, 255), Bgra(0, 0, 200, 255),
+                                                       Bgra(10, 20, 30, 255), Bgra(50, 0, 100, 255),
+                                                       Bgra(0, 0, 200, 255), Bgra(0, 0, 200, 255)}));
+}
+
+TEST(IconRendererCompose, StraightAlphaUndoesThePremultiplication) {
+    std::vector<std::uint32_t> pixels = {Bgra(64, 32, 0, 128), Bgra(10, 20, 30, 255), Bgra(5, 5, 5, 0)};
+    ToStraightAlpha(pixels);
+    EXPECT_EQ(pixels, (std::vector<std::uint32_t>{Bgra(128, 64, 0, 128), Bgra(10, 20, 30, 255), 0}));
+}

@@ -1,15 +1,18 @@
 // Our icon renderer against the platform, image by image: for the shipped themes and the
 // generated fixtures, the pixels we decode equal what DrawIconEx draws from the same image at its
-// own size (within 1 per channel), and the image we choose for 16, 24, 32 and 48 pixels is the
-// one LookupIconIdFromDirectoryEx chooses.
+// own size (within 1 per channel), the image we choose for 16, 24, 32 and 48 pixels is the one
+// LookupIconIdFromDirectoryEx chooses, and image lists filled with our pictures draw them as
+// DrawIconEx does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/theme_list_win.h"
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_library_win.h"
 #include "core/icons/icon_renderer.h"
@@ -160,4 +163,57 @@ TEST(IconRendererAgainstPlatform, ChosenImageIsThePlatformsFor16To48) {
         }
     }
     EXPECT_GT(groupsSeen, 20);
+}
+
+// Image lists take straight alpha: our premultiplied pictures, added through the icon list's
+// path, draw as DrawIconEx draws the same image (semi-transparent edges included).
+TEST(IconRendererAgainstPlatform, ImageListDrawsOurPicturesAsDrawIconExDraws) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    IconLibrary library;
+    ASSERT_TRUE(library.Open(qmtest::SourceFolder() + L"\\data\\samples\\Adwaita.icl"));
+    ui::Form form;
+    ui::ImageList* list = form.Add<ui::ImageList>(L"Pictures", 16, 16);
+    const int icons = std::min(library.Count(), 12);
+    IconPixels strip{16 * icons, 16, std::vector<std::uint32_t>(static_cast<std::size_t>(16 * icons) * 16, 0)};
+    int partlyTransparent = 0;
+    for (int i = 0; i < icons; ++i) {
+        IconPixels pixels;
+        ASSERT_TRUE(RenderLibraryIcon(library, i, 16, 16, pixels));
+        for (std::uint32_t p : pixels.bgra) partlyTransparent += (p >> 24) > 0 && (p >> 24) < 255;
+        PlacePixels(pixels, strip, 16 * i, 0);
+    }
+    EXPECT_GT(partlyTransparent, 0);
+    ASSERT_EQ(AddAlphaPictures(*list, std::move(strip)), 0);
+    ASSERT_EQ(list->Count(), icons);
+    for (int i = 0; i < icons; ++i) {
+        SCOPED_TRACE(i);
+        const UniqueIcon icon = MakeLibraryIcon(library, i, 16, 16);
+        for (COLORREF background : {RGB(0, 0, 0), RGB(255, 255, 255)}) {
+            const auto expected = PlatformDraw(icon.get(), 16, 16, background);
+            // The list drawn on the same background.
+            BITMAPINFO info{};
+            info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+            info.bmiHeader.biWidth = 16;
+            info.bmiHeader.biHeight = -16;
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            void* bits = nullptr;
+            UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+            UniqueBitmap target(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+            const HGDIOBJ old = SelectObject(dc.get(), target.get());
+            UniqueBrush brush(CreateSolidBrush(background));
+            const RECT all{0, 0, 16, 16};
+            FillRect(dc.get(), &all, brush.get());
+            ImageList_Draw(list->Handle(), i, dc.get(), 0, 0, ILD_TRANSPARENT);
+            GdiFlush();
+            const auto* drawn = static_cast<const std::uint32_t*>(bits);
+            int wrong = 0;
+            for (int p = 0; p < 256; ++p) {
+                for (int c = 0; c < 3; ++c) wrong += std::abs(Channel(drawn[p], c) - Channel(expected[p], c)) > 2;
+            }
+            EXPECT_EQ(wrong, 0) << "on " << std::hex << background;
+            SelectObject(dc.get(), old);
+        }
+    }
+    CoUninitialize();
 }
