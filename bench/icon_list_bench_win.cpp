@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/icon_list_win.h"
+#include "bench/bench_clock_win.h"
 #include "app/theme_list_win.h"
 #include "core/icons/icon_library_win.h"
 #include "core/icons/icon_library_writer.h"
@@ -24,17 +25,8 @@
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using qmbench::Median;
+using qmbench::Now;
 
 // Paints what is due and handles every message waiting: the window answers again.
 void UntilIdle(HWND window) {

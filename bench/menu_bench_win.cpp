@@ -12,23 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock_win.h"
 #include "core/base/handles_win.h"
 #include "core/icons/icon_library_win.h"
 #include "tests/support/com_client_win.h"
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using qmbench::Median;
+using qmbench::Now;
 
 // Icon entry i at the top of the submenu, as the extension describes it.
 void InsertIconEntry(HMENU submenu, int i, HBITMAP picture) {
