@@ -20,6 +20,7 @@
 #include "app/theme_list_win.h"
 #include "core/icons/icon_library_win.h"
 #include "core/icons/icon_library_writer.h"
+#include "tests/support/files_win.h"
 #include "tests/support/icon_fixtures.h"
 #include "ui/form_win.h"
 
@@ -110,6 +111,35 @@ void PicturesOnly(qm::IconList& list, int n) {
     }
 }
 
+// The theme list's strips of five themes (the shipped four and the benchmark's library).
+std::vector<std::wstring> FiveThemes(const std::wstring& generated) {
+    std::vector<std::wstring> themes;
+    const std::wstring samples = qmtest::SourceFolder() + L"\\data\\samples\\";
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((samples + L"*.icl").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do themes.push_back(samples + found.cFileName);
+        while (themes.size() < 4 && FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    themes.push_back(generated);
+    return themes;
+}
+
+// The same strips through the platform: the first four large icons extracted and drawn.
+void PlatformStrips(const std::vector<std::wstring>& themes) {
+    for (const std::wstring& theme : themes) {
+        ui::Bitmap strip(qm::kThemeStripWidth, qm::kThemeStripHeight);
+        for (int i = 0; i < 4; ++i) {
+            HICON large = nullptr;
+            if (ExtractIconExW(theme.c_str(), i, &large, nullptr, 1) && large) {
+                DrawIconEx(strip.Dc(), 2 + 35 * i, 0, large, 0, 0, 0, nullptr, DI_NORMAL);
+                DestroyIcon(large);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -180,6 +210,20 @@ int wmain(int argc, wchar_t** argv) {
     std::wprintf(L"  ExtractIconExW + ImageList_AddIcon per icon:        %8.1f ms  (%d entries)\n", Median(platform),
                  platformCount);
     std::wprintf(L"  ratio: %.1fx\n", Median(platform) / std::max(Median(ours), 0.001));
+
+    const std::vector<std::wstring> themes = FiveThemes(file);
+    std::vector<double> strips, platformStrips;
+    for (int r = 0; r < rounds; ++r) {
+        const double t0 = Now();
+        for (const std::wstring& theme : themes) qm::MakeThemeStrip(theme, ui::SystemColor(COLOR_BTNFACE));
+        strips.push_back(Now() - t0);
+        const double t1 = Now();
+        PlatformStrips(themes);
+        platformStrips.push_back(Now() - t1);
+    }
+    std::wprintf(L"theme list strips of %d themes, median:\n", static_cast<int>(themes.size()));
+    std::wprintf(L"  MakeThemeStrip (our renderer):                      %8.1f ms\n", Median(strips));
+    std::wprintf(L"  ExtractIconExW + DrawIconEx of four icons a theme:  %8.1f ms\n", Median(platformStrips));
     CoUninitialize();
     return 0;
 }
