@@ -97,13 +97,7 @@ std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color b
             PlacePixels(icon, pixels, kStripIconX[static_cast<std::size_t>(i)], 0);
         }
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kThemeStripWidth;
-    info.bmiHeader.biHeight = -kThemeStripHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitInfo(kThemeStripWidth, kThemeStripHeight);
     SetDIBitsToDevice(strip->Dc(), 0, 0, kThemeStripWidth, kThemeStripHeight, 0, 0, 0, kThemeStripHeight,
                       pixels.bgra.data(), &info, DIB_RGB_COLORS);
     return strip;

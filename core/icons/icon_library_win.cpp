@@ -89,18 +89,23 @@ bool RenderLibraryIcon(const IconLibrary& library, int index, int width, int hei
     return library.Group(index, group) && RenderGroupIcon(group, width, height, out);
 }
 
+BITMAPINFO TopDown32BitInfo(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 UniqueBitmap MakeAlphaBitmap(int width, int height, const IconPixels* pixels) {
     // Strips of many pictures side by side are wider than one image; 16 M pixels is plenty.
     if (width <= 0 || height <= 0 || static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > (1u << 24)) {
         return {};
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first, as the renderer gives it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitInfo(width, height);
     void* bits = nullptr;
     // No device context: a DIB section of RGB colours needs none, and shell threads use no screen DC.
     UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));

@@ -21,6 +21,10 @@ bool DecodePngWithWic(ByteView png, IconPixels& out);
 bool RenderLibraryIcon(const IconLibrary& library, int index, int width, int height, IconPixels& out);
 bool RenderGroupIcon(const IconGroupData& group, int width, int height, IconPixels& out);
 
+// The header of a 32-bit top-down BI_RGB bitmap of width x height (top row first, as the renderer
+// gives its pixels).
+BITMAPINFO TopDown32BitInfo(int width, int height);
+
 // A 32-bit top-down DIB section of width x height holding `pixels` (premultiplied BGRA), made
 // without a device context; fully transparent (alpha 0) when pixels is null or not of that size.
 // Empty only when the platform has no room for it.

@@ -5,6 +5,7 @@
 
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "core/icons/icon_library_win.h"
 #include "tests/support/icon_fixtures.h"
 #include "tests/support/process_win.h"
 
@@ -175,13 +176,7 @@ DibSectionPixels ReadDibSection(HBITMAP bitmap) {
     if (result.bitCount != 32) return result;
     // GetObject does not tell a top-down section from a bottom-up one under Wine (biHeight comes
     // back positive); GetDIBits into a top-down 32-bit request copies the words as stored.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = result.width;
-    info.bmiHeader.biHeight = -result.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = qm::TopDown32BitInfo(result.width, result.height);
     result.bgra.resize(static_cast<std::size_t>(result.width) * result.height);
     qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     if (GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(result.height), result.bgra.data(), &info,

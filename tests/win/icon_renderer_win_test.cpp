@@ -74,12 +74,7 @@ std::vector<IconGroupData> Groups(const Source& s) {
 
 // DrawIconEx of the image on an opaque background colour, read back as BGRA words.
 std::vector<std::uint32_t> PlatformDraw(HICON icon, int width, int height, COLORREF background) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const BITMAPINFO info = TopDown32BitInfo(width, height);
     void* bits = nullptr;
     UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -191,12 +186,7 @@ TEST(IconRendererAgainstPlatform, ImageListDrawsOurPicturesAsDrawIconExDraws) {
         for (COLORREF background : {RGB(0, 0, 0), RGB(255, 255, 255)}) {
             const auto expected = PlatformDraw(icon.get(), 16, 16, background);
             // The list drawn on the same background.
-            BITMAPINFO info{};
-            info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-            info.bmiHeader.biWidth = 16;
-            info.bmiHeader.biHeight = -16;
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
+            const BITMAPINFO info = TopDown32BitInfo(16, 16);
             void* bits = nullptr;
             UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
             UniqueBitmap target(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
