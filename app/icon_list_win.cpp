@@ -46,30 +46,30 @@ int IconList::Fill(const std::wstring& file) {
     if (!library.Open(file)) return 0;
     const int n = library.Count();
     const int large = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
-    const ui::Color window = ui::SystemColor(COLOR_WINDOW);
-    // The pictures are drawn side by side into one strip per batch and added to the image lists
-    // batch by batch: adding them one at a time regrows the lists for every few icons.
-    ui::Bitmap pictures(kIconPictureWidth * kIconBatch, kIconPictureHeight);
-    ui::Bitmap largeIcons(32 * kIconBatch, 32);
+    // The pictures are rendered side by side into one strip per batch (our renderer, no icon
+    // objects) and added to the image lists batch by batch: adding them one at a time regrows the
+    // lists for every few icons.
+    auto emptyStrip = [](int width, int height) {
+        return IconPixels{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0)};
+    };
+    IconPixels pixels;
     for (int first = 0; first < n; first += kIconBatch) {
         const int count = std::min(kIconBatch, n - first);
-        pictures.GetCanvas().FillRect(RECT{0, 0, pictures.Width(), pictures.Height()}, window);
-        largeIcons.GetCanvas().FillRect(RECT{0, 0, largeIcons.Width(), largeIcons.Height()}, window);
+        IconPixels pictures = emptyStrip(kIconPictureWidth * count, kIconPictureHeight);
+        IconPixels largeIcons = emptyStrip(32 * count, 32);
         for (int j = 0; j < count; ++j) {
             // An icon that cannot be made leaves its pictures empty; every entry keeps its index.
             IconGroupData group;
             if (!library.Group(first + j, group)) continue;
-            const UniqueIcon largeIcon = MakeGroupIcon(group, large, large);
-            const UniqueIcon smallIcon = MakeGroupIcon(group, small, small);
             const int x = j * kIconPictureWidth;
-            if (largeIcon) {
-                pictures.GetCanvas().DrawIcon(x, 0, largeIcon.get());
-                largeIcons.GetCanvas().DrawIcon(j * 32, 0, largeIcon.get());
+            if (RenderGroupIcon(group, large, large, pixels)) {
+                PlacePixels(pixels, pictures, x, 0);
+                PlacePixels(pixels, largeIcons, j * 32, 0);
             }
-            if (smallIcon) pictures.GetCanvas().DrawIcon(x + 34, 16, smallIcon.get());
+            if (RenderGroupIcon(group, small, small, pixels)) PlacePixels(pixels, pictures, x + 34, 16);
         }
-        AddMaskedPictures(*Pictures, pictures, count * kIconPictureWidth, window);
-        if (LargeIcons) AddMaskedPictures(*LargeIcons, largeIcons, count * 32, window);
+        AddAlphaPictures(*Pictures, std::move(pictures));
+        if (LargeIcons) AddAlphaPictures(*LargeIcons, std::move(largeIcons));
     }
     for (int i = 0; i < n; ++i) ListView1->AddItem(std::to_wstring(i), i);
     return n;

@@ -24,11 +24,31 @@ std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color b
     IconLibrary library;
     if (!library.Open(path)) return strip;
     const int n = std::min<int>(library.Count(), static_cast<int>(kStripIconX.size()));
+    // The icons rendered by our renderer over the background colour, then put into the bitmap.
+    const COLORREF rgb = ui::ToRgb(background);
+    const std::uint32_t opaque = 0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+    IconPixels pixels{kThemeStripWidth, kThemeStripHeight,
+                      std::vector<std::uint32_t>(static_cast<std::size_t>(kThemeStripWidth) * kThemeStripHeight, opaque)};
+    const int size = GetSystemMetrics(SM_CXICON);
+    IconPixels icon;
     for (int i = 0; i < n; ++i) {
-        UniqueIcon icon = MakeLargeLibraryIcon(library, i);
-        if (icon) strip->GetCanvas().DrawIcon(kStripIconX[static_cast<std::size_t>(i)], 0, icon.get());
+        if (RenderLibraryIcon(library, i, size, size, icon)) {
+            PlacePixels(icon, pixels, kStripIconX[static_cast<std::size_t>(i)], 0);
+        }
     }
+    const BITMAPINFO info = TopDown32BitInfo(kThemeStripWidth, kThemeStripHeight);
+    SetDIBitsToDevice(strip->Dc(), 0, 0, kThemeStripWidth, kThemeStripHeight, 0, 0, 0, kThemeStripHeight,
+                      pixels.bgra.data(), &info, DIB_RGB_COLORS);
     return strip;
+}
+
+int AddAlphaPictures(ui::ImageList& list, IconPixels strip) {
+    if (strip.width <= 0 || strip.height <= 0) return -1;
+    // Image lists take 32-bit bitmaps in straight alpha and blend them when they draw.
+    ToStraightAlpha(strip.bgra);
+    const UniqueBitmap bitmap = MakeAlphaBitmap(strip.width, strip.height, &strip);
+    if (!bitmap) return -1;
+    return ImageList_Add(list.Handle(), bitmap.get(), nullptr);
 }
 
 int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/base/text_file.h"
+#include "core/icons/icon_renderer.h"
 #include "ui/anchor_layout_win.h"
 #include "ui/controls_win.h"
 
@@ -20,6 +21,10 @@ inline constexpr int kThemeStripHeight = 32;
 // The 138 x 32 strip of a theme: button face, the large versions of at most the first four icons
 // at x = 2, 37, 72 and 104, y = 0. A file without icons (or no file) gives an empty strip.
 std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background);
+
+// Adds the pictures lying side by side in `strip` (premultiplied BGRA from the icon renderer),
+// each as wide as the list's images, with their alpha. Returns the index of the first.
+int AddAlphaPictures(ui::ImageList& list, IconPixels strip);
 
 // Adds a picture to an image list with `transparent` as its transparent colour. Returns the index.
 int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent);

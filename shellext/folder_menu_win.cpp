@@ -7,6 +7,7 @@
 #include "core/base/handles_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
+#include "core/icons/icon_library_win.h"
 #include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/drop_files_win.h"
@@ -175,13 +176,16 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
 
     std::vector<UniqueBitmap> pictures;
     UINT icons = 0;
+    const int size = MenuPictureSize();
     {
         const ThemeIcons theme(CurrentThemePath());  // the theme file is read once per menu
         icons = static_cast<UINT>(std::min<std::uint64_t>(theme.Count(), granted - kFirstIconOffset));
         pictures.reserve(icons);
         for (UINT i = icons; i-- > 0;) {
-            const UniqueIcon small = theme.SmallIcon(i);
-            UniqueBitmap picture = MakeIconPicture(small.get());
+            // An icon the theme cannot give keeps its entry, with a transparent picture.
+            IconPixels pixels;
+            const bool drawn = theme.Picture(i, size, pixels);
+            UniqueBitmap picture = MakeAlphaBitmap(size, size, drawn ? &pixels : nullptr);
             if (!InsertIconEntry(submenu.get(), idCmdFirst + kFirstIconOffset + i, i, picture.get())) return E_FAIL;
             pictures.push_back(std::move(picture));
         }

@@ -1,34 +1,25 @@
 #include "shellext/menu_pictures_win.h"
 
+#include "core/icons/icon_library_win.h"
+#include "core/icons/icon_renderer.h"
 #include "shellext/server_win.h"
 
 namespace qm::shellext {
 
-UniqueBitmap MakeIconPicture(HICON icon) {
-    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    if (!dc) return UniqueBitmap();
-    // 24 bits a pixel: opaque in menus, whatever the screen depth.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kMenuPictureSize;
-    info.bmiHeader.biHeight = kMenuPictureSize;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueBitmap picture(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!picture) return UniqueBitmap();
-    const HGDIOBJ previous = SelectObject(dc.get(), picture.get());
-    const RECT all{0, 0, kMenuPictureSize, kMenuPictureSize};
-    FillRect(dc.get(), &all, GetSysColorBrush(COLOR_MENU));
-    if (icon) DrawIconEx(dc.get(), 0, 0, icon, kMenuPictureSize, kMenuPictureSize, 0, nullptr, DI_NORMAL);
-    SelectObject(dc.get(), previous);
-    GdiFlush();
-    return picture;
-}
+int MenuPictureSize() { return GetSystemMetrics(SM_CXSMICON); }
 
 UniqueBitmap LoadCheckMark() {
-    return UniqueBitmap(LoadBitmapW(ThisModule(), MAKEINTRESOURCEW(1)));
+    const HMODULE module = ThisModule();
+    const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    if (!resource) return {};
+    const HGLOBAL loaded = LoadResource(module, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return {};
+    IconPixels art;
+    if (!DecodeDib(ByteView(static_cast<const std::uint8_t*>(data), SizeofResource(module, resource)), art)) return {};
+    const int width = GetSystemMetrics(SM_CXMENUCHECK), height = GetSystemMetrics(SM_CYMENUCHECK);
+    const IconPixels sized = ScaleAreaAverage(art, width, height);
+    return MakeAlphaBitmap(width, height, &sized);
 }
 
 }  // namespace qm::shellext

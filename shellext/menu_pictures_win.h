@@ -1,20 +1,18 @@
 #pragma once
-// The pictures the submenu shows: one 16x16 bitmap per icon entry, and the check-mark bitmap
-// (resource 1) beside the submenu entry and the four commands.
+// The pictures the submenu shows, as 32-bit premultiplied-alpha DIB sections (menus alpha-blend
+// those since Windows Vista, so they sit on light, dark and classic menus alike): one per icon
+// entry at the small-icon size of the process, and the check-mark art (bitmap resource 1) beside
+// the submenu entry and the four commands at the menu check size.
 #include <windows.h>
 
 #include "core/base/handles_win.h"
 
 namespace qm::shellext {
 
-inline constexpr int kMenuPictureSize = 16;
+// SM_CXSMICON: the small-icon size, which follows the DPI of the process.
+int MenuPictureSize();
 
-// A 16x16 bitmap filled with the menu colour, the icon drawn on it at the top left through its
-// mask. Without an icon the bitmap stays plain (an icon the theme cannot give keeps its entry).
-// Empty only when the platform has no room for the bitmap.
-UniqueBitmap MakeIconPicture(HICON icon);
-
-// Bitmap resource 1 of this library.
+// Bitmap resource 1 of this library at SM_CXMENUCHECK x SM_CYMENUCHECK, opaque.
 UniqueBitmap LoadCheckMark();
 
 }  // namespace qm::shellext

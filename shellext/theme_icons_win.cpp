@@ -4,7 +4,6 @@
 
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_library_win.h"
-#include "shellext/menu_pictures_win.h"
 
 namespace qm::shellext {
 
@@ -25,9 +24,10 @@ ThemeIcons::~ThemeIcons() = default;
 
 UINT ThemeIcons::Count() const noexcept { return library_->count; }
 
-UniqueIcon ThemeIcons::SmallIcon(UINT index) const {
-    if (index >= library_->count || index > static_cast<UINT>(std::numeric_limits<int>::max())) return UniqueIcon();
-    return MakeLibraryIcon(library_->icons, static_cast<int>(index), kMenuPictureSize, kMenuPictureSize);
+bool ThemeIcons::Picture(UINT index, int size, IconPixels& out) const {
+    out = IconPixels();
+    if (index >= library_->count || index > static_cast<UINT>(std::numeric_limits<int>::max())) return false;
+    return RenderLibraryIcon(library_->icons, static_cast<int>(index), size, size, out);
 }
 
 }  // namespace qm::shellext

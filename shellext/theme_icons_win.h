@@ -1,13 +1,14 @@
 #pragma once
 // The icons of the context-menu theme for one menu: the theme file is opened and parsed once,
-// then each icon is handed out at menu size (16x16). Works for NE icon libraries on every
-// Windows version, unlike the shell's icon extraction.
+// then each icon's picture is rendered from its group by our icon renderer. Works for NE icon
+// libraries on every Windows version, unlike the shell's icon extraction, and makes no icon
+// objects.
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
-#include "core/base/handles_win.h"
+#include "core/icons/icon_renderer.h"
 
 namespace qm::shellext {
 
@@ -20,8 +21,8 @@ public:
     ThemeIcons& operator=(const ThemeIcons&) = delete;
 
     UINT Count() const noexcept;
-    // Icon i at 16x16; empty when that icon cannot be made.
-    UniqueIcon SmallIcon(UINT index) const;
+    // Icon i at size x size; false when that icon gives no picture.
+    bool Picture(UINT index, int size, IconPixels& out) const;
 
 private:
     struct Library;

@@ -160,7 +160,7 @@ TEST_F(ChangeIconPage, ThePickerOpensTheCopyOfACopyModeFolder) {
     const std::wstring copy = copied + L"\\OstrelQuillmark3_4075.ico";
     qmtest::WriteUtf16File(copied + L"\\desktop.ini",
                            L"[.ShellClassInfo]\r\nIconFile=OstrelQuillmark3_4075.ico\r\nIconIndex=0\r\n");
-    qmtest::WriteBytes(copy, qm::test::MakeIcoFile({{32, 32, 32, 7}}));
+    qmtest::WriteBytes(copy, qmtest::MakeIcoFile({{32, 32, 32, 7}}));
     TForm2 form;
     form.Show();
     ChooseFolder(form, copied);

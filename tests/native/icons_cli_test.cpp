@@ -131,7 +131,7 @@ TEST(IconsCli, ReadsByContentWhateverTheNameAndSaysTheFormatFound) {
     set.AddGenerated(2);
     std::vector<std::uint8_t> oldNe = BuildNeIconLibrary(set.Icons());
     const std::uint16_t header = static_cast<std::uint16_t>(oldNe[0x3C] | oldNe[0x3D] << 8);
-    qm::test::Put16(oldNe, header + 0x3E, 0x0200);  // expected Windows version 2.0
+    qmtest::Put16(oldNe, header + 0x3E, 0x0200);  // expected Windows version 2.0
     struct Case {
         std::wstring file;
         std::string kind;
@@ -152,12 +152,12 @@ TEST(IconsCli, ReadsByContentWhateverTheNameAndSaysTheFormatFound) {
         const Result one = RunShell(Cli() + " icons extract " + Q(c.file) + " " + std::to_string(last) + " " + Q(out));
         EXPECT_EQ(one.exit, 0) << one.output;
         EXPECT_EQ(one.output, c.kind.substr(0, c.kind.find('\n') + 1));
-        EXPECT_EQ(qm::test::ReadAll(out), set.IcoFile(c.count == 1 ? 1 : static_cast<std::size_t>(last)));
+        EXPECT_EQ(qmtest::ReadAll(out), set.IcoFile(c.count == 1 ? 1 : static_cast<std::size_t>(last)));
         std::filesystem::remove(std::filesystem::path(out));
         const std::wstring folder = dir.File(L"all-" + std::to_wstring(c.count) + c.file.substr(c.file.size() - 3));
         const Result all = RunShell(Cli() + " icons extract " + Q(c.file) + " all " + Q(folder));
         EXPECT_EQ(all.exit, 0) << all.output;
-        EXPECT_EQ(qm::test::ReadAll(folder + L"/" + std::to_wstring(last) + L".ico"),
+        EXPECT_EQ(qmtest::ReadAll(folder + L"/" + std::to_wstring(last) + L".ico"),
                   set.IcoFile(c.count == 1 ? 1 : static_cast<std::size_t>(last)));
     }
 }

@@ -5,6 +5,7 @@
 
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "core/icons/icon_library_win.h"
 #include "tests/support/icon_fixtures.h"
 #include "tests/support/process_win.h"
 
@@ -162,6 +163,26 @@ BitmapPixels ReadBitmap(HBITMAP bitmap) {
     result.width = b.bmWidth;
     result.height = b.bmHeight;
     for (const auto px : raw) result.pixels.push_back(RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF));
+    return result;
+}
+
+DibSectionPixels ReadDibSection(HBITMAP bitmap) {
+    DibSectionPixels result;
+    DIBSECTION section{};
+    if (!bitmap || GetObjectW(bitmap, sizeof section, &section) != sizeof section) return result;
+    result.width = section.dsBm.bmWidth;
+    result.height = section.dsBm.bmHeight;
+    result.bitCount = section.dsBmih.biBitCount;
+    if (result.bitCount != 32) return result;
+    // GetObject does not tell a top-down section from a bottom-up one under Wine (biHeight comes
+    // back positive); GetDIBits into a top-down 32-bit request copies the words as stored.
+    BITMAPINFO info = qm::TopDown32BitInfo(result.width, result.height);
+    result.bgra.resize(static_cast<std::size_t>(result.width) * result.height);
+    qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(result.height), result.bgra.data(), &info,
+                  DIB_RGB_COLORS) == 0) {
+        result.bgra.clear();
+    }
     return result;
 }
 

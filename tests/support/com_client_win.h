@@ -50,6 +50,15 @@ struct BitmapPixels {
 };
 BitmapPixels ReadBitmap(HBITMAP bitmap);
 
+// A bitmap as its DIB section holds it: bitCount 0 when it is no DIB section; for 32 bits the
+// stored words (premultiplied BGRA in a picture), top row first.
+struct DibSectionPixels {
+    int width = 0, height = 0, bitCount = 0;
+    std::vector<std::uint32_t> bgra;
+    std::uint32_t At(int x, int y) const { return bgra.at(static_cast<std::size_t>(y * width + x)); }
+};
+DibSectionPixels ReadDibSection(HBITMAP bitmap);
+
 // The library installed as on a user's machine: quillshell.dll in a folder of its own (whose name
 // holds a blank unless told otherwise), with a stand-in "Quillmark.exe" that records how it was
 // started, the settings file and the theme store.

@@ -3,7 +3,8 @@
 # stop BUILD_DIR:  fails when a Wine process of a test is still alive, then stops that wineserver.
 set -uo pipefail
 action=$1 build=$(cd "$2" && pwd)
-# QM_WINEPREFIX names a second prefix of the same build (a test that needs a pristine registry).
+# QM_WINEPREFIX names a second prefix of the same build (a test that needs a pristine registry or
+# other display settings).
 export WINEPREFIX=${QM_WINEPREFIX:-$build/wineprefix} WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 
@@ -50,6 +51,11 @@ case $action in
       # Without a window manager every hide/destroy waits ~2 s unless windows are unmanaged.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+      wineserver -w
+    fi
+    # QM_WINE_LOGPIXELS gives the prefix another system DPI (for DPI-aware processes).
+    if [[ -n ${QM_WINE_LOGPIXELS:-} ]]; then
+      wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QM_WINE_LOGPIXELS" /f >/dev/null 2>&1
       wineserver -w
     fi
     (setsid wineserver -p </dev/null >/dev/null 2>&1 &)

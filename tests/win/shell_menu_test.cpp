@@ -2,6 +2,7 @@
 // CF_HDROP data object, QueryContextMenu into a real menu, read back with GetMenuItemInfoW.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -88,9 +89,12 @@ TEST_F(ShellMenu, SubmenuHoldsTheCommandsTheSeparatorAndOneEntryPerIconInColumns
         ASSERT_NE(top[0].checked, nullptr);
         EXPECT_EQ(top[0].unchecked, top[0].checked);
         const HBITMAP checkMark = top[0].checked;
-        const auto mark = qmtest::ReadBitmap(checkMark);
-        EXPECT_EQ(mark.width, 13);
-        EXPECT_EQ(mark.height, 13);
+        // The check-mark art at the menu check size, an opaque 32-bit DIB section.
+        const auto mark = qmtest::ReadDibSection(checkMark);
+        EXPECT_EQ(mark.width, GetSystemMetrics(SM_CXMENUCHECK));
+        EXPECT_EQ(mark.height, GetSystemMetrics(SM_CYMENUCHECK));
+        ASSERT_EQ(mark.bitCount, 32);
+        for (std::uint32_t px : mark.bgra) EXPECT_EQ(px >> 24, 0xFFu);
 
         const auto items = qmtest::ReadMenu(top[0].submenu);
         ASSERT_EQ(items.size(), c.icons + 5 + c.iconsAfterBreak.size());
@@ -129,32 +133,54 @@ TEST_F(ShellMenu, SubmenuHoldsTheCommandsTheSeparatorAndOneEntryPerIconInColumns
         EXPECT_EQ(breaksBefore, c.iconsAfterBreak);
         EXPECT_EQ(pictures.size(), static_cast<std::size_t>(c.icons));  // a picture of its own each
         if (c.icons > 0) {
-            const auto picture = qmtest::ReadBitmap(*pictures.begin());
-            EXPECT_EQ(picture.width, 16);
-            EXPECT_EQ(picture.height, 16);
+            const auto picture = qmtest::ReadDibSection(*pictures.begin());
+            EXPECT_EQ(picture.width, GetSystemMetrics(SM_CXSMICON));
+            EXPECT_EQ(picture.height, GetSystemMetrics(SM_CYSMICON));
+            EXPECT_EQ(picture.bitCount, 32);
         }
     }
 }
 
-TEST_F(ShellMenu, IconPictureIsTheSmallIconDrawnOnTheMenuColour) {
-    // Icon 0: a 16x16 true-colour image whose top-left pixel is transparent.
-    auto ico = qmtest::MakeIcoFile({qmtest::ImageSpec{16, 16, 32, 7}});
+TEST_F(ShellMenu, IconPicturesAre32BitPremultipliedDibsTransparentAtAlphaZero) {
+    // Icon 0: a 16x16 true-colour image whose top-left pixel is transparent by its alpha.
+    auto alphaIco = qmtest::MakeIcoFile({qmtest::ImageSpec{16, 16, 32, 7}});
     const std::size_t image = 6 + 16;
-    const std::size_t topRow = image + 40 + 15 * 64;         // rows are stored bottom-up
+    const std::size_t topRow = image + 40 + 15 * 64;  // rows are stored bottom-up
     const std::size_t maskTopRow = image + 40 + 16 * 64 + 15 * 4;
-    ico[topRow + 3] = 0;            // alpha of pixel (0, 0)
-    ico[maskTopRow] |= 0x80;        // and its mask bit
-    const COLORREF opaque = RGB(ico[topRow + 4 + 2], ico[topRow + 4 + 1], ico[topRow + 4]);  // pixel (1, 0)
-    install_->SetTheme(L"Picture.icl", qmtest::ThemeLibrary(2, {ico}));
+    alphaIco[topRow + 3] = 0;       // alpha of pixel (0, 0)
+    alphaIco[maskTopRow] |= 0x80;   // and its mask bit
+    const std::uint32_t opaque = 0xFF000000u | alphaIco[topRow + 4] | (alphaIco[topRow + 5] << 8) |
+                                 (alphaIco[topRow + 6] << 16);  // pixel (1, 0)
+    // Icon 1: a 16-colour image whose top-left pixel is transparent by its AND mask.
+    auto maskIco = qmtest::MakeIcoFile({qmtest::ImageSpec{16, 16, 4, 3}});
+    const std::size_t palette = image + 40;
+    const std::size_t maskedTopRow = palette + 64 + 15 * 8;
+    maskIco[palette + 64 + 16 * 8 + 15 * 4] |= 0x80;  // mask bit of pixel (0, 0)
+    const std::size_t index = maskIco[maskedTopRow] & 0x0F;  // pixel (1, 0)
+    const std::uint32_t fromPalette = 0xFF000000u | maskIco[palette + 4 * index] |
+                                      (maskIco[palette + 4 * index + 1] << 8) | (maskIco[palette + 4 * index + 2] << 16);
+    install_->SetTheme(L"Picture.icl", qmtest::ThemeLibrary(2, {alphaIco, maskIco}));
 
     ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
     ASSERT_EQ(HRESULT_CODE(host_.QueryContextMenu()), 7);
     const auto items = Submenu();
     ASSERT_EQ(items.size(), 7u);
-    const auto picture = qmtest::ReadBitmap(items[5].bitmap);
-    ASSERT_EQ(picture.width, 16);
-    EXPECT_EQ(picture.At(0, 0), GetSysColor(COLOR_MENU));
-    EXPECT_EQ(picture.At(1, 0), opaque);
+    const struct {
+        HBITMAP bitmap;
+        std::uint32_t pixel1;
+    } cases[] = {{items[5].bitmap, opaque}, {items[6].bitmap, fromPalette}};
+    for (const auto& c : cases) {
+        const auto picture = qmtest::ReadDibSection(c.bitmap);
+        ASSERT_EQ(picture.bitCount, 32);
+        ASSERT_EQ(picture.width, GetSystemMetrics(SM_CXSMICON));
+        ASSERT_EQ(picture.height, GetSystemMetrics(SM_CYSMICON));
+        EXPECT_EQ(picture.At(0, 0), 0u);  // transparent: alpha 0, no colour
+        EXPECT_EQ(picture.At(1, 0), c.pixel1);
+        for (std::uint32_t px : picture.bgra) {
+            const std::uint32_t a = px >> 24;
+            EXPECT_TRUE((px & 0xFF) <= a && ((px >> 8) & 0xFF) <= a && ((px >> 16) & 0xFF) <= a) << std::hex << px;
+        }
+    }
 }
 
 TEST_F(ShellMenu, VerbsOnlyAddsNothing) {
