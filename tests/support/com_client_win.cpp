@@ -1,6 +1,7 @@
 #include "tests/support/com_client_win.h"
 
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 
 #include "core/base/handles_win.h"
@@ -188,7 +189,37 @@ DibSectionPixels ReadDibSection(HBITMAP bitmap) {
 
 // ---- installation ----------------------------------------------------------------------------
 
-ShellInstall::ShellInstall(const std::wstring& folderName) : root_(L"qmshell") {
+namespace {
+// Installs of earlier test processes stay behind while their library was loaded. Wine's short
+// names are hashes that may repeat within a folder, so the fewer siblings an install has in
+// %TEMP%, the less likely its 8.3 path names another one: each process clears the ones it can.
+bool SweepEarlierInstalls() {
+    wchar_t tmp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring base(tmp);
+    const std::wstring own = L"qmshell-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    WIN32_FIND_DATAW data{};
+    std::vector<std::wstring> stale;
+    if (qm::UniqueFind find(FindFirstFileW((base + L"qmshell-*").c_str(), &data)); find) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.rfind(own, 0) == 0) continue;
+            // "qmshell-<process>-<n>": left alone while that process still runs.
+            const DWORD pid = static_cast<DWORD>(std::wcstoul(name.c_str() + 8, nullptr, 10));
+            if (qm::UniqueKernelHandle alive(OpenProcess(SYNCHRONIZE, FALSE, pid));
+                alive && WaitForSingleObject(alive.get(), 0) == WAIT_TIMEOUT) {
+                continue;
+            }
+            stale.push_back(name);
+        } while (FindNextFileW(find.get(), &data));
+    }
+    for (const std::wstring& name : stale) RemoveTree(base + name);
+    return true;
+}
+void SweepOnce() { static const bool swept = SweepEarlierInstalls(); (void)swept; }
+}  // namespace
+
+ShellInstall::ShellInstall(const std::wstring& folderName) : root_((SweepOnce(), L"qmshell")) {
     folder_ = root_.MakeFolder(folderName);
     const std::wstring build = BuildFolder();
     if (!CopyFileW((build + L"\\quillshell.dll").c_str(), dll().c_str(), FALSE) ||
