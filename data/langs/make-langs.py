@@ -101,7 +101,7 @@ T = {
     "Options": ("Настройки", "Optionen", "Options"),
     "Language": ("Язык", "Sprache", "Langue"),
     "Tools": ("Сервис", "Extras", "Outils"),
-    "About": ("О программе", "Über", "À propos"),
+    "About": ("Сведения", "Über", "À propos"),
     "Warning": ("Предупреждение", "Warnung", "Avertissement"),
     "Please select folder": ("Выберите папку", "Bitte wählen Sie einen Ordner", "Veuillez choisir un dossier"),
     "Sorry": ("Извините", "Entschuldigung", "Désolé"),

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -24,7 +25,9 @@
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
 #include "core/settings/language_lookup.h"
+#include "core/settings/language_support.h"
 #include "core/settings/language_template.h"
+#include "core/settings/text_rooms.h"
 #include "tests/gui/picker_test_support.h"
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"
@@ -39,6 +42,7 @@ struct Measured {
     SIZE needed{};
     SIZE room{};      // the drawing area less the control's own margins
     int lineHeight = 0;
+    int dotsWidth = 0;  // " ...", which the lookup puts back after a key stored without its dots
     bool wraps = false;
     bool Fits() const { return needed.cx <= room.cx && needed.cy <= room.cy; }
 };
@@ -93,6 +97,7 @@ std::vector<Measured> MeasureControl(ui::Control& c) {
         m.needed = MeasureText(hwnd, font, shown, flags, roomW, &fm);
         m.room = {roomW, roomH};
         m.lineHeight = fm.lineHeight;
+        m.dotsWidth = MeasureText(hwnd, font, L" ...", DT_SINGLELINE, 1, nullptr).cx;
         m.wraps = wraps;
         out.push_back(m);
     };
@@ -159,6 +164,7 @@ std::vector<Measured> MeasureControl(ui::Control& c) {
             m.needed = MeasureText(header, FontOf(header), caption, DT_SINGLELINE, cw, &fm);
             m.room = {cw - 2 * mx, hr.bottom};
             m.lineHeight = fm.lineHeight;
+            m.dotsWidth = MeasureText(header, FontOf(header), L" ...", DT_SINGLELINE, 1, nullptr).cx;
             out.push_back(m);
         }
     }
@@ -190,17 +196,42 @@ std::vector<Measured> MeasureForm(ui::Form& form, const std::wstring& shot,
 // Opens a window, shows the part under test in front and measures it.
 using WindowMeasure = std::function<std::vector<Measured>(const std::wstring& shot)>;
 
+// The toolbar captions, drawn into the button images in a bitmap's own font: centred between the
+// selection lines at x = 1 and x = width - 1, one line from y = 42 or two from y = 35.
+std::vector<Measured> ToolbarCaptions() {
+    std::vector<Measured> out;
+    ui::Bitmap probe(10, 10);
+    ui::Canvas& canvas = probe.GetCanvas();
+    const int lineHeight = canvas.TextHeight(L"Wg");
+    for (std::size_t n = 0; n < qm::kToolbarCaptions.size(); ++n) {
+        const std::wstring shown = qm::TranslateText(qm::kToolbarCaptions[n]);
+        const qm::ToolbarCaption caption = qm::SplitToolbarCaption(shown);
+        Measured m{L"t_" + std::to_wstring(n + 1), shown};
+        m.needed.cx = std::max(canvas.TextWidth(caption.line1), caption.twoLines ? canvas.TextWidth(caption.line2) : 0);
+        m.needed.cy = caption.twoLines ? 1 + 2 * lineHeight : lineHeight;
+        m.room = {qm::kToolbarButtonWidth - 3, qm::kToolbarButtonHeight - (caption.twoLines ? 35 : 42)};
+        m.lineHeight = lineHeight;
+        m.dotsWidth = canvas.TextWidth(L" ...");
+        out.push_back(m);
+    }
+    return out;
+}
+
 std::vector<Measured> MainWindowPage(int page, const std::wstring& shot) {
     qm::TForm2 form;
     form.Show();
     qmtest::Click(qmtest::Find<ui::Image>(form, L"t_" + std::to_wstring(page)));
     const std::array<ui::Panel*, 4> pages = {form.p_1, form.p_2, form.p_3, form.p_4};
     const ui::Panel* front = pages[static_cast<std::size_t>(page - 1)];
-    return MeasureForm(form, shot, [&](const ui::Control& c) {
+    std::vector<Measured> all = MeasureForm(form, shot, [&](const ui::Control& c) {
         if (Within(c, front)) return true;
         // Controls outside the pages (the toolbar) are measured with the first page.
         return page == 1 && std::none_of(pages.begin(), pages.end(), [&](ui::Panel* p) { return Within(c, p); });
     });
+    if (page == 1) {
+        for (auto& m : ToolbarCaptions()) all.push_back(std::move(m));
+    }
+    return all;
 }
 
 std::vector<Measured> IconPicker(const std::wstring& shot) {
@@ -307,5 +338,64 @@ INSTANTIATE_TEST_SUITE_P(Languages, TextFit, testing::ValuesIn(Languages()),
                              std::replace(name.begin(), name.end(), '.', '_');
                              return name;
                          });
+
+// ---- the room table of the language template ----------------------------------------------------
+
+// The language key of a text as a control shows it: its line breaks written as "/n" again.
+qm::LanguageKey KeyOf(const std::wstring& shown) {
+    std::wstring text = shown;
+    for (std::size_t at; (at = text.find(L"\n\r")) != std::wstring::npos;) text.replace(at, 2, L"/n");
+    return qm::NormaliseLanguageKey(text);
+}
+
+std::string TableLine(const std::wstring& key, const qm::TextRoom& room) {
+    std::string quoted;
+    for (char ch : qm::WideToUtf8(key)) {
+        if (ch == '"' || ch == '\\') quoted += '\\';
+        quoted += ch;
+    }
+    return "{L\"" + quoted + "\", " + std::to_string(room.width) + ", " + std::to_string(room.lines) + "},";
+}
+
+TEST(TextRooms, TableHoldsTheRoomOfEveryTextInTheEnglishWindows) {
+    ui::App().SetTitle(L"Quillmark");
+    qmtest::ProgramFolderGuard program;
+    qmtest::ScopedCurrentLanguage english(L"English");
+    const std::vector<std::wstring> keys = qm::LanguageTemplateKeys();
+    std::map<std::wstring, qm::TextRoom> measured;
+    for (const WindowCase& w : kWindows) {
+        for (const Measured& m : w.measure(std::wstring(L"text_rooms_") + w.shot)) {
+            const qm::LanguageKey key = KeyOf(m.text);
+            if (std::find(keys.begin(), keys.end(), key.key) == keys.end()) continue;  // not translated
+            const int lines = m.wraps ? std::max(1, static_cast<int>(m.room.cy / std::max(m.lineHeight, 1))) : 1;
+            // A translation of a key stored without its dots gets " ..." after it on screen.
+            const int width = static_cast<int>(m.room.cx) - (key.dotsRemoved ? m.dotsWidth : 0);
+            auto [it, added] = measured.try_emplace(key.key, qm::TextRoom{{}, width, lines});
+            if (!added) {
+                it->second.width = std::min(it->second.width, width);
+                it->second.lines = std::min(it->second.lines, lines);
+            }
+        }
+    }
+    ASSERT_GT(measured.size(), 30u);
+    std::string table;
+    for (const auto& [key, room] : measured) {
+        table += TableLine(key, room) + "\n";
+        const qm::TextRoom* stated = qm::FindTextRoom(key);
+        if (!stated) {
+            ADD_FAILURE() << "missing from core/settings/text_rooms.inc: " << TableLine(key, room);
+        } else {
+            EXPECT_EQ(stated->width, room.width) << "should be: " << TableLine(key, room);
+            EXPECT_EQ(stated->lines, room.lines) << "should be: " << TableLine(key, room);
+        }
+    }
+    qmtest::WriteBytes(qmtest::ArtifactsFolder() + L"\\text_rooms.inc", {table.begin(), table.end()});
+    for (const qm::TextRoom& r : qm::TextRooms()) {
+        EXPECT_TRUE(measured.count(std::wstring(r.key))) << "no window shows " << qm::WideToUtf8(std::wstring(r.key));
+    }
+    const auto rooms = qm::TextRooms();
+    EXPECT_TRUE(std::is_sorted(rooms.begin(), rooms.end(),
+                               [](const qm::TextRoom& a, const qm::TextRoom& b) { return a.key < b.key; }));
+}
 
 }  // namespace
