@@ -145,7 +145,7 @@ TfAbout::TfAbout(ui::Form* owner) : ui::Form(owner), FRandom(GetTickCount()) {
     Label6 = label(L"Label6", {0, 337, 384, 24}, L"Folder icons for everyone", AboutFont(-12));
     Image1 = Add<ui::Image>(L"Image1", nullptr, ui::Bounds{359, 166, kBannerWidth, kBannerHeight});
     Image1->SetVisible(false);
-    Label7 = label(L"Label7", {104, 315, 184, 16}, L"Write e-mail to author of Quillmark", AboutFont(-11));
+    Label7 = label(L"Label7", {80, 315, 232, 16}, L"Write e-mail to author of Quillmark", AboutFont(-11));
     Label7->SetTextColor(ui::SystemColor(COLOR_HOTLIGHT));
     Label7->SetHandCursor();
     Image2 = Add<RippleImage>(L"Image2", nullptr, ui::Bounds{0, 0, kBannerWidth, kBannerHeight}, FTarget);

@@ -25,7 +25,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     SetClientSize(kClientWidth, kClientHeight);
     SetCenterOnScreen(true);
 
-    Label1 = Add<ui::Label>(L"Label1", nullptr, ui::Bounds{116, 8, 86, 21}, L"Tooltip for Folder:");
+    Label1 = Add<ui::Label>(L"Label1", nullptr, ui::Bounds{8, 8, 194, 21}, L"Tooltip for Folder:");
     SetStyleBits(Label1->Handle(), GWL_STYLE, SS_RIGHT, 0);
     t_Tip = Add<ui::Edit>(L"t_Tip", nullptr, ui::Bounds{208, 8, 302, 21});
 

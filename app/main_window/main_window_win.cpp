@@ -13,8 +13,6 @@
 namespace qm {
 
 namespace {
-constexpr std::array<const wchar_t*, 5> kToolbarCaptions = {L"Change /nicon", L"Options", L"Language", L"Tools",
-                                                           L"About"};
 constexpr std::array<int, 5> kToolbarIcons = {IDI_TOOLBAR_CHANGE, IDI_TOOLBAR_OPTIONS, IDI_TOOLBAR_LANGUAGE,
                                               IDI_TOOLBAR_TOOLS, IDI_TOOLBAR_ABOUT};
 constexpr int kAboutButton = 5;

@@ -13,12 +13,17 @@
 #include <string_view>
 #include <vector>
 
+#include <array>
+
 #include "ui/controls_win.h"
 
 namespace qm {
 
 inline constexpr int kToolbarButtonWidth = 77;
 inline constexpr int kToolbarButtonHeight = 67;
+// The English captions of the toolbar buttons 1 to 5.
+inline constexpr std::array<const wchar_t*, 5> kToolbarCaptions = {L"Change /nicon", L"Options", L"Language",
+                                                                  L"Tools", L"About"};
 
 // A toolbar caption after the lookup, split where the lookup put its first line break: line 1 is
 // the first p characters of the trimmed text (p = position of the first line feed, from 1), line 2

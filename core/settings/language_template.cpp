@@ -5,6 +5,7 @@
 #include "core/base/text.h"
 #include "core/settings/language_keys.h"
 #include "core/settings/language_lookup.h"
+#include "core/settings/text_rooms.h"
 
 namespace qm {
 
@@ -17,9 +18,18 @@ std::vector<std::wstring> LanguageTemplateKeys() {
     return keys;
 }
 
+std::wstring TextRoomComment(const TextRoom& room) {
+    std::wstring comment = L"; room: " + std::to_wstring(room.width) + L" px at 96 DPI";
+    if (room.lines > 1) comment += L", " + std::to_wstring(room.lines) + L" lines";
+    return comment;
+}
+
 std::wstring LanguageTemplateText() {
     std::wstring text = L"[info]\r\n\r\n[Dict]\r\n";
-    for (const auto& key : LanguageTemplateKeys()) text += key + L"=\r\n";
+    for (const auto& key : LanguageTemplateKeys()) {
+        if (const TextRoom* room = FindTextRoom(key)) text += TextRoomComment(*room) + L"\r\n";
+        text += key + L"=\r\n";
+    }
     return text;
 }
 

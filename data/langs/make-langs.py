@@ -38,14 +38,14 @@ T = {
     "# of icon:": ("Номер значка:", "Nr. des Symbols:", "N° de l'icône :"),
     "Select icon": ("Выбрать значок", "Symbol wählen", "Choisir une icône"),
     "Close": ("Закрыть", "Schließen", "Fermer"),
-    "Apply": ("Применить", "Übernehmen", "Appliquer"),
-    "Select folder": ("Выбрать папку", "Ordner wählen", "Choisir un dossier"),
-    "Reset folder icon": ("Сбросить значок папки", "Ordnersymbol zurücksetzen", "Rétablir l'icône d'origine"),
-    "Save Options": ("Сохранить настройки", "Einstellungen speichern", "Enregistrer les options"),
+    "Apply": ("Применить", "Anwenden", "Appliquer"),
+    "Select folder": ("Выбрать папку", "Ordner wählen", "Parcourir"),
+    "Reset folder icon": ("Сбросить значок папки", "Symbol zurücksetzen", "Rétablir l'icône d'origine"),
+    "Save Options": ("Сохранить", "Speichern", "Enregistrer"),
     "Change contex menu icon-theme": (
-        "Сменить тему значков контекстного меню",
+        "Тема значков контекстного меню",
         "Symbolthema des Kontextmenüs ändern",
-        "Changer le thème d'icônes du menu contextuel"),
+        "Thème d'icônes du menu contextuel"),
     "How to install icon:": (
         "Как устанавливать значок:", "So wird das Symbol eingesetzt:", "Mode d'installation de l'icône :"),
     "Only make a link to icl-theme. Do not extract any icons.": (
@@ -61,7 +61,7 @@ T = {
         "Thème de la barre d'outils de Quillmark"),
     "Please Restart application to apply default toolbar theme": (
         "Перезапустите программу, чтобы вернуть стандартную тему панели инструментов",
-        "Bitte starten Sie das Programm neu, um zum Standardthema der Symbolleiste zurückzukehren",
+        "Neustart nötig, um das Standardthema der Symbolleiste zu verwenden",
         "Redémarrez l'application pour revenir au thème par défaut de la barre d'outils"),
     "Integration to shell": ("Интеграция с Проводником", "Einbindung in den Explorer", "Intégration à l'Explorateur"),
     'Add "Install Theme" menu item for IconLibraries ( ICL )': (
@@ -79,7 +79,7 @@ T = {
         "Reconstruit toutes les icônes de l'Explorateur et retire de la mémoire celles qui ne servent plus. /n /n "
         "Reconstruisez le cache lorsque l'Explorateur affiche une mauvaise icône pour un programme ou un "
         "raccourci."),
-    "Rebuild Icon-cache": ("Перестроить кэш значков", "Symbol-Cache neu aufbauen", "Reconstruire le cache"),
+    "Rebuild Icon-cache": ("Перестроить кэш значков", "Symbol-Cache erneuern", "Reconstruire le cache"),
     "Current language:": ("Текущий язык:", "Aktuelle Sprache:", "Langue actuelle :"),
     "Double click to setup it as current language": (
         "Дважды щёлкните, чтобы сделать язык текущим",
@@ -101,7 +101,7 @@ T = {
     "Options": ("Настройки", "Optionen", "Options"),
     "Language": ("Язык", "Sprache", "Langue"),
     "Tools": ("Сервис", "Extras", "Outils"),
-    "About": ("О программе", "Über", "À propos"),
+    "About": ("Сведения", "Über", "À propos"),
     "Warning": ("Предупреждение", "Warnung", "Avertissement"),
     "Please select folder": ("Выберите папку", "Bitte wählen Sie einen Ordner", "Veuillez choisir un dossier"),
     "Sorry": ("Извините", "Entschuldigung", "Désolé"),
@@ -124,7 +124,7 @@ T = {
         "Выберите тему для удаления", "Bitte wählen Sie das zu löschende Thema",
         "Veuillez choisir le thème à supprimer"),
     "Please select icon.": ("Выберите значок.", "Bitte wählen Sie ein Symbol.", "Veuillez choisir une icône."),
-    "Select custom icon": ("Выбрать свой значок", "Eigenes Symbol wählen", "Choisir une icône personnalisée"),
+    "Select custom icon": ("Свой значок", "Eigenes Symbol", "Autre icône"),
     "+": ("+", "+", "+"),
     "-": ("-", "-", "-"),
     "Files with icons|*.exe;*.icl;*.dll;*.ico": (

@@ -39,7 +39,7 @@ TEST_F(AboutWindow, HasItsLayoutAndStartsWithOneDropAtTheLeftEdge) {
     } placed[] = {{L"Label1", {0, 82, 384, 28}, true},  {L"Label2", {0, 116, 384, 19}, true},
                   {L"Label3", {0, 275, 384, 24}, true}, {L"Label5", {40, 151, 313, 58}, true},
                   {L"Label6", {0, 337, 384, 24}, true}, {L"Image1", {359, 166, 384, 76}, false},
-                  {L"Label7", {104, 315, 184, 16}, true}, {L"Image2", {0, 0, 384, 76}, true}};
+                  {L"Label7", {80, 315, 232, 16}, true}, {L"Image2", {0, 0, 384, 76}, true}};
     for (const auto& p : placed) {
         auto& c = Find<ui::Control>(about, p.name);
         const ui::Bounds b = c.GetBounds();

@@ -9,6 +9,7 @@
 #include "core/settings/language_keys.h"
 #include "core/settings/language_lookup.h"
 #include "core/settings/language_template.h"
+#include "core/settings/text_rooms.h"
 
 namespace {
 
@@ -143,22 +144,47 @@ TEST(LanguageTemplate, OneEmptyLinePerNormalisedKey) {
 
     const std::wstring text = qm::LanguageTemplateText();
     ASSERT_EQ(text.rfind(L"[info]\r\n\r\n[Dict]\r\n", 0), 0u);
-    std::size_t lines = 0;
+    // Each key line, preceded by the comment with its room when a window shows the text.
+    std::size_t lines = 0, comments = 0;
     for (std::size_t pos = text.find(L"[Dict]\r\n") + 8; pos < text.size(); ++lines) {
-        const auto end = text.find(L"\r\n", pos);
+        auto end = text.find(L"\r\n", pos);
         ASSERT_NE(end, std::wstring::npos);
-        const std::wstring line = text.substr(pos, end - pos);
+        std::wstring line = text.substr(pos, end - pos);
         ASSERT_LT(lines, keys.size());
+        const qm::TextRoom* room = qm::FindTextRoom(keys[lines]);
+        if (room) {
+            EXPECT_EQ(line, qm::TextRoomComment(*room));
+            ++comments;
+            pos = end + 2;
+            end = text.find(L"\r\n", pos);
+            ASSERT_NE(end, std::wstring::npos);
+            line = text.substr(pos, end - pos);
+        }
         EXPECT_EQ(line, keys[lines] + L"=");
         pos = end + 2;
     }
     EXPECT_EQ(lines, keys.size());
+    EXPECT_EQ(comments, qm::TextRooms().size());  // every room belongs to a key
 
     const auto file = qm::LanguageTemplateFile();
     ASSERT_GE(file.size(), 2u);
     EXPECT_EQ(file[0], 0xFF);
     EXPECT_EQ(file[1], 0xFE);
     EXPECT_EQ(qm::DecodeUtf16Le(std::span(file).subspan(2)), text);
+}
+
+TEST(LanguageTemplate, StatesTheRoomOfWindowTexts) {
+    const qm::TextRoom* save = qm::FindTextRoom(L"Save Options");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(qm::TextRoomComment(*save), L"; room: " + std::to_wstring(save->width) + L" px at 96 DPI");
+    const qm::TextRoom* hint = qm::FindTextRoom(L"Double click on theme to set it as theme for Quillmark context menu.");
+    ASSERT_NE(hint, nullptr);
+    ASSERT_GT(hint->lines, 1);
+    EXPECT_EQ(qm::TextRoomComment(*hint), L"; room: " + std::to_wstring(hint->width) + L" px at 96 DPI, " +
+                                              std::to_wstring(hint->lines) + L" lines");
+    EXPECT_EQ(qm::FindTextRoom(L"Info"), nullptr);  // a message box caption: no fixed room
+    const std::wstring text = qm::LanguageTemplateText();
+    EXPECT_NE(text.find(qm::TextRoomComment(*save) + L"\r\nSave Options=\r\n"), std::wstring::npos);
 }
 
 TEST(Text, Utf16LeRoundTrip) {
