@@ -1,6 +1,7 @@
 #include "app/menu_theme_window_win.h"
 
 #include "app/window_translation_win.h"
+#include "core/base/data_folder_win.h"
 #include "core/icons/icon_library.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
@@ -72,7 +73,7 @@ void TfTheme::ApplySystemFont() { SetFont(ui::IconTitleFont()); }
 void TfTheme::FillThemeList() { FThemes->ListThemes(); }
 
 void TfTheme::ShowCurrentTheme() {
-    const std::wstring path = FThemes->StoreFolder() + FThemeName;
+    const std::wstring path = ResolveTheme(FThemeName);
     IconLibrary library;
     // A theme without icons (or no file) leaves the preview as it is.
     if (!library.Open(path) || library.Count() <= 0) return;
@@ -98,7 +99,8 @@ void TfTheme::b_CopyShell32Click() {
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
         // A failed copy is not reported; the list shows what the store holds.
-        CopyFileSilently(std::wstring(system, length) + L"\\shell32.dll", FThemes->StoreFolder() + kShellIconsThemeName);
+        CreateFolderPath(UserThemeFolder());
+        CopyFileSilently(std::wstring(system, length) + L"\\shell32.dll", UserThemeFolder() + kShellIconsThemeName);
     }
     FillThemeList();
     ShowCurrentTheme();

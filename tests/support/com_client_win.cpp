@@ -285,6 +285,29 @@ HRESULT ShellMenuHost::CreateFrom(HMODULE library) {
     return init_->QueryInterface(IID_IContextMenu, contextMenu_.put_void());
 }
 
+bool FolderMenu::Has(const std::wstring& text) const {
+    for (const MenuItem& item : submenu)
+        if (item.text == text) return true;
+    return false;
+}
+
+FolderMenu BuildFolderMenu(const std::wstring& dll, const std::wstring& folder) {
+    FolderMenu menu;
+    HMODULE library = LoadLibraryW(dll.c_str());
+    if (!library) return menu;
+    {
+        ShellMenuHost host;
+        if (host.CreateFrom(library) == S_OK && host.InitializeWithFolders({folder}) == S_OK) {
+            menu.result = host.QueryContextMenu();
+            const auto top = ReadMenu(host.menu());
+            if (top.size() == 1 && top[0].submenu) menu.submenu = ReadMenu(top[0].submenu);
+        }
+    }
+    CoFreeUnusedLibrariesEx(0, 0);
+    FreeLibrary(library);
+    return menu;
+}
+
 HRESULT ShellMenuHost::Initialize(IDataObject* data) { return init_->Initialize(nullptr, data, nullptr); }
 
 HRESULT ShellMenuHost::InitializeWithFolders(const std::vector<std::wstring>& names) {

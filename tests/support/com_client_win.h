@@ -123,6 +123,15 @@ private:
     HMENU menu_ = nullptr;
 };
 
+// The folder menu of the library at `dll`, loaded directly (no registration) and released again,
+// built with idCmdFirst 100 for one folder as Explorer asks for it.
+struct FolderMenu {
+    HRESULT result = E_FAIL;
+    std::vector<MenuItem> submenu;
+    bool Has(const std::wstring& text) const;
+};
+FolderMenu BuildFolderMenu(const std::wstring& dll, const std::wstring& folder);
+
 // COM initialised as a single-threaded apartment for the life of the object.
 class ComApartment {
 public:
