@@ -5,6 +5,7 @@
 
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "core/icons/icon_library.h"
 #include "tests/support/icon_fixtures.h"
 #include "tests/support/process_win.h"
 
@@ -205,6 +206,11 @@ std::wstring ShellInstall::WaitForStart() const {
     qm::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
     if (process) WaitForSingleObject(process.get(), 30000);
     return text.substr(newline + 1);
+}
+
+int ThemeIconCount(const std::wstring& path) {
+    qm::IconLibrary library;
+    return library.Open(path) ? library.Count() : -1;
 }
 
 std::vector<std::uint8_t> ThemeIcon(int i) {

@@ -79,6 +79,8 @@ private:
 // An NE icon library (.icl) of `count` icons; icon i holds one 16x16, 16-colour image seeded
 // with i. `icoFiles`, when given, replaces the first icons with those .ico files.
 std::vector<std::uint8_t> ThemeLibrary(int count, const std::vector<std::vector<std::uint8_t>>& icoFiles = {});
+// The number of icons of an icon library file (a theme), -1 when it cannot be opened.
+int ThemeIconCount(const std::wstring& path);
 // The .ico file that icon i of ThemeLibrary holds.
 std::vector<std::uint8_t> ThemeIcon(int i);
 

@@ -7,7 +7,6 @@
 
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
-#include "core/icons/icon_library.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/files_win.h"
 
@@ -61,11 +60,6 @@ private:
     }
     HMODULE module_;
 };
-
-int IconCount(const std::wstring& library) {
-    qm::IconLibrary icons;
-    return icons.Open(library) ? icons.Count() : -1;
-}
 
 // The two installations side by side: the read-only program folder of the fixture, and a writable
 // copy of the same files in a temporary folder.
@@ -151,7 +145,7 @@ TEST_F(UserData, ExtensionsNextMenuFollowsTheProgramsChoices) {
         SCOPED_TRACE(testing::Message() << "installed in " << qm::WideToUtf8(at.folder));
         Probe program(at.folder);
         ASSERT_TRUE(program.ok());
-        const int shippedIcons = IconCount(at.folder + L"\\samples\\WindowsXP.icl");
+        const int shippedIcons = qmtest::ThemeIconCount(at.folder + L"\\samples\\WindowsXP.icl");
         ASSERT_GT(shippedIcons, 0);
 
         // The shipped default theme, in English.
