@@ -1,7 +1,7 @@
 #pragma once
 // The theme list shared by the icon picker, the custom icon window and the context-menu theme
-// window: an owner-drawn list of the theme store's files (the user's and the shipped ones), each row with a preview strip of the
-// theme's first icons; plus the theme descriptions those windows show beside it.
+// window: an owner-drawn list of the theme store's files (the user's and the shipped ones), each
+// row with a preview strip of the theme's first icons; plus the theme descriptions those windows show beside it.
 #include <windows.h>
 
 #include <optional>
