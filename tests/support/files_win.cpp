@@ -163,6 +163,11 @@ RoamingAppDataRedirect::RoamingAppDataRedirect() {
     DWORD size = sizeof buffer - sizeof(wchar_t);
     hadValue_ = RegQueryValueExW(key, L"AppData", nullptr, &type_, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
     before_ = buffer;
+    // A test that ended without its destructor left its own redirection behind: put back Windows' default.
+    if (before_.find(L"qm-appdata") != std::wstring::npos) {
+        before_ = L"%USERPROFILE%\\AppData\\Roaming";
+        type_ = REG_EXPAND_SZ;
+    }
     const std::wstring& target = dir_.path();
     ok_ = RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(target.c_str()),
                          static_cast<DWORD>((target.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
