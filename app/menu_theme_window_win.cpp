@@ -1,6 +1,7 @@
 #include "app/menu_theme_window_win.h"
 
 #include "app/window_translation_win.h"
+#include "core/base/data_folder_win.h"
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_probe.h"
 #include "core/settings/current_language.h"
@@ -73,7 +74,7 @@ void TfTheme::ApplySystemFont() { SetFont(ui::IconTitleFont()); }
 void TfTheme::FillThemeList() { FThemes->ListThemes(); }
 
 void TfTheme::ShowCurrentTheme() {
-    const std::wstring path = FThemes->StoreFolder() + FThemeName;
+    const std::wstring path = ResolveTheme(FThemeName);
     IconLibrary library;
     // A theme without icons (or no file) leaves the preview as it is.
     if (!library.Open(path) || library.Count() <= 0) return;
@@ -107,7 +108,10 @@ std::wstring ShellIconsSource(const SystemFolders& folders) {
 void TfTheme::b_CopyShell32Click() {
     const std::wstring source = ShellIconsSource(GetSystemFolders());
     // A failed copy is not reported; the list shows what the store holds.
-    if (!source.empty()) CopyFileSilently(source, FThemes->StoreFolder() + kShellIconsThemeName);
+    if (!source.empty()) {
+        CreateFolderPath(UserThemeFolder());
+        CopyFileSilently(source, UserThemeFolder() + kShellIconsThemeName);
+    }
     FillThemeList();
     ShowCurrentTheme();
 }

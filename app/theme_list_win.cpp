@@ -78,7 +78,7 @@ int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, u
 }
 
 ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style)
-    : style_(style), storeFolder_(ThemeStoreFolder()) {
+    : style_(style) {
     ListBox1 = form.Add<ui::ListBox>(L"ListBox1", parent, bounds, ui::ListStyle::OwnerDrawVariable, 42);
     ImageList2 = form.Add<ui::ImageList>(L"ImageList2", kThemeStripWidth, kThemeStripHeight);
     ListBox1->OnMeasureItem = [this](int index, int& height) { ListBox1MeasureItem(index, height); };
@@ -96,19 +96,21 @@ void ThemeList::PaintRowBackground(ui::Image& image, ui::Color from, ui::Color t
 
 void ThemeList::ListThemes() {
     ListBox1->Clear();
-    const std::vector<std::wstring> names = FindThemeFiles(storeFolder_);
+    const std::vector<ThemeFile> themes = ListStoreThemes(UserThemeFolder(), ShippedThemeFolder());
     // The strips exist before the rows are drawn.
     ImageList2->Clear();
-    for (const std::wstring& name : names) {
-        std::unique_ptr<ui::Bitmap> strip = MakeThemeStrip(storeFolder_ + name, ui::SystemColor(COLOR_BTNFACE));
+    paths_.clear();
+    for (const ThemeFile& theme : themes) {
+        std::unique_ptr<ui::Bitmap> strip = MakeThemeStrip(theme.path, ui::SystemColor(COLOR_BTNFACE));
         AddMaskedPicture(*ImageList2, *strip, ui::SystemColor(COLOR_BTNFACE));
+        paths_.push_back(theme.path);
     }
-    for (const std::wstring& name : names) ListBox1->Add(name);
+    for (const ThemeFile& theme : themes) ListBox1->Add(theme.name);
 }
 
 std::wstring ThemeList::ThemePath(int index) const {
-    if (index < 0 || index >= ListBox1->Count()) return {};
-    return storeFolder_ + ListBox1->Item(index);
+    if (index < 0 || index >= ListBox1->Count() || static_cast<std::size_t>(index) >= paths_.size()) return {};
+    return paths_[static_cast<std::size_t>(index)];
 }
 
 std::wstring ThemeList::SelectedThemePath() const { return ThemePath(ListBox1->ItemIndex()); }

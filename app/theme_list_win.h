@@ -1,7 +1,7 @@
 #pragma once
 // The theme list shared by the icon picker, the custom icon window and the context-menu theme
-// window: an owner-drawn list of the theme store's files, each row with a preview strip of the
-// theme's first icons; plus the theme descriptions those windows show beside it.
+// window: an owner-drawn list of the theme store's files (the user's and the shipped ones), each
+// row with a preview strip of the theme's first icons; plus the theme descriptions those windows show beside it.
 #include <windows.h>
 
 #include <optional>
@@ -51,12 +51,11 @@ class ThemeList {
 public:
     ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style);
 
-    // Lists the store's themes anew and makes one strip per entry. No entry stays selected.
+    // Lists the store's themes anew (ListStoreThemes) and makes one strip per entry. No entry stays selected.
     void ListThemes();
-    // The entry's full path in the store; empty when nothing is selected.
+    // The entry's full path (in the user's store or among the shipped themes); empty when nothing is selected.
     std::wstring SelectedThemePath() const;
     std::wstring ThemePath(int index) const;
-    const std::wstring& StoreFolder() const { return storeFolder_; }
 
     // The "+" button of the windows with a theme list: asks for a file in `dialog` (its title and
     // filter set here, through the lookup), installs it into the store and lists the themes anew.
@@ -79,7 +78,7 @@ private:
     int TextHeightOfWg() const;
 
     ThemeListStyle style_;
-    std::wstring storeFolder_;
+    std::vector<std::wstring> paths_;  // one per entry
 };
 
 // Memo1, the place of a theme's description: read-only, without border or client edge, with a

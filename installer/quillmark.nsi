@@ -72,6 +72,10 @@ Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; Each user's own folder (the settings and themes of a user who could not write the program's
+; folder) is the user's: the uninstaller does not go there, and its last page says so.
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} has been removed from this computer.$\r$\n$\r$\nSettings and themes that users keep in their own folders (%APPDATA%\${PRODUCT}) were left in place; each user may delete that folder."
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
 
 ; ---- mode ---------------------------------------------------------------------------------------
@@ -331,7 +335,8 @@ Section "Uninstall"
   RMDir "$SMPROGRAMS\${PRODUCT}"
 
   ; What was installed, and the program's own settings and history; themes the user added to
-  ; samples stay (with the folder), and so do every customized folder and its icon copies.
+  ; samples stay (with the folder), and so do every customized folder and its icon copies and
+  ; every user's %APPDATA%\Quillmark.
   !include "${UNFILES}"
   Delete "$INSTDIR\quillmark.ini"
   Delete "$INSTDIR\lib.ini"

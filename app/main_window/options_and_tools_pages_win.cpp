@@ -97,7 +97,7 @@ void TForm2::ShowShellVerbSetting() {
 
 void TForm2::Button2Click() {
     try {
-        IniFile settings(SettingsFilePath());
+        IniFile settings(SettingsFilePathForWriting());
         settings.WriteString(kCopyIcoSetting.section, kCopyIcoSetting.key, RadioButton2->Checked() ? L"0" : L"1");
         settings.WriteString(kToolbarNameSetting.section, kToolbarNameSetting.key, cbTBThemes->Text());
     } catch (const std::exception&) {

@@ -14,7 +14,7 @@ std::vector<std::wstring> DecodeHistory(std::span<const std::uint8_t> bytes);
 std::vector<std::uint8_t> EncodeHistory(const std::vector<std::wstring>& lines);
 
 #ifdef _WIN32
-// "lib.ini" in the program's folder.
+// "lib.ini" in the program's data folder (DataFolder(): next to the program when it can be written there).
 std::wstring HistoryFilePath();
 // The lines of the file; none when it cannot be read.
 std::vector<std::wstring> ReadHistoryFile(const std::wstring& path);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/base/data_folder_win.h"
 #include "core/base/error.h"
 #include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
@@ -10,7 +11,7 @@
 
 namespace qm {
 
-std::wstring HistoryFilePath() { return ModuleFolder() + L"lib.ini"; }
+std::wstring HistoryFilePath() { return DataFolder() + L"lib.ini"; }
 
 std::vector<std::wstring> ReadHistoryFile(const std::wstring& path) {
     const std::optional<std::wstring> text = ReadTextFileAnyEncoding(path);
@@ -19,6 +20,7 @@ std::vector<std::wstring> ReadHistoryFile(const std::wstring& path) {
 
 void WriteHistoryFile(const std::wstring& path, const std::vector<std::wstring>& lines) {
     const std::vector<std::uint8_t> bytes = EncodeHistory(lines);
+    CreateFolderPath(FolderOf(path));  // the user's data folder on its first write
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||

@@ -63,6 +63,7 @@
     X(kIColorFolderTheme, "iColorFolder Theme")                                                               \
     X(kInfo, "Info")                                                                                          \
     X(kPleaseSelectThemeToDelete, "Please select theme to delete")                                            \
+    X(kOnlyAdministratorDeletesShippedTheme, "This theme came with Quillmark: only an administrator can delete it.") \
     X(kPleaseSelectIcon, "Please select icon.")                                                               \
     /* custom icon window */                                                                                 \
     X(kSelectCustomIconEllipsis, "Select custom icon...")                                                     \

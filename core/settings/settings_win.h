@@ -1,5 +1,7 @@
 #pragma once
-// The settings file "quillmark.ini" next to the calling module. Read afresh at every use.
+// The settings file "quillmark.ini" in the calling module's data folder (next to the module when
+// that folder can be written, otherwise the user's own; see data_folder_win.h). Read afresh at
+// every use.
 #include <string>
 #include <string_view>
 
@@ -16,10 +18,12 @@ inline constexpr SettingKey kCopyIcoSetting{L"Options", L"CopyIco", L"1"};
 inline constexpr SettingKey kToolbarNameSetting{L"Toolbar", L"Name", L"Default"};
 inline constexpr SettingKey kThemeNameSetting{L"Theme", L"name", L"WindowsXP.icl"};
 
-// Module folder + "quillmark.ini".
+// DataFolder() + "quillmark.ini".
 std::wstring SettingsFilePath();
-// The settings file in a given module folder (with trailing backslash).
+// The settings file of a module in a given folder (with trailing backslash): DataFolderFor(moduleFolder).
 std::wstring SettingsFilePathIn(const std::wstring& moduleFolder);
+// SettingsFilePath(), its folder created first (the user's data folder on its first write).
+std::wstring SettingsFilePathForWriting();
 
 // Opens, reads one key and closes; any failure gives the default (the key's own, or `fallback`).
 std::wstring ReadSetting(const SettingKey& key);

@@ -23,6 +23,30 @@ std::vector<std::wstring> FindThemeFiles(const std::wstring& storeFolder) {
     return names;
 }
 
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+std::vector<ThemeFile> ListStoreThemes(const std::wstring& userFolder, const std::wstring& shippedFolder) {
+    std::vector<ThemeFile> themes;
+    std::vector<std::wstring> own = FindThemeFiles(userFolder);
+    if (!SameName(userFolder, shippedFolder)) {
+        for (const std::wstring& name : FindThemeFiles(shippedFolder)) {
+            ThemeFile theme{name, shippedFolder + name};
+            for (const std::wstring& mine : own)
+                if (SameName(mine, name)) theme = {mine, userFolder + mine};
+            themes.push_back(theme);
+        }
+    }
+    for (const std::wstring& name : own) {
+        bool listed = false;
+        for (const ThemeFile& theme : themes) listed = listed || SameName(theme.name, name);
+        if (!listed) themes.push_back({name, userFolder + name});
+    }
+    return themes;
+}
+
 std::wstring NameWithoutExtension(const std::wstring& fileName) {
     const std::size_t slash = fileName.find_last_of(L"\\/");
     const std::size_t dot = fileName.rfind(L'.');

@@ -9,6 +9,19 @@ namespace qm {
 // search returns them, names with extension; folders are skipped.
 std::vector<std::wstring> FindThemeFiles(const std::wstring& storeFolder);
 
+// Two file names or paths compared as the file system does: ordinal, without case.
+bool SameName(const std::wstring& a, const std::wstring& b);
+
+// One entry of the theme lists.
+struct ThemeFile {
+    std::wstring name;  // file name with extension
+    std::wstring path;
+};
+// The themes of both store folders (with trailing backslash): the shipped ones in FindThemeFiles
+// order, each replaced by the user's file of the same name (compared without case) when there is
+// one, then the user's other themes. One folder is listed once when both are the same.
+std::vector<ThemeFile> ListStoreThemes(const std::wstring& userFolder, const std::wstring& shippedFolder);
+
 // The file name without its extension (the theme's display name).
 std::wstring NameWithoutExtension(const std::wstring& fileName);
 // The path with its extension replaced by ".txt": where a theme's description lies.

@@ -1,10 +1,12 @@
 #include "core/themes/themes_manager_win.h"
 
+#include "core/base/data_folder_win.h"
 #include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_keys.h"
 #include "core/settings/language_support.h"
 #include "core/shell/shell_helpers_win.h"
+#include "core/themes/theme_files_win.h"
 #include "core/themes/theme_names.h"
 #include "core/themes/theme_path_win.h"
 
@@ -34,9 +36,7 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
     if (fa && fb && GetFileInformationByHandle(fa.get(), &ia) && GetFileInformationByHandle(fb.get(), &ib))
         return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
                ia.nFileIndexLow == ib.nFileIndexLow;
-    const std::wstring fullA = FullPath(a), fullB = FullPath(b);
-    return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
-                                static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
+    return SameName(FullPath(a), FullPath(b));
 }
 
 void CopyIntoStore(const ThemeStore& store, const std::wstring& source, const std::wstring& target) {
@@ -54,7 +54,7 @@ void CopyStep(const ThemeStore& store, const std::wstring& source, const std::ws
         return;
     }
     if (!Exists(target)) {
-        CreateDirectoryW(store.folder.c_str(), nullptr);  // a store folder that went missing
+        CreateFolderPath(store.folder);  // a store folder that went missing, or the user's on first use
         CopyIntoStore(store, source, target);
         return;
     }
@@ -75,7 +75,7 @@ void CopyStep(const ThemeStore& store, const std::wstring& source, const std::ws
 }
 }  // namespace
 
-ThemeStore ProgramThemeStore(HWND owner) { return {ThemeStoreFolder(), owner}; }
+ThemeStore ProgramThemeStore(HWND owner) { return {UserThemeFolder(), owner, ShippedThemeFolder()}; }
 
 void InstallTheme(const ThemeStore& store, const std::wstring& file) {
     if (IsIconLibraryPath(file))
@@ -97,6 +97,11 @@ void InstallColorFolderTheme(const ThemeStore& store, const std::wstring& file) 
 }
 
 void DeleteTheme(const ThemeStore& store, const std::wstring& themePath) {
+    const std::wstring folder = FolderOf(themePath);
+    if (!store.shipped.empty() && !SameName(store.shipped, store.folder) && SameName(folder, store.shipped)) {
+        Show(store, TranslateText(texts::kOnlyAdministratorDeletesShippedTheme), texts::kInfo, MB_OK);
+        return;
+    }
     const std::wstring question = TranslateText(texts::kDeleteTheme) + kLineBreak +
                                   std::wstring(WithoutExtension(FileNameOf(themePath))) + kLineBreak +
                                   TranslateText(texts::kFromYourCollection);

@@ -120,6 +120,10 @@ T = {
     "Icon Library": ("Библиотека значков", "Symbolbibliothek", "Bibliothèque d'icônes"),
     "iColorFolder Theme": ("Тема iColorFolder", "iColorFolder-Thema", "Thème iColorFolder"),
     "Info": ("Информация", "Hinweis", "Information"),
+    "This theme came with Quillmark: only an administrator can delete it.": (
+        "Эта тема поставляется с Quillmark: удалить её может только администратор.",
+        "Dieses Thema gehört zu Quillmark: nur ein Administrator kann es löschen.",
+        "Ce thème est fourni avec Quillmark : seul un administrateur peut le supprimer."),
     "Please select theme to delete": (
         "Выберите тему для удаления", "Bitte wählen Sie das zu löschende Thema",
         "Veuillez choisir le thème à supprimer"),

@@ -175,4 +175,37 @@ TEST(SaveOptions, WritesTheVerbWithQuotedPathsHoldingBlanksAndRemovesIt) {
     EXPECT_TRUE(p.Wait(15000));
 }
 
+// The program in a folder the user cannot write (an all-users installation as a standard user sees
+// it): "Save Options" writes the user's own settings file, made on this first write.
+TEST(SaveOptions, ReadOnlyProgramFolderWritesTheUsersSettingsFile) {
+    const std::wstring installed = qmtest::ReadOnlyProgramFolder();
+    if (installed.empty()) GTEST_SKIP() << "no read-only program folder (the fixture needs root)";
+    qmtest::RoamingAppDataRedirect appData;
+    ASSERT_TRUE(appData.ok());
+    qmtest::ScopedRegistryDefaults keepVerb(HKEY_CLASSES_ROOT, {kVerbKey, kCommandKey});
+
+    qmtest::ChildProcess p(qmtest::Quote(installed + L"\\Quillmark.exe"));
+    ASSERT_TRUE(p.started());
+    HWND window = p.WaitForWindow(L"Icon for selected folder");
+    ASSERT_NE(window, nullptr);
+    HWND link = ChildWithText(window, L"Only make a link to icl-theme. Do not extract any icons.");
+    HWND save = ChildWithText(window, L"Save Options");
+    ASSERT_TRUE(link && save);
+    PostMessageW(link, BM_CLICK, 0, 0);
+    PostMessageW(save, BM_CLICK, 0, 0);
+    const std::wstring ini = appData.QuillmarkFolder() + L"\\quillmark.ini";
+    EXPECT_TRUE(Eventually([&] {
+        wchar_t value[64] = {};
+        GetPrivateProfileStringW(L"Options", L"CopyIco", L"", value, 64, ini.c_str());
+        return std::wstring(value) == L"0";
+    }));
+    wchar_t value[64] = {};
+    GetPrivateProfileStringW(L"Toolbar", L"Name", L"", value, 64, ini.c_str());
+    EXPECT_STREQ(value, L"Default");
+    EXPECT_FALSE(qmtest::Exists(installed + L"\\quillmark.ini"));
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(p.Wait(15000));
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "core/base/text.h"
 #include "core/folder/folder_files_win.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/files_win.h"
@@ -251,6 +252,61 @@ TEST(ThemeWindowAndExtension, NextMenuUsesTheNewTheme) {
     }
     CoFreeUnusedLibrariesEx(0, 0);
     qmtest::RemoveQuillshellRegistration();
+}
+
+// An all-users installation as a standard user meets it (the program folder on the read-only
+// medium): a theme installed with /INSTALL goes to the user's store, the theme window lists it beside
+// the shipped one, its choice and "Add Shell Icons" go to the user's folder, and the extension in
+// the program folder follows the choice.
+TEST(ReadOnlyInstallation, InstalledThemeIsListedChosenAndUsedByTheMenu) {
+    const std::wstring installed = qmtest::ReadOnlyProgramFolder();
+    if (installed.empty()) GTEST_SKIP() << "no read-only program folder (the fixture needs root)";
+    qmtest::RoamingAppDataRedirect appData;
+    ASSERT_TRUE(appData.ok());
+    qmtest::TempDir work{L"qm-allusers"};
+    const std::wstring source = work.MakeFolder(L"from") + L"\\Mine.icl";
+    WriteBytes(source, qmtest::ThemeLibrary(3));
+    const std::wstring program = qmtest::Quote(installed + L"\\Quillmark.exe");
+    const std::wstring userStore = appData.QuillmarkFolder() + L"\\samples\\";
+    {
+        qmtest::ChildProcess p(program + L" /INSTALL " + qmtest::Quote(source));
+        ASSERT_TRUE(p.started());
+        qmtest::MessageBoxWatcher boxes(p.pid());
+        ASSERT_TRUE(p.Wait(30000));
+        EXPECT_EQ(p.ExitCode(), 0u);
+        EXPECT_TRUE(boxes.Seen().empty()) << qm::WideToUtf8(boxes.Seen().empty() ? L"" : boxes.Seen()[0].text);
+    }
+    EXPECT_EQ(ReadBytes(userStore + L"Mine.icl"), qmtest::ThemeLibrary(3));
+    EXPECT_FALSE(qmtest::Exists(installed + L"\\samples\\Mine.icl"));
+
+    qmtest::ChildProcess p(program + L" /THEME");
+    ASSERT_TRUE(p.started());
+    qmtest::MessageBoxWatcher boxes(p.pid());
+    const HWND window = p.WaitForWindow(kThemeCaption);
+    ASSERT_NE(window, nullptr);
+    const HWND themes = VisibleChild(window, L"ListBox");
+    ASSERT_EQ(SendMessageW(themes, LB_GETCOUNT, 0, 0), 2);  // the shipped theme and the user's
+    EXPECT_GE(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"WindowsXP.icl")), 0);
+    const int mine = static_cast<int>(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"Mine.icl")));
+    ASSERT_GE(mine, 0);
+    NotifyListBox(themes, mine, LBN_DBLCLK);
+    SendMessageW(VisibleChild(window, L"Button", L"Add Shell Icons"), BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageW(themes, LB_GETCOUNT, 0, 0), 3);
+    PressButton(VisibleChild(window, L"Button", L"Close"));
+    ASSERT_TRUE(p.Wait(15000));
+    EXPECT_TRUE(boxes.Seen().empty()) << qm::WideToUtf8(boxes.Seen().empty() ? L"" : boxes.Seen()[0].text);
+
+    wchar_t stored[MAX_PATH] = {};
+    GetPrivateProfileStringW(L"Theme", L"name", L"", stored, MAX_PATH,
+                             (appData.QuillmarkFolder() + L"\\quillmark.ini").c_str());
+    EXPECT_STREQ(stored, L"Mine.icl");
+    EXPECT_TRUE(qmtest::Exists(userStore + L"Current Shell Icons.ICL"));
+    EXPECT_EQ(qmtest::ListFolder(installed + L"\\samples"), std::vector<std::wstring>{L"WindowsXP.icl"});
+
+    qmtest::ComApartment com;
+    ASSERT_TRUE(SUCCEEDED(com.result()));
+    const qmtest::FolderMenu menu = qmtest::BuildFolderMenu(installed + L"\\quillshell.dll", work.MakeFolder(L"Folder"));
+    EXPECT_EQ(HRESULT_CODE(menu.result), 3 + 5);
 }
 
 }  // namespace

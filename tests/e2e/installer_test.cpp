@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
-#include "core/icons/icon_library.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/process_win.h"
@@ -262,11 +261,6 @@ int MenuIconEntries(const std::wstring& folder, bool allUsers) {
     return icons;
 }
 
-int IconsIn(const std::wstring& path) {
-    qm::IconLibrary library;
-    return library.Open(path) ? library.Count() : -1;
-}
-
 class Installer : public testing::Test {
 protected:
     void SetUp() override {
@@ -298,7 +292,7 @@ protected:
         EXPECT_EQ(ReadRegValue(hive, kApprovedKey, kQuillshellClsidText).data, kDescription);
 
         // The menu holds one entry per icon of the shipped default theme.
-        const int themeIcons = IconsIn(folder + L"\\samples\\WindowsXP.icl");
+        const int themeIcons = qmtest::ThemeIconCount(folder + L"\\samples\\WindowsXP.icl");
         EXPECT_GE(themeIcons, 20);
         const std::wstring target = user.MakeFolder(L"Target");
         EXPECT_EQ(MenuIconEntries(target, allUsers), themeIcons);

@@ -6,6 +6,7 @@
 
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "core/icons/icon_library.h"
 #include "core/icons/icon_library_win.h"
 #include "tests/support/icon_fixtures.h"
 #include "tests/support/process_win.h"
@@ -259,6 +260,11 @@ std::wstring ShellInstall::WaitForStart() const {
     return text.substr(newline + 1);
 }
 
+int ThemeIconCount(const std::wstring& path) {
+    qm::IconLibrary library;
+    return library.Open(path) ? library.Count() : -1;
+}
+
 std::vector<std::uint8_t> ThemeIcon(int i) {
     return qmtest::MakeIcoFile({qmtest::ImageSpec{16, 16, 4, static_cast<std::uint32_t>(i) + 1}});
 }
@@ -335,6 +341,29 @@ HRESULT ShellMenuHost::CreateFrom(HMODULE library) {
     hr = factory->CreateInstance(nullptr, IID_IShellExtInit, init_.put_void());
     if (FAILED(hr)) return hr;
     return init_->QueryInterface(IID_IContextMenu, contextMenu_.put_void());
+}
+
+bool FolderMenu::Has(const std::wstring& text) const {
+    for (const MenuItem& item : submenu)
+        if (item.text == text) return true;
+    return false;
+}
+
+FolderMenu BuildFolderMenu(const std::wstring& dll, const std::wstring& folder) {
+    FolderMenu menu;
+    HMODULE library = LoadLibraryW(dll.c_str());
+    if (!library) return menu;
+    {
+        ShellMenuHost host;
+        if (host.CreateFrom(library) == S_OK && host.InitializeWithFolders({folder}) == S_OK) {
+            menu.result = host.QueryContextMenu();
+            const auto top = ReadMenu(host.menu());
+            if (top.size() == 1 && top[0].submenu) menu.submenu = ReadMenu(top[0].submenu);
+        }
+    }
+    CoFreeUnusedLibrariesEx(0, 0);
+    FreeLibrary(library);
+    return menu;
 }
 
 HRESULT ShellMenuHost::Initialize(IDataObject* data) { return init_->Initialize(nullptr, data, nullptr); }

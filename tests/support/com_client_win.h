@@ -88,6 +88,8 @@ private:
 // An NE icon library (.icl) of `count` icons; icon i holds one 16x16, 16-colour image seeded
 // with i. `icoFiles`, when given, replaces the first icons with those .ico files.
 std::vector<std::uint8_t> ThemeLibrary(int count, const std::vector<std::vector<std::uint8_t>>& icoFiles = {});
+// The number of icons of an icon library file (a theme), -1 when it cannot be opened.
+int ThemeIconCount(const std::wstring& path);
 // The .ico file that icon i of ThemeLibrary holds.
 std::vector<std::uint8_t> ThemeIcon(int i);
 
@@ -131,6 +133,15 @@ private:
     ComPtr<IContextMenu> contextMenu_;
     HMENU menu_ = nullptr;
 };
+
+// The folder menu of the library at `dll`, loaded directly (no registration) and released again,
+// built with idCmdFirst 100 for one folder as Explorer asks for it.
+struct FolderMenu {
+    HRESULT result = E_FAIL;
+    std::vector<MenuItem> submenu;
+    bool Has(const std::wstring& text) const;
+};
+FolderMenu BuildFolderMenu(const std::wstring& dll, const std::wstring& folder);
 
 // COM initialised as a single-threaded apartment for the life of the object.
 class ComApartment {

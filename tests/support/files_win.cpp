@@ -144,6 +144,47 @@ std::wstring ReadOnlyMediaFolder() {
     return TakesNewFile(folder) ? std::wstring() : folder;
 }
 
+std::wstring ReadOnlyProgramFolder() {
+    const std::wstring media = ReadOnlyMediaFolder();
+    if (media.empty() || !Exists(media + L"\\Program\\Quillmark.exe")) return {};
+    return media + L"\\Program";
+}
+
+namespace {
+constexpr wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+}  // namespace
+
+RoamingAppDataRedirect::RoamingAppDataRedirect() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    hadValue_ = RegQueryValueExW(key, L"AppData", nullptr, &type_, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+    before_ = buffer;
+    // A test that ended without its destructor left its own redirection behind: put back Windows' default.
+    if (before_.find(L"qm-appdata") != std::wstring::npos) {
+        before_ = L"%USERPROFILE%\\AppData\\Roaming";
+        type_ = REG_EXPAND_SZ;
+    }
+    const std::wstring& target = dir_.path();
+    ok_ = RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(target.c_str()),
+                         static_cast<DWORD>((target.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+}
+
+RoamingAppDataRedirect::~RoamingAppDataRedirect() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (hadValue_)
+        RegSetValueExW(key, L"AppData", 0, type_, reinterpret_cast<const BYTE*>(before_.c_str()),
+                       static_cast<DWORD>((before_.size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(key, L"AppData");
+    RegCloseKey(key);
+}
+
 std::wstring SmallMediaFolder() {
     const std::wstring folder = FolderOfEnv(L"QM_SMALL_MEDIA_DIR");
     ULARGE_INTEGER total{};

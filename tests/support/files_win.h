@@ -58,6 +58,35 @@ bool InRecycleBin(const std::wstring& prefix);
 // or empty when the fixture could not make one (not root).
 std::wstring ReadOnlyMediaFolder();
 
+// An all-users installation as a standard user meets it: "Program" on the read-only medium, holding
+// Quillmark.exe, quillshell.dll, settings_probe.dll, "samples\WindowsXP.icl" and "langs\French.ini"
+// copied from the build and the sources when the fixture started. Empty when the medium is missing.
+std::wstring ReadOnlyProgramFolder();
+
+// Points the user's roaming application-data known folder (HKCU "User Shell Folders" "AppData",
+// which SHGetKnownFolderPath reads, and which folder redirection sets on Windows) at a fresh
+// temporary folder for the life of the object, for this process and the programs it starts; the
+// value before is put back at the end. Wine takes no APPDATA from a child's environment and has
+// no SHSetKnownFolderPath.
+class RoamingAppDataRedirect {
+public:
+    RoamingAppDataRedirect();
+    ~RoamingAppDataRedirect();
+    RoamingAppDataRedirect(const RoamingAppDataRedirect&) = delete;
+    RoamingAppDataRedirect& operator=(const RoamingAppDataRedirect&) = delete;
+    bool ok() const { return ok_; }
+    // The redirected folder (without trailing backslash) and the program's folder in it.
+    const std::wstring& folder() const { return dir_.path(); }
+    std::wstring QuillmarkFolder() const { return dir_.path() + L"\\Quillmark"; }
+
+private:
+    TempDir dir_{L"qm-appdata"};
+    bool ok_ = false;
+    bool hadValue_ = false;
+    DWORD type_ = REG_EXPAND_SZ;
+    std::wstring before_;
+};
+
 // The fixture's medium of 192 KB (a tmpfs) that one large file fills, or empty when the fixture
 // could not make one (not root).
 std::wstring SmallMediaFolder();

@@ -2,7 +2,9 @@
 # mount BUILD_DIR: prepares the media of the fault tests under BUILD_DIR/readonly-media (mounts
 #   need root; without root each stays a plain folder and the tests that need it skip):
 #   ro      a read-only medium (a read-only bind mount) holding a folder "Locked" with a
-#           desktop.ini and a file, for tests that need a folder that truly refuses writing;
+#           desktop.ini and a file, for tests that need a folder that truly refuses writing, and
+#           a folder "Program" as an all-users installation is for a standard user (the program,
+#           the extension and the settings probe from BUILD_DIR, a shipped theme and a language);
 #   small   a medium of 192 KB (tmpfs) that one large file fills, for full-disk tests;
 #   switch  a writable bind mount that a test remounts read-only and back in the middle of an
 #           operation (tests/support/files_win.h, SwitchableMedia).
@@ -18,6 +20,14 @@ case $action in
     printf '\xff\xfe' >"$ro/Locked/desktop.ini"
     printf '[.ShellClassInfo]\r\nIconFile=old.ico\r\nIconIndex=3\r\nInfotip=kept\r\n' | iconv -f UTF-8 -t UTF-16LE >>"$ro/Locked/desktop.ini"
     printf 'content' >"$ro/Locked/file.txt"
+    src=$(cd "$(dirname "$0")/../.." && pwd) build=$(cd "$2" && pwd)
+    rm -rf "$ro/Program"
+    mkdir -p "$ro/Program/samples" "$ro/Program/langs"
+    for f in Quillmark.exe quillshell.dll settings_probe.dll; do
+      [[ -f $build/$f ]] && cp "$build/$f" "$ro/Program/"
+    done
+    cp "$src/data/samples/WindowsXP.icl" "$ro/Program/samples/"
+    cp "$src/data/langs/French.ini" "$ro/Program/langs/"
     if [[ $(id -u) -ne 0 ]]; then
       echo "readonly-media: not root, no media mounted; tests that need them will skip"
       exit 0

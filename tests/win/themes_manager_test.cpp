@@ -1,9 +1,13 @@
 // The theme store on real files, with the real message boxes read and answered by the watcher.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
 #include "core/settings/current_language.h"
+#include "core/themes/theme_files_win.h"
+#include "core/themes/theme_path_win.h"
 #include "core/themes/themes_manager_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/message_box_watcher_win.h"
@@ -203,6 +207,70 @@ TEST_F(ThemeStoreTest, OnlyTheNamedLinesAreTranslated) {
     ASSERT_EQ(boxes_.Seen().size(), 1u);
     EXPECT_EQ(boxes_.Seen()[0].caption, L"Annehmen?");
     EXPECT_EQ(boxes_.Seen()[0].text, L"Thema:\n\rClose\n\rgleich gro\u00df\n\rErsetzen?");  // the name stays as it is
+}
+
+// The store of an all-users installation: shipped themes beside the program, the user's elsewhere.
+class SplitThemeStoreTest : public ThemeStoreTest {
+protected:
+    SplitThemeStoreTest() {
+        dirs_.MakeFolder(L"program");
+        store_.shipped = dirs_.MakeFolder(L"program\\samples") + L"\\";
+        store_.folder = dirs_ / L"appdata\\Quillmark\\samples\\";  // made by the first install
+    }
+};
+
+TEST_F(SplitThemeStoreTest, DeletingAShippedThemeSaysOnlyAnAdministratorCanAndKeepsIt) {
+    const std::wstring shipped = store_.shipped + L"Shipped.icl";
+    WriteBytes(shipped, Bytes("shipped"));
+    qm::DeleteTheme(store_, shipped);
+    ASSERT_EQ(boxes_.Seen().size(), 1u);
+    ExpectInfoBox(boxes_.Seen()[0], L"Info", L"This theme came with Quillmark: only an administrator can delete it.",
+                  {L"OK"});
+    EXPECT_EQ(ReadBytes(shipped), Bytes("shipped"));
+}
+
+TEST_F(SplitThemeStoreTest, InstallCreatesTheUsersStoreAndDeleteThereAsksAsBefore) {
+    const std::wstring name = L"Mine-" + unique_;
+    qm::InstallTheme(store_, Source(name + L".icl", "mine"));
+    EXPECT_TRUE(boxes_.Seen().empty());
+    EXPECT_EQ(ReadBytes(InStore(name + L".icl")), Bytes("mine"));
+    EXPECT_TRUE(qmtest::ListFolder(store_.shipped).empty());
+    boxes_.AnswerNext(IDYES);
+    qm::DeleteTheme(store_, InStore(name + L".icl"));
+    ASSERT_EQ(boxes_.Seen().size(), 1u);
+    EXPECT_EQ(boxes_.Seen()[0].caption, L"Accept ?");
+    EXPECT_FALSE(Exists(InStore(name + L".icl")));
+    EXPECT_TRUE(qmtest::InRecycleBin(name));
+}
+
+TEST(ThemeStoreListing, BothFoldersAreListedAndTheUsersThemeOfTheSameNameWins) {
+    TempDir dirs(L"qm-list");
+    const std::wstring shipped = dirs.MakeFolder(L"shipped") + L"\\";
+    const std::wstring user = dirs.MakeFolder(L"user") + L"\\";
+    for (const wchar_t* name : {L"Alpha.icl", L"Beta.icl"}) WriteBytes(shipped + name, Bytes("s"));
+    for (const wchar_t* name : {L"BETA.ICL", L"Gamma.icl"}) WriteBytes(user + name, Bytes("u"));
+    WriteBytes(user + L"Notes.txt", Bytes("u"));
+
+    struct Case {
+        std::wstring userFolder, shippedFolder;
+        std::vector<std::wstring> paths;  // expected, sorted
+    };
+    const std::vector<Case> cases = {
+        {user, shipped, {shipped + L"Alpha.icl", user + L"BETA.ICL", user + L"Gamma.icl"}},
+        {shipped, shipped, {shipped + L"Alpha.icl", shipped + L"Beta.icl"}},  // one folder: as one store
+        {user, dirs / L"missing\\", {user + L"BETA.ICL", user + L"Gamma.icl"}},
+        {dirs / L"missing\\", shipped, {shipped + L"Alpha.icl", shipped + L"Beta.icl"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << qm::WideToUtf8(c.userFolder) << " / " << qm::WideToUtf8(c.shippedFolder));
+        std::vector<std::wstring> paths;
+        for (const qm::ThemeFile& theme : qm::ListStoreThemes(c.userFolder, c.shippedFolder)) {
+            EXPECT_EQ(theme.path, qm::FolderOf(theme.path) + theme.name);
+            paths.push_back(theme.path);
+        }
+        std::sort(paths.begin(), paths.end());
+        EXPECT_EQ(paths, c.paths);
+    }
 }
 
 }  // namespace
