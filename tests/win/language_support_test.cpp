@@ -110,7 +110,9 @@ TEST(LanguageSupport, AnsiFileIsReadInTheAnsiCodePage) {
     const std::string bytes = "[Dict]\r\nApply=Appliqu\xe9 \xfc\r\n";
     qmtest::WriteAnsiFile(module.path() + L"langs\\French.ini", bytes);
     EXPECT_EQ(module.Program(L"French.ini", L"Apply"), qm::AnsiToWide("Appliqu\xe9 \xfc"));
-    if (GetACP() == 1252) EXPECT_EQ(module.Program(L"French.ini", L"Apply"), L"Appliqu\u00e9 \u00fc");
+    if (GetACP() == 1252) {
+        EXPECT_EQ(module.Program(L"French.ini", L"Apply"), L"Appliqu\u00e9 \u00fc");
+    }
 }
 
 TEST(LanguageSupport, ExtensionReadsCurLangAtEveryCall) {
