@@ -49,7 +49,9 @@ void CentreText(ui::Label& label) {
 
 // ---- Picture24Buffer ---------------------------------------------------------------------------
 Picture24Buffer::Picture24Buffer(int width, int height)
-    : width_(width), height_(height), stride_((static_cast<std::ptrdiff_t>(width) * 3 + 3) & ~std::ptrdiff_t{3}),
+    : width_(width),
+      height_(height),
+      stride_((static_cast<std::ptrdiff_t>(width) * 3 + 3) & ~std::ptrdiff_t{3}),
       bits_(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height), 0) {}
 
 Picture24 Picture24Buffer::View() { return Picture24{bits_.data(), width_, height_, stride_}; }
@@ -138,10 +140,11 @@ TfAbout::TfAbout(ui::Form* owner) : ui::Form(owner), FRandom(GetTickCount()) {
     Label1 = label(L"Label1", {0, 82, 384, 28}, L"Quillmark", AboutFont(-21, true));
     Label2 = label(L"Label2", {0, 116, 384, 19}, L"Version: 3.6", AboutFont(-13));
     Label3 = label(L"Label3", {0, 275, 384, 24}, L"Made by Ostrel", AboutFont(-12));
-    Label5 = label(L"Label5", {40, 151, 313, 58},
-                   L"Often you get bored by those dull folder icons, Quillmark delivers brand new and eye-catching stuff "
-                   L"with ease of use.",
-                   AboutFont(-13));
+    Label5 =
+        label(L"Label5", {40, 151, 313, 58},
+              L"Often you get bored by those dull folder icons, Quillmark delivers brand new and eye-catching stuff "
+              L"with ease of use.",
+              AboutFont(-13));
     Label6 = label(L"Label6", {0, 337, 384, 24}, L"Folder icons for everyone", AboutFont(-12));
     Image1 = Add<ui::Image>(L"Image1", nullptr, ui::Bounds{359, 166, kBannerWidth, kBannerHeight});
     Image1->SetVisible(false);
@@ -151,10 +154,10 @@ TfAbout::TfAbout(ui::Form* owner) : ui::Form(owner), FRandom(GetTickCount()) {
     Image2 = Add<RippleImage>(L"Image2", nullptr, ui::Bounds{0, 0, kBannerWidth, kBannerHeight}, FTarget);
     Timer1 = Add<ui::Timer>(L"Timer1", 100, false);
 
-    for (ui::Control* c : {static_cast<ui::Control*>(Label1), static_cast<ui::Control*>(Label2),
-                           static_cast<ui::Control*>(Label3), static_cast<ui::Control*>(Label5),
-                           static_cast<ui::Control*>(Label6), static_cast<ui::Control*>(Image1),
-                           static_cast<ui::Control*>(Image2)}) {
+    for (ui::Control* c :
+         {static_cast<ui::Control*>(Label1), static_cast<ui::Control*>(Label2), static_cast<ui::Control*>(Label3),
+          static_cast<ui::Control*>(Label5), static_cast<ui::Control*>(Label6), static_cast<ui::Control*>(Image1),
+          static_cast<ui::Control*>(Image2)}) {
         c->OnClick = [this] { FormClick(); };
     }
     Label7->OnClick = [this] { Label7Click(); };
@@ -167,8 +170,8 @@ TfAbout::~TfAbout() = default;
 
 void TfAbout::FormCreate() {
     // The banner from the program's resources; without them (a test host) a plain face.
-    UniqueBitmap banner(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BANNER),
-                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    UniqueBitmap banner(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!FSource.ReadFrom(banner.get())) {
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
         for (int y = 0; y < kBannerHeight; ++y) {

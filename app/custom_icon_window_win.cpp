@@ -12,7 +12,6 @@ namespace qm {
 namespace {
 constexpr int kClientWidth = 518, kClientHeight = 451;
 
-
 void SetStyleBits(HWND hwnd, int which, LONG_PTR set, LONG_PTR clear) {
     SetWindowLongPtrW(hwnd, which, (GetWindowLongPtrW(hwnd, which) | set) & ~clear);
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -101,9 +100,7 @@ void TfCustomIcon::FormCreate() {
 
 void TfCustomIcon::ListThemes() { FThemes->ListThemes(); }
 
-void TfCustomIcon::SetTheFonts() {
-    SetFont(ui::WindowFont());
-}
+void TfCustomIcon::SetTheFonts() { SetFont(ui::WindowFont()); }
 
 void TfCustomIcon::FormShow() {
     t_Folder->SetText(FFolder);

@@ -41,7 +41,7 @@ public:
     ui::Button* bCancel = nullptr;
     ui::Button* b_ThemeAdd = nullptr;
     ui::Button* b_ThemeMinus = nullptr;
-    ui::Edit* cb_FileName = nullptr;  // hidden
+    ui::Edit* cb_FileName = nullptr;    // hidden
     ui::GroupBox* GroupBox2 = nullptr;  // hidden
     ui::Edit* t_Folder = nullptr;
     ui::Edit* t_Folder2 = nullptr;

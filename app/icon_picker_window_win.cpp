@@ -113,9 +113,7 @@ void TForm1::PaintBackground() {
     Image1->SetPicture(std::move(picture));
 }
 
-void TForm1::SetTheFonts() {
-    SetFont(ui::WindowFont());
-}
+void TForm1::SetTheFonts() { SetFont(ui::WindowFont()); }
 
 void TForm1::ListThemes() { FThemes->ListThemes(); }
 

@@ -27,8 +27,9 @@ std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color b
     // The icons rendered by our renderer over the background colour, then put into the bitmap.
     const COLORREF rgb = ui::ToRgb(background);
     const std::uint32_t opaque = 0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
-    IconPixels pixels{kThemeStripWidth, kThemeStripHeight,
-                      std::vector<std::uint32_t>(static_cast<std::size_t>(kThemeStripWidth) * kThemeStripHeight, opaque)};
+    IconPixels pixels{
+        kThemeStripWidth, kThemeStripHeight,
+        std::vector<std::uint32_t>(static_cast<std::size_t>(kThemeStripWidth) * kThemeStripHeight, opaque)};
     const int size = GetSystemMetrics(SM_CXICON);
     IconPixels icon;
     for (int i = 0; i < n; ++i) {
@@ -77,8 +78,7 @@ int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, u
     return ImageList_AddMasked(list.Handle(), copy.get(), ui::ToRgb(transparent));
 }
 
-ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style)
-    : style_(style) {
+ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style) : style_(style) {
     ListBox1 = form.Add<ui::ListBox>(L"ListBox1", parent, bounds, ui::ListStyle::OwnerDrawVariable, 42);
     ImageList2 = form.Add<ui::ImageList>(L"ImageList2", kThemeStripWidth, kThemeStripHeight);
     ListBox1->OnMeasureItem = [this](int index, int& height) { ListBox1MeasureItem(index, height); };
@@ -157,9 +157,9 @@ void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Ca
     canvas.SetTransparentText(true);
     SetTextAlign(canvas.Handle(), TA_LEFT | TA_TOP);
 
-    ui::Image* background = selected                                  ? style_.selectedRow
-                            : (index % 2 == 1 && style_.oddRow)       ? style_.oddRow
-                                                                      : style_.evenRow;
+    ui::Image* background = selected                            ? style_.selectedRow
+                            : (index % 2 == 1 && style_.oddRow) ? style_.oddRow
+                                                                : style_.evenRow;
     const ui::Bitmap* picture = background ? background->Picture() : nullptr;
     if (picture) {
         StretchBlt(canvas.Handle(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, picture->Dc(),

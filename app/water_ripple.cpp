@@ -87,7 +87,8 @@ void TCnWaterEffect::Refract(const Picture24& source, const Picture24& target) c
         std::uint8_t* out = target.Row(y);
         const std::uint8_t* plain = source.Row(y);
         for (int x = 0; x < w; ++x) {
-            const std::int64_t dx = static_cast<std::int64_t>(here[std::max(x - 1, 0)]) - here[std::min(x + 1, width_ - 1)];
+            const std::int64_t dx =
+                static_cast<std::int64_t>(here[std::max(x - 1, 0)]) - here[std::min(x + 1, width_ - 1)];
             const std::int64_t dy = static_cast<std::int64_t>(above[x]) - below[x];
             const std::int64_t sx = x + dx, sy = y + dy;
             std::uint8_t* px = out + 3 * x;

@@ -85,7 +85,8 @@ double MedianKeyWrites(const std::wstring& root, const std::wstring& tag, int co
 }
 
 void Report(const char* what, int folders, double seconds) {
-    std::printf("%-58s %5d folders  %8.2f s  %8.2f ms per folder\n", what, folders, seconds, 1000.0 * seconds / folders);
+    std::printf("%-58s %5d folders  %8.2f s  %8.2f ms per folder\n", what, folders, seconds,
+                1000.0 * seconds / folders);
 }
 
 }  // namespace
@@ -125,8 +126,8 @@ int wmain(int argc, wchar_t** argv) {
     auto start = Clock::now();
     for (const auto& f : single) Run(qmtest::Quote(cli) + L" folder show " + qmtest::Quote(f));
     const double startup = Seconds(Clock::now() - start);
-    std::printf("%-58s %5d runs     %8.2f s  %8.2f ms per run\n", "start of one tool process (folder show)", 10, startup,
-                100.0 * startup);
+    std::printf("%-58s %5d runs     %8.2f s  %8.2f ms per run\n", "start of one tool process (folder show)", 10,
+                startup, 100.0 * startup);
 
     // The engine alone in this process.
     qm::WriteSetting(qm::kCopyIcoSetting, L"1");
@@ -146,7 +147,8 @@ int wmain(int argc, wchar_t** argv) {
     double own = 0, platform = 0;
     for (int round = 0; round < 2; ++round) {
         own += MedianKeyWrites(root, L"own" + std::to_wstring(round) + L"-", count / 2, qm::IniAccess::Own, 5);
-        platform += MedianKeyWrites(root, L"platform" + std::to_wstring(round) + L"-", count / 2, qm::IniAccess::Platform, 5);
+        platform +=
+            MedianKeyWrites(root, L"platform" + std::to_wstring(round) + L"-", count / 2, qm::IniAccess::Platform, 5);
     }
     Report("4 key writes, INI layer's own access (median of 5)", count, own);
     Report("4 key writes, platform's profile functions (median of 5)", count, platform);

@@ -103,7 +103,8 @@ void Bench(const std::string& label, const fs::path& file, const fs::path& work)
 fs::path LargestPeWithIcons() {
     fs::path best;
     std::uintmax_t bestSize = 0;
-    for (const char* dir : {"/usr/lib/x86_64-linux-gnu/wine/x86_64-windows", "/usr/lib/x86_64-linux-gnu/wine/i386-windows"}) {
+    for (const char* dir :
+         {"/usr/lib/x86_64-linux-gnu/wine/x86_64-windows", "/usr/lib/x86_64-linux-gnu/wine/i386-windows"}) {
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(dir, ec)) {
             if (!e.is_regular_file() || e.file_size() <= bestSize) continue;
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
     qmtest::IconSet set;
     set.AddGenerated(1000);
     const auto write = [&](const char* name, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream(work / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(work / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return work / name;
     };
     const fs::path ne = write("thousand.icl", qm::BuildNeIconLibrary(set.Icons()));

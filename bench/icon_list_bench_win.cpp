@@ -44,8 +44,8 @@ public:
     ListForm() {
         SetCaption(L"Icon list");
         SetClientSize(420, 300);
-        icons = std::make_unique<qm::IconList>(*this, nullptr, ui::Bounds{0, 0, 420, 300}, L"ImageList3",
-                                               L"ImageList1");
+        icons =
+            std::make_unique<qm::IconList>(*this, nullptr, ui::Bounds{0, 0, 420, 300}, L"ImageList3", L"ImageList1");
     }
     std::unique_ptr<qm::IconList> icons;
 };
@@ -104,9 +104,10 @@ void PicturesOnly(qm::IconList& list, int n) {
     list.Pictures->Clear();
     for (int first = 0; first < n; first += 64) {
         const int count = std::min(64, n - first);
-        qm::IconPixels strip{qm::kIconPictureWidth * count, qm::kIconPictureHeight,
-                             std::vector<std::uint32_t>(static_cast<std::size_t>(qm::kIconPictureWidth) * count *
-                                                        qm::kIconPictureHeight, 0xFF102030u)};
+        qm::IconPixels strip{
+            qm::kIconPictureWidth * count, qm::kIconPictureHeight,
+            std::vector<std::uint32_t>(static_cast<std::size_t>(qm::kIconPictureWidth) * count * qm::kIconPictureHeight,
+                                       0xFF102030u)};
         qm::AddAlphaPictures(*list.Pictures, std::move(strip));
     }
 }

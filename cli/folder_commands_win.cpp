@@ -32,8 +32,7 @@ std::wstring ConsoleText(std::wstring text) {
 // Routes the engine's and the icon loaders' messages to standard error while a command runs.
 class MessagesToStandardError {
 public:
-    MessagesToStandardError()
-        : icons_([](const std::wstring& text) { Err(ConsoleText(text) + L"\n"); }) {
+    MessagesToStandardError() : icons_([](const std::wstring& text) { Err(ConsoleText(text) + L"\n"); }) {
         SetFolderMessageSink([](const FolderMessage& m) { Err(m.caption + L": " + ConsoleText(m.text) + L"\n"); });
     }
     ~MessagesToStandardError() { SetFolderMessageSink(nullptr); }
@@ -62,8 +61,10 @@ struct ApplyOptions {
 bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        std::optional<std::wstring>* target =
-            a == L"--icon" ? &out.icon : a == L"--index" ? &out.index : a == L"--tip" ? &out.tip : nullptr;
+        std::optional<std::wstring>* target = a == L"--icon"    ? &out.icon
+                                              : a == L"--index" ? &out.index
+                                              : a == L"--tip"   ? &out.tip
+                                                                : nullptr;
         if (target) {
             if (i + 1 == args.size()) return false;
             *target = args[++i];
@@ -127,7 +128,8 @@ int Apply(const ApplyOptions& o) {
 }
 
 int Reset(const std::vector<std::wstring>& folders) {
-    return ForEachFolder(folders, [](const std::wstring& folder) { return ResetIconOfFolder(folder, CallerProfile::MainWindow); });
+    return ForEachFolder(
+        folders, [](const std::wstring& folder) { return ResetIconOfFolder(folder, CallerProfile::MainWindow); });
 }
 
 int RunFolder(const std::vector<std::wstring>& args) {
@@ -139,7 +141,8 @@ int RunFolder(const std::vector<std::wstring>& args) {
         if (args[0] == L"apply" && ParseApply(rest, options)) return Apply(options);
     }
     std::wstring usage = L"usage:\n  quillmark-cli " + std::wstring(kUsage) + L"\n";
-    for (std::size_t pos = 0; (pos = usage.find(L"\nfolder", pos)) != std::wstring::npos;) usage.insert(pos + 1, L"  quillmark-cli ");
+    for (std::size_t pos = 0; (pos = usage.find(L"\nfolder", pos)) != std::wstring::npos;)
+        usage.insert(pos + 1, L"  quillmark-cli ");
     Err(usage);
     return kExitUsage;
 }

@@ -27,14 +27,10 @@ constexpr std::wstring_view kUsage =
 
 std::wstring KindName(std::int32_t kind) {
     switch (kind) {
-    case kIconFileIco:
-        return L"ico";
-    case kIconFilePe:
-        return L"pe";
-    case kIconFileNe:
-        return L"ne";
-    default:
-        return L"unknown";
+        case kIconFileIco: return L"ico";
+        case kIconFilePe: return L"pe";
+        case kIconFileNe: return L"ne";
+        default: return L"unknown";
     }
 }
 
@@ -183,7 +179,8 @@ int Pack(const std::vector<std::wstring>& args) {
             inputs.push_back(a);
         }
     }
-    if (out.empty() || inputs.empty()) return Err(L"usage: quillmark-cli icons pack OUT.icl [--pe] IN.ico...\n"), kExitUsage;
+    if (out.empty() || inputs.empty())
+        return Err(L"usage: quillmark-cli icons pack OUT.icl [--pe] IN.ico...\n"), kExitUsage;
     std::vector<InputFile> files(inputs.size());
     std::vector<LibraryIcon> icons(inputs.size());
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -209,7 +206,8 @@ int RunIcons(const std::vector<std::wstring>& args) {
         if (args[0] == L"extract") return Extract(rest);
         if (args[0] == L"pack") return Pack(rest);
     }
-    Err(std::wstring(L"usage:\n  quillmark-cli ") + L"icons list FILE | extract FILE INDEX|all OUT | pack OUT.icl [--pe] IN.ico...\n");
+    Err(std::wstring(L"usage:\n  quillmark-cli ") +
+        L"icons list FILE | extract FILE INDEX|all OUT | pack OUT.icl [--pe] IN.ico...\n");
     return kExitUsage;
 }
 

@@ -32,21 +32,16 @@ HRESULT TFolContMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
 
 HRESULT TFolContMenu::DoInvokeCommand(UINT offset) {
     switch (offset) {
-        case kSubmenuOffset:
-            return E_INVALIDARG;  // the submenu entry carries no command
-        case kCustomIconOffset:
-            return FFolderPath.empty() ? E_FAIL : StartCustomIconWindow();
+        case kSubmenuOffset: return E_INVALIDARG;  // the submenu entry carries no command
+        case kCustomIconOffset: return FFolderPath.empty() ? E_FAIL : StartCustomIconWindow();
         case kResetOffset:
             if (FFolderPath.empty()) return E_FAIL;
             // The reset ran: a refusal has been shown to the user by its own message.
             ResetIconOfFolder(FFolderPath, CallerProfile::Extension);
             return S_OK;
-        case kThemeOffset:
-            return StartMainProgram(L"/theme");
-        case kAboutOffset:
-            return StartMainProgram(L"/about");
-        default:
-            break;
+        case kThemeOffset: return StartMainProgram(L"/theme");
+        case kAboutOffset: return StartMainProgram(L"/about");
+        default: break;
     }
     const UINT icon = offset - kFirstIconOffset;
     if (icon >= iconEntries_) return E_INVALIDARG;  // no entry of the menu has this offset

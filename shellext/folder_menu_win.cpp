@@ -157,8 +157,7 @@ HRESULT TFolContMenu::DoInitialize(IDataObject* dataObject) {
 
 // ---- IContextMenu: the menu ------------------------------------------------------------------
 
-HRESULT TFolContMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
-                                       UINT flags) {
+HRESULT TFolContMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT flags) {
     if (flags & CMF_VERBSONLY) return E_FAIL;
     return Guarded([&] { return DoQueryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast); });
 }

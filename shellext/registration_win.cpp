@@ -26,8 +26,8 @@ bool SetString(HKEY key, const wchar_t* valueName, const std::wstring& data) {
 // Creates HKEY_CLASSES_ROOT\subKey when missing and sets one string value (nullptr = default).
 void WriteClassesRootString(const std::wstring& subKey, const wchar_t* valueName, const std::wstring& data) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        &raw, nullptr) != ERROR_SUCCESS) {
         FailRegistryEntry();
     }
     const UniqueKey key(raw);

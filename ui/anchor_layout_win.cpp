@@ -32,12 +32,16 @@ void AnchorLayout::Apply() {
         Bounds b = e.design;
         const int dx = now.cx - e.client.cx, dy = now.cy - e.client.cy;
         if (e.anchors & akRight) {
-            if (e.anchors & akLeft) b.width = std::max(0, b.width + dx);
-            else b.x += dx;
+            if (e.anchors & akLeft)
+                b.width = std::max(0, b.width + dx);
+            else
+                b.x += dx;
         }
         if (e.anchors & akBottom) {
-            if (e.anchors & akTop) b.height = std::max(0, b.height + dy);
-            else b.y += dy;
+            if (e.anchors & akTop)
+                b.height = std::max(0, b.height + dy);
+            else
+                b.y += dy;
         }
         e.control->SetBounds(b);
     }

@@ -184,7 +184,6 @@ void Label::HandleCommand(WORD code) {
     if (code == STN_DBLCLK) Fire(OnDblClick);
 }
 
-
 Edit::Edit(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text, bool readOnly)
     : Edit(owner, std::move(name), Kind::Edit, parent, b, text, ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0)) {}
 
@@ -280,8 +279,9 @@ bool FileListBox::ListFolder(const std::wstring& folder) {
     pattern += mask;
     WIN32_FIND_DATAW fd;
     qm::UniqueFind find(FindFirstFileW(pattern.c_str(), &fd));
-    if (!find) return (GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                      GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!find)
+        return (GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+               GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
     std::vector<std::wstring> names;
     do {
         const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -341,7 +341,9 @@ void ComboBox::HandleDrawItem(DRAWITEMSTRUCT& d) {
     DrawDefaultItem(d, d.itemID == static_cast<UINT>(-1) ? std::wstring() : Item(static_cast<int>(d.itemID)));
 }
 
-void ComboBox::HandleMeasureItem(MEASUREITEMSTRUCT& m) { m.itemHeight = static_cast<UINT>(std::clamp(itemHeight_, 1, 255)); }
+void ComboBox::HandleMeasureItem(MEASUREITEMSTRUCT& m) {
+    m.itemHeight = static_cast<UINT>(std::clamp(itemHeight_, 1, 255));
+}
 
 namespace {
 DWORD ListViewStyleBits(ListViewStyle s) {
@@ -358,7 +360,8 @@ DWORD ListViewStyleBits(ListViewStyle s) {
 ListView::ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style)
     : Control(owner, std::move(name), Kind::ListView, parent) {
     // The image lists set into the view belong to the form's ImageList components.
-    Create(WC_LISTVIEWW, ListViewStyleBits(style) | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+    Create(WC_LISTVIEWW,
+           ListViewStyleBits(style) | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
            WS_EX_CLIENTEDGE, b, {});
     ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
 }
@@ -449,7 +452,8 @@ bool ListView::HandleNotify(NMHDR& header, LRESULT& result) {
 }
 
 // ---- pictures ----------------------------------------------------------------------------------
-Image::Image(Form& owner, std::wstring name, Control* parent, Bounds b) : Control(owner, std::move(name), Kind::Image, parent) {
+Image::Image(Form& owner, std::wstring name, Control* parent, Bounds b)
+    : Control(owner, std::move(name), Kind::Image, parent) {
     Create(FrameworkClass(L"UiImage", true), 0, 0, b, {});
 }
 
@@ -585,8 +589,7 @@ void DestroyImageList(HIMAGELIST list) noexcept {
     const bool destroyed = ImageList_Destroy(list) != FALSE;
     try {
         if (DestroyObserver()) DestroyObserver()(list, destroyed);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void SetImageListDestroyObserver(ImageListDestroyObserver observer) { DestroyObserver() = std::move(observer); }

@@ -97,8 +97,7 @@ private:
 
 class Edit : public Control {
 public:
-    Edit(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text = {},
-         bool readOnly = false);
+    Edit(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view text = {}, bool readOnly = false);
     bool HoldsUserText() const override { return true; }
     void SetReadOnly(bool readOnly);
     bool ReadOnly() const;

@@ -108,17 +108,15 @@ HWND Control::ParentHandle() const { return parent_ ? parent_->Handle() : Owner(
 
 void Control::Create(const wchar_t* windowClass, DWORD style, DWORD exStyle, Bounds b, std::wstring_view text) {
     const std::wstring caption(text);
-    window_.reset(CreateWindowExW(exStyle, windowClass, caption.c_str(), style | WS_CHILD | WS_VISIBLE, b.x, b.y,
-                                  b.width, b.height, ParentHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())),
-                                  GetModuleHandleW(nullptr), this));
+    window_.reset(CreateWindowExW(
+        exStyle, windowClass, caption.c_str(), style | WS_CHILD | WS_VISIBLE, b.x, b.y, b.width, b.height,
+        ParentHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())), GetModuleHandleW(nullptr), this));
     if (!window_.get()) throw std::runtime_error("cannot create the control " + qm::WideToUtf8(Name()));
     if (!GetPropW(window_.get(), kControlProp)) SetPropW(window_.get(), kControlProp, this);
     ApplyFont(font_ ? font_.get() : Owner().FontHandle());
 }
 
-Control* Control::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr;
-}
+Control* Control::FromHandle(HWND hwnd) { return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr; }
 
 std::wstring WindowText(HWND hwnd) {
     const int n = GetWindowTextLengthW(hwnd);
@@ -162,7 +160,9 @@ bool Control::Visible() const { return (GetWindowLongW(window_.get(), GWL_STYLE)
 void Control::SetVisible(bool visible) { ShowWindow(window_.get(), visible ? SW_SHOWNA : SW_HIDE); }
 bool Control::Enabled() const { return IsWindowEnabled(window_.get()) != FALSE; }
 void Control::SetEnabled(bool enabled) { EnableWindow(window_.get(), enabled ? TRUE : FALSE); }
-void Control::BringToFront() { SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+void Control::BringToFront() {
+    SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 void Control::Invalidate() { InvalidateRect(window_.get(), nullptr, TRUE); }
 void Control::SetFocus() { ::SetFocus(window_.get()); }
 
@@ -371,7 +371,8 @@ void Form::SetClientSize(int width, int height) {
     RECT r{0, 0, width, height};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_EXSTYLE)));
-    SetWindowPos(window_.get(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window_.get(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The platform may lay the frame out differently from AdjustWindowRectEx: correct by the
     // difference actually seen.
     RECT got{};
@@ -392,7 +393,8 @@ SIZE Form::ClientSize() const {
 void Form::SetBorderStyle(BorderStyle style, bool minimizeBox, bool maximizeBox) {
     const SIZE client = ClientSize();
     SetWindowLongW(window_.get(), GWL_STYLE, static_cast<LONG>(StyleFor(style, minimizeBox, maximizeBox)));
-    SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     SetClientSize(client.cx, client.cy);
 }
 
@@ -420,8 +422,8 @@ void Form::Show() {
         RECT r{};
         GetWindowRect(window_.get(), &r);
         const int w = r.right - r.left, h = r.bottom - r.top;
-        SetWindowPos(window_.get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
-                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window_.get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                     (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(window_.get(), SW_SHOW);
     SetForegroundWindow(window_.get());
@@ -504,7 +506,8 @@ void Form::PopupMenu(const std::vector<MenuItem*>& items, POINT screen) {
         const UINT flags = MF_STRING | (item->checked ? MF_CHECKED : MF_UNCHECKED);
         AppendMenuW(menu.get(), flags, static_cast<UINT_PTR>(item->Id()), item->caption.c_str());
     }
-    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, window_.get(), nullptr);
+    const int chosen =
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, window_.get(), nullptr);
     if (auto* item = dynamic_cast<MenuItem*>(FindComponentById(chosen)); item && item->OnClick) Guard(item->OnClick);
 }
 

@@ -21,9 +21,28 @@
 namespace ui {
 
 enum class Kind {
-    Button, RadioButton, CheckBox, MenuItem, GroupBox, Label, OpenDialog, ToolButton, ListView,
-    SpeedButton, Control, Action, Edit, Memo, ComboBox, ListBox, Image, Shape, Panel, Timer,
-    ImageList, FileListBox
+    Button,
+    RadioButton,
+    CheckBox,
+    MenuItem,
+    GroupBox,
+    Label,
+    OpenDialog,
+    ToolButton,
+    ListView,
+    SpeedButton,
+    Control,
+    Action,
+    Edit,
+    Memo,
+    ComboBox,
+    ListBox,
+    Image,
+    Shape,
+    Panel,
+    Timer,
+    ImageList,
+    FileListBox
 };
 const wchar_t* KindName(Kind kind);
 

@@ -54,10 +54,12 @@ COLORREF DarkenColor(ui::Color color) {
 
 void TForm2::CreateLanguagePage() {
     Label13 = Add<ui::Label>(L"Label13", p_3, ui::Bounds{0, 2, 114, 16}, L"Current language:");
-    SetWindowLongW(Label13->Handle(), GWL_STYLE, (GetWindowLongW(Label13->Handle(), GWL_STYLE) & ~SS_TYPEMASK) | SS_RIGHT);
+    SetWindowLongW(Label13->Handle(), GWL_STYLE,
+                   (GetWindowLongW(Label13->Handle(), GWL_STYLE) & ~SS_TYPEMASK) | SS_RIGHT);
     Edit1 = Add<ui::Edit>(L"Edit1", p_3, ui::Bounds{120, 0, 393, 22}, L"", true);
     Edit1->SetBackgroundColor(ui::SystemColor(COLOR_BTNFACE));
-    Label14 = Add<ui::Label>(L"Label14", p_3, ui::Bounds{3, 34, 300, 16}, L"Double click to setup it as current language ");
+    Label14 =
+        Add<ui::Label>(L"Label14", p_3, ui::Bounds{3, 34, 300, 16}, L"Double click to setup it as current language ");
     ListBox1 = Add<ui::ListBox>(L"ListBox1", p_3, ui::Bounds{3, 55, 265, 235}, ui::ListStyle::OwnerDrawFixed, 22);
     ListBox1->OnMeasureItem = [](int, int& height) { height = 22; };
     ListBox1->OnDrawItem = [this](int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
@@ -74,11 +76,13 @@ void TForm2::CreateLanguagePage() {
     Label19 = Add<ui::Label>(L"Label19", GroupBox1, ui::Bounds{12, 112, 210, 16}, L"e-mail:");
     Label20 = Add<ui::Label>(L"Label20", GroupBox1, ui::Bounds{12, 131, 210, 16}, kNoDetail);
 
-    Label21 = Add<ui::Label>(L"Label21", p_3, ui::Bounds{3, 296, 500, 16}, L"* Please Restart application to apply Language");
+    Label21 =
+        Add<ui::Label>(L"Label21", p_3, ui::Bounds{3, 296, 500, 16}, L"* Please Restart application to apply Language");
     Image4 = Add<ui::Image>(L"Image4", p_3, ui::Bounds{4, 323, 16, 16});
     DrawLinkSymbol(*Image4);
     Image4->OnClick = [this] { Label4Click(); };
-    Label4 = Add<ui::Label>(L"Label4", p_3, ui::Bounds{26, 323, 300, 16}, L"Download additional languages from internet");
+    Label4 =
+        Add<ui::Label>(L"Label4", p_3, ui::Bounds{26, 323, 300, 16}, L"Download additional languages from internet");
     Label4->SetTextColor(ui::SystemColor(COLOR_HOTLIGHT));
     Label4->SetHandCursor();
     Label4->OnClick = [this] { Label4Click(); };
@@ -103,8 +107,7 @@ void TForm2::ListBox1Click() {
     // Nothing selected (the stored name matches no entry): the first entry, "English".
     const int index = std::max(ListBox1->ItemIndex(), 0);
     const std::wstring entry = ListBox1->Item(index);
-    const TranslatorDetails details =
-        !entry.empty() && entry != kEnglish ? LanguageTranslator(entry) : kEnglishDetails;
+    const TranslatorDetails details = !entry.empty() && entry != kEnglish ? LanguageTranslator(entry) : kEnglishDetails;
     Label17->SetText(details.author);
     Label18->SetText(details.www);
     Label20->SetText(details.email);

@@ -22,8 +22,8 @@ namespace qm {
 inline constexpr int kToolbarButtonWidth = 77;
 inline constexpr int kToolbarButtonHeight = 67;
 // The English captions of the toolbar buttons 1 to 5.
-inline constexpr std::array<const wchar_t*, 5> kToolbarCaptions = {L"Change /nicon", L"Options", L"Language",
-                                                                  L"Tools", L"About"};
+inline constexpr std::array<const wchar_t*, 5> kToolbarCaptions = {L"Change /nicon", L"Options", L"Language", L"Tools",
+                                                                   L"About"};
 
 // A toolbar caption after the lookup, split where the lookup put its first line break: line 1 is
 // the first p characters of the trimmed text (p = position of the first line feed, from 1), line 2
@@ -161,7 +161,7 @@ private:
 
     // Page 1 (change_icon_page_win.cpp).
     void CreateChangeIconPage();
-    void PrepareChangeIconPreview();  // start-up step 1: the preview draws in white
+    void PrepareChangeIconPreview();                             // start-up step 1: the preview draws in white
     void ShowFolderFromCommandLine(const std::wstring& folder);  // step 2, only with an argument
     void ReadBackFolder();  // the chosen folder's customization into the page and the preview
     // Pages 2 and 4 (options_and_tools_pages_win.cpp).

@@ -50,8 +50,8 @@ void TForm2::CreateOptionsPage() {
                                         L"Only make a link to icl-theme. Do not extract any icons.");
 
     GroupBox5 = Add<ui::GroupBox>(L"GroupBox5", p_2, ui::Bounds{0, 90, 517, 96}, L"Theme for Quillmark toolbar");
-    cbTBThemes = Add<ui::ComboBox>(L"cbTBThemes", GroupBox5, ui::Bounds{12, 20, 300, 54}, ui::ComboStyle::OwnerDrawFixed,
-                                   48);
+    cbTBThemes =
+        Add<ui::ComboBox>(L"cbTBThemes", GroupBox5, ui::Bounds{12, 20, 300, 54}, ui::ComboStyle::OwnerDrawFixed, 48);
     cbTBThemes->OnChange = [this] { cbTBThemesChange(); };
     cbTBThemes->OnDrawItem = [this](int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
         cbTBThemesDrawItem(index, rect, state, canvas);
@@ -72,11 +72,12 @@ void TForm2::CreateOptionsPage() {
 
 void TForm2::CreateToolsPage() {
     GroupBox4 = Add<ui::GroupBox>(L"GroupBox4", p_4, ui::Bounds{0, 0, 517, 150}, L" Icon cache ");
-    Label3 = Add<ui::Label>(L"Label3", GroupBox4, ui::Bounds{12, 20, 493, 80},
-                            L"Rebuilds all Explorer icons and removes unused Explorer icons from memory. /n /n Rebuild "
-                            L"icon when you find that Explorer is displaying the wrong icon for a programm or shortcut.");
-    b_RebuiltIconCache = Add<ui::Button>(L"b_RebuiltIconCache", GroupBox4, ui::Bounds{12, 108, 160, 30},
-                                         L"Rebuild Icon-cache");
+    Label3 =
+        Add<ui::Label>(L"Label3", GroupBox4, ui::Bounds{12, 20, 493, 80},
+                       L"Rebuilds all Explorer icons and removes unused Explorer icons from memory. /n /n Rebuild "
+                       L"icon when you find that Explorer is displaying the wrong icon for a programm or shortcut.");
+    b_RebuiltIconCache =
+        Add<ui::Button>(L"b_RebuiltIconCache", GroupBox4, ui::Bounds{12, 108, 160, 30}, L"Rebuild Icon-cache");
     b_RebuiltIconCache->OnClick = [this] { b_RebuiltIconCacheClick(); };
 }
 

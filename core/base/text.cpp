@@ -10,7 +10,9 @@ std::wstring Utf8ToWide(std::string_view s) {
         const auto b0 = static_cast<unsigned char>(s[i]);
         char32_t cp = 0xFFFD;
         std::size_t len = 1;
-        auto cont = [&](std::size_t k) { return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80; };
+        auto cont = [&](std::size_t k) {
+            return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+        };
         if (b0 < 0x80) {
             cp = b0;
         } else if ((b0 & 0xE0) == 0xC0 && cont(1)) {
@@ -69,9 +71,7 @@ std::string WideToUtf8(std::wstring_view w) {
     return out;
 }
 
-std::wstring AsciiToWide(std::string_view ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
+std::wstring AsciiToWide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 std::wstring UpperAscii(std::wstring_view s) {
     std::wstring out(s);

@@ -24,9 +24,7 @@ bool DesktopIni::PassesWriteTest(DWORD attributes) const {
     return SetAttributes(Path(), attributes);
 }
 
-bool DesktopIni::HasKey(const wchar_t* key) const {
-    return ini_.ReadString(kShellClassInfo, key, kAbsent) != kAbsent;
-}
+bool DesktopIni::HasKey(const wchar_t* key) const { return ini_.ReadString(kShellClassInfo, key, kAbsent) != kAbsent; }
 
 std::wstring DesktopIni::Read(const wchar_t* key) const { return ini_.ReadString(kShellClassInfo, key, L""); }
 

@@ -5,10 +5,10 @@
 namespace qm {
 
 const AttributeProfile& AttributesFor(CallerProfile profile) {
-    static constexpr AttributeProfile program{kAttrNormal, kAttrReadOnly, kAttrHidden | kAttrSystem,
-                                              kAttrHidden | kAttrSystem, kAttrReadOnly, kAttrNormal};
+    static constexpr AttributeProfile program{
+        kAttrNormal, kAttrReadOnly, kAttrHidden | kAttrSystem, kAttrHidden | kAttrSystem, kAttrReadOnly, kAttrNormal};
     static constexpr AttributeProfile extension{kAttrNormal, kAttrReadOnly, kAttrHidden,
-                                                kAttrHidden, kAttrNormal, kAttrNormal};
+                                                kAttrHidden, kAttrNormal,   kAttrNormal};
     return profile == CallerProfile::Extension ? extension : program;
 }
 
@@ -27,8 +27,7 @@ std::wstring MakeCopyName(std::uint32_t first, std::uint32_t second) {
 bool IsCopyNameFor(CallerProfile profile, std::wstring_view fileName) {
     const std::wstring upper = UpperAscii(fileName);
     if (upper.size() < 4 || upper.compare(upper.size() - 4, 4, L".ICO") != 0) return false;
-    if (profile == CallerProfile::Extension)
-        return upper.size() > 16 && upper.compare(0, 16, L"OSTRELQUILLMARK3") == 0;
+    if (profile == CallerProfile::Extension) return upper.size() > 16 && upper.compare(0, 16, L"OSTRELQUILLMARK3") == 0;
     return upper.compare(0, 15, L"OSTRELQUILLMARK") == 0;
 }
 

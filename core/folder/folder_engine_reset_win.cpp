@@ -111,7 +111,8 @@ bool ResetIconOfFolder(const std::wstring& folder, CallerProfile caller) {
         // or system file, so they are cleared for the writes and put back afterwards.
         AttributeRestorer restore;
         const DWORD a = ini.Attributes();
-        if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY)) &&
+        if (a != INVALID_FILE_ATTRIBUTES &&
+            (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY)) &&
             SetAttributes(ini.Path(), FILE_ATTRIBUTE_NORMAL))
             restore.Arm(ini.Path(), a);
         WriteEmptyKeys(ini);

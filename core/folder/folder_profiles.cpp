@@ -68,12 +68,22 @@ const ApplyProfile& ApplyProfileFor(CallerProfile caller) {
 
 const ResetProfile& ResetProfileFor(CallerProfile caller) {
     static const ResetProfile program{
-        CallerProfile::MainWindow, MessageChannel::Program, kSelectFolder, false, kNone,
-        AttributesFor(CallerProfile::MainWindow).folderAfterReset, false,
+        CallerProfile::MainWindow,
+        MessageChannel::Program,
+        kSelectFolder,
+        false,
+        kNone,
+        AttributesFor(CallerProfile::MainWindow).folderAfterReset,
+        false,
     };
     static const ResetProfile extension{
-        CallerProfile::Extension, MessageChannel::Extension, kNone, true, kExtensionNoRights,
-        AttributesFor(CallerProfile::Extension).folderAfterReset, true,
+        CallerProfile::Extension,
+        MessageChannel::Extension,
+        kNone,
+        true,
+        kExtensionNoRights,
+        AttributesFor(CallerProfile::Extension).folderAfterReset,
+        true,
     };
     return caller == CallerProfile::Extension ? extension : program;
 }

@@ -59,8 +59,8 @@ void FolderRollback::Restore() noexcept {
             if (now & FILE_ATTRIBUTE_READONLY) SetAttributes(ini_, FILE_ATTRIBUTE_NORMAL);
             WriteWhole(ini_, *iniBytes_);
         }
-        constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                FILE_ATTRIBUTE_ARCHIVE;
+        constexpr DWORD kKept =
+            FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         if ((GetFileAttributesW(LongPathForm(ini_).c_str()) & kKept) != (iniAttributes_ & kKept))
             SetAttributes(ini_, (iniAttributes_ & kKept) ? iniAttributes_ & kKept : FILE_ATTRIBUTE_NORMAL);
     } catch (...) {

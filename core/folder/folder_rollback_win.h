@@ -26,7 +26,7 @@ private:
 
     int exceptionsAtStart_;
     std::wstring ini_;
-    DWORD iniAttributes_;                            // INVALID_FILE_ATTRIBUTES when there was none
+    DWORD iniAttributes_;                                // INVALID_FILE_ATTRIBUTES when there was none
     std::optional<std::vector<std::uint8_t>> iniBytes_;  // nothing when it could not be read
     std::vector<std::wstring> created_;
 };

@@ -63,9 +63,7 @@ public:
     bool empty() const { return size_ == 0; }
 
     // True if [offset, offset + length) lies inside the view.
-    bool Has(std::uint64_t offset, std::uint64_t length) const {
-        return offset <= size_ && length <= size_ - offset;
-    }
+    bool Has(std::uint64_t offset, std::uint64_t length) const { return offset <= size_ && length <= size_ - offset; }
     std::optional<std::uint8_t> U8(std::uint64_t offset) const {
         if (!Has(offset, 1)) return std::nullopt;
         return data_[offset];

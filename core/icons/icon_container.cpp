@@ -40,18 +40,10 @@ void TWrenIcoObj::LoadFromFile(const std::wstring& fileName, std::int32_t index,
     // Loaded is cleared first, so a load that raises leaves no earlier result standing.
     Release();
     switch (sourceKind) {
-    case kSourceIco:
-        Loaded = LoadFromIC(fileName);
-        break;
-    case kSourceNe:
-        Loaded = LoadFromNE(fileName, index);
-        break;
-    case kSourcePe:
-        Loaded = LoadFromPE(fileName, index);
-        break;
-    default:
-        Loaded = false;
-        break;
+        case kSourceIco: Loaded = LoadFromIC(fileName); break;
+        case kSourceNe: Loaded = LoadFromNE(fileName, index); break;
+        case kSourcePe: Loaded = LoadFromPE(fileName, index); break;
+        default: Loaded = false; break;
     }
 }
 
@@ -97,21 +89,18 @@ bool TWrenIcoObj::LoadFromNE(const std::wstring& fileName, std::int32_t index) {
     } else {
         NeIconIndex ne;
         switch (IndexNeIcons(file.Bytes(), ne)) {
-        case NeIndexResult::kNotIconLibrary:
-            return false;
-        case NeIndexResult::kReadFailed:
-            failure = kMsgReadBeyondEnd;
-            break;
-        case NeIndexResult::kOk: {
-            // A negative index, like one past the last group, names no icon.
-            if (index < 0 || static_cast<std::uint32_t>(index) >= ne.groupCount) return false;
-            IconGroupData group;
-            if (ReadNeGroup(file.Bytes(), ne, static_cast<std::uint32_t>(index), group, failure) &&
-                Take(group, failure)) {
-                return true;
+            case NeIndexResult::kNotIconLibrary: return false;
+            case NeIndexResult::kReadFailed: failure = kMsgReadBeyondEnd; break;
+            case NeIndexResult::kOk: {
+                // A negative index, like one past the last group, names no icon.
+                if (index < 0 || static_cast<std::uint32_t>(index) >= ne.groupCount) return false;
+                IconGroupData group;
+                if (ReadNeGroup(file.Bytes(), ne, static_cast<std::uint32_t>(index), group, failure) &&
+                    Take(group, failure)) {
+                    return true;
+                }
+                break;
             }
-            break;
-        }
         }
     }
     ShowIconLoadMessage(LoadMessage(L"LoadFromNE", fileName, &index, failure));

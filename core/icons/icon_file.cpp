@@ -17,7 +17,6 @@
 
 namespace qm {
 
-
 struct InputFile::Impl {
     std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;

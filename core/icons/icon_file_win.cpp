@@ -38,8 +38,8 @@ bool OpenForReading(InputFile& file, const std::wstring& fileName) {
         return false;
     };
     // Read access only, so that read-only files and files on read-only media open.
-    UniqueFile handle(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile handle(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) return failed(GetLastError());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(handle.get(), &size)) return failed(GetLastError());
@@ -54,7 +54,8 @@ bool OpenForReading(InputFile& file, const std::wstring& fileName) {
     while (impl->size < wanted) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wanted - impl->size, 1u << 24));
         DWORD got = 0;
-        if (!ReadFile(handle.get(), impl->bytes.get() + impl->size, chunk, &got, nullptr)) return failed(GetLastError());
+        if (!ReadFile(handle.get(), impl->bytes.get() + impl->size, chunk, &got, nullptr))
+            return failed(GetLastError());
         if (got == 0) break;  // cut short since its size was taken
         impl->size += got;
     }
@@ -67,7 +68,8 @@ namespace {
 }  // namespace
 
 void WriteNewFile(const std::wstring& fileName, std::span<const std::uint8_t> bytes) {
-    UniqueFile out(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile out(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) RaiseLastError(GetLastError());
     std::size_t done = 0;
     DWORD error = 0;

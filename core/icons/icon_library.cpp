@@ -36,14 +36,10 @@ void IconLibrary::Close() {
 
 int IconLibrary::Count() const {
     switch (kind_) {
-    case kIconFileIco:
-        return 1;
-    case kIconFileNe:
-        return static_cast<int>(ne_.groupCount);
-    case kIconFilePe:
-        return static_cast<int>(pe_.groups.size());
-    default:
-        return 0;
+        case kIconFileIco: return 1;
+        case kIconFileNe: return static_cast<int>(ne_.groupCount);
+        case kIconFilePe: return static_cast<int>(pe_.groups.size());
+        default: return 0;
     }
 }
 

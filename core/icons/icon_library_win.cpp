@@ -97,7 +97,8 @@ BITMAPINFO TopDown32BitInfo(int width, int height) {
 
 UniqueBitmap MakeAlphaBitmap(int width, int height, const IconPixels* pixels) {
     // Strips of many pictures side by side are wider than one image; 16 M pixels is plenty.
-    if (width <= 0 || height <= 0 || static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > (1u << 24)) {
+    if (width <= 0 || height <= 0 ||
+        static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > (1u << 24)) {
         return {};
     }
     const BITMAPINFO info = TopDown32BitInfo(width, height);

@@ -63,7 +63,9 @@ public:
     }
 };
 
-[[noreturn]] void Refuse(const wchar_t* what) { throw UserError(std::wstring(L"Cannot build the icon library: ") + what); }
+[[noreturn]] void Refuse(const wchar_t* what) {
+    throw UserError(std::wstring(L"Cannot build the icon library: ") + what);
+}
 
 // The group resource of an icon whose images got ids firstId, firstId + 1, ...
 std::vector<std::uint8_t> GroupResource(const IconGroupData& icon, std::uint32_t firstId) {
@@ -82,7 +84,8 @@ void CheckIcons(const std::vector<LibraryIcon>& icons, std::size_t maxImages) {
     if (icons.size() > 0x7FFF) Refuse(L"too many icons");
     std::size_t images = 0;
     for (const LibraryIcon& li : icons) {
-        if (li.icon.entries.empty() || li.icon.entries.size() > 0xFFFF || li.icon.images.size() != li.icon.entries.size()) {
+        if (li.icon.entries.empty() || li.icon.entries.size() > 0xFFFF ||
+            li.icon.images.size() != li.icon.entries.size()) {
             Refuse(L"an icon without images");
         }
         for (ByteView v : li.icon.images) {
@@ -368,7 +371,7 @@ std::vector<std::uint8_t> BuildPeIconLibrary(const std::vector<LibraryIcon>& ico
     o.U16(0);
     o.U32(0);
     o.U32(kRva + ((rsrcSize + 0xFFF) & ~0xFFFu));  // image size
-    o.U32(0x200);                                 // headers size
+    o.U32(0x200);                                  // headers size
     o.U32(0);
     o.U16(2);      // GUI subsystem
     o.U16(0x100);  // NX compatible

@@ -10,8 +10,8 @@
 namespace qm {
 
 struct LibraryIcon {
-    std::wstring name;    // empty: an integer resource id is assigned
-    IconGroupData icon;   // image views must outlive the call
+    std::wstring name;   // empty: an integer resource id is assigned
+    IconGroupData icon;  // image views must outlive the call
 };
 
 // Icons keep their order. Integer ids: groups 1, 2, ... among the unnamed, images 1, 2, ... over

@@ -28,9 +28,7 @@ ScopedIconMessageSink::ScopedIconMessageSink(IconMessageSink sink) : sink_(std::
 ScopedIconMessageSink::~ScopedIconMessageSink() { t_sink = previous_; }
 
 #ifndef _WIN32
-void ShowIconMessageByDefault(const std::wstring& text) {
-    std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
-}
+void ShowIconMessageByDefault(const std::wstring& text) { std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str()); }
 #endif
 
 }  // namespace qm

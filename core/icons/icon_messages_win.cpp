@@ -5,8 +5,6 @@
 namespace qm {
 
 // A plain message box with an OK button, without owner, shown as it is (no translation).
-void ShowIconMessageByDefault(const std::wstring& text) {
-    MessageBoxW(nullptr, text.c_str(), L"Quillmark", MB_OK);
-}
+void ShowIconMessageByDefault(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), L"Quillmark", MB_OK); }
 
 }  // namespace qm

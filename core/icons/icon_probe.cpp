@@ -7,16 +7,11 @@ namespace qm {
 
 std::optional<SourceKind> SourceKindFor(std::int32_t iconFileKind) {
     switch (iconFileKind) {
-    case kIconFileIco:
-        return kSourceIco;
-    case kIconFileNe:
-        return kSourceNe;
-    case kIconFilePe:
-        return kSourcePe;
-    case kIconFileStream:
-        return kSourceStream;
-    default:
-        return std::nullopt;
+        case kIconFileIco: return kSourceIco;
+        case kIconFileNe: return kSourceNe;
+        case kIconFilePe: return kSourcePe;
+        case kIconFileStream: return kSourceStream;
+        default: return std::nullopt;
     }
 }
 

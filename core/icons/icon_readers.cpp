@@ -135,8 +135,7 @@ NeIndexResult IndexNeIcons(ByteView f, NeIconIndex& out, bool newHeaderOffset32)
     return NeIndexResult::kOk;
 }
 
-bool ReadNeGroup(ByteView f, const NeIconIndex& idx, std::uint32_t group, IconGroupData& out,
-                 std::wstring& failure) {
+bool ReadNeGroup(ByteView f, const NeIconIndex& idx, std::uint32_t group, IconGroupData& out, std::wstring& failure) {
     out = {};
     if (group >= idx.groupCount) return Fail(failure, kMsgNoIconAtIndex);
     auto units = f.U16(idx.groupRecords + 12 * static_cast<std::uint64_t>(group));
@@ -321,9 +320,10 @@ bool IndexPeIcons(ByteView f, PeIconIndex& out) {
         }
         std::stable_sort(out.images.begin(), out.images.end(),
                          [](const PeIconIndex::Image& a, const PeIconIndex::Image& b) { return a.id < b.id; });
-        out.images.erase(std::unique(out.images.begin(), out.images.end(),
-                                     [](const PeIconIndex::Image& a, const PeIconIndex::Image& b) { return a.id == b.id; }),
-                         out.images.end());
+        out.images.erase(
+            std::unique(out.images.begin(), out.images.end(),
+                        [](const PeIconIndex::Image& a, const PeIconIndex::Image& b) { return a.id == b.id; }),
+            out.images.end());
     }
     return true;
 }

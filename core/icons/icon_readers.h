@@ -31,11 +31,11 @@ bool ReadIcoFile(ByteView file, IconGroupData& out, std::wstring& failure);
 bool HasNewHeader(ByteView file);
 
 struct NeIconIndex {
-    std::uint64_t neHeader = 0;         // file offset of the NE header
+    std::uint64_t neHeader = 0;  // file offset of the NE header
     std::uint16_t alignShift = 0;
-    std::uint64_t groupRecords = 0;     // file offset of the first 0x800E name record
+    std::uint64_t groupRecords = 0;  // file offset of the first 0x800E name record
     std::uint32_t groupCount = 0;
-    std::uint64_t imageRecords = 0;     // file offset of the first 0x8003 name record
+    std::uint64_t imageRecords = 0;  // file offset of the first 0x8003 name record
     std::uint32_t imageCount = 0;
     bool haveGroups = false;
     bool haveImages = false;
@@ -68,8 +68,8 @@ struct PeResourceName {
 };
 
 struct PeResourceData {
-    bool present = false;     // the data lies inside the file
-    std::uint64_t offset = 0; // file offset
+    bool present = false;      // the data lies inside the file
+    std::uint64_t offset = 0;  // file offset
     std::uint32_t size = 0;
 };
 
@@ -94,8 +94,7 @@ bool IndexPeIcons(ByteView file, PeIconIndex& out);
 
 // Reads group `group` (< groups.size()) with header tests 1 to 3, the capacity test, and the
 // entry tests 4 and 5.
-bool ReadPeGroup(ByteView file, const PeIconIndex& index, std::size_t group, IconGroupData& out,
-                 std::wstring& failure);
+bool ReadPeGroup(ByteView file, const PeIconIndex& index, std::size_t group, IconGroupData& out, std::wstring& failure);
 
 // ---- shared ----
 // The group in resource layout: 6-byte header and 14-byte entries, as LookupIconIdFromDirectoryEx

@@ -16,8 +16,8 @@ constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 
 std::uint32_t Pixel(std::uint8_t b, std::uint8_t g, std::uint8_t r, std::uint8_t a) {
-    return static_cast<std::uint32_t>(b) | (static_cast<std::uint32_t>(g) << 8) | (static_cast<std::uint32_t>(r) << 16) |
-           (static_cast<std::uint32_t>(a) << 24);
+    return static_cast<std::uint32_t>(b) | (static_cast<std::uint32_t>(g) << 8) |
+           (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(a) << 24);
 }
 
 std::uint8_t Premultiply(std::uint32_t c, std::uint32_t a) { return static_cast<std::uint8_t>((c * a + 127) / 255); }
@@ -25,7 +25,7 @@ std::uint8_t Premultiply(std::uint32_t c, std::uint32_t a) { return static_cast<
 // The fields of a DIB header that decoding needs, read from one checked sub-view.
 struct DibLayout {
     int width = 0;
-    int height = 0;        // rows of the colour image
+    int height = 0;  // rows of the colour image
     bool topDown = false;
     int bits = 0;
     std::uint32_t compression = kBiRgb;

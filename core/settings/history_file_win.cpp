@@ -21,7 +21,8 @@ std::vector<std::wstring> ReadHistoryFile(const std::wstring& path) {
 void WriteHistoryFile(const std::wstring& path, const std::vector<std::wstring>& lines) {
     const std::vector<std::uint8_t> bytes = EncodeHistory(lines);
     CreateFolderPath(FolderOf(path));  // the user's data folder on its first write
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {

@@ -51,7 +51,8 @@ bool OwnWrite(const std::wstring& path, std::wstring_view section, std::wstring_
     if (!file) {
         if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
         // A new file: UTF-16LE with its byte-order mark, removed again when it cannot be finished.
-        UniqueFile created(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile created(
+            CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!created) return false;
         const auto bytes = ProfileText::NewFile(section, key, value);
         const bool done = WriteFileBytesAt(created.get(), 0, bytes);
@@ -108,9 +109,7 @@ bool CreateUtf16IniFile(const std::wstring& path) {
     return false;
 }
 
-void IniFile::RaiseWriteError() const {
-    throw UserError(FormatMessageText(L"Unable to write to %s", path_));
-}
+void IniFile::RaiseWriteError() const { throw UserError(FormatMessageText(L"Unable to write to %s", path_)); }
 
 void IniFile::WriteString(std::wstring_view section, std::wstring_view key, std::wstring_view value) const {
     if (path_.empty()) RaiseWriteError();

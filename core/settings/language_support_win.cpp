@@ -93,7 +93,9 @@ std::wstring LanguageInfoIn(const std::wstring& moduleFolder, std::wstring_view 
     }
 }
 
-std::wstring LanguageNativeName(std::wstring_view entry) { return LanguageInfoIn(ModuleFolder(), entry, L"NativeName"); }
+std::wstring LanguageNativeName(std::wstring_view entry) {
+    return LanguageInfoIn(ModuleFolder(), entry, L"NativeName");
+}
 std::wstring LanguageVersion(std::wstring_view entry) { return LanguageInfoIn(ModuleFolder(), entry, L"Ver"); }
 
 TranslatorDetails LanguageTranslatorIn(const std::wstring& moduleFolder, std::wstring_view entry) {

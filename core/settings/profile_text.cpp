@@ -6,7 +6,9 @@ namespace qm {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' || c == 0x1A; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' || c == 0x1A;
+}
 
 std::wstring_view Trim(std::wstring_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -59,9 +61,10 @@ ProfileText::ProfileText(std::span<const std::uint8_t> bytes, const ProfileCodec
                 stop = end;
                 break;
             }
-            const bool lf = unit == 1 ? bytes[stop] == '\n'
-                                      : (encoding_ == ProfileEncoding::Utf16Le ? bytes[stop] == '\n' && bytes[stop + 1] == 0
-                                                                               : bytes[stop] == 0 && bytes[stop + 1] == '\n');
+            const bool lf = unit == 1
+                                ? bytes[stop] == '\n'
+                                : (encoding_ == ProfileEncoding::Utf16Le ? bytes[stop] == '\n' && bytes[stop + 1] == 0
+                                                                         : bytes[stop] == 0 && bytes[stop + 1] == '\n');
             stop += unit;
             if (lf) {
                 ended = true;
@@ -84,18 +87,15 @@ ProfileText::ProfileText(std::span<const std::uint8_t> bytes, const ProfileCodec
 std::wstring ProfileText::Decode(std::string_view raw) const {
     const auto* data = reinterpret_cast<const std::uint8_t*>(raw.data());
     switch (encoding_) {
-        case ProfileEncoding::Utf16Le:
-            return DecodeUtf16Le(std::span<const std::uint8_t>(data, raw.size()));
+        case ProfileEncoding::Utf16Le: return DecodeUtf16Le(std::span<const std::uint8_t>(data, raw.size()));
         case ProfileEncoding::Utf16Be: {
             std::wstring out;
             for (std::size_t i = 0; i + 1 < raw.size(); i += 2)
                 out.push_back(static_cast<wchar_t>(data[i] << 8 | data[i + 1]));
             return out;
         }
-        case ProfileEncoding::Utf8:
-            return Utf8ToWide(raw);
-        case ProfileEncoding::Ansi:
-            break;
+        case ProfileEncoding::Utf8: return Utf8ToWide(raw);
+        case ProfileEncoding::Ansi: break;
     }
     return codec_.ansiToWide(raw);
 }
@@ -114,10 +114,8 @@ std::string ProfileText::Encode(std::wstring_view text) const {
             }
             return out;
         }
-        case ProfileEncoding::Utf8:
-            return WideToUtf8(text);
-        case ProfileEncoding::Ansi:
-            break;
+        case ProfileEncoding::Utf8: return WideToUtf8(text);
+        case ProfileEncoding::Ansi: break;
     }
     return codec_.wideToAnsi(text);
 }

@@ -48,8 +48,8 @@ public:
 
 private:
     struct Line {
-        std::string raw;   // the line's bytes with its ending
-        std::wstring text;  // decoded, without the ending
+        std::string raw;     // the line's bytes with its ending
+        std::wstring text;   // decoded, without the ending
         bool ended = false;  // by a LF
         bool cr = false;     // a CR stands before the LF (or last in the file)
     };

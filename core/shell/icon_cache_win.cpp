@@ -43,7 +43,8 @@ void RunSystemIconCacheRefresh() {
     std::wstring cmd = L"\"" + exe + L"\" -show";
     STARTUPINFOW si{sizeof si};
     ProcessInformation started;  // not waited for: both handles go at once
-    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, started.put());
+    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                   started.put());
 }
 }  // namespace
 
@@ -68,7 +69,8 @@ bool ApplyActiveDesktopChanges() {
 void RefreshDesktopWithoutActiveDesktop() {
     if (HWND progman = FindWindowW(L"Progman", L"Program Manager")) {
         DWORD_PTR result = 0;
-        SendMessageTimeoutW(progman, WM_COMMAND, 0xA065, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, kSettingChangeTimeoutMs, &result);
+        SendMessageTimeoutW(progman, WM_COMMAND, 0xA065, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, kSettingChangeTimeoutMs,
+                            &result);
         return;
     }
     BroadcastSettingChange();

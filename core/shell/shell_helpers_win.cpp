@@ -43,7 +43,8 @@ bool RunFileOperation(UINT operation, const std::wstring& source, const std::wst
     op.hNameMappings = nullptr;
     op.lpszProgressTitle = nullptr;
     const bool succeeded = SHFileOperationW(&op) == 0;
-    if (Observer()) Observer()(FileOperationRequest{operation, flags, source, target ? *target : std::wstring(), succeeded});
+    if (Observer())
+        Observer()(FileOperationRequest{operation, flags, source, target ? *target : std::wstring(), succeeded});
     return succeeded;
 }
 }  // namespace
@@ -54,9 +55,7 @@ bool RecycleFile(const std::wstring& path) {
     return RunFileOperation(FO_DELETE, path, nullptr, kSilent | FOF_ALLOWUNDO);
 }
 
-bool DeleteFilePermanently(const std::wstring& path) {
-    return RunFileOperation(FO_DELETE, path, nullptr, kSilent);
-}
+bool DeleteFilePermanently(const std::wstring& path) { return RunFileOperation(FO_DELETE, path, nullptr, kSilent); }
 
 bool CopyFileSilently(const std::wstring& source, const std::wstring& target) {
     // Some shells report success for a copy into a folder that refuses it: the file on disk decides.
@@ -88,8 +87,8 @@ void SetSystemFoldersSeam(std::optional<SystemFolders> folders) { SystemFoldersS
 UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey) {
     const std::wstring path(subkey);
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return UniqueKey();
     return UniqueKey(key);
 }
@@ -136,8 +135,8 @@ void GetFileDescription(const std::wstring& path, std::wstring& text) {
     std::wstring subBlock = L"\\StringFileInfo\\040904E4\\";
     void* translation = nullptr;
     UINT translationLength = 0;
-    if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &translationLength) &&
-        translation && translationLength >= 2 * sizeof(WORD)) {
+    if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &translationLength) && translation &&
+        translationLength >= 2 * sizeof(WORD)) {
         const WORD* entry = static_cast<const WORD*>(translation);
         wchar_t hex[9];
         static const wchar_t digits[] = L"0123456789ABCDEF";

@@ -242,7 +242,8 @@ TEST(ThemeWindowAndExtension, NextMenuUsesTheNewTheme) {
         const HWND window = p.WaitForWindow(kThemeCaption);
         ASSERT_NE(window, nullptr);
         const HWND themes = VisibleChild(window, L"ListBox");
-        const int large = static_cast<int>(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"Large.ICL")));
+        const int large =
+            static_cast<int>(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"Large.ICL")));
         ASSERT_GE(large, 0);
         NotifyListBox(themes, large, LBN_DBLCLK);
         PressButton(VisibleChild(window, L"Button", L"Close"));
@@ -287,7 +288,8 @@ TEST(ReadOnlyInstallation, InstalledThemeIsListedChosenAndUsedByTheMenu) {
     const HWND themes = VisibleChild(window, L"ListBox");
     ASSERT_EQ(SendMessageW(themes, LB_GETCOUNT, 0, 0), 2);  // the shipped theme and the user's
     EXPECT_GE(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"WindowsXP.icl")), 0);
-    const int mine = static_cast<int>(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"Mine.icl")));
+    const int mine =
+        static_cast<int>(SendMessageW(themes, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"Mine.icl")));
     ASSERT_GE(mine, 0);
     NotifyListBox(themes, mine, LBN_DBLCLK);
     SendMessageW(VisibleChild(window, L"Button", L"Add Shell Icons"), BM_CLICK, 0, 0);
@@ -305,7 +307,8 @@ TEST(ReadOnlyInstallation, InstalledThemeIsListedChosenAndUsedByTheMenu) {
 
     qmtest::ComApartment com;
     ASSERT_TRUE(SUCCEEDED(com.result()));
-    const qmtest::FolderMenu menu = qmtest::BuildFolderMenu(installed + L"\\quillshell.dll", work.MakeFolder(L"Folder"));
+    const qmtest::FolderMenu menu =
+        qmtest::BuildFolderMenu(installed + L"\\quillshell.dll", work.MakeFolder(L"Folder"));
     EXPECT_EQ(HRESULT_CODE(menu.result), 3 + 5);
 }
 

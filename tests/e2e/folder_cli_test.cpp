@@ -57,8 +57,9 @@ TEST_F(FolderCliTest, ApplyShowAndResetSeveralFolders) {
         const auto c = qm::ReadFolderCustomization(f);
         EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, c.IconFile)) << c.IconFile;
         EXPECT_EQ(qmtest::ReadBytes(f + L"\\" + c.IconFile), icons.IcoFile(4));
-        EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + c.IconFile, L"IconIndex=0", L"Infotip=Holiday \x2605",
-                                                       L"ConfirmFileOp=0"}));
+        EXPECT_EQ(qmtest::ShellClassInfoLines(f),
+                  (std::vector<std::wstring>{L"IconFile=" + c.IconFile, L"IconIndex=0", L"Infotip=Holiday \x2605",
+                                             L"ConfirmFileOp=0"}));
     }
 
     // Only the tooltip given: the icon read back is applied again, and the folder keeps it.
@@ -76,7 +77,8 @@ TEST_F(FolderCliTest, ApplyShowAndResetSeveralFolders) {
 
     r = RunCli(dir, L"folder reset " + qmtest::Quote(a));
     EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
-    EXPECT_EQ(qmtest::ShellClassInfoLines(a), (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=", L"ConfirmFileOp=0"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(a),
+              (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=", L"ConfirmFileOp=0"}));
     EXPECT_TRUE(qmtest::Exists(a + L"\\" + again.IconFile));  // the main window's reset keeps copies
 }
 
@@ -91,7 +93,8 @@ TEST_F(FolderCliTest, AFolderThatIsNotChangedGivesItsMessageAndANonZeroExit) {
     EXPECT_EQ(r.exit, 1u);
     std::wstring expected = missing + L": Unable to write to " + missing + L"\\desktop.ini\n";
     if (!media.empty())
-        expected += L"Sorry ...: Sorry, but Quillmark cannot change icon of this folder. \nrights to write to this folder\n";
+        expected +=
+            L"Sorry ...: Sorry, but Quillmark cannot change icon of this folder. \nrights to write to this folder\n";
     EXPECT_EQ(r.err, expected);
     EXPECT_EQ(qm::ReadFolderCustomization(good).IconIndex, L"1");  // the others are still done
 
@@ -114,9 +117,11 @@ TEST_F(FolderCliTest, AFolderThatIsNotChangedGivesItsMessageAndANonZeroExit) {
 TEST_F(FolderCliTest, LinkModeFromTheSettingsFileNextToTheTool) {
     settings.SetCopyIco(L"0");
     const std::wstring f = dir.MakeFolder(L"linked");
-    const auto r = RunCli(dir, L"folder apply " + qmtest::Quote(f) + L" --icon " + qmtest::Quote(library) + L" --index 3");
+    const auto r =
+        RunCli(dir, L"folder apply " + qmtest::Quote(f) + L" --icon " + qmtest::Quote(library) + L" --index 3");
     EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
-    EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + library, L"IconIndex=3", L"Infotip=", L"ConfirmFileOp=0"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f),
+              (std::vector<std::wstring>{L"IconFile=" + library, L"IconIndex=3", L"Infotip=", L"ConfirmFileOp=0"}));
 }
 
 // Relative paths mean the directory the tool was started in: a bare library name is not looked
@@ -163,8 +168,8 @@ TEST_F(FolderCliTest, ApplyShowAndResetAFolderDeepInATree) {
     for (std::size_t length : {252u, 300u}) {
         SCOPED_TRACE(length);
         const std::wstring f = qmtest::FolderOfLength(dir.MakeFolder(L"deep" + std::to_wstring(length)), length);
-        auto r = RunCli(dir, L"folder apply " + qmtest::Quote(f) + L" --icon " + qmtest::Quote(library) +
-                                 L" --index 2 --tip Deep");
+        auto r = RunCli(
+            dir, L"folder apply " + qmtest::Quote(f) + L" --icon " + qmtest::Quote(library) + L" --index 2 --tip Deep");
         EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
         EXPECT_EQ(r.err, L"");
         const auto c = qm::ReadFolderCustomization(f);

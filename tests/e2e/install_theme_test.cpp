@@ -48,7 +48,8 @@ protected:
         for (int i = 0; i < 3000 && p.running(); ++i) {
             for (HWND h : p.TopWindows()) {
                 const std::wstring cls = qmtest::WindowClass(h);
-                if (cls != L"#32770" && std::find(run.otherWindows.begin(), run.otherWindows.end(), cls) == run.otherWindows.end())
+                if (cls != L"#32770" &&
+                    std::find(run.otherWindows.begin(), run.otherWindows.end(), cls) == run.otherWindows.end())
                     run.otherWindows.push_back(cls);
             }
             Sleep(10);
@@ -88,7 +89,8 @@ TEST_F(InstallMode, AsksBeforeReplacingAndKeepsTheThemeOnNo) {
 }
 
 TEST_F(InstallMode, UnknownOrMissingFileIsReported) {
-    for (const std::wstring& args : {L"/INSTALL " + qmtest::Quote(Source(L"themes.zip", "PK")), std::wstring(L"/INSTALL")}) {
+    for (const std::wstring& args :
+         {L"/INSTALL " + qmtest::Quote(Source(L"themes.zip", "PK")), std::wstring(L"/INSTALL")}) {
         const Run run = Start(args);
         EXPECT_EQ(run.exitCode, 0u);
         ASSERT_EQ(run.boxes.size(), 1u);

@@ -53,7 +53,8 @@ bool InstallationRunning(HANDLE job) {
         std::wstring name = image;
         name = name.substr(name.find_last_of(L"\\/") + 1);
         for (auto& c : name) c = static_cast<wchar_t>(towlower(c));
-        if (name == L"quillmark-setup.exe" || name == L"uninstall.exe" || name == L"au_.exe" || name == L"regsvr32.exe") {
+        if (name == L"quillmark-setup.exe" || name == L"uninstall.exe" || name == L"au_.exe" ||
+            name == L"regsvr32.exe") {
             return true;
         }
     }
@@ -115,8 +116,7 @@ void DumpKey(HKEY key, const std::wstring& path, RegistryDump& out, int depth = 
     }
     for (const auto& sub : subKeys) {
         HKEY raw = nullptr;
-        if (RegOpenKeyExW(key, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | KEY_WOW64_64KEY, &raw) !=
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExW(key, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS) {
             out[path + L"\\" + sub + L"\\"] = L"(unreadable)";
             continue;
         }
@@ -165,8 +165,10 @@ std::wstring Difference(const RegistryDump& before, const RegistryDump& after) {
     std::wstring text;
     for (const auto& [k, v] : after) {
         const auto it = before.find(k);
-        if (it == before.end()) text += L"added " + k + L"\n";
-        else if (it->second != v) text += L"changed " + k + L"\n";
+        if (it == before.end())
+            text += L"added " + k + L"\n";
+        else if (it->second != v)
+            text += L"changed " + k + L"\n";
     }
     for (const auto& [k, v] : before) {
         if (!after.count(k)) text += L"removed " + k + L"\n";
@@ -309,7 +311,8 @@ protected:
         qmtest::WriteBytes(folder + L"\\samples\\Mine.icl", theme);
         qmtest::WriteUtf16File(target + L"\\desktop.ini",
                                L"[.ShellClassInfo]\r\nIconFile=OstrelQuillmark3_12_34.ico\r\nIconIndex=0\r\n");
-        qmtest::WriteBytes(target + L"\\OstrelQuillmark3_12_34.ico", qmtest::ReadBytes(folder + L"\\langs\\German.ico"));
+        qmtest::WriteBytes(target + L"\\OstrelQuillmark3_12_34.ico",
+                           qmtest::ReadBytes(folder + L"\\langs\\German.ico"));
 
         ASSERT_EQ(RunToTheEnd(quiet.data), 0u);
         // The uninstaller goes on from a copy of itself; its last step removes the uninstall entry.

@@ -33,7 +33,8 @@ std::wstring ReadKey(std::wstring_view text, std::wstring_view section, std::wst
         start = end + 1;
         if (!line.empty() && line.front() == L'[') {
             const std::size_t close = line.find(L']');
-            const std::wstring_view name = line.substr(1, close == std::wstring_view::npos ? line.size() - 1 : close - 1);
+            const std::wstring_view name =
+                line.substr(1, close == std::wstring_view::npos ? line.size() - 1 : close - 1);
             inSection = qm::UpperAscii(Trim(name)) == qm::UpperAscii(section);
             continue;
         }
@@ -41,7 +42,8 @@ std::wstring ReadKey(std::wstring_view text, std::wstring_view section, std::wst
         if (!inSection || eq == std::wstring_view::npos) continue;
         if (qm::UpperAscii(Trim(line.substr(0, eq))) != qm::UpperAscii(key)) continue;
         std::wstring_view value = Trim(line.substr(eq + 1));
-        if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') value = value.substr(1, value.size() - 2);
+        if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"')
+            value = value.substr(1, value.size() - 2);
         return std::wstring(value.substr(0, 2047));
     }
     return {};
@@ -70,14 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)qm::IconChosen(record);
     const std::wstring source = qm::ResolveInFolder(record.Folder, record.IconFile);
-    if (qm::IsBareFileName(record.IconFile) &&
-        source != qm::WithTrailingBackslash(record.Folder) + record.IconFile)
+    if (qm::IsBareFileName(record.IconFile) && source != qm::WithTrailingBackslash(record.Folder) + record.IconFile)
         std::abort();
     if (!qm::IsBareFileName(record.IconFile) && source != record.IconFile) std::abort();
     const std::wstring value = qm::IconResourceValue(record.IconFile, record.IconIndex);
     if (record.IconFile.empty() != value.empty()) std::abort();
-    for (qm::CallerProfile p : {qm::CallerProfile::MainWindow, qm::CallerProfile::CustomIconWindow,
-                                qm::CallerProfile::Extension}) {
+    for (qm::CallerProfile p :
+         {qm::CallerProfile::MainWindow, qm::CallerProfile::CustomIconWindow, qm::CallerProfile::Extension}) {
         (void)qm::IsCopyNameFor(p, record.IconFile);
         (void)qm::IsCopyNameFor(p, resource);
     }

@@ -36,9 +36,9 @@ TEST_F(AboutWindow, HasItsLayoutAndStartsWithOneDropAtTheLeftEdge) {
         const wchar_t* name;
         ui::Bounds b;
         bool visible;
-    } placed[] = {{L"Label1", {0, 82, 384, 28}, true},  {L"Label2", {0, 116, 384, 19}, true},
-                  {L"Label3", {0, 275, 384, 24}, true}, {L"Label5", {40, 151, 313, 58}, true},
-                  {L"Label6", {0, 337, 384, 24}, true}, {L"Image1", {359, 166, 384, 76}, false},
+    } placed[] = {{L"Label1", {0, 82, 384, 28}, true},   {L"Label2", {0, 116, 384, 19}, true},
+                  {L"Label3", {0, 275, 384, 24}, true},  {L"Label5", {40, 151, 313, 58}, true},
+                  {L"Label6", {0, 337, 384, 24}, true},  {L"Image1", {359, 166, 384, 76}, false},
                   {L"Label7", {80, 315, 232, 16}, true}, {L"Image2", {0, 0, 384, 76}, true}};
     for (const auto& p : placed) {
         auto& c = Find<ui::Control>(about, p.name);
@@ -106,9 +106,10 @@ TEST_F(AboutWindow, MouseMovesAddDropsOnlyWhileTheToggleIsSet) {
 TEST_F(AboutWindow, EmailLabelKeepsTheWindowOpenOtherClicksClose) {
     TfAbout about;
     about.Show();
-    EXPECT_NE(std::wstring(qm::kAuthorMailLink).find(
-                  L"?Subject=Quillmark%203.6%20:%20&body=My%20Quillmark%20version%20is%203.6%0D%0A%0A(Please%20use%20only%"
-                  L"20English%20and%20Russian)%0D%0A%0A"),
+    EXPECT_NE(std::wstring(qm::kAuthorMailLink)
+                  .find(L"?Subject=Quillmark%203.6%20:%20&body=My%20Quillmark%20version%20is%203.6%0D%0A%0A(Please%"
+                        L"20use%20only%"
+                        L"20English%20and%20Russian)%0D%0A%0A"),
               std::wstring::npos);
     EXPECT_EQ(std::wstring(qm::kAuthorMailLink).rfind(L"mailto:", 0), 0u);
     // The e-mail label's own handler is the link (tested as a process); here: clicks elsewhere close.
@@ -128,7 +129,7 @@ TEST(CreateSystemFont, ChoosesTheNonClientFontByKind) {
     const struct {
         int kind;
         const LOGFONTW* want;
-    } cases[] = {{0, &m.lfCaptionFont}, {1, &m.lfMenuFont},   {2, &m.lfMessageFont}, {3, &m.lfSmCaptionFont},
+    } cases[] = {{0, &m.lfCaptionFont}, {1, &m.lfMenuFont},    {2, &m.lfMessageFont}, {3, &m.lfSmCaptionFont},
                  {4, &m.lfStatusFont},  {5, &m.lfMessageFont}, {-1, &m.lfMessageFont}};
     for (const auto& c : cases) {
         qm::UniqueFont font = qm::CreateSystemFont(c.kind);

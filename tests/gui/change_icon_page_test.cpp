@@ -201,8 +201,8 @@ TEST_F(ChangeIconPage, CancellingTheFolderBrowserChangesNothing) {
 TEST_F(ChangeIconPage, TheCommandLineFolderIsReadBackAtStart) {
     const std::wstring lib = Library(L"themes.icl", 3);
     const std::wstring folder = Folder(L"Argument");
-    qmtest::WriteUtf16File(folder + L"\\desktop.ini",
-                           L"[.ShellClassInfo]\r\nIconFile=" + lib + L"\r\nIconIndex=2\r\nInfotip=from the command line\r\n");
+    qmtest::WriteUtf16File(folder + L"\\desktop.ini", L"[.ShellClassInfo]\r\nIconFile=" + lib +
+                                                          L"\r\nIconIndex=2\r\nInfotip=from the command line\r\n");
     TForm2 form(folder);
     form.Show();
     EXPECT_EQ(form.t_Folder->Text(), folder);
@@ -305,8 +305,7 @@ TEST_F(ChangeIconPage, TranslationLeavesTheIconFileAndNumberAsReadBack) {
     // Forward slashes: the path holds "/n" as a language text marks a line break.
     const std::wstring lib = files_.path() + L"/new/themes.icl";
     qmtest::WriteBytes(lib, qmtest::MakeNeLibrary(3));
-    qmtest::ScopedLanguageFile file(L"gui_state_labels.ini",
-                                    L"[Dict]\r\n2=zwei\r\n" + lib + L"=elsewhere.icl\r\n");
+    qmtest::ScopedLanguageFile file(L"gui_state_labels.ini", L"[Dict]\r\n2=zwei\r\n" + lib + L"=elsewhere.icl\r\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         qmtest::ScopedCurrentLanguage language(c.language ? c.language : file.name());
@@ -357,8 +356,8 @@ TEST_F(ChangeIconPage, WarningsComeFromTheRealMessageBoxes) {
     {
         // Scoped, so that this watcher is gone before the picker's box appears below.
         qmtest::MessageBoxWatcher boxes;
-        qmtest::Click(*form.b_Apply);   // no folder
-        qmtest::Click(*form.Button1);   // no folder
+        qmtest::Click(*form.b_Apply);  // no folder
+        qmtest::Click(*form.Button1);  // no folder
         ASSERT_TRUE(boxes.WaitForCount(2));
         for (const auto& box : boxes.Seen()) {
             EXPECT_EQ(box.caption, L"Warning");

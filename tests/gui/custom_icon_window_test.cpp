@@ -9,7 +9,6 @@
 
 namespace {
 
-
 class CustomIconWindow : public testing::Test {
 protected:
     void SetUp() override { ui::App().SetTitle(L"Quillmark"); }

@@ -15,8 +15,8 @@ TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
     const struct {
         double x;
         long long want;
-    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {7.5, 8}, {22.5, 22}, {127.5, 128}, {-0.5, 0},
-                 {-1.5, -2}, {-127.5, -128}, {2.4999, 2}, {2.5001, 3}, {3.0, 3}, {-2.6, -3}};
+    } cases[] = {{0.5, 0},   {1.5, 2},       {2.5, 2},    {7.5, 8},    {22.5, 22}, {127.5, 128}, {-0.5, 0},
+                 {-1.5, -2}, {-127.5, -128}, {2.4999, 2}, {2.5001, 3}, {3.0, 3},   {-2.6, -3}};
     for (const auto& c : cases) EXPECT_EQ(qm::RoundHalfEven(c.x), c.want) << c.x;
 }
 
@@ -47,7 +47,8 @@ TEST(FillGradient, FourBandsRoundHalvesToEven) {
         ASSERT_TRUE(FillGradient(b.GetCanvas(), {0, 0, 8, 8}, 4, RGB(0, 0, 0), RGB(10, 20, 30), direction));
         for (int along = 0; along < 8; ++along) {
             for (int across = 0; across < 8; ++across) {
-                const COLORREF got = direction == qm::kGradientLeftToRight ? b.Pixel(along, across) : b.Pixel(across, along);
+                const COLORREF got =
+                    direction == qm::kGradientLeftToRight ? b.Pixel(along, across) : b.Pixel(across, along);
                 ASSERT_EQ(got, want[along / 2]) << "direction " << int(direction) << " at " << along;
             }
         }

@@ -81,10 +81,10 @@ TEST_F(IconPicker, HasItsLayoutAndStartsEmptyWhenThePageHasNoIcon) {
         const wchar_t* name;
         ui::Bounds b;
         bool visible;
-    } placed[] = {{L"Image1", {0, 0, 589, 469}, true},    {L"ListBox1", {8, 24, 186, 401}, true},
-                  {L"BitBtn1", {549, 23, 26, 26}, true},  {L"ListView1", {200, 55, 377, 371}, true},
-                  {L"Memo1", {200, 353, 377, 73}, false}, {L"Button2", {376, 432, 96, 28}, true},
-                  {L"b_Cancel", {480, 432, 96, 26}, true}, {L"Button3", {8, 431, 29, 29}, true},
+    } placed[] = {{L"Image1", {0, 0, 589, 469}, true},      {L"ListBox1", {8, 24, 186, 401}, true},
+                  {L"BitBtn1", {549, 23, 26, 26}, true},    {L"ListView1", {200, 55, 377, 371}, true},
+                  {L"Memo1", {200, 353, 377, 73}, false},   {L"Button2", {376, 432, 96, 28}, true},
+                  {L"b_Cancel", {480, 432, 96, 26}, true},  {L"Button3", {8, 431, 29, 29}, true},
                   {L"b_ThDelete", {43, 431, 29, 30}, true}, {L"Button1", {0, 0, 75, 25}, false}};
     for (const auto& p : placed) {
         const ui::Bounds b = Find<ui::Control>(picker, p.name).GetBounds();
@@ -136,11 +136,10 @@ TEST_F(IconPicker, AnchorsKeepTheControlsInPlaceWhenResized) {
     const struct {
         const wchar_t* name;
         ui::Bounds b;
-    } placed[] = {{L"ListBox1", {8, 24, 186, 461}},   {L"BitBtn1", {649, 23, 26, 26}},
-                  {L"ListView1", {200, 55, 477, 431}}, {L"Memo1", {200, 413, 477, 73}},
-                  {L"Button2", {476, 492, 96, 28}},   {L"b_Cancel", {580, 492, 96, 26}},
-                  {L"Button3", {8, 491, 29, 29}},     {L"b_ThDelete", {43, 491, 29, 30}},
-                  {L"Image1", {0, 0, 689, 529}}};
+    } placed[] = {
+        {L"ListBox1", {8, 24, 186, 461}}, {L"BitBtn1", {649, 23, 26, 26}},    {L"ListView1", {200, 55, 477, 431}},
+        {L"Memo1", {200, 413, 477, 73}},  {L"Button2", {476, 492, 96, 28}},   {L"b_Cancel", {580, 492, 96, 26}},
+        {L"Button3", {8, 491, 29, 29}},   {L"b_ThDelete", {43, 491, 29, 30}}, {L"Image1", {0, 0, 689, 529}}};
     for (const auto& p : placed) {
         const ui::Bounds b = Find<ui::Control>(picker, p.name).GetBounds();
         EXPECT_EQ(b.x, p.b.x) << p.name;
@@ -204,7 +203,7 @@ TEST_F(IconPicker, ALibraryOfAThousandIconsFillsThePicker) {
         ui::Bitmap drawn(50, 32);
         drawn.GetCanvas().FillRect(RECT{0, 0, 50, 32}, ui::SystemColor(COLOR_WINDOW));
         ImageList_Draw(picker.ImageList3->Handle(), i, drawn.Dc(), 0, 0, ILD_TRANSPARENT);
-        EXPECT_GT(inkIn(drawn, {0, 0, 32, 32}), 500) << i;   // the large icon
+        EXPECT_GT(inkIn(drawn, {0, 0, 32, 32}), 500) << i;    // the large icon
         EXPECT_GT(inkIn(drawn, {34, 16, 50, 32}), 100) << i;  // the small icon
         EXPECT_EQ(inkIn(drawn, {32, 0, 50, 16}), 0) << i;     // nothing else
     }
@@ -412,9 +411,10 @@ TEST_F(IconPicker, DoubleClickingAnIconSelectsItAndCancelChangesNothing) {
 }
 
 TEST_F(IconPicker, FixedTextsPassThroughTheLookup) {
-    qmtest::ScopedLanguageFile file(L"gui_picker.ini",
-                                    L"[Dict]\r\nSelect=Auswaehlen\r\nCancel=Abbrechen\r\nIcon libraries:=Bibliotheken:\r\n"
-                                    L"Select Icon for Folder=Symbol waehlen\r\n");
+    qmtest::ScopedLanguageFile file(
+        L"gui_picker.ini",
+        L"[Dict]\r\nSelect=Auswaehlen\r\nCancel=Abbrechen\r\nIcon libraries:=Bibliotheken:\r\n"
+        L"Select Icon for Folder=Symbol waehlen\r\n");
     qmtest::ScopedCurrentLanguage language(file.name());
     Page page;
     qm::TForm1 picker(&page.form, page.Target());

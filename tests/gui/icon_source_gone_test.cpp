@@ -259,8 +259,8 @@ TEST_F(IconSourceGone, AFolderAlreadyNamingAFileThatIsGoneTakesANewTooltip) {
     for (const auto& c : cases) {
         SCOPED_TRACE(qm::WideToUtf8(c.name));
         const std::wstring folder = files_.MakeFolder(c.name);
-        qmtest::WriteUtf16File(folder + L"\\desktop.ini", L"[.ShellClassInfo]\r\nIconFile=" + c.iconFile +
-                                                              L"\r\nIconIndex=3\r\nInfotip=Old\r\n");
+        qmtest::WriteUtf16File(folder + L"\\desktop.ini",
+                               L"[.ShellClassInfo]\r\nIconFile=" + c.iconFile + L"\r\nIconIndex=3\r\nInfotip=Old\r\n");
         qm::TForm2 form(folder);
         form.Show();
         ASSERT_EQ(form.Label8->Text(), c.iconFile);
@@ -269,8 +269,9 @@ TEST_F(IconSourceGone, AFolderAlreadyNamingAFileThatIsGoneTakesANewTooltip) {
         qmtest::Click(*form.b_Apply);
         qmtest::PumpMessages();
         EXPECT_TRUE(boxes.Texts().empty());
-        EXPECT_EQ(qmtest::ShellClassInfoLines(folder),
-                  (std::vector<std::wstring>{L"IconFile=" + c.iconFile, L"IconIndex=3", L"Infotip=New", L"ConfirmFileOp=0"}));
+        EXPECT_EQ(
+            qmtest::ShellClassInfoLines(folder),
+            (std::vector<std::wstring>{L"IconFile=" + c.iconFile, L"IconIndex=3", L"Infotip=New", L"ConfirmFileOp=0"}));
         form.Close();
     }
 }
@@ -283,7 +284,8 @@ TEST_F(IconSourceGone, CustomIconWindowAppliesOrStopsAndStaysOpen) {
         SCOPED_TRACE(Describe(c));
         const std::wstring folder = CustomizedFolder(L"custom" + std::to_wstring(n));
         const std::wstring source = program_.Store() + L"Listed" + std::to_wstring(n++) + L".icl";
-        for (const std::wstring& name : qmtest::ListFolder(program_.Store())) DeleteFileW((program_.Store() + name).c_str());
+        for (const std::wstring& name : qmtest::ListFolder(program_.Store()))
+            DeleteFileW((program_.Store() + name).c_str());
         qmtest::WriteBytes(source, LibraryBytes(c.source));
         program_.Settings().SetCopyIco(c.copyMode ? L"1" : L"0");
 

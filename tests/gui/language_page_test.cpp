@@ -124,17 +124,17 @@ TEST_F(LanguagePage, RowsAlternateAndShowVersionAndFlag) {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     const COLORREF darker = qm::DarkenColor(ui::SystemColor(COLOR_WINDOW));
     const auto english = draw(0, 0);
-    EXPECT_EQ(english->Pixel(200, 20), darker);  // even index: darkened
-    EXPECT_EQ(english->Pixel(3, 20), darker);    // no English.ico: no flag
+    EXPECT_EQ(english->Pixel(200, 20), darker);     // even index: darkened
+    EXPECT_EQ(english->Pixel(3, 20), darker);       // no English.ico: no flag
     EXPECT_EQ(draw(1, 0)->Pixel(200, 20), window);  // odd index: the window colour
     EXPECT_EQ(draw(0, ODS_SELECTED)->Pixel(200, 20), GetSysColor(COLOR_HIGHLIGHT));
 
     const auto row = draw(german, 0);
     const COLORREF back = german % 2 ? window : darker;
     auto inked = [&](int x0, int x1) { return qmtest::HasInk(*row, RECT{x0, 0, x1, 22}, back); };
-    EXPECT_TRUE(inked(3, 19));      // the flag at x = 3
-    EXPECT_TRUE(inked(24, 200));    // the display name from x = 24
-    EXPECT_TRUE(inked(220, 265));   // the version at right - 45
+    EXPECT_TRUE(inked(3, 19));     // the flag at x = 3
+    EXPECT_TRUE(inked(24, 200));   // the display name from x = 24
+    EXPECT_TRUE(inked(220, 265));  // the version at right - 45
     qmtest::Click(qmtest::Find<ui::Image>(form, L"t_3"));
     qmtest::SaveScreenshot(form.Handle(), L"language_page_rows");
 }

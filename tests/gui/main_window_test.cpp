@@ -104,15 +104,13 @@ TEST_F(MainWindow, FrameHasItsSizeBorderAndComponents) {
         const wchar_t* name;
         ui::Bounds bounds;
         bool visible;
-    } placed[] = {{L"Panel1", {0, 0, 531, 67}, true},   {L"t_1", {0, 0, 77, 67}, true},
-                  {L"t_2", {77, 0, 77, 67}, true},      {L"t_3", {154, 0, 77, 67}, true},
-                  {L"t_4", {231, 0, 77, 67}, true},     {L"t_5", {455, 0, 77, 67}, true},
-                  {L"Shape5", {0, 67, 531, 2}, true},   {L"p_1", {8, 73, 517, 346}, true},
-                  {L"p_2", {8, 73, 517, 346}, false},   {L"p_3", {8, 73, 517, 346}, false},
-                  {L"p_4", {8, 73, 517, 346}, false},    {L"Image2", {4, 51, 32, 32}, true},
-                  {L"i_1", {0, 0, 32, 32}, false},      {L"i_2", {0, 0, 32, 32}, false},
-                  {L"i_3", {0, 0, 32, 32}, false},      {L"i_4", {0, 0, 32, 32}, false},
-                  {L"Image1", {0, 0, 32, 32}, false}};
+    } placed[] = {
+        {L"Panel1", {0, 0, 531, 67}, true}, {L"t_1", {0, 0, 77, 67}, true},     {L"t_2", {77, 0, 77, 67}, true},
+        {L"t_3", {154, 0, 77, 67}, true},   {L"t_4", {231, 0, 77, 67}, true},   {L"t_5", {455, 0, 77, 67}, true},
+        {L"Shape5", {0, 67, 531, 2}, true}, {L"p_1", {8, 73, 517, 346}, true},  {L"p_2", {8, 73, 517, 346}, false},
+        {L"p_3", {8, 73, 517, 346}, false}, {L"p_4", {8, 73, 517, 346}, false}, {L"Image2", {4, 51, 32, 32}, true},
+        {L"i_1", {0, 0, 32, 32}, false},    {L"i_2", {0, 0, 32, 32}, false},    {L"i_3", {0, 0, 32, 32}, false},
+        {L"i_4", {0, 0, 32, 32}, false},    {L"Image1", {0, 0, 32, 32}, false}};
     for (const auto& p : placed) {
         auto& c = Find<ui::Control>(form, p.name);
         const ui::Bounds b = c.GetBounds();
@@ -172,7 +170,10 @@ TEST_F(MainWindow, OnlyThePageInFrontIsVisibleAndTabStaysOnIt) {
         int page;
         const wchar_t* first;  // a control of the page that takes the focus
         std::size_t stops;     // at least this many controls take the focus in turn
-    } cases[] = {{1, L"t_Folder", 5}, {2, L"RadioButton1", 3}, {3, L"ListBox1", 2}, {4, L"b_RebuiltIconCache", 1},
+    } cases[] = {{1, L"t_Folder", 5},
+                 {2, L"RadioButton1", 3},
+                 {3, L"ListBox1", 2},
+                 {4, L"b_RebuiltIconCache", 1},
                  {1, L"t_Folder", 5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);
@@ -192,7 +193,8 @@ TEST_F(MainWindow, OnlyThePageInFrontIsVisibleAndTabStaysOnIt) {
         EXPECT_GE(reached.size(), c.stops);
         for (HWND h : reached) {
             const ui::Control* control = ui::Control::FromHandle(h);
-            EXPECT_TRUE(IsChild(page, h)) << "Tab reached " << (control ? qm::WideToUtf8(control->Name()) : "another window");
+            EXPECT_TRUE(IsChild(page, h))
+                << "Tab reached " << (control ? qm::WideToUtf8(control->Name()) : "another window");
         }
     }
 }
@@ -237,8 +239,9 @@ TEST_F(MainWindow, CaptionsWithALineBreakAreDrawnOnTwoLines) {
 }
 
 TEST_F(MainWindow, ToolbarCaptionsPassThroughTheLookup) {
-    qmtest::ScopedLanguageFile file(L"gui_main_window.ini",
-                                    L"[Dict]\r\nOptions=Opt/nionen\r\nChange /nicon=Wechseln\r\nIcon for selected folder=Ordnersymbol\r\n");
+    qmtest::ScopedLanguageFile file(
+        L"gui_main_window.ini",
+        L"[Dict]\r\nOptions=Opt/nionen\r\nChange /nicon=Wechseln\r\nIcon for selected folder=Ordnersymbol\r\n");
     qmtest::ScopedCurrentLanguage language(file.name());
     TForm2 form;
     form.Show();

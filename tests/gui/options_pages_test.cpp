@@ -87,7 +87,8 @@ TEST_F(OptionsPage, SaveOptionsWritesTheModeAndThemeAndCreatesOrDeletesTheVerbKe
     EXPECT_EQ(ReadIni(L"Options", L"CopyIco"), L"0");
     EXPECT_EQ(ReadIni(L"Toolbar", L"Name"), L"Default");
     EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kVerbKey), L"Install as Theme for Quillmark");
-    EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kCommandKey), L"\"" + qm::ModulePath() + L"\" /INSTALL \"%1\"");
+    EXPECT_EQ(qmtest::ReadDefaultValue(HKEY_CLASSES_ROOT, kCommandKey),
+              L"\"" + qm::ModulePath() + L"\" /INSTALL \"%1\"");
     qmtest::SaveScreenshot(form.Handle(), L"options_page_saved");
 
     qmtest::Click(*form.RadioButton1);
@@ -135,7 +136,8 @@ protected:
         const std::wstring folder = qm::ToolbarFolder() + L"\\" + name;
         CreateDirectoryW(folder.c_str(), nullptr);
         std::uint32_t seed = 7;
-        for (const wchar_t* f : files) qmtest::WriteBytes(folder + L"\\" + f, qmtest::MakeIcoFile({{32, 32, 32, seed++}}));
+        for (const wchar_t* f : files)
+            qmtest::WriteBytes(folder + L"\\" + f, qmtest::MakeIcoFile({{32, 32, 32, seed++}}));
     }
     static int IndexOf(ui::ComboBox& box, const std::wstring& text) {
         for (int i = 0; i < box.Count(); ++i)
@@ -189,8 +191,8 @@ TEST_F(ToolbarThemes, ThemeWithTwoIconsChangesOnlyThoseButtons) {
     EXPECT_EQ(after[1], before[1]);
     EXPECT_EQ(after[2], before[2]);
     EXPECT_EQ(after[3], before[3]);
-    EXPECT_EQ(after[4], before[4]);  // no folder.ico: Image2 keeps its picture
-    EXPECT_NE(after[5], before[5]);  // about.ico -> Image1
+    EXPECT_EQ(after[4], before[4]);   // no folder.ico: Image2 keeps its picture
+    EXPECT_NE(after[5], before[5]);   // about.ico -> Image1
     EXPECT_EQ(form.ActivePage(), 2);  // re-rendered with the options page in front
     EXPECT_NE(form.t_1->Picture()->Pixel(38, 21), t1Before);
     EXPECT_EQ(GetFocus(), form.cbTBThemes->Handle());
@@ -218,7 +220,8 @@ TEST_F(ToolbarThemes, SavedThemeIsAppliedWhenTheWindowIsShown) {
         qmtest::Click(Find<ui::Image>(form, L"t_3"));
         form.Show();
         const std::vector<HICON> shown = Pictures(form);
-        for (std::size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i] != builtIn[i], c.loaded) << c.saved << " " << i;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            EXPECT_EQ(shown[i] != builtIn[i], c.loaded) << c.saved << " " << i;
         if (c.selected) {
             EXPECT_EQ(form.cbTBThemes->Text(), c.saved);
         } else {
@@ -244,11 +247,11 @@ TEST_F(ToolbarThemes, ItemsPreviewFourIconsBesideTheName) {
     };
     const COLORREF window = GetSysColor(COLOR_WINDOW), highlight = GetSysColor(COLOR_HIGHLIGHT);
     const auto normal = draw(index, 0);
-    EXPECT_TRUE(inked(*normal, 6, 38, 4, 36, window));     // change.ico at x = 6
-    EXPECT_FALSE(inked(*normal, 40, 72, 0, 48, window));   // no options.ico
-    EXPECT_TRUE(inked(*normal, 74, 106, 4, 36, window));   // lang.ico at x = 74
-    EXPECT_FALSE(inked(*normal, 108, 140, 0, 48, window)); // no tools.ico
-    EXPECT_TRUE(inked(*normal, 145, 300, 0, 48, window));  // the name from x = 145
+    EXPECT_TRUE(inked(*normal, 6, 38, 4, 36, window));      // change.ico at x = 6
+    EXPECT_FALSE(inked(*normal, 40, 72, 0, 48, window));    // no options.ico
+    EXPECT_TRUE(inked(*normal, 74, 106, 4, 36, window));    // lang.ico at x = 74
+    EXPECT_FALSE(inked(*normal, 108, 140, 0, 48, window));  // no tools.ico
+    EXPECT_TRUE(inked(*normal, 145, 300, 0, 48, window));   // the name from x = 145
     EXPECT_FALSE(inked(*normal, 0, 6, 0, 48, window));
     EXPECT_EQ(normal->Pixel(299, 47), window);
 

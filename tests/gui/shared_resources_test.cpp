@@ -94,7 +94,9 @@ TEST_F(SharedResources, ImageListsOutliveTheirListViewsAndTheFormDestroysEachOnc
         {"small-icon view", [] { return std::make_unique<ListViewForm>(ui::ListViewStyle::SmallIcon); }},
         {"list view", [] { return std::make_unique<ListViewForm>(ui::ListViewStyle::List); }},
         {"icon picker",
-         [&] { return std::make_unique<qm::TForm1>(&page, qm::IconChoiceTarget{label8, label9, image3}); }},
+         [&] {
+             return std::make_unique<qm::TForm1>(&page, qm::IconChoiceTarget{label8, label9, image3});
+         }},
         {"custom icon window", [&] { return std::make_unique<qm::TfCustomIcon>(folder); }},
     };
     for (const Case& c : cases) {

@@ -40,7 +40,7 @@ struct Measured {
     std::wstring control;  // component name, with the column for a list caption
     std::wstring text;
     SIZE needed{};
-    SIZE room{};      // the drawing area less the control's own margins
+    SIZE room{};  // the drawing area less the control's own margins
     int lineHeight = 0;
     int dotsWidth = 0;  // " ...", which the lookup puts back after a key stored without its dots
     bool wraps = false;
@@ -269,9 +269,12 @@ struct WindowCase {
 };
 
 const WindowCase kWindows[] = {
-    {"main window, change icon page", L"main_window_change_icon", [](const std::wstring& shot) { return MainWindowPage(1, shot); }},
-    {"main window, options page", L"main_window_options", [](const std::wstring& shot) { return MainWindowPage(2, shot); }},
-    {"main window, language page", L"main_window_language", [](const std::wstring& shot) { return MainWindowPage(3, shot); }},
+    {"main window, change icon page", L"main_window_change_icon",
+     [](const std::wstring& shot) { return MainWindowPage(1, shot); }},
+    {"main window, options page", L"main_window_options",
+     [](const std::wstring& shot) { return MainWindowPage(2, shot); }},
+    {"main window, language page", L"main_window_language",
+     [](const std::wstring& shot) { return MainWindowPage(3, shot); }},
     {"main window, tools page", L"main_window_tools", [](const std::wstring& shot) { return MainWindowPage(4, shot); }},
     {"icon picker", L"icon_picker", IconPicker},
     {"custom icon window", L"custom_icon_window", CustomIconWindow},

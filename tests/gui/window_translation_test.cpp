@@ -79,8 +79,8 @@ public:
         auto* combo = Add<ui::ComboBox>(L"cb_FileName", nullptr, ui::Bounds{0, 330, 200, 22}, ui::ComboStyle::DropDown);
         combo->Add(L"Tick");
         combo->SetText(L"Apply");
-        auto* list = Add<ui::ListBox>(L"ListBox1", nullptr, ui::Bounds{220, 110, 100, 80},
-                                      ui::ListStyle::OwnerDrawVariable);
+        auto* list =
+            Add<ui::ListBox>(L"ListBox1", nullptr, ui::Bounds{220, 110, 100, 80}, ui::ListStyle::OwnerDrawVariable);
         list->Add(L"Apply");
         Add<ui::Image>(L"Image1", nullptr, ui::Bounds{220, 200, 32, 32});
         Add<ui::Shape>(L"Shape1", nullptr, ui::Bounds{260, 200, 32, 32}, ui::kWhite, ui::kBlack);
@@ -199,20 +199,31 @@ TEST(Components, AreListedInCreationOrderWithNameAndKind) {
     EveryKindForm form;
     std::vector<std::pair<std::wstring, ui::Kind>> got;
     for (const auto& c : form.Components()) got.emplace_back(c->Name(), c->GetKind());
-    const std::vector<std::pair<std::wstring, ui::Kind>> want = {
-        {L"b_Apply", ui::Kind::Button},       {L"RadioButton1", ui::Kind::RadioButton},
-        {L"CheckBox1", ui::Kind::CheckBox},   {L"MenuItem1", ui::Kind::MenuItem},
-        {L"GroupBox1", ui::Kind::GroupBox},   {L"Label1", ui::Kind::Label},
-        {L"OpenDialog1", ui::Kind::OpenDialog}, {L"ToolButton1", ui::Kind::ToolButton},
-        {L"ListView1", ui::Kind::ListView},   {L"SpeedButton1", ui::Kind::SpeedButton},
-        {L"Control1", ui::Kind::Control},     {L"Action1", ui::Kind::Action},
-        {L"t_Tip", ui::Kind::Edit},           {L"Memo1", ui::Kind::Memo},
-        {L"cb_FileName", ui::Kind::ComboBox}, {L"ListBox1", ui::Kind::ListBox},
-        {L"Image1", ui::Kind::Image},         {L"Shape1", ui::Kind::Shape},
-        {L"Panel1", ui::Kind::Panel},         {L"Broken1", ui::Kind::Control},
-        {L"cb_ShellMenu", ui::Kind::CheckBox}, {L"Label2", ui::Kind::Label},
-        {L"Timer1", ui::Kind::Timer},         {L"ImageList1", ui::Kind::ImageList},
-        {L"FileListBox1", ui::Kind::FileListBox}};
+    const std::vector<std::pair<std::wstring, ui::Kind>> want = {{L"b_Apply", ui::Kind::Button},
+                                                                 {L"RadioButton1", ui::Kind::RadioButton},
+                                                                 {L"CheckBox1", ui::Kind::CheckBox},
+                                                                 {L"MenuItem1", ui::Kind::MenuItem},
+                                                                 {L"GroupBox1", ui::Kind::GroupBox},
+                                                                 {L"Label1", ui::Kind::Label},
+                                                                 {L"OpenDialog1", ui::Kind::OpenDialog},
+                                                                 {L"ToolButton1", ui::Kind::ToolButton},
+                                                                 {L"ListView1", ui::Kind::ListView},
+                                                                 {L"SpeedButton1", ui::Kind::SpeedButton},
+                                                                 {L"Control1", ui::Kind::Control},
+                                                                 {L"Action1", ui::Kind::Action},
+                                                                 {L"t_Tip", ui::Kind::Edit},
+                                                                 {L"Memo1", ui::Kind::Memo},
+                                                                 {L"cb_FileName", ui::Kind::ComboBox},
+                                                                 {L"ListBox1", ui::Kind::ListBox},
+                                                                 {L"Image1", ui::Kind::Image},
+                                                                 {L"Shape1", ui::Kind::Shape},
+                                                                 {L"Panel1", ui::Kind::Panel},
+                                                                 {L"Broken1", ui::Kind::Control},
+                                                                 {L"cb_ShellMenu", ui::Kind::CheckBox},
+                                                                 {L"Label2", ui::Kind::Label},
+                                                                 {L"Timer1", ui::Kind::Timer},
+                                                                 {L"ImageList1", ui::Kind::ImageList},
+                                                                 {L"FileListBox1", ui::Kind::FileListBox}};
     EXPECT_EQ(got, want);
     // The label inside the group box belongs to the form all the same, and sits in the box.
     EXPECT_EQ(GetParent(Find<ui::Label>(form, L"Label1").Handle()), Find<ui::GroupBox>(form, L"GroupBox1").Handle());

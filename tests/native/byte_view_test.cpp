@@ -18,8 +18,8 @@ TEST(ByteView, RecordExistsOnlyWhereItFitsWhole) {
         std::uint64_t offset;
         bool fits;
     } cases[] = {
-        {0, true}, {3, true}, {4, false}, {7, false}, {8, false},
-        {std::numeric_limits<std::uint64_t>::max() - 1, false},  // offset + 4 would wrap
+        {0, true},  {3, true},  {4, false},
+        {7, false}, {8, false}, {std::numeric_limits<std::uint64_t>::max() - 1, false},  // offset + 4 would wrap
     };
     for (const Case& c : cases) {
         auto r = v.Record<4>(c.offset);
@@ -42,7 +42,17 @@ TEST(ByteViewDeathTest, StandardLibraryChecksItsBounds) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::vector<int> values(2, 7);
     volatile std::size_t past = values.size();
-    EXPECT_DEATH({ volatile int v = values[past]; (void)v; }, "");
+    EXPECT_DEATH(
+        {
+            volatile int v = values[past];
+            (void)v;
+        },
+        "");
     const std::optional<int> none;
-    EXPECT_DEATH({ volatile int v = *none; (void)v; }, "");
+    EXPECT_DEATH(
+        {
+            volatile int v = *none;
+            (void)v;
+        },
+        "");
 }

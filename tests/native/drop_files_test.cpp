@@ -27,7 +27,8 @@ std::vector<std::uint8_t> Header(bool wide, std::uint32_t namesOffset = kDropFil
 }
 
 // Each name with its zero, then the final zero.
-std::vector<std::uint8_t> Wide(const std::vector<std::u16string>& names, std::uint32_t namesOffset = kDropFilesHeaderSize) {
+std::vector<std::uint8_t> Wide(const std::vector<std::u16string>& names,
+                               std::uint32_t namesOffset = kDropFilesHeaderSize) {
     auto b = Header(true, namesOffset);
     for (const auto& name : names) {
         for (char16_t c : name) {
@@ -69,7 +70,10 @@ TEST(DropFiles, NamesOfWellFormedAndDamagedBlocks) {
     };
     const std::vector<Case> cases = {
         {"one wide name", Wide({u"C:\\Folder"}), true, true, {u"C:\\Folder"}},
-        {"several wide names", Wide({u"C:\\a", u"D:\\b c", u"\\\\server\\share"}), true, true,
+        {"several wide names",
+         Wide({u"C:\\a", u"D:\\b c", u"\\\\server\\share"}),
+         true,
+         true,
          {u"C:\\a", u"D:\\b c", u"\\\\server\\share"}},
         {"wide names outside ASCII", Wide({u"C:\\Zur\u00fcck\U0001F600"}), true, true, {u"C:\\Zur\u00fcck\U0001F600"}},
         {"one ANSI name", Ansi({"C:\\Folder"}), true, false, {}, {"C:\\Folder"}},
@@ -78,19 +82,32 @@ TEST(DropFiles, NamesOfWellFormedAndDamagedBlocks) {
         {"empty ANSI list", Ansi({}), true, false, {}, {}},
         {"a first empty name ends the list", Wide({u"", u"C:\\a"}), true, true, {}},
         {"names after a gap behind the header", Wide({u"C:\\a"}, 32), true, true, {u"C:\\a"}},
-        {"fWide any non-zero value", Changed(Wide({u"C:\\a"}), [](auto& b) { Put32(b, 16, 0x80000000u); }), true, true,
+        {"fWide any non-zero value",
+         Changed(Wide({u"C:\\a"}), [](auto& b) { Put32(b, 16, 0x80000000u); }),
+         true,
+         true,
          {u"C:\\a"}},
-        {"odd last byte after the final zero", Changed(Wide({u"C:\\a"}), [](auto& b) { b.push_back(0x41); }), true, true,
+        {"odd last byte after the final zero",
+         Changed(Wide({u"C:\\a"}), [](auto& b) { b.push_back(0x41); }),
+         true,
+         true,
          {u"C:\\a"}},
-        {"bytes after the final zero", Changed(Ansi({"a"}), [](auto& b) { b.insert(b.end(), {'b', 0, 0}); }), true, false,
-         {}, {"a"}},
+        {"bytes after the final zero",
+         Changed(Ansi({"a"}),
+                 [](auto& b) {
+                     b.insert(b.end(), {'b', 0, 0});
+                 }),
+         true,
+         false,
+         {},
+         {"a"}},
         {"longest name", Wide({longest}), true, true, {longest}},
         {"name one longer than the longest", Wide({longest + u"x"}), false},
         {"shorter than the header", Changed(Wide({u"a"}), [](auto& b) { b.resize(kDropFilesHeaderSize - 1); }), false},
         {"header only", Header(true), false},
         {"pFiles inside the header", Changed(Wide({u"C:\\a"}), [](auto& b) { Put32(b, 0, 19); }), false},
-        {"pFiles at the end", Changed(Wide({u"C:\\a"}), [](auto& b) { Put32(b, 0, static_cast<std::uint32_t>(b.size())); }),
-         false},
+        {"pFiles at the end",
+         Changed(Wide({u"C:\\a"}), [](auto& b) { Put32(b, 0, static_cast<std::uint32_t>(b.size())); }), false},
         {"pFiles past the end", Changed(Wide({u"C:\\a"}), [](auto& b) { Put32(b, 0, 0xFFFFFFF0u); }), false},
         {"wide list without its final zero", Changed(Wide({u"C:\\a"}), [](auto& b) { b.resize(b.size() - 2); }), false},
         {"wide final zero cut to one byte", Changed(Wide({u"C:\\a"}), [](auto& b) { b.pop_back(); }), false},

@@ -40,14 +40,11 @@ TEST(CopyNames, RecognitionRulesPerCaller) {
         bool extension;
     };
     const Case cases[] = {
-        {L"OstrelQuillmark3_40752.ico", true, true},
-        {L"ostrelquillmark3_1.ICO", true, true},
+        {L"OstrelQuillmark3_40752.ico", true, true},   {L"ostrelquillmark3_1.ICO", true, true},
         {L"OstrelQuillmark2_40752.ico", true, false},  // another digit: only the program
         {L"OstrelQuillmark.ico", true, false},         // no digit
-        {L"OstrelQuillmark3.ico", true, true},
-        {L"OstrelQuillmar.ico", false, false},
-        {L"OstrelQuillmark3_40752.png", false, false},
-        {L"My OstrelQuillmark3_1.ico", false, false},
+        {L"OstrelQuillmark3.ico", true, true},         {L"OstrelQuillmar.ico", false, false},
+        {L"OstrelQuillmark3_40752.png", false, false}, {L"My OstrelQuillmark3_1.ico", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(qm::IsCopyNameFor(CallerProfile::MainWindow, c.name), c.program) << c.name;

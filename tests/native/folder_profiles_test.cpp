@@ -14,8 +14,8 @@ TEST(FolderProfiles, IconChosenNeedsFileAndIndexOtherThanMinusOne) {
         const wchar_t* index;
         bool chosen;
     } cases[] = {
-        {L"C:\\a.icl", L"5", true},  {L"C:\\a.icl", L"0", true},  {L"C:\\a.icl", L"-1", false},
-        {L"C:\\a.icl", L"", false},  {L"", L"3", false},          {L"", L"", false},
+        {L"C:\\a.icl", L"5", true},  {L"C:\\a.icl", L"0", true}, {L"C:\\a.icl", L"-1", false},
+        {L"C:\\a.icl", L"", false},  {L"", L"3", false},         {L"", L"", false},
         {L"C:\\a.icl", L"-2", true},
     };
     for (const auto& c : cases) {

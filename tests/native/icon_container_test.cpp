@@ -29,8 +29,10 @@ std::vector<std::uint8_t> Library(bool pe, int icons) {
     return pe ? BuildPeIconLibrary(set.Icons()) : BuildNeIconLibrary(set.Icons());
 }
 
-std::wstring Expected(const wchar_t* loader, const std::wstring& file, const std::wstring& tail, const wchar_t* failure) {
-    return std::wstring(L"TWrenIcoObj.") + loader + L"\r\n\r\nException in file \"" + file + L"\"" + tail + L"\r\n\r\n" + failure;
+std::wstring Expected(const wchar_t* loader, const std::wstring& file, const std::wstring& tail,
+                      const wchar_t* failure) {
+    return std::wstring(L"TWrenIcoObj.") + loader + L"\r\n\r\nException in file \"" + file + L"\"" + tail +
+           L"\r\n\r\n" + failure;
 }
 
 }  // namespace
@@ -119,8 +121,10 @@ TEST(TWrenIcoObj, FailureTable) {
     } cases[] = {
         {missing, kSourceIco, 0, L""},
         {shortFile, kSourceIco, 0, Expected(L"LoadFromIC", shortFile, L"", L"Read beyond end of file")},
-        {headerFile, kSourceIco, 0, Expected(L"LoadFromIC", headerFile, L"", L"Invalid icon resource header - Type <> 1")},
-        {tooManyFile, kSourceIco, 0, Expected(L"LoadFromIC", tooManyFile, L"", L"Invalid icon resource header - Count > 32")},
+        {headerFile, kSourceIco, 0,
+         Expected(L"LoadFromIC", headerFile, L"", L"Invalid icon resource header - Type <> 1")},
+        {tooManyFile, kSourceIco, 0,
+         Expected(L"LoadFromIC", tooManyFile, L"", L"Invalid icon resource header - Count > 32")},
         {notNe, kSourceNe, 0, L""},
         {cutNe, kSourceNe, 1, Expected(L"LoadFromNE", cutNe, L", icon #1", L"Read beyond end of file")},
         {tiny, kSourceNe, 4, Expected(L"LoadFromNE", tiny, L", icon #4", L"Read beyond end of file")},

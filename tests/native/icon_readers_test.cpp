@@ -36,9 +36,9 @@ TEST(IcoHeader, RefusedWithTheFirstFailingTest) {
         std::uint16_t reserved, type, count;
         std::wstring_view expected;
     } cases[] = {
-        {0, 1, 0, kMsgCountZero},      {0, 2, 1, kMsgTypeNotOne},        {1, 1, 1, kMsgReservedNotZero},
+        {0, 1, 0, kMsgCountZero},       {0, 2, 1, kMsgTypeNotOne},        {1, 1, 1, kMsgReservedNotZero},
         {1, 2, 0, kMsgReservedNotZero}, {0, 2, 0, kMsgTypeNotOne},        {0x5A4D, 0x90, 3, kMsgReservedNotZero},
-        {0, 1, 33, kMsgCountTooLarge}, {0, 1, 65535, kMsgCountTooLarge},
+        {0, 1, 33, kMsgCountTooLarge},  {0, 1, 65535, kMsgCountTooLarge},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> file = qmtest::MakeIcoFile({{16, 16, 4, 1}});
@@ -60,8 +60,8 @@ TEST(IcoHeader, ThirtyTwoImagesAreAccepted) {
 
 TEST(IcoFile, ShortFilesFailAsReadsBeyondTheEnd) {
     const std::vector<std::uint8_t> full = qmtest::MakeIcoFile({{16, 16, 4, 1}, {32, 32, 32, 2}});
-    for (std::size_t size : {std::size_t{0}, std::size_t{3}, std::size_t{5}, std::size_t{6 + 16 + 15}, std::size_t{6 + 32 - 1},
-                             full.size() - 1}) {
+    for (std::size_t size : {std::size_t{0}, std::size_t{3}, std::size_t{5}, std::size_t{6 + 16 + 15},
+                             std::size_t{6 + 32 - 1}, full.size() - 1}) {
         std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
         EXPECT_EQ(ReadIcoFailure(cut), kMsgReadBeyondEnd) << size;
     }
@@ -72,7 +72,10 @@ TEST(IcoFile, AbsurdSizesAndOffsetsAreReadFailuresNotAllocations) {
     const std::vector<std::uint8_t> good = qmtest::MakeIcoFile({{16, 16, 4, 1}});
     struct Case {
         std::uint32_t bytesInRes, offset;
-    } cases[] = {{0xFFFFFFFFu, 22}, {100, 0xFFFFFFF0u}, {0x80000000u, 0x80000000u}, {1, static_cast<std::uint32_t>(good.size())}};
+    } cases[] = {{0xFFFFFFFFu, 22},
+                 {100, 0xFFFFFFF0u},
+                 {0x80000000u, 0x80000000u},
+                 {1, static_cast<std::uint32_t>(good.size())}};
     for (const Case& c : cases) {
         std::vector<std::uint8_t> file = good;
         Put32(file, 6 + 8, c.bytesInRes);
@@ -90,7 +93,8 @@ TEST(IcoWriter, OffsetsFollowThePackingRule) {
         std::vector<std::vector<std::uint8_t>> blocks;
         IconGroupData g;
         g.header = {0, 1, static_cast<std::uint16_t>(c.sizes.size())};
-        for (std::size_t i = 0; i < c.sizes.size(); ++i) blocks.emplace_back(c.sizes[i], static_cast<std::uint8_t>(i + 1));
+        for (std::size_t i = 0; i < c.sizes.size(); ++i)
+            blocks.emplace_back(c.sizes[i], static_cast<std::uint8_t>(i + 1));
         std::size_t total = 6 + 16 * c.sizes.size();
         for (std::size_t i = 0; i < c.sizes.size(); ++i) {
             GroupIconEntry e;
@@ -120,7 +124,8 @@ TEST(IcoWriter, ImagesInAnotherOrderOrWithGapsAreWrittenPacked) {
         return e;
     };
     // Images stored last-first, with gaps between them.
-    const auto source = qmtest::MakeRawIco({0, 1, 3}, {{entry(16, 40, 400), a}, {entry(32, 70, 200), b}, {entry(48, 9, 90), c}}, 0);
+    const auto source =
+        qmtest::MakeRawIco({0, 1, 3}, {{entry(16, 40, 400), a}, {entry(32, 70, 200), b}, {entry(48, 9, 90), c}}, 0);
     IconGroupData g;
     std::wstring failure;
     ASSERT_TRUE(ReadIcoFile(View(source), g, failure)) << failure;
@@ -189,7 +194,12 @@ TEST(PeGroup, EntryAndImageSizeTests) {
         std::wstring_view expected;
     } cases[] = {
         {"valid", {0, 1, 2}, {{10, 1}, {20, 2}}, {{1, 10}, {2, 20}}, 0, L"ok"},
-        {"last entry one byte short", {0, 1, 3}, {{10, 1}, {20, 2}, {30, 3}}, {{1, 10}, {2, 20}, {3, 30}}, -1, kMsgInvalidEntry},
+        {"last entry one byte short",
+         {0, 1, 3},
+         {{10, 1}, {20, 2}, {30, 3}},
+         {{1, 10}, {2, 20}, {3, 30}},
+         -1,
+         kMsgInvalidEntry},
         {"count beyond the resource", {0, 1, 3}, {{10, 1}}, {{1, 10}}, 0, kMsgInvalidEntry},
         {"image one byte smaller", {0, 1, 1}, {{100, 7}}, {{7, 99}}, 0, kMsgInvalidImageSize},
         {"image missing", {0, 1, 1}, {{5, 9}}, {{1, 5}}, 0, kMsgInvalidImageSize},
@@ -201,7 +211,8 @@ TEST(PeGroup, EntryAndImageSizeTests) {
         {"header shorter than 6", {0, 1, 1}, {}, {}, -2, kMsgInvalidEntry},
     };
     for (const Case& c : cases) {
-        const std::size_t size = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(6 + 14 * c.entries.size()) + c.groupSizeDelta);
+        const std::size_t size =
+            static_cast<std::size_t>(static_cast<std::ptrdiff_t>(6 + 14 * c.entries.size()) + c.groupSizeDelta);
         EXPECT_EQ(ReadPeFailure(MakePeCase(c.header, c.entries, c.images, size)), c.expected) << c.what;
     }
 }
@@ -256,9 +267,13 @@ TEST(PeModule, DamagedHeadersAreNotModules) {
         std::uint32_t value;
         int width;  // 2 or 4 bytes, 0: cut the file at `at`
     } cases[] = {
-        {"no MZ", 0, 0x4D5A, 2},           {"no PE signature", 0x40, 0x4551, 4}, {"new header beyond the file", 0x3C, 0x7FFFFFF0, 4},
-        {"unknown optional header", 0x58, 0x10C, 2}, {"section table beyond the file", 0x46, 0xFFFF, 2},
-        {"optional header beyond the file", 0x54, 0xFFFF, 2}, {"cut in the headers", 0x100, 0, 0},
+        {"no MZ", 0, 0x4D5A, 2},
+        {"no PE signature", 0x40, 0x4551, 4},
+        {"new header beyond the file", 0x3C, 0x7FFFFFF0, 4},
+        {"unknown optional header", 0x58, 0x10C, 2},
+        {"section table beyond the file", 0x46, 0xFFFF, 2},
+        {"optional header beyond the file", 0x54, 0xFFFF, 2},
+        {"cut in the headers", 0x100, 0, 0},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> f = good;
@@ -301,7 +316,8 @@ TEST(PeModule, DamagedResourceDirectoriesEndWithoutCrashing) {
             IconGroupData g;
             std::wstring failure;
             ReadPeGroup(View(f), index, i, g, failure);  // any result, but within the file
-            for (ByteView v : g.images) EXPECT_TRUE(View(f).Has(static_cast<std::uint64_t>(v.data() - f.data()), v.size()));
+            for (ByteView v : g.images)
+                EXPECT_TRUE(View(f).Has(static_cast<std::uint64_t>(v.data() - f.data()), v.size()));
         }
     }
 }
@@ -323,7 +339,9 @@ struct NeLib {
     std::size_t ImageRecord(std::size_t k) const { return kImageType + 8 + 12 * k; }
     std::size_t GroupType() const { return kImageType + 8 + 12 * images; }
     std::size_t GroupRecord(std::size_t k) const { return GroupType() + 8 + 12 * k; }
-    std::size_t GroupData(std::size_t k) const { return std::size_t{Get16(file, GroupRecord(k))} << Get16(file, kResTable); }
+    std::size_t GroupData(std::size_t k) const {
+        return std::size_t{Get16(file, GroupRecord(k))} << Get16(file, kResTable);
+    }
 };
 }  // namespace
 
@@ -398,10 +416,14 @@ TEST(NeLibrary, GroupFailures) {
         {"count 0", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 4, 0); }, kMsgCountZero},
         {"count 33", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 4, 33); }, kMsgCountTooLarge},
         {"type 2", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 2, 2); }, kMsgTypeNotOne},
-        {"entry id matches no image", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 6 + 12, 0x7000); }, kMsgInvalidImageSize},
-        {"entry id with the high bit", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 6 + 12, 0x8001); }, kMsgInvalidImageSize},
-        {"image beyond the file", [](NeLib& l, auto& f) { Put32(f, l.GroupData(0) + 6 + 8, 0x7FFFFFFF); }, kMsgReadBeyondEnd},
-        {"group data beyond the file", [](NeLib& l, auto& f) { Put16(f, l.GroupRecord(0), 0xFFFF); }, kMsgReadBeyondEnd},
+        {"entry id matches no image", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 6 + 12, 0x7000); },
+         kMsgInvalidImageSize},
+        {"entry id with the high bit", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 6 + 12, 0x8001); },
+         kMsgInvalidImageSize},
+        {"image beyond the file", [](NeLib& l, auto& f) { Put32(f, l.GroupData(0) + 6 + 8, 0x7FFFFFFF); },
+         kMsgReadBeyondEnd},
+        {"group data beyond the file", [](NeLib& l, auto& f) { Put16(f, l.GroupRecord(0), 0xFFFF); },
+         kMsgReadBeyondEnd},
         {"absurd alignment", [](NeLib&, auto& f) { Put16(f, kResTable, 60); }, kMsgReadBeyondEnd},
         {"entries beyond the file", [](NeLib& l, auto& f) { f.resize(l.GroupData(0) + 6 + 10); }, kMsgReadBeyondEnd},
     };

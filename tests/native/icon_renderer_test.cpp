@@ -101,8 +101,8 @@ std::vector<std::uint8_t> WriteImage(const Truth& t, const Layout& l, std::vecto
         std::uint8_t* maskRow = b.data() + bitsAt + stride * t.height + maskStride * stored;
         for (int x = 0; x < t.width; ++x) {
             const std::uint32_t c = t.colour[y * t.width + x];
-            const std::uint32_t index = static_cast<std::uint32_t>(
-                std::find(pal.begin(), pal.end(), c & 0xFFFFFF) - pal.begin());
+            const std::uint32_t index =
+                static_cast<std::uint32_t>(std::find(pal.begin(), pal.end(), c & 0xFFFFFF) - pal.begin());
             switch (l.bits) {
                 case 1: row[x / 8] |= static_cast<std::uint8_t>(index << (7 - x % 8)); break;
                 case 4: row[x / 2] |= static_cast<std::uint8_t>(index << (x % 2 ? 0 : 4)); break;
@@ -189,7 +189,8 @@ TEST(IconRendererDecode, EveryDepthAndLayoutGivesThePixelsWritten) {
         {"32 bits with alpha, top-down", 3, 2, {32, true}, true},
     };
     for (const Case& c : cases) {
-        const int colours = c.layout.bits <= 8 ? std::min(1 << c.layout.bits, c.layout.clrUsed ? int(c.layout.clrUsed) : 256) : 0;
+        const int colours =
+            c.layout.bits <= 8 ? std::min(1 << c.layout.bits, c.layout.clrUsed ? int(c.layout.clrUsed) : 256) : 0;
         const Truth t = colours ? FewColours(c.width, c.height, 3, colours) : MakeTruth(c.width, c.height, 5, c.alpha);
         const std::vector<std::uint8_t> image = WriteImage(t, c.layout);
         IconPixels out;
@@ -249,10 +250,12 @@ TEST(IconRendererDecode, DamagedImagesGiveNoPicture) {
         {"bit count 0", [](auto& b) { Put16(b, 14, 0); }, &good},
         {"compression RLE4", [](auto& b) { Put32(b, 16, 2); }, &good},
         {"bitfields on 4 bits", [](auto& b) { Put32(b, 16, 3); }, &good},
-        {"PNG signature without a decoder", [](auto& b) {
+        {"PNG signature without a decoder",
+         [](auto& b) {
              const std::uint8_t sig[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
              std::copy(std::begin(sig), std::end(sig), b.begin());
-         }, &good},
+         },
+         &good},
         {"32 bits without alpha and without mask", [](auto&) {}, &noAlphaNoMask},
     };
     for (const Case& c : cases) {
@@ -364,8 +367,10 @@ TEST(IconRendererScale, AreaAveragingKeepsFlatColourAndAveragesBlocks) {
         for (std::uint32_t p : s.bgra) EXPECT_EQ(p, Bgra(10, 20, 30, 255)) << w << "x" << h;
     }
     // 4x2 to 2x1: each target pixel is the mean of a 2x2 block.
-    IconPixels blocks{4, 2, {Bgra(0, 0, 0, 0), Bgra(100, 0, 0, 255), Bgra(8, 8, 8, 8), Bgra(8, 8, 8, 8),
-                             Bgra(0, 0, 0, 0), Bgra(100, 0, 0, 255), Bgra(8, 8, 8, 8), Bgra(16, 16, 16, 16)}};
+    IconPixels blocks{4,
+                      2,
+                      {Bgra(0, 0, 0, 0), Bgra(100, 0, 0, 255), Bgra(8, 8, 8, 8), Bgra(8, 8, 8, 8), Bgra(0, 0, 0, 0),
+                       Bgra(100, 0, 0, 255), Bgra(8, 8, 8, 8), Bgra(16, 16, 16, 16)}};
     const IconPixels half = ScaleAreaAverage(blocks, 2, 1);
     EXPECT_EQ(half.bgra, (std::vector<std::uint32_t>{Bgra(50, 0, 0, 128), Bgra(10, 10, 10, 10)}));
     // 3 to 2: the middle source pixel is shared half and half.
@@ -396,9 +401,9 @@ TEST(IconRendererCompose, PlacedPixelsGoOverTheTargetClippedToIt) {
     const IconPixels source{2, 2, {Bgra(10, 20, 30, 255), 0, Bgra(0, 0, 0, 0), Bgra(50, 0, 0, 128)}};
     PlacePixels(source, target, 2, 0);   // only the left column lands, at x = 2
     PlacePixels(source, target, -1, 0);  // only the right column lands, at x = 0
-    EXPECT_EQ(target.bgra, (std::vector<std::uint32_t>{Bgra(0, 0, 200, 255), Bgra(0, 0, 200, 255),
-                                                       Bgra(10, 20, 30, 255), Bgra(50, 0, 100, 255),
-                                                       Bgra(0, 0, 200, 255), Bgra(0, 0, 200, 255)}));
+    EXPECT_EQ(target.bgra,
+              (std::vector<std::uint32_t>{Bgra(0, 0, 200, 255), Bgra(0, 0, 200, 255), Bgra(10, 20, 30, 255),
+                                          Bgra(50, 0, 100, 255), Bgra(0, 0, 200, 255), Bgra(0, 0, 200, 255)}));
 }
 
 TEST(IconRendererCompose, StraightAlphaUndoesThePremultiplication) {

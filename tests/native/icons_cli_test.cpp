@@ -114,12 +114,21 @@ TEST(IconsCli, ListShowsKindCountAndImages) {
     EXPECT_EQ(r.output,
               "kind 4 ne\ncount 2\n"
               "icon 0 id 1: 2 images\n"
-              "  image 0: width 16 height 16 colors 16 bits 4 bytes " + std::to_string(set.Icons()[0].icon.entries[0].BytesInRes) + "\n"
-              "  image 1: width 32 height 32 colors 0 bits 32 bytes " + std::to_string(set.Icons()[0].icon.entries[1].BytesInRes) + "\n"
-              "icon 1 id 2: 3 images\n"
-              "  image 0: width 16 height 16 colors 16 bits 4 bytes " + std::to_string(set.Icons()[1].icon.entries[0].BytesInRes) + "\n"
-              "  image 1: width 32 height 32 colors 0 bits 32 bytes " + std::to_string(set.Icons()[1].icon.entries[1].BytesInRes) + "\n"
-              "  image 2: width 48 height 48 colors 0 bits 8 bytes " + std::to_string(set.Icons()[1].icon.entries[2].BytesInRes) + "\n");
+              "  image 0: width 16 height 16 colors 16 bits 4 bytes " +
+                  std::to_string(set.Icons()[0].icon.entries[0].BytesInRes) +
+                  "\n"
+                  "  image 1: width 32 height 32 colors 0 bits 32 bytes " +
+                  std::to_string(set.Icons()[0].icon.entries[1].BytesInRes) +
+                  "\n"
+                  "icon 1 id 2: 3 images\n"
+                  "  image 0: width 16 height 16 colors 16 bits 4 bytes " +
+                  std::to_string(set.Icons()[1].icon.entries[0].BytesInRes) +
+                  "\n"
+                  "  image 1: width 32 height 32 colors 0 bits 32 bytes " +
+                  std::to_string(set.Icons()[1].icon.entries[1].BytesInRes) +
+                  "\n"
+                  "  image 2: width 48 height 48 colors 0 bits 8 bytes " +
+                  std::to_string(set.Icons()[1].icon.entries[2].BytesInRes) + "\n");
 }
 
 // The tool reads a file by its content and says which format it found: an icon file under
@@ -167,7 +176,8 @@ TEST(IconsCli, PackThenExtractGivesTheInputsBack) {
     IconSet set;
     set.AddGenerated(3);
     std::string inputs;
-    for (std::size_t i = 0; i < set.size(); ++i) inputs += " " + Q(dir.Write(std::to_wstring(i) + L"-in.ico", set.IcoFile(i)));
+    for (std::size_t i = 0; i < set.size(); ++i)
+        inputs += " " + Q(dir.Write(std::to_wstring(i) + L"-in.ico", set.IcoFile(i)));
     for (const char* option : {"", " --pe"}) {
         const std::wstring lib = dir.File(std::wstring(L"packed") + (*option ? L"-pe" : L"") + L".icl");
         const Result pack = RunShell(Cli() + " icons pack " + Q(lib) + option + inputs);
@@ -246,7 +256,8 @@ TEST(IconsCliDifferential, RealPeModulesMatchWrestool) {
     if (!HaveWrestool()) GTEST_SKIP() << "icoutils not installed";
     const std::filesystem::path wine = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
     int tested = 0;
-    for (const char* name : {"shell32.dll", "user32.dll", "comctl32.dll", "comdlg32.dll", "explorer.exe", "winecfg.exe"}) {
+    for (const char* name :
+         {"shell32.dll", "user32.dll", "comctl32.dll", "comdlg32.dll", "explorer.exe", "winecfg.exe"}) {
         const std::filesystem::path file = wine / name;
         if (!std::filesystem::exists(file)) continue;
         IconLibrary lib;

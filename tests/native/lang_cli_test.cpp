@@ -32,8 +32,8 @@ TEST(LangCli, TemplateWritesEveryKey) {
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ(bytes, qm::LanguageTemplateFile());
 
-    EXPECT_EQ(RunCli("lang template"), 2);               // no file named
-    EXPECT_EQ(RunCli("lang frobnicate x.ini"), 2);       // no such command
+    EXPECT_EQ(RunCli("lang template"), 2);          // no file named
+    EXPECT_EQ(RunCli("lang frobnicate x.ini"), 2);  // no such command
     EXPECT_NE(RunCli("lang template \"" + (dir / "no such folder" / "x.ini").string() + "\""), 0);
     fs::remove_all(dir);
 }

@@ -177,7 +177,8 @@ TEST(LanguageTemplate, StatesTheRoomOfWindowTexts) {
     const qm::TextRoom* save = qm::FindTextRoom(L"Save Options");
     ASSERT_NE(save, nullptr);
     EXPECT_EQ(qm::TextRoomComment(*save), L"; room: " + std::to_wstring(save->width) + L" px at 96 DPI");
-    const qm::TextRoom* hint = qm::FindTextRoom(L"Double click on theme to set it as theme for Quillmark context menu.");
+    const qm::TextRoom* hint =
+        qm::FindTextRoom(L"Double click on theme to set it as theme for Quillmark context menu.");
     ASSERT_NE(hint, nullptr);
     ASSERT_GT(hint->lines, 1);
     EXPECT_EQ(qm::TextRoomComment(*hint), L"; room: " + std::to_wstring(hint->width) + L" px at 96 DPI, " +

@@ -50,13 +50,13 @@ TEST(ProfileText, ChangesOnlyTheKeysLineAndPlacesNewOnes) {
     };
     const Case cases[] = {
         {"", "S", "K", "v", "[S]\r\nK=v\r\n"},
-        {"[a]\r\nk=1", "S", "K", "v", "[a]\r\nk=1\r\n[S]\r\nK=v\r\n"},           // the last line gets its ending
-        {"[s]\nk = 1 \n\n[t]\n", "S", "K", "2", "[s]\nk=2\n\n[t]\n"},            // LF kept, blank line kept
+        {"[a]\r\nk=1", "S", "K", "v", "[a]\r\nk=1\r\n[S]\r\nK=v\r\n"},  // the last line gets its ending
+        {"[s]\nk = 1 \n\n[t]\n", "S", "K", "2", "[s]\nk=2\n\n[t]\n"},   // LF kept, blank line kept
         {"[s]\r\na=1\r\n\r\n[t]\r\n", "S", "b", "2", "[s]\r\na=1\r\nb=2\r\n\r\n[t]\r\n"},
-        {"[s]\r\nK\r\nK=2\r\n", "s", "k", "3", "[s]\r\nK=3\r\nK=2\r\n"},          // the first key, even without "="
-        {"[s]\r\n;K=c\r\n", "s", "K", "v", "[s]\r\n;K=c\r\nK=v\r\n"},             // a comment is no key
+        {"[s]\r\nK\r\nK=2\r\n", "s", "k", "3", "[s]\r\nK=3\r\nK=2\r\n"},  // the first key, even without "="
+        {"[s]\r\n;K=c\r\n", "s", "K", "v", "[s]\r\n;K=c\r\nK=v\r\n"},     // a comment is no key
         {"[s]\r\nK=1\r\n[S]\r\nK=2\r\n", "S", "K", "9", "[s]\r\nK=9\r\n[S]\r\nK=2\r\n"},
-        {"[s\r\nK=1\r\n", "s", "K", "v", "[s\r\nK=1\r\n[s]\r\nK=v\r\n"},          // no "]": not a section
+        {"[s\r\nK=1\r\n", "s", "K", "v", "[s\r\nK=1\r\n[s]\r\nK=v\r\n"},  // no "]": not a section
         {"[s]\r\nK=1\r", "s", "K", "v", "[s]\r\nK=v\r"},
     };
     for (const Case& c : cases) {

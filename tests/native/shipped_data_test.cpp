@@ -116,8 +116,8 @@ TEST(ShippedThemes, WrestoolFindsAsManyIconsAsOurReader) {
         EXPECT_EQ(CountLines(images), library.Count() * 5);
         // The group wrestool extracts first is the group our reader calls icon 0.
         std::string first;
-        ASSERT_TRUE(RunCommand("f=$(mktemp) && wrestool -x --type=14 --name=1 -o \"$f\" " +
-                                   ShellQuote(path.string()) + " && icotool -l \"$f\"; s=$?; rm -f \"$f\"; exit $s",
+        ASSERT_TRUE(RunCommand("f=$(mktemp) && wrestool -x --type=14 --name=1 -o \"$f\" " + ShellQuote(path.string()) +
+                                   " && icotool -l \"$f\"; s=$?; rm -f \"$f\"; exit $s",
                                first));
         EXPECT_EQ(CountLines(first), 5) << first;
     }

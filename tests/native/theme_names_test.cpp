@@ -40,16 +40,11 @@ TEST(ThemeNames, ColorFolderThemeNamedByAPlainDescriptionOnly) {
         const wchar_t* description;
         const wchar_t* expected;
     } cases[] = {
-        {L"Crystal", L"Crystal.icl"},
-        {L"Blue Sky 2", L"Blue Sky 2.icl"},
-        {L"", L"iColorFolder.icl"},
-        {L"..\\..\\Windows\\evil", L"iColorFolder.icl"},  // would leave the store
-        {L"a/b", L"iColorFolder.icl"},
-        {L"C:x", L"iColorFolder.icl"},
-        {L"..", L"iColorFolder.icl"},
-        {L"what?", L"iColorFolder.icl"},
-        {L"trailing.", L"iColorFolder.icl"},
-        {L"tab\there", L"iColorFolder.icl"},
+        {L"Crystal", L"Crystal.icl"},        {L"Blue Sky 2", L"Blue Sky 2.icl"},
+        {L"", L"iColorFolder.icl"},          {L"..\\..\\Windows\\evil", L"iColorFolder.icl"},  // would leave the store
+        {L"a/b", L"iColorFolder.icl"},       {L"C:x", L"iColorFolder.icl"},
+        {L"..", L"iColorFolder.icl"},        {L"what?", L"iColorFolder.icl"},
+        {L"trailing.", L"iColorFolder.icl"}, {L"tab\there", L"iColorFolder.icl"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(qm::ColorFolderThemeFileName(L"D:\\t\\iColorFolder.dll", c.description), c.expected) << c.description;

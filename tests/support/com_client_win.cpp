@@ -129,7 +129,8 @@ std::vector<MenuItem> ReadMenu(HMENU menu) {
         if (info.cch > 0) {
             info.dwTypeData = text.data();
             info.cch += 1;
-            if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) throw std::runtime_error("GetMenuItemInfoW");
+            if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info))
+                throw std::runtime_error("GetMenuItemInfoW");
         }
         text.resize(std::wcslen(text.c_str()));
         MenuItem item;
@@ -181,8 +182,8 @@ DibSectionPixels ReadDibSection(HBITMAP bitmap) {
     BITMAPINFO info = qm::TopDown32BitInfo(result.width, result.height);
     result.bgra.resize(static_cast<std::size_t>(result.width) * result.height);
     qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    if (GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(result.height), result.bgra.data(), &info,
-                  DIB_RGB_COLORS) == 0) {
+    if (GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(result.height), result.bgra.data(), &info, DIB_RGB_COLORS) ==
+        0) {
         result.bgra.clear();
     }
     return result;
@@ -217,7 +218,10 @@ bool SweepEarlierInstalls() {
     for (const std::wstring& name : stale) RemoveTree(base + name);
     return true;
 }
-void SweepOnce() { static const bool swept = SweepEarlierInstalls(); (void)swept; }
+void SweepOnce() {
+    static const bool swept = SweepEarlierInstalls();
+    (void)swept;
+}
 }  // namespace
 
 ShellInstall::ShellInstall(const std::wstring& folderName) : root_((SweepOnce(), L"qmshell")) {
@@ -324,7 +328,8 @@ void RemoveQuillshellRegistration() {
 
 HRESULT ShellMenuHost::Create() {
     ComPtr<IClassFactory> factory;
-    HRESULT hr = CoGetClassObject(kQuillshellClsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.put_void());
+    HRESULT hr =
+        CoGetClassObject(kQuillshellClsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.put_void());
     if (FAILED(hr)) return hr;
     hr = factory->CreateInstance(nullptr, IID_IShellExtInit, init_.put_void());
     if (FAILED(hr)) return hr;

@@ -8,7 +8,8 @@ namespace {
 qm::UniqueFile OpenOutput(const std::wstring& path) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    if (path.empty()) return qm::UniqueFile(CreateFileW(L"NUL", GENERIC_WRITE, share, &inherit, OPEN_EXISTING, 0, nullptr));
+    if (path.empty())
+        return qm::UniqueFile(CreateFileW(L"NUL", GENERIC_WRITE, share, &inherit, OPEN_EXISTING, 0, nullptr));
     return qm::UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, nullptr));
 }
 }  // namespace

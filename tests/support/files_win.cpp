@@ -14,8 +14,7 @@ TempDir::TempDir(const std::wstring& nameHint, const std::wstring& root) {
     GetTempPathW(MAX_PATH, tmp);
     const std::wstring base = root.empty() ? std::wstring(tmp) : root + L"\\";
     for (;;) {
-        path_ = base + nameHint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(counter++);
+        path_ = base + nameHint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
         if (CreateDirectoryW(path_.c_str(), nullptr)) break;
         if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create temp folder");
     }
@@ -54,8 +53,8 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
-    qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
+    qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 0, nullptr));
     if (!f) throw std::runtime_error("cannot open " + qm::WideToUtf8(path));
     LARGE_INTEGER size{};
     GetFileSizeEx(f.get(), &size);
@@ -67,7 +66,8 @@ std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
 }
 
 void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-    qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    qm::UniqueFile f(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) throw std::runtime_error("cannot write " + qm::WideToUtf8(path));
     DWORD written = 0;
     if (!bytes.empty()) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -161,7 +161,8 @@ RoamingAppDataRedirect::RoamingAppDataRedirect() {
         return;
     wchar_t buffer[1024] = {};
     DWORD size = sizeof buffer - sizeof(wchar_t);
-    hadValue_ = RegQueryValueExW(key, L"AppData", nullptr, &type_, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+    hadValue_ =
+        RegQueryValueExW(key, L"AppData", nullptr, &type_, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
     before_ = buffer;
     // A test that ended without its destructor left its own redirection behind: put back Windows' default.
     if (before_.find(L"qm-appdata") != std::wstring::npos) {

@@ -51,7 +51,8 @@ std::wstring SettingsFileGuard::WriteLanguageFile(const std::wstring& name, cons
 }
 
 AttributeRecorder::AttributeRecorder() {
-    qm::SetAttributeObserver([this](const std::wstring& path, DWORD attributes) { calls_.emplace_back(path, attributes); });
+    qm::SetAttributeObserver(
+        [this](const std::wstring& path, DWORD attributes) { calls_.emplace_back(path, attributes); });
 }
 
 AttributeRecorder::~AttributeRecorder() { qm::SetAttributeObserver(nullptr); }

@@ -17,8 +17,8 @@ using qm::LibraryIcon;
 struct ImageSpec {
     int width = 32;
     int height = 32;
-    int bits = 32;            // 4, 8 or 32
-    std::uint32_t seed = 1;   // varies the pixels
+    int bits = 32;           // 4, 8 or 32
+    std::uint32_t seed = 1;  // varies the pixels
 };
 
 // One image block: BITMAPINFOHEADER (height doubled), palette, colour bits, AND mask.
@@ -42,7 +42,7 @@ std::vector<ImageSpec> LibraryIconSpecs(int i);
 class IconSet {
 public:
     void Add(std::vector<std::uint8_t> icoFile, std::wstring name = {});
-    void AddGenerated(int count);  // icons LibraryIconSpecs(0 .. count-1)
+    void AddGenerated(int count);            // icons LibraryIconSpecs(0 .. count-1)
     std::vector<LibraryIcon> Icons() const;  // views into this set
     const std::vector<std::uint8_t>& IcoFile(std::size_t i) const { return files_[i]; }
     std::size_t size() const { return files_.size(); }

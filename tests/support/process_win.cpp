@@ -25,7 +25,9 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
-bool ChildProcess::Wait(DWORD timeoutMs) { return process_ && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
+bool ChildProcess::Wait(DWORD timeoutMs) {
+    return process_ && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
 
 DWORD ChildProcess::ExitCode() const {
     DWORD code = STILL_ACTIVE;

@@ -57,7 +57,8 @@ HANDLE WINAPI LimitedFindFirstFileW(LPCWSTR p, LPWIN32_FIND_DATAW d) {
     QM_ORIGINAL(FindFirstFileW);
     return TooLong(p, L"FindFirstFileW") ? INVALID_HANDLE_VALUE : real(p, d);
 }
-HANDLE WINAPI LimitedFindFirstFileExW(LPCWSTR p, FINDEX_INFO_LEVELS l, LPVOID d, FINDEX_SEARCH_OPS o, LPVOID f, DWORD x) {
+HANDLE WINAPI LimitedFindFirstFileExW(LPCWSTR p, FINDEX_INFO_LEVELS l, LPVOID d, FINDEX_SEARCH_OPS o, LPVOID f,
+                                      DWORD x) {
     QM_ORIGINAL(FindFirstFileExW);
     return TooLong(p, L"FindFirstFileExW") ? INVALID_HANDLE_VALUE : real(p, l, d, o, f, x);
 }

@@ -102,7 +102,8 @@ TEST_P(ReapplyTest, ACopyModeFolderLinkedAgainKeepsTheCopyItIsLinkedTo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Callers, ReapplyTest,
-                         testing::Values(CallerProfile::MainWindow, CallerProfile::CustomIconWindow, CallerProfile::Extension),
+                         testing::Values(CallerProfile::MainWindow, CallerProfile::CustomIconWindow,
+                                         CallerProfile::Extension),
                          [](const auto& info) {
                              return info.param == CallerProfile::MainWindow         ? "MainWindow"
                                     : info.param == CallerProfile::CustomIconWindow ? "CustomIconWindow"
@@ -120,7 +121,8 @@ TEST_F(MendedTest, AnExistingIconResourceNamesTheAppliedIconAndNoneIsAdded) {
             qmtest::WriteUtf16File(with + L"\\desktop.ini", L"[.ShellClassInfo]\r\n" + explorerChoice + L"\r\n");
             qmtest::WriteUtf16File(without + L"\\desktop.ini", L"[.ShellClassInfo]\r\nInfotip=x\r\n");
 
-            for (const auto& f : {with, without}) ASSERT_TRUE(qm::ApplyIconToFolder({f, library, L"4", L"Tip"}, caller));
+            for (const auto& f : {with, without})
+                ASSERT_TRUE(qm::ApplyIconToFolder({f, library, L"4", L"Tip"}, caller));
 
             const auto c = qm::ReadFolderCustomization(with);
             ASSERT_FALSE(c.IconFile.empty());
@@ -142,7 +144,8 @@ TEST_F(MendedTest, ANewCopyNeverTakesTheNameTheFolderShows) {
     predict.Seed(4242);
     const std::wstring firstDraw = predict.NextName();
     const std::wstring secondDraw = predict.NextName();
-    qmtest::WriteUtf16File(f + L"\\desktop.ini", L"[.ShellClassInfo]\r\nIconFile=" + firstDraw + L"\r\nIconIndex=0\r\n");
+    qmtest::WriteUtf16File(f + L"\\desktop.ini",
+                           L"[.ShellClassInfo]\r\nIconFile=" + firstDraw + L"\r\nIconIndex=0\r\n");
     qm::CopyNames().Seed(4242);
     ASSERT_TRUE(qm::ApplyIconToFolder({f, library, L"1", L""}, CallerProfile::Extension));
     EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, secondDraw);

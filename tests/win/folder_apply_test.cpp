@@ -138,15 +138,17 @@ TEST_P(CopyModeTest, ExtractsTheIconIntoOneHiddenCopyNamedByABareName) {
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SourcesAndCallers, CopyModeTest,
-    testing::Combine(testing::Values(Source::Ico, Source::Ne, Source::Pe),
-                     testing::Values(CallerProfile::MainWindow, CallerProfile::CustomIconWindow, CallerProfile::Extension)),
-    [](const auto& info) {
-        const Source s = std::get<0>(info.param);
-        return std::string(s == Source::Ico ? "Ico" : s == Source::Ne ? "Ne" : "Pe") + "_" +
-               Name(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(SourcesAndCallers, CopyModeTest,
+                         testing::Combine(testing::Values(Source::Ico, Source::Ne, Source::Pe),
+                                          testing::Values(CallerProfile::MainWindow, CallerProfile::CustomIconWindow,
+                                                          CallerProfile::Extension)),
+                         [](const auto& info) {
+                             const Source s = std::get<0>(info.param);
+                             return std::string(s == Source::Ico  ? "Ico"
+                                                : s == Source::Ne ? "Ne"
+                                                                  : "Pe") +
+                                    "_" + Name(std::get<1>(info.param));
+                         });
 
 // ---- link mode and sources that give no copy ----
 
@@ -164,8 +166,9 @@ TEST_P(CallerTest, LinkModeNamesTheSourceAndPosition) {
     keys.push_back(L"ConfirmFileOp=0");
     EXPECT_EQ(qmtest::ShellClassInfoLines(f), keys);
     // No copy is made; the program removes the old ones first, the extension leaves them.
-    const auto expected = IsProgram(caller) ? std::vector<std::wstring>{}
-                                            : std::vector<std::wstring>{L"OstrelQuillmark3_77.ico", L"ostrelquillmarkZ.ico"};
+    const auto expected = IsProgram(caller)
+                              ? std::vector<std::wstring>{}
+                              : std::vector<std::wstring>{L"OstrelQuillmark3_77.ico", L"ostrelquillmarkZ.ico"};
     EXPECT_EQ(CopiesIn(f), expected);
     EXPECT_EQ(attributes.For(f), std::vector<DWORD>{FILE_ATTRIBUTE_READONLY});
     EXPECT_EQ(Attributes(f + L"\\desktop.ini") & 0x7, IsProgram(caller) ? kHS : FILE_ATTRIBUTE_HIDDEN);
@@ -207,8 +210,9 @@ TEST_P(CallerTest, ReapplyClearsAHiddenSystemDesktopIniFirstAndKeepsForeignEntri
     settings.SetCopyIco(L"0");
     const std::wstring f = dir.MakeFolder(L"again");
     const std::wstring foreign = L"[ViewState]\r\nMode=4\r\n";
-    qmtest::WriteUtf16File(f + L"\\desktop.ini", foreign + L"[.ShellClassInfo]\r\nIconFile=C:\\old.icl\r\nIconIndex=1\r\n"
-                                                           L"Infotip=Old\r\nConfirmFileOp=0\r\nOwner=someone\r\n");
+    qmtest::WriteUtf16File(f + L"\\desktop.ini", foreign +
+                                                     L"[.ShellClassInfo]\r\nIconFile=C:\\old.icl\r\nIconIndex=1\r\n"
+                                                     L"Infotip=Old\r\nConfirmFileOp=0\r\nOwner=someone\r\n");
     SetFileAttributesW((f + L"\\desktop.ini").c_str(), kHS);
 
     ASSERT_TRUE(qm::ApplyIconToFolder({f, ne, L"2", L"New"}, caller));
@@ -217,7 +221,8 @@ TEST_P(CallerTest, ReapplyClearsAHiddenSystemDesktopIniFirstAndKeepsForeignEntri
     const std::wstring text = qmtest::ReadTextFile(f + L"\\desktop.ini");
     EXPECT_EQ(text.find(foreign), 0u) << text;
     const std::wstring tip = IsProgram(caller) ? L"Infotip=New" : L"Infotip=Old";
-    EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + ne, L"IconIndex=2", tip, L"ConfirmFileOp=0", L"Owner=someone"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=" + ne, L"IconIndex=2", tip,
+                                                                         L"ConfirmFileOp=0", L"Owner=someone"}));
 }
 
 TEST_P(CallerTest, AHiddenFolderIsAfterwardsOnlyReadOnly) {
@@ -307,7 +312,8 @@ TEST_P(CallerTest, ASourceThatCannotBeMappedStopsBeforeAnythingIsRemoved) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Callers, CallerTest,
-                         testing::Values(CallerProfile::MainWindow, CallerProfile::CustomIconWindow, CallerProfile::Extension),
+                         testing::Values(CallerProfile::MainWindow, CallerProfile::CustomIconWindow,
+                                         CallerProfile::Extension),
                          [](const auto& info) { return std::string(Name(info.param)); });
 
 // ---- the program windows' own paths ----
@@ -343,7 +349,8 @@ TEST_F(ApplyTest, TooltipOnlyWritesInfotipAndConfirmFileOpAndRemovesNothing) {
         attributes.Clear();
         TakeEvents();
         ASSERT_TRUE(qm::ApplyIconToFolder(c.record, c.caller));
-        EXPECT_EQ(qmtest::ShellClassInfoLines(c.record.Folder), (std::vector<std::wstring>{L"Infotip=Only a tip", L"ConfirmFileOp=0"}));
+        EXPECT_EQ(qmtest::ShellClassInfoLines(c.record.Folder),
+                  (std::vector<std::wstring>{L"Infotip=Only a tip", L"ConfirmFileOp=0"}));
         EXPECT_EQ(CopiesIn(c.record.Folder).size(), 2u);
         EXPECT_EQ(attributes.For(c.record.Folder), std::vector<DWORD>{FILE_ATTRIBUTE_READONLY});
         EXPECT_EQ(Attributes(c.record.Folder + L"\\desktop.ini") & 0x7, kHS);
@@ -356,7 +363,8 @@ TEST_F(ApplyTest, MainWindowInLinkModeWritesTheIconKeysAsTheyStand) {
     settings.SetCopyIco(L"0");
     const std::wstring f = FolderWithOldCopies(L"asis");
     ASSERT_TRUE(qm::ApplyIconToFolder({f, L"", L"", L"Tip"}, CallerProfile::MainWindow));
-    EXPECT_EQ(qmtest::ShellClassInfoLines(f), (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=Tip", L"ConfirmFileOp=0"}));
+    EXPECT_EQ(qmtest::ShellClassInfoLines(f),
+              (std::vector<std::wstring>{L"IconFile=", L"IconIndex=", L"Infotip=Tip", L"ConfirmFileOp=0"}));
     EXPECT_TRUE(CopiesIn(f).empty());
 }
 
@@ -380,7 +388,8 @@ TEST_F(ApplyTest, CustomIconWindowWithNeitherIconNorTooltipAsksForOne) {
 TEST_F(ApplyTest, AnIndexThatIsNoNumberStopsTheCopyModeBeforeAnyChange) {
     settings.SetCopyIco(L"1");
     for (auto caller : {CallerProfile::MainWindow, CallerProfile::CustomIconWindow}) {
-        const std::wstring f = FolderWithOldCopies(std::wstring(L"nan") + (caller == CallerProfile::MainWindow ? L"m" : L"c"));
+        const std::wstring f =
+            FolderWithOldCopies(std::wstring(L"nan") + (caller == CallerProfile::MainWindow ? L"m" : L"c"));
         try {
             qm::ApplyIconToFolder({f, ne, L"5a", L"Tip"}, caller);
             ADD_FAILURE() << "no error";
@@ -395,8 +404,9 @@ TEST_F(ApplyTest, AnIndexThatIsNoNumberStopsTheCopyModeBeforeAnyChange) {
 
 TEST_F(ApplyTest, MessagesPassThroughTheCallersLookup) {
     const std::wstring lang = L"qm-engine-test.ini";
-    settings.WriteLanguageFile(lang, L"Please select folder=Bitte einen Ordner w\x00e4hlen\r\nWarning=Warnung\r\n"
-                                     L"Sorry=Entschuldigung\r\n");
+    settings.WriteLanguageFile(lang,
+                               L"Please select folder=Bitte einen Ordner w\x00e4hlen\r\nWarning=Warnung\r\n"
+                               L"Sorry=Entschuldigung\r\n");
     qm::CurrentLanguage() = lang;
     EXPECT_FALSE(qm::ApplyIconToFolder({L"", ne, L"1", L""}, CallerProfile::MainWindow));
     EXPECT_FALSE(qm::ResetIconOfFolder(L"", CallerProfile::MainWindow));

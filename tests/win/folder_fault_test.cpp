@@ -69,9 +69,11 @@ protected:
 
 TEST_F(FolderFault, MegabyteDesktopIniKeepsItsOtherSectionsByteForByte) {
     std::string head = "[Big.Before]\r\n";
-    for (int i = 0; head.size() < 512 * 1024; ++i) head += "Key" + std::to_string(i) + "=" + std::string(60, 'a' + i % 26) + "\r\n";
+    for (int i = 0; head.size() < 512 * 1024; ++i)
+        head += "Key" + std::to_string(i) + "=" + std::string(60, 'a' + i % 26) + "\r\n";
     std::string tail = "[Big.After]\r\n";
-    for (int i = 0; tail.size() < 512 * 1024; ++i) tail += "Other" + std::to_string(i) + "=" + std::string(50, 'A' + i % 26) + "\r\n";
+    for (int i = 0; tail.size() < 512 * 1024; ++i)
+        tail += "Other" + std::to_string(i) + "=" + std::string(50, 'A' + i % 26) + "\r\n";
     const std::string original = head + "[.ShellClassInfo]\r\nConfirmFileOp=0\r\n" + tail;
     ASSERT_GE(original.size(), 1024u * 1024u);
 
@@ -111,7 +113,7 @@ TEST_F(FolderFault, DesktopIniHeldOpenWithoutSharingIsReportedAndKept) {
         Outcome applied, reset;
         {
             qm::UniqueFile lock(CreateFileW(ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
             ASSERT_TRUE(lock);
             applied = Apply(f, caller);
             reset = Reset(f, caller);
@@ -161,13 +163,15 @@ TEST_F(FolderFault, LongPathsAndForeignNamesWork) {
     for (std::size_t length : {259u, 260u, 300u}) folders.push_back(qmtest::FolderOfLength(dir.path(), length));
     folders.push_back(dir.MakeFolder(L"\u0416\u0443\u0440\u043d\u0430\u043b \u65e5\u672c \u03a9 \U0001F4C1"));
     for (const std::wstring& f : folders) {
-        SCOPED_TRACE(qm::WideToUtf8(f.size() > 40 ? f.substr(f.size() - 40) : f) + " (" + std::to_string(f.size()) + ")");
+        SCOPED_TRACE(qm::WideToUtf8(f.size() > 40 ? f.substr(f.size() - 40) : f) + " (" + std::to_string(f.size()) +
+                     ")");
         const std::wstring keep = qmtest::Prefixed(f + L"\\keep.txt");
         const std::vector<std::uint8_t> keepBytes = {'k', 'e', 'e', 'p'};
         qmtest::WriteBytes(keep, keepBytes);
 
         const Outcome applied = Apply(f);
-        std::printf("%zu characters: apply %d \"%s\"\n", f.size(), applied.changed, qm::WideToUtf8(applied.error).c_str());
+        std::printf("%zu characters: apply %d \"%s\"\n", f.size(), applied.changed,
+                    qm::WideToUtf8(applied.error).c_str());
         EXPECT_TRUE(applied.changed);
         EXPECT_EQ(applied.error, L"");
         EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, library);
@@ -221,7 +225,8 @@ TEST_F(FolderFault, KeyRefusedAfterTheWriteTestLeavesEveryFileAsItWas) {
         std::wstring f = dir.MakeFolder(L"refused" + std::to_wstring(n++));
         if (c.length) f = qmtest::FolderOfLength(f, c.length);
         const std::wstring ini = qm::DesktopIniPathOf(f);
-        qmtest::WriteUtf16File(qmtest::Prefixed(ini), L"[Before]\r\nA=1\r\n[.ShellClassInfo]\r\nConfirmFileOp=0\r\n[After]\r\nB=2\r\n");
+        qmtest::WriteUtf16File(qmtest::Prefixed(ini),
+                               L"[Before]\r\nA=1\r\n[.ShellClassInfo]\r\nConfirmFileOp=0\r\n[After]\r\nB=2\r\n");
         settings.SetCopyIco(L"1");
         ASSERT_TRUE(Apply(f, c.caller).changed);  // desktop.ini (hidden) and a copy of the icon
         qmtest::WriteBytes(qmtest::Prefixed(f + L"\\notes.txt"), {'n'});
@@ -238,14 +243,14 @@ TEST_F(FolderFault, KeyRefusedAfterTheWriteTestLeavesEveryFileAsItWas) {
                 lock.reset(CreateFileW(qmtest::Prefixed(ini).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         });
-        const Outcome o = c.reset ? Reset(f, c.caller)
-                                  : RunStep([&] {
-                                        return qm::ApplyIconToFolder({f, library, L"3", L"New tip"}, c.caller);
-                                    });
+        const Outcome o = c.reset ? Reset(f, c.caller) : RunStep([&] {
+            return qm::ApplyIconToFolder({f, library, L"3", L"New tip"}, c.caller);
+        });
         qm::SetAttributeObserver(nullptr);
         ASSERT_TRUE(lock) << "the write test did not run";
         lock.reset();
-        std::printf("key refused: %s %d \"%s\"\n", c.reset ? "reset" : "apply", o.changed, qm::WideToUtf8(o.error).c_str());
+        std::printf("key refused: %s %d \"%s\"\n", c.reset ? "reset" : "apply", o.changed,
+                    qm::WideToUtf8(o.error).c_str());
         EXPECT_FALSE(o.changed);
         EXPECT_EQ(o.error, qm::FormatMessageText(L"Unable to write to %s", ini));
         EXPECT_EQ(messages.Messages().size(), messagesBefore);
@@ -289,12 +294,14 @@ TEST_F(FolderFault, DiskFullAtTheDesktopIniLeavesNoNewFileAndKeepsTheOldOne) {
     };
     for (const Case c : {Case{CallerProfile::MainWindow, false}, Case{CallerProfile::Extension, false},
                          Case{CallerProfile::MainWindow, true}, Case{CallerProfile::Extension, true}}) {
-        SCOPED_TRACE(std::to_string(static_cast<int>(c.caller)) + (c.earlierIni ? " earlier desktop.ini" : " new folder"));
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.caller)) +
+                     (c.earlierIni ? " earlier desktop.ini" : " new folder"));
         qmtest::TempDir f(L"full", media);
         const std::wstring ini = qm::DesktopIniPathOf(f.path());
         if (c.earlierIni) {
             std::string text = "[Keep]\r\n";
-            for (int i = 0; text.size() < kPage - 80; ++i) text.append("K").append(std::to_string(i)).append("=").append(40, 'v').append("\r\n");
+            for (int i = 0; text.size() < kPage - 80; ++i)
+                text.append("K").append(std::to_string(i)).append("=").append(40, 'v').append("\r\n");
             text += "[.ShellClassInfo]\r\nConfirmFileOp=0\r\n";
             qmtest::WriteAnsiFile(ini, text);
             SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -386,10 +393,9 @@ TEST_F(FolderFault, MediumTurningReadOnlyAfterTheWriteTestStopsAtTheFirstWriteAn
         qm::SetAttributeObserver([&](const std::wstring& path, DWORD attributes) {
             if (!turned && path == ini && attributes == FILE_ATTRIBUTE_NORMAL) turned = media.SetReadOnly(true);
         });
-        const Outcome o = c.reset ? Reset(f.path(), c.caller)
-                                  : RunStep([&] {
-                                        return qm::ApplyIconToFolder({f.path(), library, L"3", L"New tip"}, c.caller);
-                                    });
+        const Outcome o = c.reset ? Reset(f.path(), c.caller) : RunStep([&] {
+            return qm::ApplyIconToFolder({f.path(), library, L"3", L"New tip"}, c.caller);
+        });
         qm::SetAttributeObserver(nullptr);
         ASSERT_TRUE(media.SetReadOnly(false));
         std::printf("read-only after the write test: %s %d \"%s\", %zu messages\n", c.reset ? "reset" : "apply",

@@ -62,7 +62,8 @@ bool AsTheShellDelivers(const std::wstring& sent, const std::wstring& received) 
     if (sent.size() < MAX_PATH || !qmtest::RunningUnderWine()) return qm::SamePath(sent, received);
     std::wstring start = received;
     if (!start.empty() && start.back() == L'\\') start.pop_back();
-    return start.size() >= MAX_PATH - 2 && start.size() < sent.size() && qm::SamePath(sent.substr(0, start.size()), start);
+    return start.size() >= MAX_PATH - 2 && start.size() < sent.size() &&
+           qm::SamePath(sent.substr(0, start.size()), start);
 }
 
 class FolderLongPath : public testing::Test {
@@ -159,7 +160,8 @@ TEST_F(FolderLongPath, ApplyReapplyAndResetWorkOnFoldersOfAnyLength) {
             // The engine names the folder as the shell knows it, without the long-path prefix.
             ASSERT_GE(sent.size(), 2u) << qmtest::DescribeEvents(sent);
             const std::vector<qmtest::ShellEvent> lastSent(sent.end() - 2, sent.end());
-            EXPECT_TRUE(qmtest::SameEvents(lastSent, qmtest::NotificationPairs(folder))) << qmtest::DescribeEvents(sent);
+            EXPECT_TRUE(qmtest::SameEvents(lastSent, qmtest::NotificationPairs(folder)))
+                << qmtest::DescribeEvents(sent);
             for (const auto& e : sent) EXPECT_NE(e.path.rfind(L"\\\\?\\", 0), 0u) << qm::WideToUtf8(e.path);
             sent.clear();
             // And the shell's listeners receive them; Wine's shell makes no item of a path of
@@ -204,9 +206,9 @@ TEST_F(FolderLongPath, ApplyReapplyAndResetWorkOnFoldersOfAnyLength) {
         EXPECT_EQ(read.Infotip, L"");
         EXPECT_EQ(qmtest::CopiesIn(Prefixed(folder)).size(),
                   c.copyMode && caller != CallerProfile::Extension ? 1u : 0u);
-        EXPECT_EQ(recorder.For(folder), std::vector<DWORD>{caller == CallerProfile::Extension
-                                                               ? DWORD{FILE_ATTRIBUTE_NORMAL}
-                                                               : DWORD{FILE_ATTRIBUTE_READONLY}});
+        EXPECT_EQ(recorder.For(folder),
+                  std::vector<DWORD>{caller == CallerProfile::Extension ? DWORD{FILE_ATTRIBUTE_NORMAL}
+                                                                        : DWORD{FILE_ATTRIBUTE_READONLY}});
         checkOthersKept("reset");
         checkNotified("reset");
 

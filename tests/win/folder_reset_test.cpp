@@ -39,13 +39,15 @@ protected:
     // A folder as a copy-mode apply of the program leaves it, with foreign entries around ours.
     std::wstring CustomizedFolder(const std::wstring& name, const std::wstring& extraKeys = L"") {
         const std::wstring f = dir.MakeFolder(name);
-        qmtest::WriteUtf16File(f + L"\\desktop.ini",
-                               kForeignBefore + L"[.ShellClassInfo]\r\nIconFile=OstrelQuillmark3_40752.ico\r\n"
-                                                L"IconIndex=0\r\n" + extraKeys +
-                                   L"Infotip=Holiday\r\nConfirmFileOp=0\r\nLocalizedResourceName=Ferien\r\n" +
-                                   kForeignAfter);
+        qmtest::WriteUtf16File(
+            f + L"\\desktop.ini",
+            kForeignBefore +
+                L"[.ShellClassInfo]\r\nIconFile=OstrelQuillmark3_40752.ico\r\n"
+                L"IconIndex=0\r\n" +
+                extraKeys + L"Infotip=Holiday\r\nConfirmFileOp=0\r\nLocalizedResourceName=Ferien\r\n" + kForeignAfter);
         qmtest::WriteBytes(f + L"\\OstrelQuillmark3_40752.ico", qmtest::MakeIcoFile(qmtest::LibraryIconSpecs(1)));
-        SetFileAttributesW((f + L"\\OstrelQuillmark3_40752.ico").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        SetFileAttributesW((f + L"\\OstrelQuillmark3_40752.ico").c_str(),
+                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         SetFileAttributesW((f + L"\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         return f;
     }
@@ -205,8 +207,8 @@ class ClearAllIconsTest : public ResetTest, public testing::WithParamInterface<C
 TEST_P(ClearAllIconsTest, RemovesExactlyTheCopiesOfItsRuleWhateverTheirAttributes) {
     const CallerProfile rule = GetParam();
     const std::wstring f = dir.MakeFolder(L"copies");
-    const DWORD kinds[] = {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_READONLY,
-                           FILE_ATTRIBUTE_HIDDEN};
+    const DWORD kinds[] = {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+                           FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN};
     int n = 0;
     for (const auto& c : kNames) {
         qmtest::WriteBytes(f + L"\\" + c.name, {1, 2, 3});
@@ -220,7 +222,8 @@ TEST_P(ClearAllIconsTest, RemovesExactlyTheCopiesOfItsRuleWhateverTheirAttribute
     shell.Clear();
 
     std::size_t expectedMatches = 0;
-    for (const auto& c : kNames) expectedMatches += (rule == CallerProfile::Extension ? c.extensionRemoves : c.programRemoves);
+    for (const auto& c : kNames)
+        expectedMatches += (rule == CallerProfile::Extension ? c.extensionRemoves : c.programRemoves);
     EXPECT_EQ(qm::ClearAllIcons(f, rule), expectedMatches);
 
     for (const auto& c : kNames) {
@@ -286,8 +289,7 @@ TEST_P(ClearAllIconsTest, ACopyInUseStaysWithoutTheShellsErrorBox) {
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, ClearAllIconsTest,
-                         testing::Values(CallerProfile::MainWindow, CallerProfile::Extension),
+INSTANTIATE_TEST_SUITE_P(Rules, ClearAllIconsTest, testing::Values(CallerProfile::MainWindow, CallerProfile::Extension),
                          [](const auto& info) {
                              return info.param == CallerProfile::Extension ? "Extension" : "Program";
                          });

@@ -30,16 +30,16 @@ TEST(HistoryFault, HostileHistoryFilesReadAsLinesWithoutHarm) {
         {},
         {0xFF},
         {0xFF, 0xFE},
-        {0xFF, 0xFE, 'a'},                       // half a character after the mark
-        {0xFE, 0xFF, 0x00},                      // big-endian mark, odd tail
-        {0xFF, 0xFE, 0x00, 0xD8, '\r', 0x00},    // lone high surrogate, then CR
-        {0xFF, 0xFE, 0x00, 0xDC, 0x00, 0xD8},    // surrogates the wrong way round
+        {0xFF, 0xFE, 'a'},                                       // half a character after the mark
+        {0xFE, 0xFF, 0x00},                                      // big-endian mark, odd tail
+        {0xFF, 0xFE, 0x00, 0xD8, '\r', 0x00},                    // lone high surrogate, then CR
+        {0xFF, 0xFE, 0x00, 0xDC, 0x00, 0xD8},                    // surrogates the wrong way round
         {0xEF, 0xBB, 0xBF, 0xC3, 0x28, 0xF0, 0x90, '\n', 0xFF},  // broken UTF-8
-        {0xEF, 0xBB},                            // a cut-off UTF-8 mark
+        {0xEF, 0xBB},                                            // a cut-off UTF-8 mark
         {'a', 0x00, 'b', '\r', '\r', '\n', '\n', 0x00},
-        Repeat({'x'}, 3u << 20),                 // one line of 3 MB
-        Repeat({'\r'}, 1u << 20),                // a million empty lines
-        Repeat({0xFF, 0xFE}, 1u << 18),          // marks all the way
+        Repeat({'x'}, 3u << 20),         // one line of 3 MB
+        Repeat({'\r'}, 1u << 20),        // a million empty lines
+        Repeat({0xFF, 0xFE}, 1u << 18),  // marks all the way
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(i);
@@ -58,7 +58,8 @@ TEST(HistoryFault, HostileHistoryFilesReadAsLinesWithoutHarm) {
 TEST(HistoryFault, FileLongerThanTheReaderTakesIsCutAtItsLimit) {
     qmtest::TempDir dir(L"qm-history");
     const std::wstring path = dir / L"lib.ini";
-    std::vector<std::uint8_t> bytes = Repeat({'C', ':', '\\', 'a', '.', 'i', 'c', 'l', '\r', '\n'}, qm::kMaxTextFileBytes / 10 + 1000);
+    std::vector<std::uint8_t> bytes =
+        Repeat({'C', ':', '\\', 'a', '.', 'i', 'c', 'l', '\r', '\n'}, qm::kMaxTextFileBytes / 10 + 1000);
     qmtest::WriteBytes(path, bytes);
     const std::vector<std::wstring> lines = qm::ReadHistoryFile(path);
     ASSERT_EQ(lines.size(), qm::kMaxTextFileBytes / 10 + 1);  // the last one cut short
@@ -92,7 +93,7 @@ TEST(HistoryFault, AnyLineWrittenReadsBack) {
     qmtest::TempDir dir(L"qm-history");
     const std::wstring path = dir / L"lib.ini";
     const std::vector<std::wstring> lines = {
-        L"C:\\Icons\\plain.icl", L"D:\\\u65e5\u672c\\\u0416.ico", L"E:\\emoji \U0001F4C1.dll", L"", L"=[x]=",
+        L"C:\\Icons\\plain.icl",  L"D:\\\u65e5\u672c\\\u0416.ico", L"E:\\emoji \U0001F4C1.dll", L"", L"=[x]=",
         std::wstring(5000, L'z'),
     };
     qm::WriteHistoryFile(path, lines);

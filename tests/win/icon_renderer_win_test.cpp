@@ -27,8 +27,8 @@ namespace {
 // A named group to compare, with the bytes it views kept alive by its source.
 struct Source {
     std::wstring name;
-    IconLibrary library;                 // shipped themes
-    std::vector<std::uint8_t> ico;       // generated fixtures
+    IconLibrary library;            // shipped themes
+    std::vector<std::uint8_t> ico;  // generated fixtures
 };
 
 std::vector<std::unique_ptr<Source>> Corpus() {

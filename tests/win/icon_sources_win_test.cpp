@@ -101,7 +101,8 @@ void ExpectSameAsPlatform(const std::wstring& file, std::size_t minGroups) {
         EXPECT_EQ(ViewBytes(*input.Bytes().Sub(ours.data.offset, ours.data.size)), platform[i].bytes) << i;
         IconGroupData group;
         std::wstring failure;
-        ASSERT_TRUE(ReadPeGroup(input.Bytes(), index, i, group, failure)) << i << " " << std::string(failure.begin(), failure.end());
+        ASSERT_TRUE(ReadPeGroup(input.Bytes(), index, i, group, failure))
+            << i << " " << std::string(failure.begin(), failure.end());
         for (std::size_t k = 0; k < group.entries.size(); ++k) {
             bool found = false;
             const auto image = ResourceBytes(module.get(), MAKEINTRESOURCEW(group.entries[k].ID), RT_ICON, &found);
@@ -121,7 +122,7 @@ TEST(PeReaderVsPlatform, RealModulesOfThePrefix) {
         std::wstring file;
         std::size_t minGroups;
     } cases[] = {
-        {system + L"\\shell32.dll", 100}, {system + L"\\user32.dll", 5}, {system + L"\\comctl32.dll", 1},
+        {system + L"\\shell32.dll", 100}, {system + L"\\user32.dll", 5},   {system + L"\\comctl32.dll", 1},
         {system + L"\\comdlg32.dll", 0},  {system + L"\\explorer.exe", 0}, {system + L"\\kernel32.dll", 0},
         {system + L"\\winecfg.exe", 1},
     };

@@ -73,7 +73,8 @@ TEST(IniFile, ValuesAreCutAt2047Characters) {
 TEST(IniFile, ReadsAUtf16FileWithBom) {
     TempDir dir;
     qmtest::WriteUtf16File(dir / L"u.ini", L"[Dict]\r\nSelect folder=\x0412\x044b\x0431\x0440\x0430\x0442\x044c\r\n");
-    EXPECT_EQ(IniFile(dir / L"u.ini").ReadString(L"Dict", L"Select folder", L""), L"\x0412\x044b\x0431\x0440\x0430\x0442\x044c");
+    EXPECT_EQ(IniFile(dir / L"u.ini").ReadString(L"Dict", L"Select folder", L""),
+              L"\x0412\x044b\x0431\x0440\x0430\x0442\x044c");
 }
 
 TEST(IniFile, RefusedWriteRaisesUnableToWrite) {
@@ -123,8 +124,7 @@ std::vector<std::uint8_t> Encoded(const std::wstring& text, Enc enc) {
             return {utf8.begin(), utf8.end()};
         }
         case Enc::Utf16Le:
-        case Enc::Utf16Be:
-            break;
+        case Enc::Utf16Be: break;
     }
     std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
     const auto body = qm::EncodeUtf16Le(text);
@@ -133,7 +133,9 @@ std::vector<std::uint8_t> Encoded(const std::wstring& text, Enc enc) {
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
     return bytes;
 }
-std::vector<std::uint8_t> Encoded(const std::wstring& text, bool utf16) { return Encoded(text, utf16 ? Enc::Utf16Le : Enc::Ansi); }
+std::vector<std::uint8_t> Encoded(const std::wstring& text, bool utf16) {
+    return Encoded(text, utf16 ? Enc::Utf16Le : Enc::Ansi);
+}
 
 TEST(IniFile, OwnAccessWritesTheBytesThePlatformWrites) {
     struct Write {
@@ -143,15 +145,15 @@ TEST(IniFile, OwnAccessWritesTheBytesThePlatformWrites) {
         L"",
         L"[.ShellClassInfo]\r\nIconFile=old.ico\r\nIconIndex=3\r\n",
         L"[A]\r\nx=1\r\n[.ShellClassInfo]\r\nConfirmFileOp=0\r\n[B]\r\ny=2\r\n",
-        L"[a]\r\nk=1",                                              // no line ending at the end
-        L"[.shellclassinfo]\r\niconfile=lower\r\n",               // names in another case
-        L"[.ShellClassInfo]\r\nIconFile\r\nIconFile=2\r\n",      // a key without value comes first
+        L"[a]\r\nk=1",                                       // no line ending at the end
+        L"[.shellclassinfo]\r\niconfile=lower\r\n",          // names in another case
+        L"[.ShellClassInfo]\r\nIconFile\r\nIconFile=2\r\n",  // a key without value comes first
         L"[S]\r\n; comment\r\n[.ShellClassInfo]\r\n;IconFile=c\r\nInfotip=\u00e9t\u00e9\r\n",
         L"[.ShellClassInfo]\r\nA=1\r\n[.ShellClassInfo]\r\nIconFile=second\r\n",  // the first section wins
     };
     const Write writes[] = {
-        {L".ShellClassInfo", L"IconFile", L"new.ico"}, {L".SHELLCLASSINFO", L"iconindex", L"0"},
-        {L".ShellClassInfo", L"Infotip", L""},         {L"Other", L"Key", L"v"},
+        {L".ShellClassInfo", L"IconFile", L"new.ico"},   {L".SHELLCLASSINFO", L"iconindex", L"0"},
+        {L".ShellClassInfo", L"Infotip", L""},           {L"Other", L"Key", L"v"},
         {L".ShellClassInfo", L"Infotip", L"Fin \u00e9"},
     };
     TempDir dir;
@@ -192,11 +194,22 @@ TEST(IniFile, OwnAccessReadsWhatThePlatformReads) {
         L"[.shellclassinfo]\r\nIconIndex=from the second section\r\n"
         L"[Last]]\r\nk=v";
     const wchar_t* keys[][2] = {
-        {L".ShellClassInfo", L"IconFile"}, {L".shellclassinfo", L"ICONFILE"}, {L".ShellClassInfo", L"Quoted"},
-        {L".ShellClassInfo", L"Single"},   {L".ShellClassInfo", L"Half"},     {L".ShellClassInfo", L"Empty"},
-        {L".ShellClassInfo", L"NoValue"},  {L".ShellClassInfo", L"Comment"},  {L".ShellClassInfo", L";Comment"},
-        {L".ShellClassInfo", L"Infotip"},  {L".ShellClassInfo", L"AfterBroken"}, {L"Broken", L"AfterBroken"},
-        {L".ShellClassInfo", L"IconIndex"}, {L"Last]", L"k"}, {L"Last", L"k"}, {L"Missing", L"k"},
+        {L".ShellClassInfo", L"IconFile"},
+        {L".shellclassinfo", L"ICONFILE"},
+        {L".ShellClassInfo", L"Quoted"},
+        {L".ShellClassInfo", L"Single"},
+        {L".ShellClassInfo", L"Half"},
+        {L".ShellClassInfo", L"Empty"},
+        {L".ShellClassInfo", L"NoValue"},
+        {L".ShellClassInfo", L"Comment"},
+        {L".ShellClassInfo", L";Comment"},
+        {L".ShellClassInfo", L"Infotip"},
+        {L".ShellClassInfo", L"AfterBroken"},
+        {L"Broken", L"AfterBroken"},
+        {L".ShellClassInfo", L"IconIndex"},
+        {L"Last]", L"k"},
+        {L"Last", L"k"},
+        {L"Missing", L"k"},
     };
     TempDir dir;
     for (bool utf16 : {false, true}) {

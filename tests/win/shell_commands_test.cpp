@@ -95,9 +95,9 @@ TEST_F(ShellCommands, VerbAndHelpTextOfTheSubmenuEntry) {
         UINT length;
         const wchar_t* expected;
     };
-    for (const WideCase c : {WideCase{GCS_VERBW, 64, L"Change Icon"},
-                             WideCase{GCS_HELPTEXTW, 64, L"Change icon of selected Folder"},
-                             WideCase{GCS_VERBW, 5, L"Chan"}, WideCase{GCS_HELPTEXTW, 1, L""}}) {
+    for (const WideCase c :
+         {WideCase{GCS_VERBW, 64, L"Change Icon"}, WideCase{GCS_HELPTEXTW, 64, L"Change icon of selected Folder"},
+          WideCase{GCS_VERBW, 5, L"Chan"}, WideCase{GCS_HELPTEXTW, 1, L""}}) {
         SCOPED_TRACE(qm::WideToUtf8(c.expected));
         wchar_t buffer[80];
         std::fill(std::begin(buffer), std::end(buffer) - 1, L'x');
@@ -149,7 +149,7 @@ TEST_F(ShellCommands, IconEntryAppliesThatIconAsTheExtensionDoes) {
 
         const auto copies = CopiesIn(folder_);
         EXPECT_TRUE(qmtest::Exists(folder_ + L"\\OstrelQuillmarkX.ico"));  // the program's rule is not ours
-        EXPECT_EQ(DesktopIniValue(L"Infotip"), L"<missing>");               // no tooltip from the menu
+        EXPECT_EQ(DesktopIniValue(L"Infotip"), L"<missing>");              // no tooltip from the menu
         EXPECT_EQ(DesktopIniValue(L"ConfirmFileOp"), L"0");
         const DWORD ini = qmtest::Attributes(folder_ + L"\\desktop.ini");
         EXPECT_TRUE(ini & FILE_ATTRIBUTE_HIDDEN);
@@ -178,7 +178,8 @@ TEST_F(ShellCommands, ResetEmptiesTheKeysAndRemovesTheCopies) {
         ASSERT_EQ(host.InvokeOffset(5 + 2), S_OK);
     }
     qmtest::WriteBytes(folder_ + L"\\OstrelQuillmark3_5_6.ico", qmtest::ThemeIcon(1));
-    SetFileAttributesW((folder_ + L"\\OstrelQuillmark3_5_6.ico").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesW((folder_ + L"\\OstrelQuillmark3_5_6.ico").c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     ASSERT_EQ(CopiesIn(folder_).size(), 2u);
 
     ShellMenuHost host;
@@ -212,7 +213,8 @@ TEST_F(ShellCommands, MenuOnAFolderDeepInATreeShowsAppliesAndResets) {
         EXPECT_EQ(applied.IconFile, copies[0]);
         EXPECT_EQ(applied.IconIndex, L"0");
         EXPECT_EQ(qmtest::ReadBytes(qmtest::Prefixed(folder_ + L"\\" + copies[0])), qmtest::ThemeIcon(7));
-        EXPECT_EQ(qmtest::Attributes(ini) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), DWORD{FILE_ATTRIBUTE_HIDDEN});
+        EXPECT_EQ(qmtest::Attributes(ini) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+                  DWORD{FILE_ATTRIBUTE_HIDDEN});
 
         EXPECT_EQ(host.InvokeOffset(2), S_OK);  // Reset
         EXPECT_EQ(qm::ReadFolderCustomization(folder_).IconFile, L"");
@@ -229,7 +231,7 @@ TEST_F(ShellCommands, OffsetsOrVerbsThatNameNothingDoNothing) {
     EXPECT_EQ(host.InvokeOffset(0), E_INVALIDARG);                // the submenu entry
     EXPECT_EQ(host.InvokeOffset(5 + kThemeIcons), E_INVALIDARG);  // past the last icon entry
     EXPECT_EQ(host.InvokeOffset(0xFFFF), E_INVALIDARG);
-    EXPECT_EQ(host.InvokeVerb("Change Icon"), E_FAIL);            // no command has a string verb
+    EXPECT_EQ(host.InvokeVerb("Change Icon"), E_FAIL);  // no command has a string verb
     EXPECT_EQ(host.menuHandler()->InvokeCommand(nullptr), E_INVALIDARG);
     EXPECT_FALSE(qmtest::Exists(folder_ + L"\\desktop.ini"));
     EXPECT_TRUE(qmtest::ListFolder(folder_).empty());

@@ -19,7 +19,7 @@ constexpr int kIcons = 40;
 // Writes `bytes` over the file in place, sharing it as an editor would; false when it is busy.
 bool Overwrite(const std::wstring& path, const std::uint8_t* bytes, std::size_t size) {
     qm::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     if (size > 0 && !WriteFile(file.get(), bytes, static_cast<DWORD>(size), &written, nullptr)) return false;

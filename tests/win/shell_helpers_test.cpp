@@ -146,7 +146,8 @@ protected:
     void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD bytes) {
         qm::UniqueKey key = qm::OpenKeyForWrite(HKEY_CURRENT_USER, root_);
         ASSERT_TRUE(key);
-        ASSERT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes),
+                  ERROR_SUCCESS);
     }
 };
 

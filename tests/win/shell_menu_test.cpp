@@ -147,18 +147,19 @@ TEST_F(ShellMenu, IconPicturesAre32BitPremultipliedDibsTransparentAtAlphaZero) {
     const std::size_t image = 6 + 16;
     const std::size_t topRow = image + 40 + 15 * 64;  // rows are stored bottom-up
     const std::size_t maskTopRow = image + 40 + 16 * 64 + 15 * 4;
-    alphaIco[topRow + 3] = 0;       // alpha of pixel (0, 0)
-    alphaIco[maskTopRow] |= 0x80;   // and its mask bit
+    alphaIco[topRow + 3] = 0;      // alpha of pixel (0, 0)
+    alphaIco[maskTopRow] |= 0x80;  // and its mask bit
     const std::uint32_t opaque = 0xFF000000u | alphaIco[topRow + 4] | (alphaIco[topRow + 5] << 8) |
                                  (alphaIco[topRow + 6] << 16);  // pixel (1, 0)
     // Icon 1: a 16-colour image whose top-left pixel is transparent by its AND mask.
     auto maskIco = qmtest::MakeIcoFile({qmtest::ImageSpec{16, 16, 4, 3}});
     const std::size_t palette = image + 40;
     const std::size_t maskedTopRow = palette + 64 + 15 * 8;
-    maskIco[palette + 64 + 16 * 8 + 15 * 4] |= 0x80;  // mask bit of pixel (0, 0)
+    maskIco[palette + 64 + 16 * 8 + 15 * 4] |= 0x80;         // mask bit of pixel (0, 0)
     const std::size_t index = maskIco[maskedTopRow] & 0x0F;  // pixel (1, 0)
     const std::uint32_t fromPalette = 0xFF000000u | maskIco[palette + 4 * index] |
-                                      (maskIco[palette + 4 * index + 1] << 8) | (maskIco[palette + 4 * index + 2] << 16);
+                                      (maskIco[palette + 4 * index + 1] << 8) |
+                                      (maskIco[palette + 4 * index + 2] << 16);
     install_->SetTheme(L"Picture.icl", qmtest::ThemeLibrary(2, {alphaIco, maskIco}));
 
     ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
@@ -234,15 +235,21 @@ TEST_F(ShellMenu, CaptionsComeFromTheCurrentLanguage) {
     const std::wstring langs = install_->folder() + L"\\langs";
     CreateDirectoryW(langs.c_str(), nullptr);
     qmtest::WriteUtf16File(langs + L"\\Deutsch.ini",
-                           L"[Dict]\r\nReset=Zur\x00fc" L"cksetzen\r\nAbout Quillmark=\x00dc" L"ber Quillmark\r\n");
+                           L"[Dict]\r\nReset=Zur\x00fc"
+                           L"cksetzen\r\nAbout Quillmark=\x00dc"
+                           L"ber Quillmark\r\n");
     install_->WriteSetting(L"Translate", L"CurLang", L"Deutsch.ini");
     ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
     ASSERT_EQ(HRESULT_CODE(host_.QueryContextMenu()), 5);
     const auto items = Submenu();
     ASSERT_EQ(items.size(), 5u);
     EXPECT_EQ(items[0].text, L"Select custom icon ...");  // no line: normalised English
-    EXPECT_EQ(items[1].text, L"Zur\x00fc" L"cksetzen");
-    EXPECT_EQ(items[3].text, L"\x00dc" L"ber Quillmark ...");
+    EXPECT_EQ(items[1].text,
+              L"Zur\x00fc"
+              L"cksetzen");
+    EXPECT_EQ(items[3].text,
+              L"\x00dc"
+              L"ber Quillmark ...");
     EXPECT_EQ(qmtest::ReadMenu(host_.menu())[0].text, L"Quillmark");  // never translated
     install_->WriteSetting(L"Translate", L"CurLang", L"English");
 }
@@ -281,9 +288,9 @@ TEST_F(ShellMenu, MalformedOrMissingDropDataIsRefused) {
     std::vector<std::vector<std::uint8_t>> blocks;
     blocks.push_back(std::vector<std::uint8_t>(good.begin(), good.begin() + 10));  // shorter than the header
     auto beyond = good;
-    qmtest::Put32(beyond, 0, static_cast<std::uint32_t>(good.size() + 100));     // names beyond the block
+    qmtest::Put32(beyond, 0, static_cast<std::uint32_t>(good.size() + 100));  // names beyond the block
     blocks.push_back(beyond);
-    blocks.push_back(std::vector<std::uint8_t>(good.begin(), good.end() - 4));     // no final zeros
+    blocks.push_back(std::vector<std::uint8_t>(good.begin(), good.end() - 4));  // no final zeros
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         SCOPED_TRACE(i);
         auto data = qmtest::MakeDropDataObject(blocks[i]);

@@ -106,8 +106,8 @@ TEST_F(ShellRegistration, UnregisterRemovesSubkeysAddedUnderTheHandlerKey) {
     ShellInstall install;
     ASSERT_EQ(qmtest::RunRegsvr32(install.dll(), false), 0u);
     HKEY raw = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (kHandlerKey + L"\\Extra").c_str(), 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &raw, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (kHandlerKey + L"\\Extra").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &raw, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(raw);
     ASSERT_EQ(qmtest::RunRegsvr32(install.dll(), true), 0u);
@@ -126,8 +126,8 @@ protected:
         ASSERT_TRUE(library_);
         getClassObject_ = reinterpret_cast<GetClassObjectFn>(
             reinterpret_cast<void*>(GetProcAddress(library_.get(), "DllGetClassObject")));
-        canUnload_ = reinterpret_cast<CanUnloadFn>(
-            reinterpret_cast<void*>(GetProcAddress(library_.get(), "DllCanUnloadNow")));
+        canUnload_ =
+            reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(library_.get(), "DllCanUnloadNow")));
         ASSERT_NE(getClassObject_, nullptr);
         ASSERT_NE(canUnload_, nullptr);
     }
@@ -251,7 +251,8 @@ TEST_F(ShellServer, ManyObjectsOnSeveralThreadsLeaveTheCountersAtZero) {
 HRESULT CanUnload(const std::wstring& dll) {
     const HMODULE module = GetModuleHandleW(dll.c_str());
     if (!module) return E_FAIL;
-    const auto canUnload = reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    const auto canUnload =
+        reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
     return canUnload ? canUnload() : E_FAIL;
 }
 

@@ -38,8 +38,8 @@ public:
     // The error text, empty when the write succeeded.
     std::wstring WriteSetting(int which, const std::wstring& value) const {
         wchar_t error[1024] = {};
-        auto write =
-            reinterpret_cast<int (*)(int, const wchar_t*, wchar_t*, int)>(GetProcAddress(module_, "QmProbeWriteSetting"));
+        auto write = reinterpret_cast<int (*)(int, const wchar_t*, wchar_t*, int)>(
+            GetProcAddress(module_, "QmProbeWriteSetting"));
         if (!write) return L"<no probe>";
         return write(which, value.c_str(), error, 1024) ? L"" : (error[0] ? error : L"<failed>");
     }
@@ -76,7 +76,8 @@ protected:
         const std::wstring folder = writable_.MakeFolder(L"Quillmark");
         writable_.MakeFolder(L"Quillmark\\samples");
         writable_.MakeFolder(L"Quillmark\\langs");
-        for (const wchar_t* file : {L"quillshell.dll", L"settings_probe.dll", L"samples\\WindowsXP.icl", L"langs\\French.ini"})
+        for (const wchar_t* file :
+             {L"quillshell.dll", L"settings_probe.dll", L"samples\\WindowsXP.icl", L"langs\\French.ini"})
             EXPECT_TRUE(CopyFileW((readOnly_ + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE)) << file;
         return folder;
     }
@@ -125,7 +126,8 @@ TEST_F(UserData, WritableProgramFolderKeepsEverythingNextToItAsBefore) {
     EXPECT_TRUE(Exists(folder + L"\\lib.ini"));
     EXPECT_FALSE(Exists(appData_.QuillmarkFolder()));
     // No probe file is left behind by the writability check.
-    for (const std::wstring& name : qmtest::ListFolder(folder)) EXPECT_EQ(name.find(L"~qm"), std::wstring::npos) << name;
+    for (const std::wstring& name : qmtest::ListFolder(folder))
+        EXPECT_EQ(name.find(L"~qm"), std::wstring::npos) << name;
 }
 
 // The program's choices reach the extension's next menu, in both installations: the theme (a

@@ -46,9 +46,13 @@ extern "C" __declspec(dllexport) int QmProbeWriteSetting(int which, const wchar_
     }
 }
 
-extern "C" __declspec(dllexport) void QmProbeSettingsPath(wchar_t* out, int cap) { CopyOut(qm::SettingsFilePath(), out, cap); }
+extern "C" __declspec(dllexport) void QmProbeSettingsPath(wchar_t* out, int cap) {
+    CopyOut(qm::SettingsFilePath(), out, cap);
+}
 
-extern "C" __declspec(dllexport) void QmProbeHistoryPath(wchar_t* out, int cap) { CopyOut(qm::HistoryFilePath(), out, cap); }
+extern "C" __declspec(dllexport) void QmProbeHistoryPath(wchar_t* out, int cap) {
+    CopyOut(qm::HistoryFilePath(), out, cap);
+}
 
 // Writes the history as the picker does: one line per entry.
 extern "C" __declspec(dllexport) int QmProbeWriteHistory(const wchar_t* line, wchar_t* error, int cap) {
