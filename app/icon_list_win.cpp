@@ -9,8 +9,6 @@
 namespace qm {
 
 namespace {
-constexpr int kIconBatch = 64;
-
 // Turns the view's painting off while it is filled, and back on (and repaints) at the end.
 class RedrawPause {
 public:
@@ -25,15 +23,27 @@ public:
 private:
     HWND hwnd_;
 };
+
+IconPixels Transparent(int width, int height) {
+    return IconPixels{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0)};
+}
 }  // namespace
 
 IconList::IconList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, const wchar_t* picturesName,
                    const wchar_t* largeIconsName) {
-    ListView1 = form.Add<ui::ListView>(L"ListView1", parent, bounds, ui::ListViewStyle::List);
+    ListView1 =
+        form.Add<ui::ListView>(L"ListView1", parent, bounds, ui::ListViewStyle::List, ui::ListViewData::Owner);
     if (largeIconsName) LargeIcons = form.Add<ui::ImageList>(largeIconsName, 32, 32);
     Pictures = form.Add<ui::ImageList>(picturesName, kIconPictureWidth, kIconPictureHeight);
     ListView1->SetImageList(Pictures, LVSIL_NORMAL);
     ListView1->SetImageList(Pictures, LVSIL_SMALL);
+    ListView1->OnItemText = [](int item) { return std::to_wstring(item); };
+    ListView1->OnItemImage = [this](int item) {
+        if (item < 0 || item >= static_cast<int>(made_.size())) return -1;
+        MakePictures(item, item);
+        return item;
+    };
+    ListView1->OnCacheHint = [this](int from, int to) { MakePictures(from, to); };
 }
 
 int IconList::Fill(const std::wstring& file) {
@@ -41,39 +51,44 @@ int IconList::Fill(const std::wstring& file) {
     ListView1->Clear();
     if (LargeIcons) LargeIcons->Clear();
     Pictures->Clear();
+    made_.clear();
+    library_.Close();
 
-    IconLibrary library;
-    if (!library.Open(file)) return 0;
-    const int n = library.Count();
-    const int large = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
-    // The pictures are rendered side by side into one strip per batch (our renderer, no icon
-    // objects) and added to the image lists batch by batch: adding them one at a time regrows the
-    // lists for every few icons.
-    auto emptyStrip = [](int width, int height) {
-        return IconPixels{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0)};
-    };
-    IconPixels pixels;
-    for (int first = 0; first < n; first += kIconBatch) {
-        const int count = std::min(kIconBatch, n - first);
-        IconPixels pictures = emptyStrip(kIconPictureWidth * count, kIconPictureHeight);
-        IconPixels largeIcons = emptyStrip(32 * count, 32);
-        for (int j = 0; j < count; ++j) {
-            // An icon that cannot be made leaves its pictures empty; every entry keeps its index.
-            IconGroupData group;
-            if (!library.Group(first + j, group)) continue;
-            const int x = j * kIconPictureWidth;
-            if (RenderGroupIcon(group, large, large, pixels)) {
-                PlacePixels(pixels, pictures, x, 0);
-                PlacePixels(pixels, largeIcons, j * 32, 0);
-            }
-            if (RenderGroupIcon(group, small, small, pixels)) PlacePixels(pixels, pictures, x + 34, 16);
-        }
-        AddAlphaPictures(*Pictures, std::move(pictures));
-        if (LargeIcons) AddAlphaPictures(*LargeIcons, std::move(largeIcons));
-    }
-    for (int i = 0; i < n; ++i) ListView1->AddItem(std::to_wstring(i), i);
+    if (!library_.Open(file)) return 0;
+    const int n = library_.Count();
+    // Every entry has its images from the start, blank until the view first shows the entry.
+    if (LargeIcons) LargeIcons->SetCount(n);
+    Pictures->SetCount(n);
+    made_.assign(static_cast<std::size_t>(n), false);
+    ListView1->SetItemCount(n);
     return n;
 }
+
+void IconList::MakePictures(int from, int to) {
+    from = std::max(from, 0);
+    to = std::min(to, static_cast<int>(made_.size()) - 1);
+    const int large = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
+    IconPixels pixels;
+    for (int item = from; item <= to; ++item) {
+        if (made_[static_cast<std::size_t>(item)]) continue;
+        made_[static_cast<std::size_t>(item)] = true;
+        // An icon that cannot be made keeps transparent pictures; every entry keeps its index.
+        IconPixels picture = Transparent(kIconPictureWidth, kIconPictureHeight);
+        IconPixels largeIcon = Transparent(32, 32);
+        IconGroupData group;
+        if (library_.Group(item, group)) {
+            if (RenderGroupIcon(group, large, large, pixels)) {
+                PlacePixels(pixels, picture, 0, 0);
+                PlacePixels(pixels, largeIcon, 0, 0);
+            }
+            if (RenderGroupIcon(group, small, small, pixels)) PlacePixels(pixels, picture, 34, 16);
+        }
+        ReplaceAlphaPicture(*Pictures, item, std::move(picture));
+        if (LargeIcons) ReplaceAlphaPicture(*LargeIcons, item, std::move(largeIcon));
+    }
+}
+
+int IconList::PicturesMade() const { return static_cast<int>(std::count(made_.begin(), made_.end(), true)); }
 
 int IconList::SelectedIconNumber() const {
     const int item = ListView1->ItemIndex();

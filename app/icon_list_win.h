@@ -1,9 +1,13 @@
 #pragma once
 // The icon list shared by the icon picker and the custom icon window: ListView1 in list style with
 // one numbered entry per icon of a file, each pictured 50 x 32 with the large icon at (0, 0) and the
-// small one at (34, 16). Pictures come from the icon library, which opens the file once.
+// small one at (34, 16). Pictures come from the icon library, which opens the file once and keeps
+// it in memory. The view holds only the count of entries (owner data): an entry's pictures are
+// rendered the first time the view shows it, into the image lists at the entry's own index.
 #include <string>
+#include <vector>
 
+#include "core/icons/icon_library.h"
 #include "ui/controls_win.h"
 
 namespace qm {
@@ -18,15 +22,25 @@ public:
     IconList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, const wchar_t* picturesName,
              const wchar_t* largeIconsName);
 
-    // Lists the icons of `file`: empties the view and the image lists, then adds one entry per icon,
-    // captioned "0", "1", ... An unreadable or icon-less file leaves the list empty. Returns the count.
+    // Lists the icons of `file`: empties the view and the image lists, then gives the view one entry
+    // per icon, captioned "0", "1", ..., and the image lists as many (blank) images. An unreadable or
+    // icon-less file leaves the list empty. Returns the count.
     int Fill(const std::wstring& file);
     // The selected entry's caption read as a number, or -1 when nothing is selected.
     int SelectedIconNumber() const;
+    // Renders the pictures of entries `from` to `to` that are not made yet (image i of the lists is
+    // entry i). The view asks for this itself before it draws them.
+    void MakePictures(int from, int to);
+    // How many entries have their pictures made.
+    int PicturesMade() const;
 
     ui::ListView* ListView1 = nullptr;
     ui::ImageList* Pictures = nullptr;
     ui::ImageList* LargeIcons = nullptr;
+
+private:
+    IconLibrary library_;
+    std::vector<bool> made_;  // one per entry: its pictures are in the image lists
 };
 
 }  // namespace qm

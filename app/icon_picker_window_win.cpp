@@ -195,6 +195,7 @@ void TForm1::Button2Click() {
         ui::Canvas& canvas = FTarget.preview->GetCanvas();
         canvas.Rectangle(RECT{0, 0, 48, 48});
         if (number >= 0 && number < ImageList1->Count()) {
+            FIcons->MakePictures(number, number);  // an entry chosen before the view ever showed it
             ImageList_Draw(ImageList1->Handle(), number, canvas.Handle(), 0, 0, ILD_TRANSPARENT);
         }
         FTarget.preview->Invalidate();

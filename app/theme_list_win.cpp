@@ -43,13 +43,25 @@ std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color b
     return strip;
 }
 
+namespace {
+// Image lists take 32-bit bitmaps in straight alpha and blend them when they draw.
+UniqueBitmap StraightAlphaBitmap(IconPixels& pixels) {
+    if (pixels.width <= 0 || pixels.height <= 0) return {};
+    ToStraightAlpha(pixels.bgra);
+    return MakeAlphaBitmap(pixels.width, pixels.height, &pixels);
+}
+}  // namespace
+
 int AddAlphaPictures(ui::ImageList& list, IconPixels strip) {
-    if (strip.width <= 0 || strip.height <= 0) return -1;
-    // Image lists take 32-bit bitmaps in straight alpha and blend them when they draw.
-    ToStraightAlpha(strip.bgra);
-    const UniqueBitmap bitmap = MakeAlphaBitmap(strip.width, strip.height, &strip);
+    const UniqueBitmap bitmap = StraightAlphaBitmap(strip);
     if (!bitmap) return -1;
     return ImageList_Add(list.Handle(), bitmap.get(), nullptr);
+}
+
+bool ReplaceAlphaPicture(ui::ImageList& list, int index, IconPixels picture) {
+    if (index < 0 || index >= list.Count()) return false;
+    const UniqueBitmap bitmap = StraightAlphaBitmap(picture);
+    return bitmap && ImageList_Replace(list.Handle(), index, bitmap.get(), nullptr);
 }
 
 int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent) {

@@ -25,6 +25,9 @@ std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color b
 // Adds the pictures lying side by side in `strip` (premultiplied BGRA from the icon renderer),
 // each as wide as the list's images, with their alpha. Returns the index of the first.
 int AddAlphaPictures(ui::ImageList& list, IconPixels strip);
+// Replaces image `index` of the list by `picture` (premultiplied BGRA, as large as the list's
+// images), with its alpha. False when the index is out of the list or the picture cannot be made.
+bool ReplaceAlphaPicture(ui::ImageList& list, int index, IconPixels picture);
 
 // Adds a picture to an image list with `transparent` as its transparent colour. Returns the index.
 int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent);

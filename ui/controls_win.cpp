@@ -357,11 +357,13 @@ DWORD ListViewStyleBits(ListViewStyle s) {
 }
 }  // namespace
 
-ListView::ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style)
-    : Control(owner, std::move(name), Kind::ListView, parent) {
+ListView::ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style,
+                   ListViewData data)
+    : Control(owner, std::move(name), Kind::ListView, parent), ownerData_(data == ListViewData::Owner) {
     // The image lists set into the view belong to the form's ImageList components.
     Create(WC_LISTVIEWW,
-           ListViewStyleBits(style) | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+           ListViewStyleBits(style) | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP |
+               (ownerData_ ? LVS_OWNERDATA : 0),
            WS_EX_CLIENTEDGE, b, {});
     ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
 }
@@ -439,7 +441,58 @@ void ListView::SetItemIndex(int index) {
     if (index >= 0) ListView_SetItemState(Handle(), index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
+void ListView::SetItemCount(int count) {
+    if (!ownerData_) return;
+    // The view keeps the selection of the entries it had otherwise.
+    ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(Handle(), std::max(count, 0), 0);
+    // A view scrolled down before keeps its place otherwise (comctl32 keeps the origin).
+    if (count > 0) ListView_EnsureVisible(Handle(), 0, FALSE);
+}
+
+int ListView::FindItem(const NMLVFINDITEMW& find) const {
+    if (!OnItemText || !(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+    const std::wstring_view wanted(find.lvfi.psz);
+    const bool partial = (find.lvfi.flags & LVFI_PARTIAL) != 0;
+    const int n = Count();
+    if (n <= 0) return -1;
+    const int start = std::clamp(find.iStart, 0, n - 1);
+    // From the start to the end, then (LVFI_WRAP) from the top; captions compared without case.
+    const int last = (find.lvfi.flags & LVFI_WRAP) ? n : n - start;
+    for (int k = 0; k < last; ++k) {
+        const int item = (start + k) % n;
+        const std::wstring text = OnItemText(item);
+        if (text.size() < wanted.size() || (!partial && text.size() != wanted.size())) continue;
+        if (CompareStringOrdinal(text.data(), static_cast<int>(wanted.size()), wanted.data(),
+                                 static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL) {
+            return item;
+        }
+    }
+    return -1;
+}
+
 bool ListView::HandleNotify(NMHDR& header, LRESULT& result) {
+    if (ownerData_ && header.code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            const std::wstring text = (OnItemText && item.iSubItem == 0) ? OnItemText(item.iItem) : std::wstring();
+            const std::size_t room = static_cast<std::size_t>(item.cchTextMax) - 1;
+            const std::size_t length = std::min(text.size(), room);
+            text.copy(item.pszText, length);
+            item.pszText[length] = 0;
+        }
+        if (item.mask & LVIF_IMAGE) item.iImage = OnItemImage ? OnItemImage(item.iItem) : -1;
+        return true;
+    }
+    if (ownerData_ && header.code == LVN_ODCACHEHINT) {
+        const auto& hint = reinterpret_cast<NMLVCACHEHINT&>(header);
+        if (OnCacheHint && hint.iFrom >= 0 && hint.iTo >= hint.iFrom) OnCacheHint(hint.iFrom, hint.iTo);
+        return true;
+    }
+    if (ownerData_ && header.code == LVN_ODFINDITEMW) {
+        result = FindItem(reinterpret_cast<NMLVFINDITEMW&>(header));
+        return true;
+    }
     if (header.code == LVN_ITEMCHANGED) {
         auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) &&
@@ -603,5 +656,6 @@ ImageList::ImageList(Form& owner, std::wstring name, int width, int height)
 int ImageList::Add(HICON icon) { return ImageList_AddIcon(list_.get(), icon); }
 int ImageList::Count() const { return ImageList_GetImageCount(list_.get()); }
 void ImageList::Clear() { ImageList_RemoveAll(list_.get()); }
+void ImageList::SetCount(int count) { ImageList_SetImageCount(list_.get(), static_cast<UINT>(std::max(count, 0))); }
 
 }  // namespace ui

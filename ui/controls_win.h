@@ -193,9 +193,14 @@ class ImageList;
 
 enum class ListViewStyle { Report, Icon, SmallIcon, List };
 
+// Where a list view's entries live: in the control (AddItem), or with the owner (LVS_OWNERDATA):
+// the view holds only a count and asks OnItemText / OnItemImage for what it shows.
+enum class ListViewData { Items, Owner };
+
 class ListView : public Control {
 public:
-    ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style = ListViewStyle::Report);
+    ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style = ListViewStyle::Report,
+             ListViewData data = ListViewData::Items);
     void AddColumn(std::wstring_view caption, int width);
     int ColumnCount() const;
     std::wstring ColumnCaption(int index) const;
@@ -212,7 +217,21 @@ public:
 
     std::function<void()> OnSelect;  // the selected item changed
 
+    // Owner data only. Sets the number of entries; selection and scrolling start over.
+    void SetItemCount(int count);
+    // The caption of entry `item` (also what ItemText and type-ahead search read).
+    std::function<std::wstring(int item)> OnItemText;
+    // The image index of entry `item` in the view's image lists, or -1 for none. Asked for just
+    // before the entry is drawn.
+    std::function<int(int item)> OnItemImage;
+    // The view is about to show entries `from` to `to` (inclusive): a chance to prepare them at once.
+    std::function<void(int from, int to)> OnCacheHint;
+
     bool HandleNotify(NMHDR& header, LRESULT& result) override;
+
+private:
+    int FindItem(const NMLVFINDITEMW& find) const;
+    bool ownerData_;
 };
 
 // ---- pictures ----------------------------------------------------------------------------------
@@ -316,6 +335,8 @@ public:
     int Add(HICON icon);  // copies the icon; returns its index
     int Count() const;
     void Clear();
+    // Makes the list hold `count` images: blank ones added at the end, or the last ones removed.
+    void SetCount(int count);
     int Width() const { return width_; }
     int Height() const { return height_; }
 

@@ -2,7 +2,10 @@
 // leave a handler, modal forms, owner-drawn lists, fonts, file lists and the dialog seams.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "core/base/error.h"
 #include "tests/support/files_win.h"
@@ -123,6 +126,79 @@ TEST_F(Framework, OwnerDrawnListMeasuresDrawsAndReportsDoubleClicks) {
     qmtest::DoubleClickItem(*form.list, 2);
     EXPECT_EQ(form.doubleClicked, 2);
     EXPECT_EQ(form.list->Items(), (std::vector<std::wstring>{L"one", L"two", L"three"}));
+}
+
+// A list view in owner-data mode over 500 entries named "Entry <i>": it holds only the count and
+// asks for the caption and image of what it shows.
+class OwnerDataForm : public ui::Form {
+public:
+    OwnerDataForm() {
+        SetCaption(L"Owner data");
+        SetClientSize(300, 200);
+        images = Add<ui::ImageList>(L"ImageList1", 16, 16);
+        view = Add<ui::ListView>(L"ListView1", nullptr, ui::Bounds{0, 0, 300, 200}, ui::ListViewStyle::List,
+                                 ui::ListViewData::Owner);
+        view->SetImageList(images, LVSIL_SMALL);
+        view->OnItemText = [](int item) { return L"Entry " + std::to_wstring(item); };
+        view->OnItemImage = [this](int item) {
+            imageAsked.insert(item);
+            return item % 2;
+        };
+        view->OnCacheHint = [this](int from, int to) { hints.emplace_back(from, to); };
+        view->OnSelect = [this] { ++selections; };
+    }
+    ui::ImageList* images;
+    ui::ListView* view;
+    std::set<int> imageAsked;
+    std::vector<std::pair<int, int>> hints;
+    int selections = 0;
+};
+
+TEST_F(Framework, OwnerDataListViewAsksOnlyForWhatItShows) {
+    OwnerDataForm form;
+    form.images->SetCount(2);
+    EXPECT_EQ(form.images->Count(), 2);
+    form.Show();
+    form.view->SetItemCount(500);
+    qmtest::PumpMessages();
+    UpdateWindow(form.view->Handle());
+    ASSERT_EQ(form.view->Count(), 500);
+    EXPECT_EQ(form.view->ItemText(499), L"Entry 499");  // read back through the owner
+    // Painting asked for the images of the entries in view, not of all of them, and hinted them first.
+    const int shown = ListView_GetCountPerPage(form.view->Handle());
+    ASSERT_GT(shown, 0);
+    ASSERT_LT(shown, 500);
+    ASSERT_FALSE(form.imageAsked.empty());
+    EXPECT_EQ(*form.imageAsked.begin(), 0);
+    EXPECT_LT(*form.imageAsked.rbegin(), 500 - shown);
+    ASSERT_FALSE(form.hints.empty());
+    EXPECT_EQ(form.hints.front().first, 0);
+    EXPECT_GE(form.hints.front().second, shown - 1);
+    // Scrolled to the end: the last entry is asked for as it is drawn.
+    ListView_EnsureVisible(form.view->Handle(), 499, FALSE);
+    UpdateWindow(form.view->Handle());
+    EXPECT_EQ(form.imageAsked.count(499), 1u);
+    // Selection and type-ahead search work on entries the view never held.
+    qmtest::SelectItem(*form.view, 250);
+    EXPECT_EQ(form.view->ItemIndex(), 250);
+    EXPECT_EQ(form.selections, 1);
+    LVFINDINFOW find{};
+    find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
+    find.psz = L"entry 12";
+    EXPECT_EQ(ListView_FindItem(form.view->Handle(), 300, &find), 12);
+    find.flags = LVFI_STRING;
+    find.psz = L"Entry 7";
+    EXPECT_EQ(ListView_FindItem(form.view->Handle(), -1, &find), 7);
+    find.psz = L"Entry 7x";
+    EXPECT_EQ(ListView_FindItem(form.view->Handle(), -1, &find), -1);
+    // A new count starts at the top with nothing selected.
+    form.view->SetItemCount(400);
+    qmtest::PumpMessages();
+    EXPECT_EQ(form.view->Count(), 400);
+    EXPECT_EQ(ListView_GetTopIndex(form.view->Handle()), 0);
+    EXPECT_EQ(form.view->ItemIndex(), -1);
+    form.view->Clear();
+    EXPECT_EQ(form.view->Count(), 0);
 }
 
 // A modal form that presses its own OK button as soon as it is shown.

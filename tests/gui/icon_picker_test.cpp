@@ -200,6 +200,9 @@ TEST_F(IconPicker, ALibraryOfAThousandIconsFillsThePicker) {
         return n;
     };
     for (int i : {0, 63, 64, 999}) {
+        // The view renders an entry's pictures when it shows it.
+        ListView_EnsureVisible(picker.ListView1->Handle(), i, FALSE);
+        UpdateWindow(picker.ListView1->Handle());
         ui::Bitmap drawn(50, 32);
         drawn.GetCanvas().FillRect(RECT{0, 0, 50, 32}, ui::SystemColor(COLOR_WINDOW));
         ImageList_Draw(picker.ImageList3->Handle(), i, drawn.Dc(), 0, 0, ILD_TRANSPARENT);
