@@ -31,8 +31,7 @@ IconPixels Transparent(int width, int height) {
 
 IconList::IconList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, const wchar_t* picturesName,
                    const wchar_t* largeIconsName) {
-    ListView1 =
-        form.Add<ui::ListView>(L"ListView1", parent, bounds, ui::ListViewStyle::List, ui::ListViewData::Owner);
+    ListView1 = form.Add<ui::ListView>(L"ListView1", parent, bounds, ui::ListViewStyle::List, ui::ListViewData::Owner);
     if (largeIconsName) LargeIcons = form.Add<ui::ImageList>(largeIconsName, 32, 32);
     Pictures = form.Add<ui::ImageList>(picturesName, kIconPictureWidth, kIconPictureHeight);
     ListView1->SetImageList(Pictures, LVSIL_NORMAL);

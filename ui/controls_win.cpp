@@ -357,8 +357,7 @@ DWORD ListViewStyleBits(ListViewStyle s) {
 }
 }  // namespace
 
-ListView::ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style,
-                   ListViewData data)
+ListView::ListView(Form& owner, std::wstring name, Control* parent, Bounds b, ListViewStyle style, ListViewData data)
     : Control(owner, std::move(name), Kind::ListView, parent), ownerData_(data == ListViewData::Owner) {
     // The image lists set into the view belong to the form's ImageList components.
     Create(WC_LISTVIEWW,
