@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/base/module_path_win.h"
+
 namespace qm {
 
 namespace {
@@ -17,15 +19,9 @@ std::wstring LongPathForm(std::wstring_view path) {
     if (path.size() < MAX_PATH || path.substr(0, kLongPrefix.size()) == kLongPrefix) return std::wstring(path);
     // The long form is taken as it stands: make it absolute with backslashes and without "."
     // and ".." first, as the platform does with an ordinary path.
-    const std::wstring in(path);
-    std::wstring full(in.size() + MAX_PATH, L'\0');
-    DWORD n = GetFullPathNameW(in.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n >= full.size()) {
-        full.resize(n + 1);
-        n = GetFullPathNameW(in.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    }
-    if (n == 0 || n >= full.size()) return in;
-    full.resize(n);
+    const std::wstring full = FullPath(std::wstring(path));
+    const bool absolute = (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') || full.rfind(L"\\\\", 0) == 0;
+    if (!absolute) return full;  // the platform gave no full path
     if (full.size() >= 2 && full[0] == L'\\' && full[1] == L'\\') return std::wstring(kLongUncPrefix) + full.substr(2);
     return std::wstring(kLongPrefix) + full;
 }
