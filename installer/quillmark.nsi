@@ -8,6 +8,10 @@
 ;   current user (/CURRENTUSER; the default otherwise, needs no administrator): the user's
 ;     programs folder, the extension's keys written under HKEY_CURRENT_USER\Software\Classes,
 ;     nothing under HKEY_LOCAL_MACHINE.
+; On Windows 11 (build 22000 and later) the installer also registers the sparse package
+; Quillmark.msix (installed with the program) for the user who runs it, with the install folder as
+; its external location, so that the folder menu shows on the first page of Explorer's context
+; menu; the uninstaller removes it. Windows 10 keeps the classic registration only.
 ; /S installs silently, /D=FOLDER (last on the command line) chooses the folder.
 ;
 ; Built by scripts/package: makensis -DSTAGE=<layout> -DOUTFILE=<exe> -DVERSION=<x.y.z>
@@ -38,6 +42,8 @@ ManifestDPIAware true
 !define HANDLERKEY "Software\Classes\Directory\shellex\ContextMenuHandlers\PelmoContextMenu"
 !define APPROVEDKEY "Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved"
 !define VERBKEY "Software\Classes\iclfile\shell\Open.Ostrel.Quillmark"
+!define PACKAGENAME "Ostrel.Quillmark"
+!define POWERSHELL '"$SYSDIR\WindowsPowerShell\v1.0\powershell.exe" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command'
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
@@ -246,6 +252,22 @@ FunctionEnd
   !insertmacro DeleteEmpty${kind}Key "Software\Classes\iclfile"
 !macroend
 
+; ---- the Windows 11 menu -----------------------------------------------------------------------
+
+; Pushes 1 on Windows 11 and later (build number 22000 and above), 0 otherwise.
+!macro Windows11Check un
+Function ${un}IsWindows11
+  ReadRegStr $0 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
+  ${If} $0 >= 22000
+    Push 1
+  ${Else}
+    Push 0
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro Windows11Check ""
+!insertmacro Windows11Check "un."
+
 ; ---- install ------------------------------------------------------------------------------------
 
 Section "Quillmark"
@@ -271,6 +293,16 @@ Section "Quillmark"
     WriteRegStr HKCU "${CLASSKEY}\InprocServer32" "ThreadingModel" "Apartment"
     WriteRegStr HKCU "${HANDLERKEY}" "" "${CLSID}"
     WriteRegStr HKCU "${APPROVEDKEY}" "${CLSID}" "${DESCRIPTION}"
+  ${EndIf}
+
+  Call IsWindows11
+  Pop $0
+  ${If} $0 == 1
+    nsExec::ExecToLog `${POWERSHELL} "Add-AppxPackage -Path '$INSTDIR\Quillmark.msix' -ExternalLocation '$INSTDIR'"`
+    Pop $0
+    ${If} $0 != 0
+      DetailPrint "Registering the Windows 11 menu package failed ($0); the folder menu stays under $\"Show more options$\"."
+    ${EndIf}
   ${EndIf}
 
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
@@ -307,6 +339,14 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
+  ; The package names files of this folder: it goes before them.
+  Call un.IsWindows11
+  Pop $0
+  ${If} $0 == 1
+    nsExec::ExecToLog `${POWERSHELL} "Get-AppxPackage -Name ${PACKAGENAME} | Remove-AppxPackage"`
+    Pop $0
+  ${EndIf}
+
   ReadRegStr $0 SHCTX "${UNINSTKEY}" "CreatedKeys"
   ${If} $AllUsers == 1
     ExecWait '"$SYSDIR\regsvr32.exe" /u /s "$INSTDIR\quillshell.dll"'

@@ -1,12 +1,13 @@
-// The commands behind the submenu: applying a theme icon and resetting run here, on the shell's
-// thread; the custom icon, theme and About windows are the main program's, started on its own.
-#include <windows.h>
+#include "shellext/commands_win.h"
+
 #include <shellapi.h>
 
-#include <string>
-
+#include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
+#include "core/base/module_path_win.h"
 #include "core/folder/folder_customization.h"
 #include "core/folder/folder_engine_win.h"
+#include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/folder_menu_win.h"
 #include "shellext/server_win.h"
@@ -21,6 +22,62 @@ std::wstring ProgramForCommandLine(const std::wstring& program) {
 }
 }  // namespace
 
+std::wstring MainProgramPath() {
+    std::wstring folder = ModuleFolder();
+    if (folder.empty() || folder.back() != L'\\') folder.push_back(L'\\');
+    return folder + L"Quillmark.exe";
+}
+
+std::wstring CommandCaption(UINT offset) {
+    switch (offset) {
+        case kCustomIconOffset: return TranslateTextForExtension("Select custom icon...");
+        case kResetOffset: return TranslateTextForExtension("Reset");
+        case kThemeOffset: return TranslateTextForExtension("Change Theme...");
+        case kAboutOffset: return TranslateTextForExtension("About Quillmark...");
+        default: return {};
+    }
+}
+
+bool IsExistingFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void ApplyThemeIcon(const std::wstring& folder, const std::wstring& themePath, UINT icon) {
+    FolderCustomization record;
+    record.Folder = folder;
+    record.IconFile = themePath;
+    record.IconIndex = std::to_wstring(icon);
+    ApplyIconToFolder(record, CallerProfile::Extension);
+}
+
+void ResetFolder(const std::wstring& folder) { ResetIconOfFolder(folder, CallerProfile::Extension); }
+
+HRESULT StartMainProgram(const std::wstring& parameters) {
+    const std::wstring program = MainProgramPath();
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", program.c_str(), parameters.c_str(), L"", SW_SHOWNORMAL));
+    return result > 32 ? S_OK : E_FAIL;
+}
+
+HRESULT StartCustomIconWindow(const std::wstring& folder) {
+    // The program path, two blanks, the switch, a blank and the quoted folder.
+    std::wstring line = ProgramForCommandLine(MainProgramPath()) + L"  /CUSTOM \"" + folder + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    const UniqueKernelHandle process(started.hProcess);
+    const UniqueKernelHandle thread(started.hThread);
+    return S_OK;  // the program runs on its own; nobody waits for it
+}
+
+// ---- the classic menu's commands ------------------------------------------------------------
+
 HRESULT TFolContMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     return Guarded([&]() -> HRESULT {
         if (!info) return E_INVALIDARG;
@@ -33,11 +90,10 @@ HRESULT TFolContMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
 HRESULT TFolContMenu::DoInvokeCommand(UINT offset) {
     switch (offset) {
         case kSubmenuOffset: return E_INVALIDARG;  // the submenu entry carries no command
-        case kCustomIconOffset: return FFolderPath.empty() ? E_FAIL : StartCustomIconWindow();
+        case kCustomIconOffset: return FFolderPath.empty() ? E_FAIL : StartCustomIconWindow(FFolderPath);
         case kResetOffset:
             if (FFolderPath.empty()) return E_FAIL;
-            // The reset ran: a refusal has been shown to the user by its own message.
-            ResetIconOfFolder(FFolderPath, CallerProfile::Extension);
+            ResetFolder(FFolderPath);
             return S_OK;
         case kThemeOffset: return StartMainProgram(L"/theme");
         case kAboutOffset: return StartMainProgram(L"/about");
@@ -46,35 +102,8 @@ HRESULT TFolContMenu::DoInvokeCommand(UINT offset) {
     const UINT icon = offset - kFirstIconOffset;
     if (icon >= iconEntries_) return E_INVALIDARG;  // no entry of the menu has this offset
     if (FFolderPath.empty()) return E_FAIL;
-    FolderCustomization record;
-    record.Folder = FFolderPath;
-    record.IconFile = CurrentThemePath();
-    record.IconIndex = std::to_wstring(icon);
-    ApplyIconToFolder(record, CallerProfile::Extension);  // reports its own failures
+    ApplyThemeIcon(FFolderPath, CurrentThemePath(), icon);
     return S_OK;
-}
-
-HRESULT TFolContMenu::StartMainProgram(const std::wstring& parameters) const {
-    const std::wstring program = MainProgramPath();
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", program.c_str(), parameters.c_str(), L"", SW_SHOWNORMAL));
-    return result > 32 ? S_OK : E_FAIL;
-}
-
-HRESULT TFolContMenu::StartCustomIconWindow() const {
-    // The program path, two blanks, the switch, a blank and the quoted folder.
-    std::wstring line = ProgramForCommandLine(MainProgramPath()) + L"  /CUSTOM \"" + FFolderPath + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-        return HRESULT_FROM_WIN32(GetLastError());
-    }
-    const UniqueKernelHandle process(started.hProcess);
-    const UniqueKernelHandle thread(started.hThread);
-    return S_OK;  // the program runs on its own; nobody waits for it
 }
 
 }  // namespace qm::shellext

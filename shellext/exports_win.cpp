@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "shellext/folder_command_win.h"
 #include "shellext/folder_menu_win.h"
 #include "shellext/server_win.h"
 
@@ -28,8 +29,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (clsid != qm::shellext::kFolderMenuClsid) return CLASS_E_CLASSNOTAVAILABLE;
-    return TFolContMenuFactory::Instance().QueryInterface(riid, ppv);
+    if (clsid == qm::shellext::kFolderMenuClsid) return TFolContMenuFactory::Instance().QueryInterface(riid, ppv);
+    if (clsid == qm::shellext::kFolderCommandClsid) {
+        return qm::shellext::TFolderCommandFactory::Instance().QueryInterface(riid, ppv);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow() { return qm::shellext::ServerCounters::CanUnload() ? S_OK : S_FALSE; }

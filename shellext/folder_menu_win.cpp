@@ -5,11 +5,9 @@
 #include <string_view>
 
 #include "core/base/handles_win.h"
-#include "core/base/long_path_win.h"
-#include "core/base/module_path_win.h"
 #include "core/icons/icon_library_win.h"
-#include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
+#include "shellext/commands_win.h"
 #include "shellext/drop_files_win.h"
 #include "shellext/menu_pictures_win.h"
 #include "shellext/server_win.h"
@@ -28,11 +26,6 @@ const InterfaceEntry kInterfaceTable[] = {
     {&IID_IContextMenu, [](TFolContMenu* o) -> void* { return static_cast<IContextMenu*>(o); }},
     {&IID_IShellExtInit, [](TFolContMenu* o) -> void* { return static_cast<IShellExtInit*>(o); }},
 };
-
-bool IsExistingFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 // Column breaks: break k before submenu position 20 + 24k, for k = 0..12; break 0 when the theme
 // has more than 24 icons, break k >= 1 when it has more than 20 + 24k.
@@ -95,12 +88,6 @@ bool CopyCut(const char* text, CHAR* buffer, UINT length, bool wide) {
 }
 
 }  // namespace
-
-std::wstring MainProgramPath() {
-    std::wstring folder = ModuleFolder();
-    if (folder.empty() || folder.back() != L'\\') folder.push_back(L'\\');
-    return folder + L"Quillmark.exe";
-}
 
 // ---- TFolContMenu: object and IUnknown -------------------------------------------------------
 
@@ -194,15 +181,9 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
             return E_FAIL;
         }
     }
-    if (!InsertSeparator(submenu.get(), 0, MFT_SEPARATOR) ||
-        !InsertCommand(submenu.get(), 0, idCmdFirst + kAboutOffset, TranslateTextForExtension("About Quillmark..."),
-                       checkMark) ||
-        !InsertCommand(submenu.get(), 0, idCmdFirst + kThemeOffset, TranslateTextForExtension("Change Theme..."),
-                       checkMark) ||
-        !InsertCommand(submenu.get(), 0, idCmdFirst + kResetOffset, TranslateTextForExtension("Reset"), checkMark) ||
-        !InsertCommand(submenu.get(), 0, idCmdFirst + kCustomIconOffset,
-                       TranslateTextForExtension("Select custom icon..."), checkMark)) {
-        return E_FAIL;
+    if (!InsertSeparator(submenu.get(), 0, MFT_SEPARATOR)) return E_FAIL;
+    for (const UINT offset : {kAboutOffset, kThemeOffset, kResetOffset, kCustomIconOffset}) {
+        if (!InsertCommand(submenu.get(), 0, idCmdFirst + offset, CommandCaption(offset), checkMark)) return E_FAIL;
     }
     if (!InsertCommand(menu, indexMenu, idCmdFirst + kSubmenuOffset, L"Quillmark", checkMark, submenu.get())) {
         return E_FAIL;
@@ -244,39 +225,6 @@ HRESULT TFolContMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* 
 TFolContMenuFactory& TFolContMenuFactory::Instance() noexcept {
     static TFolContMenuFactory factory;
     return factory;
-}
-
-HRESULT TFolContMenuFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG TFolContMenuFactory::AddRef() { return ServerCounters::FactoryAddRef(); }
-ULONG TFolContMenuFactory::Release() { return ServerCounters::FactoryRelease(); }
-
-HRESULT TFolContMenuFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return Guarded([&] {
-        auto* object = new TFolContMenu();  // one reference, counted as live
-        const HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();  // the caller's reference is the only one left (or none: destroyed)
-        return hr;
-    });
-}
-
-HRESULT TFolContMenuFactory::LockServer(BOOL lock) {
-    if (lock) {
-        ServerCounters::Lock();
-    } else {
-        ServerCounters::Unlock();
-    }
-    return S_OK;
 }
 
 }  // namespace qm::shellext

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "shellext/class_factory_win.h"
 
 namespace qm::shellext {
 
@@ -48,8 +49,6 @@ private:
     HRESULT DoInitialize(IDataObject* dataObject);
     HRESULT DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast);
     HRESULT DoInvokeCommand(UINT offset);
-    HRESULT StartMainProgram(const std::wstring& parameters) const;
-    HRESULT StartCustomIconWindow() const;
 
     LONG volatile refCount_ = 1;
     std::wstring FFolderPath;
@@ -59,17 +58,8 @@ private:
     UINT iconEntries_ = 0;  // icon entries of the last menu built
 };
 
-class TFolContMenuFactory final : public IClassFactory {
+class TFolContMenuFactory final : public ObjectFactory<TFolContMenu> {
 public:
-    // IUnknown: the factory is one static object; its references are the server's factory count.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    // IClassFactory: every request makes a new object.
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
-
     // No programmatic identifier: no ProgID keys are written or deleted.
     std::wstring GetProgID() const { return std::wstring(); }
     // Writes (or removes) the class key, the server key, the approval and the folder handler key.
@@ -80,8 +70,5 @@ public:
 
     static TFolContMenuFactory& Instance() noexcept;
 };
-
-// Path of the main program next to this library: the module folder + "Quillmark.exe".
-std::wstring MainProgramPath();
 
 }  // namespace qm::shellext

@@ -1,5 +1,5 @@
 #pragma once
-// The in-process server's shared state: the class identifier, the module handle and the two
+// The in-process server's shared state: the class identifiers, the module handle and the two
 // counters that decide whether the library may be unloaded. Everything else lives per object.
 #include <windows.h>
 
@@ -8,9 +8,14 @@
 
 namespace qm::shellext {
 
-// {4B62A518-E7A8-4CB4-B59D-DED1E7327C60}: the one class this server makes.
+// {4B62A518-E7A8-4CB4-B59D-DED1E7327C60}: the classic folder menu (IContextMenu).
 inline constexpr CLSID kFolderMenuClsid = {
     0x4B62A518, 0xE7A8, 0x4CB4, {0xB5, 0x9D, 0xDE, 0xD1, 0xE7, 0x32, 0x7C, 0x60}};
+
+// {E919E669-9183-4E28-BDA9-91C14F0C9D05}: the Windows 11 folder menu (IExplorerCommand), named
+// by the package manifest.
+inline constexpr CLSID kFolderCommandClsid = {
+    0xE919E669, 0x9183, 0x4E28, {0xBD, 0xA9, 0x91, 0xC1, 0x4F, 0x0C, 0x9D, 0x05}};
 
 inline constexpr const wchar_t* kDescription = L"Ostrel QuillMark Shell Extensions";
 

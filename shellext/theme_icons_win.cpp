@@ -24,6 +24,8 @@ ThemeIcons::~ThemeIcons() = default;
 
 UINT ThemeIcons::Count() const noexcept { return library_->count; }
 
+const IconLibrary& ThemeIcons::Source() const noexcept { return library_->icons; }
+
 bool ThemeIcons::Picture(UINT index, int size, IconPixels& out) const {
     out = IconPixels();
     if (index >= library_->count || index > static_cast<UINT>(std::numeric_limits<int>::max())) return false;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/icons/icon_library.h"
 #include "core/icons/icon_renderer.h"
 
 namespace qm::shellext {
@@ -23,6 +24,8 @@ public:
     UINT Count() const noexcept;
     // Icon i at size x size; false when that icon gives no picture.
     bool Picture(UINT index, int size, IconPixels& out) const;
+    // The opened file (no icons when it could not be opened).
+    const IconLibrary& Source() const noexcept;
 
 private:
     struct Library;

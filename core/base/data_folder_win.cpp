@@ -26,15 +26,22 @@ bool CanCreateFilesIn(const std::wstring& folder) {
     return false;
 }
 
-std::wstring UserDataFolder() {
+namespace {
+// A known folder + "Quillmark\", with trailing backslash; empty when the known folder is unknown.
+std::wstring QuillmarkFolderIn(REFKNOWNFOLDERID known) {
     PWSTR raw = nullptr;
-    const HRESULT hr = SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &raw);
+    const HRESULT hr = SHGetKnownFolderPath(known, KF_FLAG_DONT_VERIFY, nullptr, &raw);
     std::wstring folder = SUCCEEDED(hr) && raw ? raw : L"";
     CoTaskMemFree(raw);
     if (folder.empty()) return folder;
     if (folder.back() != L'\\') folder.push_back(L'\\');
     return folder + L"Quillmark\\";
 }
+}  // namespace
+
+std::wstring UserDataFolder() { return QuillmarkFolderIn(FOLDERID_RoamingAppData); }
+
+std::wstring UserCacheFolder() { return QuillmarkFolderIn(FOLDERID_LocalAppData); }
 
 namespace {
 std::wstring DecideDataFolder(const std::wstring& moduleFolder) {

@@ -17,6 +17,10 @@ bool CanCreateFilesIn(const std::wstring& folder);
 // backslash; empty when the known folder is unknown. Not created here.
 std::wstring UserDataFolder();
 
+// The user's cache of files made from others (kept on this machine, not roamed): the local
+// application-data known folder + "Quillmark\", with trailing backslash; empty when unknown.
+std::wstring UserCacheFolder();
+
 // moduleFolder when files can be created there, otherwise UserDataFolder() (moduleFolder again
 // when that is unknown, so a write fails with its usual message).
 std::wstring DataFolderFor(const std::wstring& moduleFolder);

@@ -206,9 +206,11 @@ std::vector<std::wstring> FilesUnder(const std::wstring& folder) {
     return files;
 }
 
-// What an installation holds: the three programs, the uninstaller and data\ without its generators.
+// What an installation holds: the three programs, the Windows 11 menu's package, the uninstaller
+// and data\ without its generators.
 std::vector<std::wstring> ExpectedFiles() {
-    std::vector<std::wstring> files = {L"Quillmark.exe", L"quillmark-cli.exe", L"quillshell.dll", L"uninstall.exe"};
+    std::vector<std::wstring> files = {L"Quillmark.exe", L"Quillmark.msix", L"quillmark-cli.exe", L"quillshell.dll",
+                                       L"uninstall.exe"};
     for (const wchar_t* d : {L"samples", L"langs", L"toolbar"}) {
         std::vector<std::wstring> sub;
         ListFiles(qmtest::SourceFolder() + L"\\data\\" + d, std::wstring(d) + L"\\", sub);

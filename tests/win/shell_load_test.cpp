@@ -17,6 +17,7 @@
 
 #include "core/base/handles_win.h"
 #include "tests/support/com_client_win.h"
+#include "tests/support/explorer_command_client_win.h"
 
 namespace {
 
@@ -86,6 +87,23 @@ bool Cycle(HMODULE library, const std::wstring& folder, Handed* handed) {
     }
     host.Release();
     return true;
+}
+
+// One cycle of Windows 11's first menu page on the Windows 11 handler: the entry's title, icon,
+// state and flags, its flyout read entry by entry, every object released. False on any failed
+// step.
+bool CommandCycle(HMODULE library, IShellItemArray* items) {
+    const auto root = qmtest::CreateFolderCommand(library);
+    if (!root) return false;
+    const qmtest::CommandEntry entry = qmtest::ReadCommandEntry(root.get(), items);
+    if (entry.titleResult != S_OK || entry.iconResult != S_OK || entry.state != ECS_ENABLED ||
+        entry.flags != ECF_HASSUBCOMMANDS) {
+        return false;
+    }
+    HRESULT hr = E_FAIL;
+    const auto flyout = qmtest::ReadFlyout(root.get(), items, false, &hr);
+    if (hr != S_OK || flyout.size() != static_cast<std::size_t>(kThemeIcons + 5)) return false;
+    return flyout.back().iconResult == S_OK && flyout.back().title == std::to_wstring(kThemeIcons - 1);
 }
 
 class ShellLoad : public testing::Test {
@@ -208,6 +226,23 @@ TEST_F(ShellLoad, ThousandCyclesOverEightShellThreadsLeaveNothingBehind) {
     EXPECT_EQ(run.cycles, kCycles);
     EXPECT_EQ(run.failures, 0);
     EXPECT_EQ(run.survivors, 0);
+    ExpectFlat(before, after);
+}
+
+TEST_F(ShellLoad, ThousandWindows11MenuCyclesLeaveNothingBehind) {
+    qmtest::ComApartment com;
+    ASSERT_TRUE(SUCCEEDED(com.result()));
+    const auto items = qmtest::ShellItemsOf({folder_});
+    ASSERT_TRUE(items);
+    // The first cycles also write the theme's icon files into the user's cache.
+    for (int i = 0; i < kWarmUp; ++i) ASSERT_TRUE(CommandCycle(library_.get(), items.get()));
+    const Counters before = Measure();
+    int failures = 0;
+    for (int i = 0; i < kCycles; ++i) {
+        if (!CommandCycle(library_.get(), items.get())) ++failures;
+    }
+    const Counters after = Measure();
+    EXPECT_EQ(failures, 0);
     ExpectFlat(before, after);
 }
 

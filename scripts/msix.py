@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""The Windows 11 sparse package of the folder menu.
+
+  msix.py manifest --root ROOT --out FILE [--publisher "CN=..."]
+      AppxManifest.xml from installer/AppxManifest.xml.in: the version of CMakeLists.txt as four
+      numbers, the class identifier of the Windows 11 handler (kFolderCommandClsid in
+      shellext/server_win.h) and the publisher (default "CN=Quillmark developers"; it must be the
+      subject of the certificate that signs the package).
+  msix.py publisher CERT.pem
+      The certificate's subject in the form the manifest's Publisher takes.
+  msix.py pack --root ROOT --manifest FILE --out PACKAGE.msix
+      The package: the manifest and its logo images (made from the program's icon with
+      ImageMagick), AppxBlockMap.xml (SHA-256 of every 64 KiB block of every file) and
+      [Content_Types].xml, as a zip whose entries are dated 1980-01-01, in that order; the parts of
+      the block map are stored, the content types deflated.
+"""
+import argparse
+import base64
+import hashlib
+import io
+import pathlib
+import re
+import subprocess
+import sys
+import tempfile
+import zipfile
+from xml.sax.saxutils import escape, quoteattr
+
+BLOCK = 64 * 1024
+BLOCKMAP_NS = "http://schemas.microsoft.com/appx/2010/blockmap"
+SHA256 = "http://www.w3.org/2001/04/xmlenc#sha256"
+TYPES_NS = "http://schemas.openxmlformats.org/package/2006/content-types"
+LOGOS = {"Assets/StoreLogo.png": 50, "Assets/Square150x150Logo.png": 150, "Assets/Square44x44Logo.png": 44}
+DATE = (1980, 1, 1, 0, 0, 0)
+
+
+def fail(text):
+    print("msix: " + text, file=sys.stderr)
+    sys.exit(1)
+
+
+def version_of(root):
+    text = (root / "CMakeLists.txt").read_text()
+    m = re.search(r"^project\(Quillmark VERSION ([0-9.]+)", text, re.M)
+    if not m:
+        fail("no version in CMakeLists.txt")
+    parts = (m.group(1).split(".") + ["0", "0", "0"])[:4]
+    return ".".join(parts)
+
+
+def command_clsid(root):
+    text = (root / "shellext" / "server_win.h").read_text()
+    m = re.search(r"//\s*\{([0-9A-F-]{36})\}[^\n]*\n(?://[^\n]*\n)*inline constexpr CLSID kFolderCommandClsid", text)
+    if not m:
+        fail("no kFolderCommandClsid in shellext/server_win.h")
+    return m.group(1)
+
+
+def make_manifest(root, publisher):
+    text = (root / "installer" / "AppxManifest.xml.in").read_text()
+    for key, value in (("VERSION", version_of(root)), ("CLSID", command_clsid(root)), ("PUBLISHER", publisher)):
+        text = text.replace("@" + key + "@", escape(value, {'"': "&quot;"}))
+    if "@" in re.sub(r"<!--.*?-->", "", text, flags=re.S):
+        fail("a placeholder of the manifest template is left")
+    return text
+
+
+def publisher_of(cert):
+    """The subject as Windows writes it: most specific part first, parts joined by ", "."""
+    out = subprocess.run(["openssl", "x509", "-in", str(cert), "-noout", "-subject", "-nameopt", "RFC2253"],
+                         check=True, capture_output=True, text=True).stdout.strip()
+    subject = out.split("=", 1)[1] if out.startswith("subject=") else out
+    return re.sub(r"(?<!\\),", ", ", subject)
+
+
+def logo(root, size):
+    with tempfile.TemporaryDirectory() as tmp:
+        out = pathlib.Path(tmp) / "logo.png"
+        convert = "magick" if subprocess.run(["sh", "-c", "command -v magick"], capture_output=True).returncode == 0 \
+            else "convert"
+        subprocess.run([convert, str(root / "resources" / "icons" / "quillmark.ico") + "[0]", "-filter", "point",
+                        "-resize", f"{size}x{size}", "-strip", "-define", "png:exclude-chunks=date,time",
+                        "PNG32:" + str(out)], check=True)
+        return out.read_bytes()
+
+
+def local_header_size(name):
+    return 30 + len(name.encode("utf-8"))  # stored entries of this size carry no extra field
+
+
+def block_map(files):
+    lines = ['<?xml version="1.0" encoding="UTF-8" standalone="no"?>',
+             f'<BlockMap xmlns="{BLOCKMAP_NS}" HashMethod="{SHA256}">']
+    for name, data in files:
+        windows = name.replace("/", "\\")
+        lines.append(f'<File Name={quoteattr(windows)} Size="{len(data)}" LfhSize="{local_header_size(name)}">')
+        for at in range(0, len(data), BLOCK):
+            digest = base64.b64encode(hashlib.sha256(data[at:at + BLOCK]).digest()).decode()
+            lines.append(f'<Block Hash="{digest}"/>')  # stored: no compressed size
+        lines.append("</File>")
+    lines.append("</BlockMap>")
+    return ("\r\n".join(lines) + "\r\n").encode("utf-8")
+
+
+def content_types(files):
+    defaults = sorted({n.rsplit(".", 1)[1].lower() for n, _ in files if n != "AppxManifest.xml" and "." in n})
+    known = {"png": "image/png", "dll": "application/x-msdownload", "exe": "application/x-msdownload",
+             "xml": "application/xml"}
+    parts = ['<?xml version="1.0" encoding="UTF-8"?>', f'<Types xmlns="{TYPES_NS}">']
+    for ext in defaults:
+        parts.append(f'<Default Extension="{ext}" ContentType="{known.get(ext, "application/octet-stream")}"/>')
+    parts.append('<Override PartName="/AppxManifest.xml" ContentType="application/vnd.ms-appx.manifest+xml"/>')
+    parts.append('<Override PartName="/AppxBlockMap.xml" ContentType="application/vnd.ms-appx.blockmap+xml"/>')
+    parts.append("</Types>")
+    return "".join(parts).encode("utf-8")
+
+
+def pack(root, manifest, out):
+    files = [("AppxManifest.xml", manifest.read_bytes())]
+    files += [(name, logo(root, size)) for name, size in sorted(LOGOS.items())]
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_STORED) as z:
+        for name, data in files + [("AppxBlockMap.xml", block_map(files)), ("[Content_Types].xml",
+                                                                             content_types(files))]:
+            info = zipfile.ZipInfo(name, DATE)
+            # The content types part is deflated, as MakeAppx writes it: osslsigncode rewrites it
+            # deflated when it signs and keeps the method the entry had.
+            info.compress_type = zipfile.ZIP_DEFLATED if name == "[Content_Types].xml" else zipfile.ZIP_STORED
+            info.create_system = 0
+            z.writestr(info, data)
+    out.write_bytes(buffer.getvalue())
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    sub = parser.add_subparsers(dest="what", required=True)
+    m = sub.add_parser("manifest")
+    m.add_argument("--root", type=pathlib.Path, required=True)
+    m.add_argument("--out", type=pathlib.Path, required=True)
+    m.add_argument("--publisher", default="CN=Quillmark developers")
+    p = sub.add_parser("publisher")
+    p.add_argument("cert", type=pathlib.Path)
+    k = sub.add_parser("pack")
+    k.add_argument("--root", type=pathlib.Path, required=True)
+    k.add_argument("--manifest", type=pathlib.Path, required=True)
+    k.add_argument("--out", type=pathlib.Path, required=True)
+    a = parser.parse_args()
+    if a.what == "manifest":
+        text = make_manifest(a.root, a.publisher)
+        if not a.out.exists() or a.out.read_text() != text:  # unchanged: no new time for make
+            a.out.write_text(text, newline="\r\n")
+    elif a.what == "publisher":
+        print(publisher_of(a.cert))
+    else:
+        pack(a.root, a.manifest, a.out)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,31 @@
+#pragma once
+// The commands both folder menus offer (the classic submenu and the Windows 11 flyout): applying
+// a theme icon and resetting run in the calling thread through the extension's profile; the
+// custom icon, theme and About windows are the main program's, started on its own.
+#include <windows.h>
+
+#include <string>
+
+namespace qm::shellext {
+
+// Path of the main program next to this library: the module folder + "Quillmark.exe".
+std::wstring MainProgramPath();
+
+// The translated caption of a command: kCustomIconOffset, kResetOffset, kThemeOffset or
+// kAboutOffset (MenuOffset); empty for any other.
+std::wstring CommandCaption(UINT offset);
+
+// True for an existing folder (a path of any length).
+bool IsExistingFolder(const std::wstring& path);
+
+// Applies icon `icon` of the theme file to the folder; failures are reported by their own messages.
+void ApplyThemeIcon(const std::wstring& folder, const std::wstring& themePath, UINT icon);
+// Resets the folder; a refusal is reported by its own message.
+void ResetFolder(const std::wstring& folder);
+
+// The main program with `parameters` ("/theme", "/about"); S_OK when it started.
+HRESULT StartMainProgram(const std::wstring& parameters);
+// The main program's custom icon window for the folder; S_OK when it started.
+HRESULT StartCustomIconWindow(const std::wstring& folder);
+
+}  // namespace qm::shellext

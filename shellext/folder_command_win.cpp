@@ -1,0 +1,223 @@
+#include "shellext/folder_command_win.h"
+
+#include <shlwapi.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/themes/theme_path_win.h"
+#include "shellext/commands_win.h"
+#include "shellext/folder_menu_win.h"
+#include "shellext/menu_icon_files_win.h"
+#include "shellext/shell_items_win.h"
+#include "shellext/theme_icons_win.h"
+
+namespace qm::shellext {
+
+namespace {
+
+// The theme the flyout was built from, shared by its entries and lists.
+struct Flyout {
+    std::wstring themePath;
+    std::vector<std::wstring> iconLocations;  // one per icon entry; empty: no picture
+};
+
+// The flyout's entries in order: the four commands (kCustomIconOffset to kAboutOffset), the
+// separator, then icon i at kFirstEntryIcon + i.
+constexpr ULONG kSeparatorEntry = 4;
+constexpr ULONG kFirstEntryIcon = 5;
+
+HRESULT HandOut(const std::wstring& text, LPWSTR* out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return SHStrDupW(text.c_str(), out);
+}
+
+// What every entry answers alike: no tooltip, no name of its own, no flyout of its own.
+HRESULT NoText(LPWSTR* out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+class TFolderCommandEntry final : public SingleInterfaceObject<IExplorerCommand> {
+public:
+    TFolderCommandEntry(std::shared_ptr<const Flyout> flyout, ULONG position)
+        : flyout_(std::move(flyout)), position_(position) {}
+
+    HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray*, LPWSTR* name) override {
+        return Guarded([&]() -> HRESULT {
+            if (position_ >= kFirstEntryIcon) return HandOut(std::to_wstring(position_ - kFirstEntryIcon), name);
+            if (position_ == kSeparatorEntry) return NoText(name);
+            return HandOut(CommandCaption(position_ + 1), name);
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray*, LPWSTR* icon) override {
+        return Guarded([&]() -> HRESULT {
+            if (position_ < kFirstEntryIcon) return NoText(icon);
+            const std::wstring& location = flyout_->iconLocations.at(position_ - kFirstEntryIcon);
+            return location.empty() ? NoText(icon) : HandOut(location, icon);
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetToolTip(IShellItemArray*, LPWSTR* tip) override { return NoText(tip); }
+    HRESULT STDMETHODCALLTYPE GetCanonicalName(GUID* name) override {
+        if (name) *name = GUID_NULL;
+        return E_NOTIMPL;
+    }
+    // The custom icon window edits one folder: its entry is disabled for several.
+    HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) override {
+        if (!state) return E_POINTER;
+        return Guarded([&]() -> HRESULT {
+            *state = ECS_ENABLED;
+            if (position_ + 1 == kCustomIconOffset && SelectedFolders(items).size() != 1) *state = ECS_DISABLED;
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray* items, IBindCtx*) override {
+        return Guarded([&]() -> HRESULT { return DoInvoke(items); });
+    }
+    HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override {
+        if (!flags) return E_POINTER;
+        *flags = position_ == kSeparatorEntry ? ECF_ISSEPARATOR : ECF_DEFAULT;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnumSubCommands(IEnumExplorerCommand** entries) override {
+        if (entries) *entries = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    HRESULT DoInvoke(IShellItemArray* items) {
+        switch (position_ + 1) {
+            case kThemeOffset: return StartMainProgram(L"/theme");
+            case kAboutOffset: return StartMainProgram(L"/about");
+            default: break;
+        }
+        if (position_ == kSeparatorEntry) return E_INVALIDARG;
+        const std::vector<std::wstring> folders = SelectedFolders(items);
+        if (folders.empty()) return E_FAIL;
+        if (position_ + 1 == kCustomIconOffset) {
+            return folders.size() == 1 ? StartCustomIconWindow(folders.front()) : E_INVALIDARG;
+        }
+        for (const std::wstring& folder : folders) {
+            if (position_ + 1 == kResetOffset) {
+                ResetFolder(folder);
+            } else {
+                ApplyThemeIcon(folder, flyout_->themePath, position_ - kFirstEntryIcon);
+            }
+        }
+        return S_OK;
+    }
+
+    std::shared_ptr<const Flyout> flyout_;
+    ULONG position_;
+};
+
+class TFolderCommandList final : public SingleInterfaceObject<IEnumExplorerCommand> {
+public:
+    TFolderCommandList(std::shared_ptr<const Flyout> flyout, ULONG next) : flyout_(std::move(flyout)), next_(next) {}
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IExplorerCommand** out, ULONG* fetched) override {
+        if (fetched) *fetched = 0;
+        if (!out) return E_POINTER;
+        if (!fetched && count != 1) return E_INVALIDARG;
+        ULONG n = 0;
+        const HRESULT hr = Guarded([&] {
+            for (; n < count && next_ < Total(); ++n, ++next_) out[n] = new TFolderCommandEntry(flyout_, next_);
+            return S_OK;
+        });
+        if (FAILED(hr)) {  // nothing handed out on failure
+            next_ -= n;
+            while (n > 0) std::exchange(out[--n], nullptr)->Release();
+            return hr;
+        }
+        if (fetched) *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        const ULONG left = Total() - next_;
+        next_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        next_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumExplorerCommand** copy) override {
+        if (!copy) return E_POINTER;
+        *copy = nullptr;
+        return Guarded([&] {
+            *copy = new TFolderCommandList(flyout_, next_);
+            return S_OK;
+        });
+    }
+
+private:
+    ULONG Total() const { return kFirstEntryIcon + static_cast<ULONG>(flyout_->iconLocations.size()); }
+
+    std::shared_ptr<const Flyout> flyout_;
+    ULONG next_;
+};
+
+}  // namespace
+
+// ---- TFolderCommand: the entry on the first menu page ---------------------------------------
+
+HRESULT TFolderCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
+    return Guarded([&] { return HandOut(L"Quillmark", name); });
+}
+
+HRESULT TFolderCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
+    return Guarded([&] { return HandOut(MainProgramPath() + L",-1", icon); });  // the program's icon
+}
+
+HRESULT TFolderCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
+    return Guarded([&] { return HandOut(L"Change icon of selected Folder", tip); });
+}
+
+HRESULT TFolderCommand::GetCanonicalName(GUID* name) {
+    if (!name) return E_POINTER;
+    *name = kFolderCommandClsid;
+    return S_OK;
+}
+
+HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) {
+    if (!state) return E_POINTER;
+    *state = ECS_HIDDEN;
+    // A few attribute reads, quick enough for the shell's first, hurried call as well.
+    return Guarded([&] {
+        if (!SelectedFolders(items).empty()) *state = ECS_ENABLED;
+        return S_OK;
+    });
+}
+
+HRESULT TFolderCommand::Invoke(IShellItemArray*, IBindCtx*) { return E_NOTIMPL; }  // it only opens its flyout
+
+HRESULT TFolderCommand::GetFlags(EXPCMDFLAGS* flags) {
+    if (!flags) return E_POINTER;
+    *flags = ECF_HASSUBCOMMANDS;
+    return S_OK;
+}
+
+HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
+    if (!entries) return E_POINTER;
+    *entries = nullptr;
+    return Guarded([&] {
+        auto flyout = std::make_shared<Flyout>();
+        flyout->themePath = CurrentThemePath();
+        {
+            const ThemeIcons theme(flyout->themePath);  // the theme file is read once per flyout
+            flyout->iconLocations = MenuIconLocations(flyout->themePath, theme);
+        }
+        *entries = new TFolderCommandList(std::move(flyout), 0);
+        return S_OK;
+    });
+}
+
+TFolderCommandFactory& TFolderCommandFactory::Instance() noexcept {
+    static TFolderCommandFactory factory;
+    return factory;
+}
+
+}  // namespace qm::shellext

@@ -1,0 +1,34 @@
+#pragma once
+// The Windows 11 folder menu: TFolderCommand (IExplorerCommand), the "Quillmark" entry of the
+// first menu page with a flyout (IEnumExplorerCommand) that holds the classic submenu's four
+// commands, a separator and one entry per icon of the context-menu theme, titled with its
+// number. Explorer hands every method the selected items; the commands apply to each selected
+// folder. Registered through the package manifest, not through DllRegisterServer.
+#include <windows.h>
+#include <shobjidl.h>
+
+#include "shellext/class_factory_win.h"
+#include "shellext/com_object_win.h"
+
+namespace qm::shellext {
+
+class TFolderCommand final : public SingleInterfaceObject<IExplorerCommand> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray* items, LPWSTR* name) override;
+    HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray* items, LPWSTR* icon) override;
+    HRESULT STDMETHODCALLTYPE GetToolTip(IShellItemArray* items, LPWSTR* tip) override;
+    HRESULT STDMETHODCALLTYPE GetCanonicalName(GUID* name) override;
+    // ECS_ENABLED when every item is an existing file-system folder, ECS_HIDDEN otherwise.
+    HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) override;
+    HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray* items, IBindCtx* context) override;
+    HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override;
+    // Reads the current theme: the flyout's entries, with the icons' locations.
+    HRESULT STDMETHODCALLTYPE EnumSubCommands(IEnumExplorerCommand** entries) override;
+};
+
+class TFolderCommandFactory final : public ObjectFactory<TFolderCommand> {
+public:
+    static TFolderCommandFactory& Instance() noexcept;
+};
+
+}  // namespace qm::shellext

@@ -1,0 +1,34 @@
+#include "shellext/shell_items_win.h"
+
+#include "core/base/handles_win.h"
+#include "shellext/commands_win.h"
+
+namespace qm::shellext {
+
+std::vector<std::wstring> FileSystemPaths(IShellItemArray* items) {
+    std::vector<std::wstring> paths;
+    DWORD count = 0;
+    if (!items || FAILED(items->GetCount(&count)) || count == 0) return paths;
+    paths.reserve(count);
+    for (DWORD i = 0; i < count; ++i) {
+        ComPtr<IShellItem> item;
+        if (FAILED(items->GetItemAt(i, item.put())) || !item) return {};
+        PWSTR raw = nullptr;
+        const HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, &raw);
+        std::wstring path = SUCCEEDED(hr) && raw ? raw : L"";
+        CoTaskMemFree(raw);
+        if (path.empty()) return {};
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+std::vector<std::wstring> SelectedFolders(IShellItemArray* items) {
+    std::vector<std::wstring> paths = FileSystemPaths(items);
+    for (const std::wstring& path : paths) {
+        if (!IsExistingFolder(path)) return {};
+    }
+    return paths;
+}
+
+}  // namespace qm::shellext
