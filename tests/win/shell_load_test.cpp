@@ -15,9 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "core/base/data_folder_win.h"
 #include "core/base/handles_win.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/explorer_command_client_win.h"
+#include "tests/support/files_win.h"
 
 namespace {
 
@@ -244,6 +246,7 @@ TEST_F(ShellLoad, ThousandWindows11MenuCyclesLeaveNothingBehind) {
     const Counters after = Measure();
     EXPECT_EQ(failures, 0);
     ExpectFlat(before, after);
+    qmtest::RemoveTree(qm::UserCacheFolder() + L"MenuIcons");
 }
 
 }  // namespace
