@@ -8,11 +8,13 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "core/base/text.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/process_win.h"
@@ -358,6 +360,109 @@ TEST_F(Installer, AllUsersInstallRegistersTheExtensionItselfAndUninstallsToNothi
     EXPECT_TRUE(machineAfter == machineBefore) << Narrow(Difference(machineBefore, machineAfter));
     const RegistryDump userAfter = DumpOurPlaces(HKEY_CURRENT_USER);
     EXPECT_TRUE(userAfter == userBefore) << Narrow(Difference(userBefore, userAfter));
+}
+
+// The build number the installer reads, set for the life of the object and put back at the end.
+class BuildNumber {
+public:
+    explicit BuildNumber(const std::wstring& number) {
+        before_ = ReadRegValue(HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber");
+        Set(number);
+    }
+    ~BuildNumber() {
+        if (before_.exists) Set(before_.data);
+    }
+    BuildNumber(const BuildNumber&) = delete;
+    BuildNumber& operator=(const BuildNumber&) = delete;
+
+private:
+    static constexpr const wchar_t* kVersionKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    static void Set(const std::wstring& number) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber", REG_SZ, number.c_str(),
+                        static_cast<DWORD>((number.size() + 1) * sizeof(wchar_t)));
+    }
+    qmtest::RegValue before_;
+};
+
+// A stand-in at Windows PowerShell's path that records its command line (Wine has no PowerShell);
+// whatever was there comes back at the end.
+class PowerShellStandIn {
+public:
+    PowerShellStandIn() {
+        wchar_t system[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
+        folder_ = std::wstring(system) + L"\\WindowsPowerShell\\v1.0";
+        CreateDirectoryW((std::wstring(system) + L"\\WindowsPowerShell").c_str(), nullptr);
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        if (qmtest::Exists(program())) kept_ = qmtest::ReadBytes(program());
+        had_ = qmtest::Exists(program());
+        CopyFileW((qmtest::BuildFolder() + L"\\qm_shell_standin.exe").c_str(), program().c_str(), FALSE);
+        Clear();
+    }
+    ~PowerShellStandIn() {
+        Clear();
+        if (had_) {
+            qmtest::WriteBytes(program(), kept_);
+        } else {
+            DeleteFileW(program().c_str());
+        }
+    }
+    PowerShellStandIn(const PowerShellStandIn&) = delete;
+    PowerShellStandIn& operator=(const PowerShellStandIn&) = delete;
+    std::wstring program() const { return folder_ + L"\\powershell.exe"; }
+    void Clear() const { DeleteFileW((folder_ + L"\\started.txt").c_str()); }
+    // The command line of the last start (after the process id line), empty when none came.
+    std::wstring LastCommandLine() const {
+        const std::wstring record = folder_ + L"\\started.txt";
+        if (!qmtest::Exists(record)) return {};
+        const auto bytes = qmtest::ReadBytes(record);
+        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+        return text.substr(text.find(L'\n') + 1);
+    }
+
+private:
+    std::wstring folder_;
+    std::vector<std::uint8_t> kept_;
+    bool had_ = false;
+};
+
+// On Windows 11 (build 22000 and later) the installer registers the Windows 11 menu's package
+// with the install folder as its external location and the uninstaller removes it; on Windows 10
+// neither runs PowerShell. A failed registration (Wine's stand-in does nothing) leaves the
+// installation as it is.
+TEST_F(Installer, Windows11RegistersTheMenuPackageAndUninstallRemovesIt) {
+    const PowerShellStandIn powershell;
+    struct Case {
+        const wchar_t* build;
+        bool windows11;
+    };
+    for (const Case c : {Case{L"19045", false}, Case{L"22000", true}, Case{L"22631", true}}) {
+        SCOPED_TRACE(qm::WideToUtf8(c.build));
+        const BuildNumber build(c.build);
+        TempDir root(L"qm-setup");
+        const std::wstring folder = root / L"Quill Eleven";
+        powershell.Clear();
+        ASSERT_EQ(RunToTheEnd(qmtest::Quote(SetupProgram()) + L" /S /CURRENTUSER /D=" + folder), 0u);
+        EXPECT_EQ(FilesUnder(folder), ExpectedFiles());
+        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kHandlerKey, nullptr).data, kQuillshellClsidText);
+        const std::wstring prefix =
+            qmtest::Quote(powershell.program()) + L" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command ";
+        EXPECT_EQ(powershell.LastCommandLine(), c.windows11
+                                                    ? prefix + L"\"Add-AppxPackage -Path '" + folder +
+                                                          L"\\Quillmark.msix' -ExternalLocation '" + folder + L"'\""
+                                                    : L"");
+
+        powershell.Clear();
+        const auto quiet = ReadRegValue(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString");
+        ASSERT_TRUE(quiet.exists);
+        ASSERT_EQ(RunToTheEnd(quiet.data), 0u);
+        for (int i = 0; i < 1200 && RegKeyExists(HKEY_CURRENT_USER, kUninstallKey); ++i) Sleep(100);
+        Sleep(500);
+        EXPECT_EQ(powershell.LastCommandLine(),
+                  c.windows11 ? prefix + L"\"Get-AppxPackage -Name Ostrel.Quillmark | Remove-AppxPackage\"" : L"");
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    }
 }
 
 TEST_F(Installer, PortableZipHoldsTheInstalledLayout) {
