@@ -35,7 +35,7 @@ HRESULT HandOut(const std::wstring& text, LPWSTR* out) {
     return SHStrDupW(text.c_str(), out);
 }
 
-// What every entry answers alike: no tooltip, no name of its own, no flyout of its own.
+// The answer for a text an entry does not have.
 HRESULT NoText(LPWSTR* out) {
     if (out) *out = nullptr;
     return E_NOTIMPL;
@@ -50,7 +50,7 @@ public:
         return Guarded([&]() -> HRESULT {
             if (position_ >= kFirstEntryIcon) return HandOut(std::to_wstring(position_ - kFirstEntryIcon), name);
             if (position_ == kSeparatorEntry) return NoText(name);
-            return HandOut(CommandCaption(position_ + 1), name);
+            return HandOut(CommandCaption(CommandOffset()), name);
         });
     }
     HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray*, LPWSTR* icon) override {
@@ -70,7 +70,7 @@ public:
         if (!state) return E_POINTER;
         return Guarded([&]() -> HRESULT {
             *state = ECS_ENABLED;
-            if (position_ + 1 == kCustomIconOffset && SelectedFolders(items).size() != 1) *state = ECS_DISABLED;
+            if (CommandOffset() == kCustomIconOffset && SelectedFolders(items).size() != 1) *state = ECS_DISABLED;
             return S_OK;
         });
     }
@@ -88,8 +88,12 @@ public:
     }
 
 private:
+    // A command entry's offset in the classic menu (MenuOffset), which names the same command; the
+    // separator and the icon entries give no command's offset.
+    UINT CommandOffset() const { return static_cast<UINT>(position_) + kCustomIconOffset; }
+
     HRESULT DoInvoke(IShellItemArray* items) {
-        switch (position_ + 1) {
+        switch (CommandOffset()) {
             case kThemeOffset: return StartMainProgram(L"/theme");
             case kAboutOffset: return StartMainProgram(L"/about");
             default: break;
@@ -97,11 +101,11 @@ private:
         if (position_ == kSeparatorEntry) return E_INVALIDARG;
         const std::vector<std::wstring> folders = SelectedFolders(items);
         if (folders.empty()) return E_FAIL;
-        if (position_ + 1 == kCustomIconOffset) {
+        if (CommandOffset() == kCustomIconOffset) {
             return folders.size() == 1 ? StartCustomIconWindow(folders.front()) : E_INVALIDARG;
         }
         for (const std::wstring& folder : folders) {
-            if (position_ + 1 == kResetOffset) {
+            if (CommandOffset() == kResetOffset) {
                 ResetFolder(folder);
             } else {
                 ApplyThemeIcon(folder, flyout_->themePath, position_ - kFirstEntryIcon);
