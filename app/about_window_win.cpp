@@ -11,6 +11,7 @@
 #include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
 #include "resources/resource_ids.h"
+#include "ui/dpi_win.h"
 #include "ui/form_win.h"
 
 namespace qm {
@@ -103,10 +104,10 @@ LRESULT RippleImage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---- CreateSystemFont --------------------------------------------------------------------------
 UniqueFont CreateSystemFont(int kind) {
     NONCLIENTMETRICSW metrics{};
-    // The size without the padded-border field, which every version of the platform accepts.
-    metrics.cbSize = static_cast<UINT>(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth));
+    metrics.cbSize = sizeof metrics;
     LOGFONTW font{};
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+    // At 96 DPI, as every font handed to the window framework.
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, ui::kDesignDpi)) {
         switch (kind) {
             case 0: font = metrics.lfCaptionFont; break;
             case 1: font = metrics.lfMenuFont; break;
