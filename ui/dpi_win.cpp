@@ -14,8 +14,10 @@ int WindowDpi(HWND hwnd) {
 int SystemMetricForDpi(int index, int dpi) { return GetSystemMetricsForDpi(index, static_cast<UINT>(dpi)); }
 
 LOGFONTW FontForDpi(LOGFONTW font, int dpi) {
-    font.lfHeight = ScaleToDpi(font.lfHeight, dpi);
-    font.lfWidth = ScaleToDpi(font.lfWidth, dpi);
+    // Rounded towards zero: a font grows no more than the DPI does, so a text that has room at
+    // 96 DPI has it at every DPI (Tahoma's -11 would otherwise become -17 at 144 DPI, 3 % too wide).
+    font.lfHeight = static_cast<LONG>(static_cast<long long>(font.lfHeight) * dpi / kDesignDpi);
+    font.lfWidth = static_cast<LONG>(static_cast<long long>(font.lfWidth) * dpi / kDesignDpi);
     return font;
 }
 

@@ -18,7 +18,7 @@ int ScaleFromDpi(int value, int dpi);
 int WindowDpi(HWND hwnd);
 // A system metric (SM_CXICON, SM_CXSMICON, SM_CXMENUCHECK, ...) at `dpi`.
 int SystemMetricForDpi(int index, int dpi);
-// A font given at 96 DPI, made for `dpi` (its height and width scaled).
+// A font given at 96 DPI, made for `dpi` (its height and width scaled, rounded towards zero).
 LOGFONTW FontForDpi(LOGFONTW font, int dpi);
 // An .ico file at the size of its first image, scaled to `dpi`: the platform takes the file's best
 // image for that size. Null when the file is missing or unreadable.
