@@ -138,10 +138,25 @@ class DpiScaling : public testing::Test {
 protected:
     void SetUp() override {
         ui::App().SetTitle(L"Quillmark");
-        // One icon of images 16 (red) .. 64 (magenta): a picture shows which image it came from.
+        // The program's own icons (32 to 64 pixels) for the screenshots.
+        std::vector<std::vector<std::uint8_t>> own;
+        for (const wchar_t* name : {L"change", L"options", L"lang", L"tools", L"about", L"folder"}) {
+            own.push_back(qmtest::ReadAll(qmtest::SourceFolder() + L"\\resources\\icons\\" + name + L".ico"));
+        }
+        qmtest::WriteBytes(program_.Store() + L"Quillmark.icl", qmtest::ThemeLibrary(6, own));
+    }
+    // A theme of an icon of images 16 (red) .. 64 (magenta): a picture shows which image it came from.
+    void AddSizesTheme() {
         const std::vector<std::uint8_t> ico =
             qmtest::FlatIco({{16, kRed}, {24, kGreen}, {32, kBlue}, {40, kYellow}, {48, kCyan}, {64, kMagenta}});
         qmtest::WriteBytes(program_.Store() + L"Sizes.icl", qmtest::ThemeLibrary(3, {ico, ico}));
+    }
+    // Clicks the theme `name` in a window's theme list.
+    static void ClickTheme(ui::ListBox& list, const std::wstring& name) {
+        for (int i = 0; i < list.Count(); ++i) {
+            if (list.Item(i) == name) return qmtest::ClickItem(list, i);
+        }
+        ADD_FAILURE() << "no theme " << qm::WideToUtf8(name);
     }
     // The image of the icon for a side: what the platform takes from the group for that size.
     static COLORREF ImageFor(int side) {
@@ -211,7 +226,7 @@ TEST_F(DpiScaling, IconPickerIsItsLayoutScaledWithPicturesFromTheImagesOfTheDpi)
         host.Show();
         qm::TForm1 picker(&host, qm::IconChoiceTarget{host.Label8, host.Label9, host.Image3});
         picker.Show();
-        qmtest::ClickItem(*picker.ListBox1, 0);
+        ClickTheme(*picker.ListBox1, L"Quillmark.icl");
         qmtest::SelectItem(*picker.ListView1, 0);
         Layout l = LayoutOf(picker);
         if (shot) qmtest::SaveScreenshot(picker.Handle(), L"dpi" + std::to_wstring(dpi) + L"_icon_picker");
@@ -220,10 +235,11 @@ TEST_F(DpiScaling, IconPickerIsItsLayoutScaledWithPicturesFromTheImagesOfTheDpi)
     const Layout design = UnawareLayout([&] { return measure(false); });
     ExpectScaled(design, measure(true), dpi, "icon picker");
 
+    AddSizesTheme();
     qm::TForm2 host;
     qm::TForm1 picker(&host, qm::IconChoiceTarget{host.Label8, host.Label9, host.Image3});
     picker.Show();
-    qmtest::ClickItem(*picker.ListBox1, 0);
+    ClickTheme(*picker.ListBox1, L"Sizes.icl");
     ASSERT_EQ(picker.ListView1->Count(), 3);
     qmtest::PumpMessages();  // the view draws its entries and has their pictures made
     const int large = GetSystemMetricsForDpi(SM_CXICON, static_cast<UINT>(dpi));
@@ -246,7 +262,8 @@ TEST_F(DpiScaling, IconPickerIsItsLayoutScaledWithPicturesFromTheImagesOfTheDpi)
     EXPECT_EQ(ListPixel(pictures, 0, sx + small - 1, sy + small - 1), ImageFor(small));
     EXPECT_EQ(ListPixel(picker.ImageList1->Handle(), 0, large - 1, large - 1), ImageFor(large));
     // The theme's strip: its first icon at the large size.
-    EXPECT_EQ(ListPixel(picker.ImageList2->Handle(), 0, ui::ScaleToDpi(2, dpi) + large - 1, large - 1),
+    const int strip = picker.ListBox1->ItemIndex();
+    EXPECT_EQ(ListPixel(picker.ImageList2->Handle(), strip, ui::ScaleToDpi(2, dpi) + large - 1, large - 1),
               ImageFor(large));
 }
 
@@ -256,7 +273,8 @@ TEST_F(DpiScaling, CustomIconWindowIsItsLayoutScaled) {
     auto measure = [&](bool shot) {
         qm::TfCustomIcon window(folder.path());
         window.Show();
-        qmtest::ClickItem(*window.ListBox1, 0);
+        ClickTheme(*window.ListBox1, L"Quillmark.icl");
+        qmtest::SelectItem(*window.ListView1, 1);
         Layout l = LayoutOf(window);
         if (shot) qmtest::SaveScreenshot(window.Handle(), L"dpi" + std::to_wstring(dpi) + L"_custom_icon_window");
         return l;
@@ -268,6 +286,7 @@ TEST_F(DpiScaling, CustomIconWindowIsItsLayoutScaled) {
 // Windows sends WM_DPICHANGED when a per-monitor aware window moves to a monitor of another DPI:
 // the controls, fonts and pictures take the new DPI, the window the suggested rectangle.
 TEST_F(DpiScaling, MovingToAnotherDpiScalesTheWindowAgain) {
+    AddSizesTheme();
     const int from = PrefixDpi(), to = from + 96;
     const Layout design = UnawareLayout([] {
         qm::TForm2 form;
@@ -300,7 +319,7 @@ TEST_F(DpiScaling, MovingToAnotherDpiScalesTheWindowAgain) {
     qm::TForm2 host;
     qm::TForm1 picker(&host, qm::IconChoiceTarget{host.Label8, host.Label9, host.Image3});
     picker.Show();
-    qmtest::ClickItem(*picker.ListBox1, 0);
+    ClickTheme(*picker.ListBox1, L"Sizes.icl");
     SendMessageW(picker.Handle(), WM_DPICHANGED, MAKEWPARAM(to, to), 0);
     qmtest::PumpMessages();  // the view draws its entries and has their pictures made
     int w = 0, h = 0;
@@ -308,7 +327,7 @@ TEST_F(DpiScaling, MovingToAnotherDpiScalesTheWindowAgain) {
     EXPECT_EQ(w, ui::ScaleToDpi(50, to));
     EXPECT_EQ(picker.ImageList3->Count(), 3);
     EXPECT_EQ(ListPixel(picker.ImageList3->Handle(), 0, large - 1, large - 1), ImageFor(large));
-    EXPECT_EQ(picker.ImageList2->Count(), 1);
+    EXPECT_EQ(picker.ImageList2->Count(), 2);
 }
 
 }  // namespace
