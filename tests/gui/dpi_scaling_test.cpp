@@ -283,6 +283,36 @@ TEST_F(DpiScaling, CustomIconWindowIsItsLayoutScaled) {
     ExpectScaled(design, measure(true), dpi, "custom icon window");
 }
 
+// A message box of the program reads its text in the system message font of the DPI and is laid
+// out by the platform for it (nothing of the framework's).
+struct SeenBox {
+    int fontHeight = 0;
+    int dpi = 0;
+};
+SeenBox g_seenBox;
+void CALLBACK ReadAndCloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = FindWindowW(L"#32770", L"DPI probe");
+    if (!box) return;
+    KillTimer(nullptr, timer);
+    g_seenBox = {FontHeight(GetDlgItem(box, 0xFFFF)), static_cast<int>(GetDpiForWindow(box))};
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(DpiScaling, MessageBoxesFollowTheDpiByThemselves) {
+    const int dpi = PrefixDpi();
+    qm::TForm2 form;
+    form.Show();
+    g_seenBox = {};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, ReadAndCloseBox);
+    MessageBoxExW(form.Handle(), L"A text of the message box", L"DPI probe", MB_OK, 0);
+    KillTimer(nullptr, timer);
+    NONCLIENTMETRICSW m{};
+    m.cbSize = sizeof m;
+    ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0, static_cast<UINT>(dpi)));
+    EXPECT_EQ(g_seenBox.dpi, dpi);
+    EXPECT_EQ(g_seenBox.fontHeight, m.lfMessageFont.lfHeight);
+}
+
 // Windows sends WM_DPICHANGED when a per-monitor aware window moves to a monitor of another DPI:
 // the controls, fonts and pictures take the new DPI, the window the suggested rectangle.
 TEST_F(DpiScaling, MovingToAnotherDpiScalesTheWindowAgain) {
