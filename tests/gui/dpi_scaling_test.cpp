@@ -18,10 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "app/about_window_win.h"
 #include "app/custom_icon_window_win.h"
 #include "app/icon_picker_window_win.h"
 #include "app/main_window/main_window_win.h"
+#include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "resources/resource_ids.h"
 #include "tests/gui/picker_test_support.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/gui_driver_win.h"
@@ -281,6 +284,26 @@ TEST_F(DpiScaling, CustomIconWindowIsItsLayoutScaled) {
     };
     const Layout design = UnawareLayout([&] { return measure(false); });
     ExpectScaled(design, measure(true), dpi, "custom icon window");
+}
+
+TEST_F(DpiScaling, AboutBannerIsTheBannerDrawnForTheDpi) {
+    const int dpi = PrefixDpi();
+    qm::TfAbout about;
+    const int width = ui::ScaleToDpi(qm::kBannerWidth, dpi), height = ui::ScaleToDpi(qm::kBannerHeight, dpi);
+    EXPECT_EQ(about.Shown().Width(), width);
+    EXPECT_EQ(about.Shown().Height(), height);
+    EXPECT_EQ(about.Image2->ClientPixels().cx, width);
+    // At 96, 144 and 192 DPI the pixels are the resource's own, drawn at that size.
+    const int id = dpi == 144 ? IDB_BANNER_144 : dpi == 192 ? IDB_BANNER_192 : IDB_BANNER;
+    qm::UniqueBitmap banner(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    ASSERT_TRUE(banner);
+    qm::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    HGDIOBJ old = SelectObject(dc.get(), banner.get());
+    for (const POINT p : {POINT{0, 0}, POINT{width / 2, height / 2}, POINT{width - 1, height - 1}}) {
+        EXPECT_EQ(about.Shown().Pixel(p.x, p.y), GetPixel(dc.get(), p.x, p.y)) << p.x << ", " << p.y;
+    }
+    SelectObject(dc.get(), old);
 }
 
 // A message box of the program reads its text in the system message font of the DPI and is laid
