@@ -114,6 +114,20 @@ void ExpectScaled(const Layout& design, const Layout& got, int dpi, const std::s
     }
 }
 
+// The window's layout, and with `shot` its screenshot "dpi<DPI>_<name>" among the artefacts.
+Layout LayoutAndShot(ui::Form& form, bool shot, const std::wstring& name) {
+    Layout l = LayoutOf(form);
+    if (shot) qmtest::SaveScreenshot(form.Handle(), L"dpi" + std::to_wstring(l.dpi) + L"_" + name);
+    return l;
+}
+
+// The window `open` makes (and measures with LayoutAndShot), made once on a DPI-unaware thread and
+// once at the prefix's DPI: the second is the first scaled.
+void ExpectWindowScaled(const std::string& window, int dpi, const std::function<Layout(bool shot)>& open) {
+    const Layout design = UnawareLayout([&] { return open(false); });
+    ExpectScaled(design, open(true), dpi, window);
+}
+
 // The colour of a pixel of image `index` of an image list, drawn on black.
 COLORREF ListPixel(HIMAGELIST list, int index, int x, int y) {
     int w = 0, h = 0;
@@ -224,19 +238,15 @@ TEST_F(DpiScaling, MainWindowIsItsNinetySixDpiLayoutScaled) {
 
 TEST_F(DpiScaling, IconPickerIsItsLayoutScaledWithPicturesFromTheImagesOfTheDpi) {
     const int dpi = PrefixDpi();
-    auto measure = [&](bool shot) {
+    ExpectWindowScaled("icon picker", dpi, [](bool shot) {
         qm::TForm2 host;
         host.Show();
         qm::TForm1 picker(&host, qm::IconChoiceTarget{host.Label8, host.Label9, host.Image3});
         picker.Show();
         ClickTheme(*picker.ListBox1, L"Quillmark.icl");
         qmtest::SelectItem(*picker.ListView1, 0);
-        Layout l = LayoutOf(picker);
-        if (shot) qmtest::SaveScreenshot(picker.Handle(), L"dpi" + std::to_wstring(dpi) + L"_icon_picker");
-        return l;
-    };
-    const Layout design = UnawareLayout([&] { return measure(false); });
-    ExpectScaled(design, measure(true), dpi, "icon picker");
+        return LayoutAndShot(picker, shot, L"icon_picker");
+    });
 
     AddSizesTheme();
     qm::TForm2 host;
@@ -273,17 +283,13 @@ TEST_F(DpiScaling, IconPickerIsItsLayoutScaledWithPicturesFromTheImagesOfTheDpi)
 TEST_F(DpiScaling, CustomIconWindowIsItsLayoutScaled) {
     const int dpi = PrefixDpi();
     qmtest::TempDir folder{L"dpi-custom"};
-    auto measure = [&](bool shot) {
+    ExpectWindowScaled("custom icon window", dpi, [&](bool shot) {
         qm::TfCustomIcon window(folder.path());
         window.Show();
         ClickTheme(*window.ListBox1, L"Quillmark.icl");
         qmtest::SelectItem(*window.ListView1, 1);
-        Layout l = LayoutOf(window);
-        if (shot) qmtest::SaveScreenshot(window.Handle(), L"dpi" + std::to_wstring(dpi) + L"_custom_icon_window");
-        return l;
-    };
-    const Layout design = UnawareLayout([&] { return measure(false); });
-    ExpectScaled(design, measure(true), dpi, "custom icon window");
+        return LayoutAndShot(window, shot, L"custom_icon_window");
+    });
 }
 
 TEST_F(DpiScaling, AboutBannerIsTheBannerDrawnForTheDpi) {
