@@ -451,15 +451,16 @@ void Form::ChangeDpi(int dpi, const RECT* suggested) {
         const int old = dpi_;
         dpi_ = dpi;
         const LOGFONTW scaled = FontForDpi(fontDesign_, dpi_);
-        font_.reset(CreateFontIndirectW(&scaled));
+        qm::UniqueFont font(CreateFontIndirectW(&scaled));  // the old one goes once no control uses it
         for (auto& [control, place] : places) {
             if (control->ParentFont()) {
-                control->ApplyFont(font_.get());
+                control->ApplyFont(font.get());
             } else {
                 control->MakeFont();
             }
             control->SetBounds(place);
         }
+        font_ = std::move(font);
         for (auto& [control, place] : places) control->DpiChanged(old);
         for (const auto& c : components_) {
             if (auto* list = dynamic_cast<ImageList*>(c.get())) list->DpiChanged();
