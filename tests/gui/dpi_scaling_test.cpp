@@ -23,6 +23,7 @@
 #include "app/icon_picker_window_win.h"
 #include "app/main_window/main_window_win.h"
 #include "core/base/handles_win.h"
+#include "core/base/module_path_win.h"
 #include "core/base/text.h"
 #include "resources/resource_ids.h"
 #include "tests/gui/picker_test_support.h"
@@ -190,11 +191,31 @@ protected:
     qmtest::ScopedCurrentLanguage english_{L"English"};
 };
 
-TEST_F(DpiScaling, TheManifestMakesTheProgramDpiAwareAtThePrefixDpi) {
-    // Windows 10 1703 and later take "PerMonitorV2" from dpiAwareness. Wine 8 refuses per-monitor
-    // v2 (as through SetProcessDpiAwarenessContext) and takes the next entry, "PerMonitor".
-    const DPI_AWARENESS awareness = GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext());
-    EXPECT_EQ(awareness, DPI_AWARENESS_PER_MONITOR_AWARE);
+// Windows 10 1703 and later take the first entry they know of dpiAwareness (PerMonitorV2), older
+// ones dpiAware "true/pm". Wine 8 makes every process per-monitor aware (v1) at the system DPI,
+// whatever its manifest says (measured with and without one): the manifest is checked as shipped.
+TEST(DpiAwareness, TheProgramDeclaresPerMonitorV2WithTheOlderFallback) {
+    const std::wstring program = qm::ModuleFolder() + L"Quillmark.exe";
+    qm::UniqueModule module(
+        LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(module) << qm::WideToUtf8(program);
+    HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module.get(), found)));
+    ASSERT_NE(bytes, nullptr);
+    const std::string manifest(bytes, SizeofResource(module.get(), found));
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm"
+                            "</dpiAware>"),
+              std::string::npos)
+        << manifest;
+}
+
+TEST_F(DpiScaling, WindowsTakeTheDpiOfTheirMonitor) {
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()), DPI_AWARENESS_PER_MONITOR_AWARE);
     EXPECT_EQ(static_cast<int>(GetDpiForSystem()), PrefixDpi());
     qm::TForm2 form;
     EXPECT_EQ(form.Dpi(), PrefixDpi());
