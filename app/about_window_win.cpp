@@ -4,6 +4,7 @@
 #include <windowsx.h>
 #include <shellapi.h>
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -11,6 +12,7 @@
 #include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
 #include "resources/resource_ids.h"
+#include "ui/dpi_win.h"
 #include "ui/form_win.h"
 
 namespace qm {
@@ -39,6 +41,39 @@ LOGFONTW AboutFont(int height, bool bold = false) {
     lf.lfCharSet = DEFAULT_CHARSET;
     wcscpy_s(lf.lfFaceName, L"Lucida Grande");
     return lf;
+}
+
+// The banner at `width` x `height`: the resource drawn for that size, or the next larger one made
+// smaller; a smaller one is stretched only when none is larger. Null without the resources.
+UniqueBitmap LoadBanner(int width, int height) {
+    constexpr std::array<std::pair<int, int>, 3> kBanners = {
+        {{IDB_BANNER, kBannerWidth}, {IDB_BANNER_144, kBannerWidth * 3 / 2}, {IDB_BANNER_192, kBannerWidth * 2}}};
+    int id = kBanners.back().first;
+    for (const auto& [candidate, side] : kBanners) {
+        if (side >= width) {
+            id = candidate;
+            break;
+        }
+    }
+    UniqueBitmap banner(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP bm{};
+    if (!banner || !GetObjectW(banner.get(), sizeof bm, &bm) || (bm.bmWidth == width && bm.bmHeight == height)) {
+        return banner;
+    }
+    BITMAPINFO bi = Info24(width, height);
+    void* bits = nullptr;
+    UniqueBitmap scaled(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
+    if (!scaled || !from || !to) return {};
+    HGDIOBJ oldFrom = SelectObject(from.get(), banner.get());
+    HGDIOBJ oldTo = SelectObject(to.get(), scaled.get());
+    SetStretchBltMode(to.get(), HALFTONE);
+    SetBrushOrgEx(to.get(), 0, 0, nullptr);
+    StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    SelectObject(from.get(), oldFrom);
+    SelectObject(to.get(), oldTo);
+    return scaled;
 }
 
 void CentreText(ui::Label& label) {
@@ -103,10 +138,10 @@ LRESULT RippleImage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---- CreateSystemFont --------------------------------------------------------------------------
 UniqueFont CreateSystemFont(int kind) {
     NONCLIENTMETRICSW metrics{};
-    // The size without the padded-border field, which every version of the platform accepts.
-    metrics.cbSize = static_cast<UINT>(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth));
+    metrics.cbSize = sizeof metrics;
     LOGFONTW font{};
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+    // At 96 DPI, as every font handed to the window framework.
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, ui::kDesignDpi)) {
         switch (kind) {
             case 0: font = metrics.lfCaptionFont; break;
             case 1: font = metrics.lfMenuFont; break;
@@ -168,29 +203,41 @@ TfAbout::TfAbout(ui::Form* owner) : ui::Form(owner), FRandom(GetTickCount()) {
 
 TfAbout::~TfAbout() = default;
 
-void TfAbout::FormCreate() {
-    // The banner from the program's resources; without them (a test host) a plain face.
-    UniqueBitmap banner(static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+void TfAbout::FormCreate() { MakeBanner(); }
+
+void TfAbout::FormDpiChanged() {
+    const bool running = FRipples != nullptr;
+    MakeBanner();
+    if (!running) FRipples.reset();
+}
+
+void TfAbout::MakeBanner() {
+    // The banner from the program's resources at the window's DPI; without them (a test host) a
+    // plain face.
+    const int width = Scale(kBannerWidth), height = Scale(kBannerHeight);
+    FSource = Picture24Buffer(width, height);
+    FTarget = Picture24Buffer(width, height);
+    const UniqueBitmap banner = LoadBanner(width, height);
     if (!FSource.ReadFrom(banner.get())) {
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        for (int y = 0; y < kBannerHeight; ++y) {
-            for (int x = 0; x < kBannerWidth; ++x) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
                 std::uint8_t* p = FSource.Bits() + FSource.Stride() * y + 3 * x;
                 p[0] = GetBValue(face), p[1] = GetGValue(face), p[2] = GetRValue(face);
             }
         }
     }
-    auto picture = std::make_unique<ui::Bitmap>(kBannerWidth, kBannerHeight);
+    auto picture = std::make_unique<ui::Bitmap>(width, height);
     FSource.DrawTo(picture->Dc(), 0, 0);
     Image1->SetPicture(std::move(picture));
 
     // Image2 starts as a copy of Image1's picture.
-    std::memcpy(FTarget.Bits(), FSource.Bits(), static_cast<std::size_t>(FSource.Stride()) * kBannerHeight);
+    std::memcpy(FTarget.Bits(), FSource.Bits(), static_cast<std::size_t>(FSource.Stride()) * height);
     FRipples = std::make_unique<TCnWaterEffect>();
-    FRipples->Resize(kBannerWidth, kBannerHeight);
+    FRipples->Resize(width, height);
     FDropToggle = false;
-    FRipples->AddDrop(0, 12, 12, 12);
+    FRipples->AddDrop(0, Scale(12), Scale(12), 12);
+    Image2->Invalidate();
 }
 
 void TfAbout::FormShow() {
@@ -223,13 +270,14 @@ void TfAbout::Timer1Timer() {
     RedrawWindow(Image2->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     FDropToggle = !FDropToggle;
     if (RandomBelow(5) == 2) {
-        FRipples->AddDrop(RandomBelow(kBannerWidth), RandomBelow(kBannerHeight), RandomBelow(24), RandomBelow(100));
+        FRipples->AddDrop(RandomBelow(FSource.Width()), RandomBelow(FSource.Height()), RandomBelow(Scale(24)),
+                          RandomBelow(100));
     }
 }
 
 void TfAbout::Image2MouseMove(int x, int y) {
     if (!FRipples || !FDropToggle) return;
-    if (RandomBelow(2) > 0) FRipples->AddDrop(x, y, RandomBelow(24), RandomBelow(60));
+    if (RandomBelow(2) > 0) FRipples->AddDrop(x, y, RandomBelow(Scale(24)), RandomBelow(60));
 }
 
 LRESULT TfAbout::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -66,6 +66,8 @@ public:
 
     void FormShow() override;
     bool FormCloseQuery() override;
+    // The banner again at the new DPI.
+    void FormDpiChanged() override;
     void FormClick();
     void Label7Click();
     void Image2MouseMove(int x, int y);
@@ -91,6 +93,8 @@ protected:
 
 private:
     void FormCreate();
+    // The banner at the window's DPI into Image1 and the ripple pictures, the ripples started anew.
+    void MakeBanner();
     int RandomBelow(int n);
 
     Picture24Buffer FSource{kBannerWidth, kBannerHeight};

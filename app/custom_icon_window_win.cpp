@@ -90,12 +90,22 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
 }
 
 void TfCustomIcon::FormCreate() {
+    PaintRowBackgrounds();
+    ListThemes();
+    // The copy names of the apply come from the engine's own generator, seeded once per process.
+}
+
+void TfCustomIcon::FormDpiChanged() {
+    PaintRowBackgrounds();
+    FThemes->DpiChanged();
+    FIcons->DpiChanged();
+}
+
+void TfCustomIcon::PaintRowBackgrounds() {
     ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_3DLIGHT), ui::SystemColor(COLOR_3DLIGHT));
     ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
                                   ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
     ThemeList::PaintRowBackground(*Image1, ui::SystemColor(COLOR_WINDOW), ui::SystemColor(COLOR_WINDOW));
-    ListThemes();
-    // The copy names of the apply come from the engine's own generator, seeded once per process.
 }
 
 void TfCustomIcon::ListThemes() { FThemes->ListThemes(); }

@@ -17,6 +17,8 @@ public:
     explicit TfCustomIcon(std::wstring folder, ui::Form* owner = nullptr);
 
     void FormShow() override;
+    // The row pictures, the theme strips and the icon pictures at the new DPI.
+    void FormDpiChanged() override;
     void ListBox1Click();
     void ListView1DblClick();
     // Lists the icons of cb_FileName.
@@ -59,6 +61,7 @@ protected:
 
 private:
     void FormCreate();
+    void PaintRowBackgrounds();
     void SetTheFonts();
 
     std::wstring FFolder;

@@ -30,7 +30,8 @@ IconPixels Transparent(int width, int height) {
 }  // namespace
 
 IconList::IconList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, const wchar_t* picturesName,
-                   const wchar_t* largeIconsName) {
+                   const wchar_t* largeIconsName)
+    : form_(form) {
     ListView1 = form.Add<ui::ListView>(L"ListView1", parent, bounds, ui::ListViewStyle::List, ui::ListViewData::Owner);
     if (largeIconsName) LargeIcons = form.Add<ui::ImageList>(largeIconsName, 32, 32);
     Pictures = form.Add<ui::ImageList>(picturesName, kIconPictureWidth, kIconPictureHeight);
@@ -66,25 +67,35 @@ int IconList::Fill(const std::wstring& file) {
 void IconList::MakePictures(int from, int to) {
     from = std::max(from, 0);
     to = std::min(to, static_cast<int>(made_.size()) - 1);
-    const int large = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
+    const int large = form_.Metric(SM_CXICON), small = form_.Metric(SM_CXSMICON);
     IconPixels pixels;
     for (int item = from; item <= to; ++item) {
         if (made_[static_cast<std::size_t>(item)]) continue;
         made_[static_cast<std::size_t>(item)] = true;
         // An icon that cannot be made keeps transparent pictures; every entry keeps its index.
-        IconPixels picture = Transparent(kIconPictureWidth, kIconPictureHeight);
-        IconPixels largeIcon = Transparent(32, 32);
+        IconPixels picture = Transparent(Pictures->Width(), Pictures->Height());
+        IconPixels largeIcon = LargeIcons ? Transparent(LargeIcons->Width(), LargeIcons->Height()) : IconPixels{};
         IconGroupData group;
         if (library_.Group(item, group)) {
             if (RenderGroupIcon(group, large, large, pixels)) {
                 PlacePixels(pixels, picture, 0, 0);
                 PlacePixels(pixels, largeIcon, 0, 0);
             }
-            if (RenderGroupIcon(group, small, small, pixels)) PlacePixels(pixels, picture, 34, 16);
+            if (RenderGroupIcon(group, small, small, pixels)) {
+                PlacePixels(pixels, picture, form_.Scale(34), form_.Scale(16));
+            }
         }
         ReplaceAlphaPicture(*Pictures, item, std::move(picture));
         if (LargeIcons) ReplaceAlphaPicture(*LargeIcons, item, std::move(largeIcon));
     }
+}
+
+void IconList::DpiChanged() {
+    made_.assign(made_.size(), false);
+    // The view lays its entries out anew for the lists' new size.
+    ListView1->SetImageList(Pictures, LVSIL_NORMAL);
+    ListView1->SetImageList(Pictures, LVSIL_SMALL);
+    ListView1->Invalidate();
 }
 
 int IconList::PicturesMade() const { return static_cast<int>(std::count(made_.begin(), made_.end(), true)); }

@@ -1,9 +1,10 @@
 #pragma once
 // The icon list shared by the icon picker and the custom icon window: ListView1 in list style with
 // one numbered entry per icon of a file, each pictured 50 x 32 with the large icon at (0, 0) and the
-// small one at (34, 16). Pictures come from the icon library, which opens the file once and keeps
-// it in memory. The view holds only the count of entries (owner data): an entry's pictures are
-// rendered the first time the view shows it, into the image lists at the entry's own index.
+// small one at (34, 16) (figures at 96 DPI; the icons are rendered at the sizes of the form's DPI). Pictures come from
+// the icon library, which opens the file once and keeps it in memory. The view holds only the count of entries (owner
+// data): an entry's pictures are rendered the first time the view shows it, into the image lists at the entry's own
+// index.
 #include <string>
 #include <vector>
 
@@ -33,12 +34,16 @@ public:
     void MakePictures(int from, int to);
     // How many entries have their pictures made.
     int PicturesMade() const;
+    // After the form's DPI changed (its image lists took the new size, blank): the pictures are
+    // rendered again when the view next shows them.
+    void DpiChanged();
 
     ui::ListView* ListView1 = nullptr;
     ui::ImageList* Pictures = nullptr;
     ui::ImageList* LargeIcons = nullptr;
 
 private:
+    ui::Form& form_;
     IconLibrary library_;
     std::vector<bool> made_;  // one per entry: its pictures are in the image lists
 };

@@ -92,9 +92,7 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
 }
 
 void TForm1::FormCreate() {
-    ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_BTNFACE), ui::SystemColor(COLOR_WINDOW));
-    ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
-                                  ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
+    PaintRowBackgrounds();
     ListThemes();
     PaintBackground();
     SetTheFonts();
@@ -103,17 +101,30 @@ void TForm1::FormCreate() {
 // Window colour to 3-D light over the whole picture, then 3-D light to button face over its bottom
 // 80 pixels.
 void TForm1::PaintBackground() {
-    const ui::Bounds b = Image1->GetBounds();
-    auto picture = std::make_unique<ui::Bitmap>(std::max(1, b.width), std::max(1, b.height));
+    const SIZE size = Image1->ClientPixels();
+    auto picture = std::make_unique<ui::Bitmap>(std::max<int>(1, size.cx), std::max<int>(1, size.cy));
     const int w = picture->Width(), h = picture->Height();
     FillGradient(picture->GetCanvas(), RECT{0, 0, w, h}, 256, ui::SystemColor(COLOR_WINDOW),
                  ui::SystemColor(COLOR_3DLIGHT), 0);
-    FillGradient(picture->GetCanvas(), RECT{0, std::max(0, h - 80), w, h}, 256, ui::SystemColor(COLOR_3DLIGHT),
+    FillGradient(picture->GetCanvas(), RECT{0, std::max(0, h - Scale(80)), w, h}, 256, ui::SystemColor(COLOR_3DLIGHT),
                  ui::SystemColor(COLOR_BTNFACE), 0);
     Image1->SetPicture(std::move(picture));
 }
 
 void TForm1::SetTheFonts() { SetFont(ui::WindowFont()); }
+
+void TForm1::FormDpiChanged() {
+    PaintRowBackgrounds();
+    FThemes->DpiChanged();
+    FIcons->DpiChanged();
+    PaintBackground();
+}
+
+void TForm1::PaintRowBackgrounds() {
+    ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_BTNFACE), ui::SystemColor(COLOR_WINDOW));
+    ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
+                                  ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
+}
 
 void TForm1::ListThemes() { FThemes->ListThemes(); }
 
@@ -193,7 +204,8 @@ void TForm1::Button2Click() {
     const int number = FIcons->SelectedIconNumber();
     if (FTarget.preview) {
         ui::Canvas& canvas = FTarget.preview->GetCanvas();
-        canvas.Rectangle(RECT{0, 0, 48, 48});
+        const int side = FTarget.preview->Owner().Scale(48);
+        canvas.Rectangle(RECT{0, 0, side, side});
         if (number >= 0 && number < ImageList1->Count()) {
             FIcons->MakePictures(number, number);  // an entry chosen before the view ever showed it
             ImageList_Draw(ImageList1->Handle(), number, canvas.Handle(), 0, 0, ILD_TRANSPARENT);
@@ -242,8 +254,8 @@ LRESULT TForm1::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     const LRESULT result = ui::Form::WindowProc(msg, wp, lp);
     if (msg == WM_SIZE && FAnchors) {
         FAnchors->Apply();
-        const ui::Bounds b = Image1->GetBounds();
-        if (!Image1->Picture() || Image1->Picture()->Width() != b.width || Image1->Picture()->Height() != b.height) {
+        const SIZE size = Image1->ClientPixels();
+        if (!Image1->Picture() || Image1->Picture()->Width() != size.cx || Image1->Picture()->Height() != size.cy) {
             PaintBackground();
         }
     }

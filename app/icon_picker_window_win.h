@@ -27,6 +27,8 @@ public:
     TForm1(ui::Form* owner, IconChoiceTarget target);
 
     void FormShow() override;
+    // The background, the row pictures, the theme strips and the icon pictures at the new DPI.
+    void FormDpiChanged() override;
     void ListBox1Click();
     void cb_FileNameChange();
     void BitBtn1Click();
@@ -69,6 +71,7 @@ protected:
 private:
     void FormCreate();
     void PaintBackground();
+    void PaintRowBackgrounds();
     void CentreOnOwner();
     void ShowMessage(const wchar_t* english, const wchar_t* caption);
 

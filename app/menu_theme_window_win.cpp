@@ -56,10 +56,20 @@ TfTheme::TfTheme(ui::Form* owner) : ui::Form(owner) {
 void TfTheme::FormCreate() {
     // ReadSetting gives the default on any failure.
     FThemeName = ReadSetting(kThemeNameSetting);
+    PaintRowBackgrounds();
+    FillThemeList();
+    ShowCurrentTheme();
+}
+
+void TfTheme::PaintRowBackgrounds() {
     ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_BTNFACE), ui::SystemColor(COLOR_WINDOW));
     ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
                                   ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
-    FillThemeList();
+}
+
+void TfTheme::FormDpiChanged() {
+    PaintRowBackgrounds();
+    FThemes->DpiChanged();
     ShowCurrentTheme();
 }
 
@@ -78,7 +88,7 @@ void TfTheme::ShowCurrentTheme() {
     IconLibrary library;
     // A theme without icons (or no file) leaves the preview as it is.
     if (!library.Open(path) || library.Count() <= 0) return;
-    Image5->SetPicture(MakeThemeStrip(path, RGB(255, 255, 255)));
+    Image5->SetPicture(MakeThemeStrip(path, RGB(255, 255, 255), Dpi()));
     Image5->Invalidate();
 }
 

@@ -24,6 +24,8 @@ public:
     explicit TfTheme(ui::Form* owner = nullptr);
 
     void FormShow() override;
+    // The row pictures, the theme strips and the current theme's strip at the new DPI.
+    void FormDpiChanged() override;
     void ListBox1DblClick();
     void b_CopyShell32Click();
     void bCancelClick();
@@ -47,6 +49,7 @@ public:
 
 private:
     void FormCreate();
+    void PaintRowBackgrounds();
 
     std::wstring FThemeName;
     std::unique_ptr<ThemeList> FThemes;

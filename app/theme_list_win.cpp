@@ -11,6 +11,7 @@
 #include "core/themes/theme_files_win.h"
 #include "core/themes/theme_path_win.h"
 #include "core/themes/themes_manager_win.h"
+#include "ui/dpi_win.h"
 
 namespace qm {
 
@@ -18,9 +19,10 @@ namespace {
 constexpr std::array<int, 4> kStripIconX = {2, 37, 72, 104};
 }  // namespace
 
-std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background) {
-    auto strip = std::make_unique<ui::Bitmap>(kThemeStripWidth, kThemeStripHeight);
-    strip->GetCanvas().FillRect(RECT{0, 0, kThemeStripWidth, kThemeStripHeight}, background);
+std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background, int dpi) {
+    const int width = ui::ScaleToDpi(kThemeStripWidth, dpi), height = ui::ScaleToDpi(kThemeStripHeight, dpi);
+    auto strip = std::make_unique<ui::Bitmap>(width, height, dpi);
+    strip->GetCanvas().FillRect(RECT{0, 0, width, height}, background);
     IconLibrary library;
     if (!library.Open(path)) return strip;
     const int n = std::min<int>(library.Count(), static_cast<int>(kStripIconX.size()));
@@ -28,18 +30,18 @@ std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color b
     const COLORREF rgb = ui::ToRgb(background);
     const std::uint32_t opaque = 0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
     IconPixels pixels{
-        kThemeStripWidth, kThemeStripHeight,
-        std::vector<std::uint32_t>(static_cast<std::size_t>(kThemeStripWidth) * kThemeStripHeight, opaque)};
-    const int size = GetSystemMetrics(SM_CXICON);
+        width, height,
+        std::vector<std::uint32_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), opaque)};
+    const int size = ui::SystemMetricForDpi(SM_CXICON, dpi);
     IconPixels icon;
     for (int i = 0; i < n; ++i) {
         if (RenderLibraryIcon(library, i, size, size, icon)) {
-            PlacePixels(icon, pixels, kStripIconX[static_cast<std::size_t>(i)], 0);
+            PlacePixels(icon, pixels, ui::ScaleToDpi(kStripIconX[static_cast<std::size_t>(i)], dpi), 0);
         }
     }
-    const BITMAPINFO info = TopDown32BitInfo(kThemeStripWidth, kThemeStripHeight);
-    SetDIBitsToDevice(strip->Dc(), 0, 0, kThemeStripWidth, kThemeStripHeight, 0, 0, 0, kThemeStripHeight,
-                      pixels.bgra.data(), &info, DIB_RGB_COLORS);
+    const BITMAPINFO info = TopDown32BitInfo(width, height);
+    SetDIBitsToDevice(strip->Dc(), 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                      static_cast<UINT>(height), pixels.bgra.data(), &info, DIB_RGB_COLORS);
     return strip;
 }
 
@@ -90,7 +92,8 @@ int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, u
     return ImageList_AddMasked(list.Handle(), copy.get(), ui::ToRgb(transparent));
 }
 
-ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style) : style_(style) {
+ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style)
+    : form_(form), style_(style) {
     ListBox1 = form.Add<ui::ListBox>(L"ListBox1", parent, bounds, ui::ListStyle::OwnerDrawVariable, 42);
     ImageList2 = form.Add<ui::ImageList>(L"ImageList2", kThemeStripWidth, kThemeStripHeight);
     ListBox1->OnMeasureItem = [this](int index, int& height) { ListBox1MeasureItem(index, height); };
@@ -100,8 +103,8 @@ ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, The
 }
 
 void ThemeList::PaintRowBackground(ui::Image& image, ui::Color from, ui::Color to) {
-    const ui::Bounds b = image.GetBounds();
-    auto picture = std::make_unique<ui::Bitmap>(std::max(1, b.width), std::max(1, b.height));
+    const SIZE size = image.ClientPixels();
+    auto picture = std::make_unique<ui::Bitmap>(std::max<int>(1, size.cx), std::max<int>(1, size.cy));
     FillGradient(picture->GetCanvas(), RECT{0, 0, picture->Width(), picture->Height()}, 128, from, to, 0);
     image.SetPicture(std::move(picture));
 }
@@ -110,14 +113,23 @@ void ThemeList::ListThemes() {
     ListBox1->Clear();
     const std::vector<ThemeFile> themes = ListStoreThemes(UserThemeFolder(), ShippedThemeFolder());
     // The strips exist before the rows are drawn.
-    ImageList2->Clear();
     paths_.clear();
-    for (const ThemeFile& theme : themes) {
-        std::unique_ptr<ui::Bitmap> strip = MakeThemeStrip(theme.path, ui::SystemColor(COLOR_BTNFACE));
-        AddMaskedPicture(*ImageList2, *strip, ui::SystemColor(COLOR_BTNFACE));
-        paths_.push_back(theme.path);
-    }
+    for (const ThemeFile& theme : themes) paths_.push_back(theme.path);
+    MakeStrips();
     for (const ThemeFile& theme : themes) ListBox1->Add(theme.name);
+}
+
+void ThemeList::MakeStrips() {
+    ImageList2->Clear();
+    for (const std::wstring& path : paths_) {
+        std::unique_ptr<ui::Bitmap> strip = MakeThemeStrip(path, ui::SystemColor(COLOR_BTNFACE), form_.Dpi());
+        AddMaskedPicture(*ImageList2, *strip, ui::SystemColor(COLOR_BTNFACE));
+    }
+}
+
+void ThemeList::DpiChanged() {
+    MakeStrips();
+    ListBox1->Invalidate();
 }
 
 std::wstring ThemeList::ThemePath(int index) const {
@@ -161,7 +173,7 @@ int ThemeList::TextHeightOfWg() const {
 }
 
 void ThemeList::ListBox1MeasureItem(int, int& height) {
-    height = style_.fixedItemHeight > 0 ? style_.fixedItemHeight : TextHeightOfWg() + 42;
+    height = style_.fixedItemHeight > 0 ? form_.Scale(style_.fixedItemHeight) : TextHeightOfWg() + form_.Scale(42);
 }
 
 void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
@@ -184,18 +196,20 @@ void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Ca
     HFONT listFont = reinterpret_cast<HFONT>(SendMessageW(ListBox1->Handle(), WM_GETFONT, 0, 0));
     if (!listFont || !GetObjectW(listFont, sizeof font, &font)) font = ui::IconTitleFont();
     font.lfWeight = FW_BOLD;
-    font.lfHeight = -MulDiv(9, GetDeviceCaps(canvas.Handle(), LOGPIXELSY), 72);
+    font.lfHeight = -MulDiv(9, ui::kDesignDpi, 72);  // 9 points at 96 DPI; the canvas makes it for its DPI
     canvas.SetFont(font);
     canvas.SetTextColor(ui::SystemColor(selected ? COLOR_CAPTIONTEXT : COLOR_BTNTEXT));
 
     const std::wstring name = NameWithoutExtension(ListBox1->Item(index));
+    auto s = [this](int value) { return form_.Scale(value); };
     if (style_.nameBesideStrip) {
-        canvas.TextOut(148, rect.top + 16, name);
+        canvas.TextOut(s(148), rect.top + s(16), name);
     } else {
-        canvas.TextOut(2, rect.bottom - canvas.TextHeight(L"Wg") - 5, name);
+        canvas.TextOut(s(2), rect.bottom - canvas.TextHeight(L"Wg") - s(5), name);
     }
     if (index >= 0 && index < ImageList2->Count()) {
-        ImageList_Draw(ImageList2->Handle(), index, canvas.Handle(), rect.left + 4, rect.top + 4, ILD_TRANSPARENT);
+        ImageList_Draw(ImageList2->Handle(), index, canvas.Handle(), rect.left + s(4), rect.top + s(4),
+                       ILD_TRANSPARENT);
     }
 }
 

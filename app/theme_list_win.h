@@ -19,8 +19,9 @@ inline constexpr int kThemeStripWidth = 138;
 inline constexpr int kThemeStripHeight = 32;
 
 // The 138 x 32 strip of a theme: button face, the large versions of at most the first four icons
-// at x = 2, 37, 72 and 104, y = 0. A file without icons (or no file) gives an empty strip.
-std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background);
+// at x = 2, 37, 72 and 104, y = 0. A file without icons (or no file) gives an empty strip. The
+// figures are at 96 DPI; the strip and its icons are rendered at the sizes of `dpi`.
+std::unique_ptr<ui::Bitmap> MakeThemeStrip(const std::wstring& path, ui::Color background, int dpi = 96);
 
 // Adds the pictures lying side by side in `strip` (premultiplied BGRA from the icon renderer),
 // each as wide as the list's images, with their alpha. Returns the index of the first.
@@ -75,11 +76,16 @@ public:
     ui::ListBox* ListBox1 = nullptr;
     ui::ImageList* ImageList2 = nullptr;
 
+    // After the form's DPI changed: the strips again at the new size.
+    void DpiChanged();
+
 private:
+    void MakeStrips();
     void ListBox1MeasureItem(int index, int& height);
     void ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas);
     int TextHeightOfWg() const;
 
+    ui::Form& form_;
     ThemeListStyle style_;
     std::vector<std::wstring> paths_;  // one per entry
 };

@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's built-in icons (32 x 32, 32-bit with alpha) and writes them as .ico files.
+"""Draws the program's built-in icons (32-bit with alpha) and writes them as .ico files: 32 x 32, and
+40, 48 and 64 pixels for the window's DPI at 125, 150 and 200 % (the shapes are drawn at each size,
+not stretched).
 
 Run from anywhere: python3 resources/make_icons.py. Writes resources/icons/*.ico. The pictures are
 simple geometric shapes drawn here, supersampled for smooth edges; no outside artwork is used.
@@ -10,6 +12,7 @@ import struct
 
 SIZE = 32
 SS = 4  # samples per pixel along each axis
+DPI_SIZES = (SIZE, 40, 48, 64)  # 96, 120, 144 and 192 DPI
 
 
 class Picture:
@@ -18,8 +21,13 @@ class Picture:
         self.px = [[(0, 0, 0, 0.0)] * size for _ in range(size)]
 
     def paint(self, inside, colour):
-        """Blends `colour` (r, g, b, a) wherever inside(x, y) holds, x and y in pixel units."""
+        """Blends `colour` (r, g, b, a) wherever inside(x, y) holds, x and y in pixel units of a
+        32 x 32 picture."""
         r, g, b, a = colour
+        k = SIZE / self.size
+        if k != 1:
+            shape = inside
+            inside = lambda x, y: shape(x * k, y * k)
         for y in range(self.size):
             for x in range(self.size):
                 hits = 0
@@ -146,21 +154,21 @@ def quill(p, colour=(40, 90, 170, 1.0)):
     p.paint(segment(27, 4, 7, 28, 1.4), (20, 40, 80, 1.0))
 
 
-def icon_change():
-    p = Picture()
+def icon_change(size=SIZE):
+    p = Picture(size)
     folder(p)
     quill(p)
     return p
 
 
-def icon_folder():
-    p = Picture()
+def icon_folder(size=SIZE):
+    p = Picture(size)
     folder(p)
     return p
 
 
-def icon_options():
-    p = Picture()
+def icon_options(size=SIZE):
+    p = Picture(size)
     p.paint(rounded(3, 3, 29, 29, 3), (70, 90, 120, 1.0))
     p.paint(rounded(4, 4, 28, 28, 2.5), (245, 247, 250, 1.0))
     for i, (y, on) in enumerate(((9, True), (16, False), (23, True))):
@@ -173,8 +181,8 @@ def icon_options():
     return p
 
 
-def icon_language():
-    p = Picture()
+def icon_language(size=SIZE):
+    p = Picture(size)
     p.paint(circle(16, 16, 13.5), (20, 70, 140, 1.0))
     p.paint(circle(16, 16, 12.5), (80, 160, 230, 1.0))
     land = (60, 160, 80, 1.0)
@@ -188,8 +196,8 @@ def icon_language():
     return p
 
 
-def icon_tools():
-    p = Picture()
+def icon_tools(size=SIZE):
+    p = Picture(size)
     steel, dark = (170, 178, 190, 1.0), (70, 78, 90, 1.0)
     handle = segment(8, 24, 20, 12, 6.5)
     p.paint(handle, dark)
@@ -203,8 +211,8 @@ def icon_tools():
     return p
 
 
-def icon_about():
-    p = Picture()
+def icon_about(size=SIZE):
+    p = Picture(size)
     p.paint(circle(16, 16, 13.5), (20, 70, 140, 1.0))
     p.paint(circle(16, 16, 12.5), (60, 130, 210, 1.0))
     white = (255, 255, 255, 1.0)
@@ -215,8 +223,8 @@ def icon_about():
     return p
 
 
-def icon_program():
-    p = Picture()
+def icon_program(size=SIZE):
+    p = Picture(size)
     folder(p)
     quill(p, (200, 40, 50, 1.0))
     return p
@@ -246,7 +254,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     for name, draw in (('change', icon_change), ('options', icon_options), ('lang', icon_language),
                        ('tools', icon_tools), ('about', icon_about), ('folder', icon_folder)):
-        write_ico(os.path.join(out, name + '.ico'), [draw()])
+        write_ico(os.path.join(out, name + '.ico'), [draw(size) for size in DPI_SIZES])
     program = icon_program()
     write_ico(os.path.join(out, 'quillmark.ico'), [program, shrink(program, 16)])
 

@@ -5,15 +5,7 @@
 namespace ui {
 
 void AnchorLayout::Add(Control& control, unsigned anchors) {
-    Bounds design = control.GetBounds();
-    if (control.GetKind() == Kind::ComboBox) {
-        // A combo box's window height includes its drop-down list.
-        RECT dropped{};
-        if (SendMessageW(control.Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
-            design.height = std::max<int>(design.height, dropped.bottom - dropped.top);
-        }
-    }
-    entries_.push_back({&control, anchors, design, form_.ClientSize()});
+    entries_.push_back({&control, anchors, control.LayoutBounds(), form_.ClientSize()});
 }
 
 void AnchorLayout::Place(Control& control, Bounds bounds) {

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "ui/dpi_win.h"
+
 namespace ui {
 
 COLORREF ToRgb(Color c) {
@@ -11,7 +13,7 @@ COLORREF ToRgb(Color c) {
 
 LOGFONTW IconTitleFont() {
     LOGFONTW lf{};
-    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0)) {
+    if (!SystemParametersInfoForDpi(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0, kDesignDpi)) {
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     }
     return lf;
@@ -30,7 +32,7 @@ LOGFONTW BoldWindowFont(LONG height) {
     return lf;
 }
 
-Canvas::Canvas(HDC dc) : dc_(dc) { SetFont(IconTitleFont()); }
+Canvas::Canvas(HDC dc, int dpi) : dc_(dc), dpi_(dpi) { SetFont(IconTitleFont()); }
 
 Canvas::~Canvas() {
     if (originalPen_) SelectObject(dc_, originalPen_);
@@ -53,7 +55,8 @@ void Canvas::SetPen(Color c, int width) {
 }
 
 void Canvas::SetFont(const LOGFONTW& font) {
-    qm::UniqueFont f(CreateFontIndirectW(&font));
+    const LOGFONTW scaled = FontForDpi(font, dpi_);
+    qm::UniqueFont f(CreateFontIndirectW(&scaled));
     HGDIOBJ old = SelectObject(dc_, f.get());
     if (!originalFont_) originalFont_ = old;
     font_ = std::move(f);
@@ -100,7 +103,7 @@ void Canvas::Draw(int x, int y, const Bitmap& bitmap) {
 
 COLORREF Canvas::Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
 
-Bitmap::Bitmap(int width, int height) : width_(width), height_(height) {
+Bitmap::Bitmap(int width, int height, int dpi) : width_(width), height_(height) {
     if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
         throw std::invalid_argument("bitmap size out of range");
     }
@@ -117,7 +120,7 @@ Bitmap::Bitmap(int width, int height) : width_(width), height_(height) {
     if (!dc_ || !bitmap_ || !bits) throw std::runtime_error("cannot create bitmap");
     bits_ = static_cast<const std::uint32_t*>(bits);
     original_ = SelectObject(dc_.get(), bitmap_.get());
-    canvas_ = std::make_unique<Canvas>(dc_.get());
+    canvas_ = std::make_unique<Canvas>(dc_.get(), dpi);
     const RECT all{0, 0, width, height};
     canvas_->FillRect(all, kWhite);
 }

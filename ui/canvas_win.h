@@ -22,7 +22,9 @@ COLORREF ToRgb(Color c);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// The platform font for icon titles (SPI_GETICONTITLELOGFONT), the default font of canvases.
+// The platform font for icon titles (SPI_GETICONTITLELOGFONT) as it is at 96 DPI, the default font
+// of canvases. Fonts handed to forms, controls and canvases are given at 96 DPI: they make them for
+// their own DPI.
 LOGFONTW IconTitleFont();
 // The icon-title font with the default character set: the font the program's windows are set in.
 LOGFONTW WindowFont();
@@ -32,10 +34,12 @@ LOGFONTW BoldWindowFont(LONG height);
 class Bitmap;
 
 // Draws on a device context it does not own. The pen, brush and font it creates are owned by the
-// canvas and deselected (the originals put back) before they are deleted.
+// canvas and deselected (the originals put back) before they are deleted. Coordinates are device
+// pixels; fonts are given at 96 DPI and made for the canvas's DPI.
 class Canvas {
 public:
-    explicit Canvas(HDC dc);
+    explicit Canvas(HDC dc, int dpi = 96);
+    int Dpi() const { return dpi_; }
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -69,16 +73,18 @@ public:
 
 private:
     HDC dc_;
+    int dpi_;
     qm::UniquePen pen_;
     qm::UniqueBrush brush_;
     qm::UniqueFont font_;
     HGDIOBJ originalPen_ = nullptr, originalBrush_ = nullptr, originalFont_ = nullptr;
 };
 
-// A 32-bit off-screen picture with its own memory device context and canvas. Starts white.
+// A 32-bit off-screen picture with its own memory device context and canvas. Starts white. Its size
+// is in pixels; `dpi` is the DPI its canvas makes fonts for.
 class Bitmap {
 public:
-    Bitmap(int width, int height);
+    Bitmap(int width, int height, int dpi = 96);
     ~Bitmap();
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;

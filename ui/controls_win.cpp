@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/dialogs_win.h"
+#include "ui/dpi_win.h"
 
 namespace ui {
 
@@ -36,11 +37,12 @@ std::wstring ListText(HWND hwnd, UINT lenMsg, UINT textMsg, int index) {
 
 // Answers WM_PAINT: `paint` draws on a canvas over the whole client area.
 template <class Paint>
-LRESULT PaintClient(HWND hwnd, Paint paint) {
+LRESULT PaintClient(const Control& control, Paint paint) {
+    const HWND hwnd = control.Handle();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     {
-        Canvas canvas(dc);
+        Canvas canvas(dc, control.Owner().Dpi());
         RECT all{};
         GetClientRect(hwnd, &all);
         paint(canvas, all);
@@ -50,13 +52,13 @@ LRESULT PaintClient(HWND hwnd, Paint paint) {
 }
 
 // Without a drawing handler: the item's text on the usual colours.
-void DrawDefaultItem(DRAWITEMSTRUCT& d, const std::wstring& text) {
-    Canvas canvas(d.hDC);
+void DrawDefaultItem(DRAWITEMSTRUCT& d, const std::wstring& text, const Form& form) {
+    Canvas canvas(d.hDC, form.Dpi());
     const bool selected = (d.itemState & ODS_SELECTED) != 0;
     canvas.FillRect(d.rcItem, SystemColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     canvas.SetTextColor(SystemColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     canvas.SetTransparentText(true);
-    canvas.TextOut(d.rcItem.left + 2, d.rcItem.top + 1, text);
+    canvas.TextOut(d.rcItem.left + form.Scale(2), d.rcItem.top + form.Scale(1), text);
 }
 }  // namespace
 
@@ -138,7 +140,7 @@ LRESULT Panel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND: return 1;
         case WM_PAINT:
-            return PaintClient(Handle(), [&](Canvas& canvas, RECT all) {
+            return PaintClient(*this, [&](Canvas& canvas, RECT all) {
                 canvas.FillRect(all, color);
                 const std::wstring caption = Text();
                 if (caption.empty()) return;
@@ -253,17 +255,30 @@ void ListBox::HandleCommand(WORD code) {
 void ListBox::HandleDrawItem(DRAWITEMSTRUCT& d) {
     if (d.itemID == static_cast<UINT>(-1)) return;
     if (OnDrawItem) {
-        Canvas canvas(d.hDC);
+        Canvas canvas(d.hDC, Owner().Dpi());
         OnDrawItem(static_cast<int>(d.itemID), d.rcItem, d.itemState, canvas);
         return;
     }
-    DrawDefaultItem(d, Item(static_cast<int>(d.itemID)));
+    DrawDefaultItem(d, Item(static_cast<int>(d.itemID)), Owner());
+}
+
+int ListBox::MeasuredHeight(int index) {
+    int h = Owner().Scale(itemHeight_);
+    if (OnMeasureItem) OnMeasureItem(index, h);
+    return std::clamp(h, 1, 255);
 }
 
 void ListBox::HandleMeasureItem(MEASUREITEMSTRUCT& m) {
-    int h = itemHeight_;
-    if (OnMeasureItem) OnMeasureItem(static_cast<int>(m.itemID), h);
-    m.itemHeight = static_cast<UINT>(std::clamp(h, 1, 255));
+    m.itemHeight = static_cast<UINT>(MeasuredHeight(static_cast<int>(m.itemID)));
+}
+
+void ListBox::DpiChanged(int) {
+    const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+    if (style & LBS_OWNERDRAWVARIABLE) {
+        for (int i = 0, n = Count(); i < n; ++i) SendMessageW(Handle(), LB_SETITEMHEIGHT, i, MeasuredHeight(i));
+    } else if (style & LBS_OWNERDRAWFIXED) {
+        SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, MeasuredHeight(0));
+    }
 }
 
 FileListBox::FileListBox(Form& owner, std::wstring name, Control* parent, std::wstring mask_)
@@ -334,15 +349,34 @@ void ComboBox::HandleCommand(WORD code) {
 
 void ComboBox::HandleDrawItem(DRAWITEMSTRUCT& d) {
     if (OnDrawItem && d.itemID != static_cast<UINT>(-1)) {
-        Canvas canvas(d.hDC);
+        Canvas canvas(d.hDC, Owner().Dpi());
         OnDrawItem(static_cast<int>(d.itemID), d.rcItem, d.itemState, canvas);
         return;
     }
-    DrawDefaultItem(d, d.itemID == static_cast<UINT>(-1) ? std::wstring() : Item(static_cast<int>(d.itemID)));
+    DrawDefaultItem(d, d.itemID == static_cast<UINT>(-1) ? std::wstring() : Item(static_cast<int>(d.itemID)), Owner());
 }
 
 void ComboBox::HandleMeasureItem(MEASUREITEMSTRUCT& m) {
-    m.itemHeight = static_cast<UINT>(std::clamp(itemHeight_, 1, 255));
+    m.itemHeight = static_cast<UINT>(std::clamp(Owner().Scale(itemHeight_), 1, 255));
+}
+
+Bounds ComboBox::LayoutBounds() const {
+    // The window of a drop-down combo box is as high as its closed box; the list lies below.
+    Bounds b = GetBounds();
+    RECT dropped{};
+    if (SendMessageW(Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
+        b.height = std::max(b.height, ScaleFromDpi(dropped.bottom - dropped.top, Owner().Dpi()));
+    }
+    return b;
+}
+
+void ComboBox::DpiChanged(int oldDpi) {
+    if (!(GetWindowLongW(Handle(), GWL_STYLE) & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) return;
+    // The item and selection-field heights the platform keeps, at the new DPI.
+    for (const WPARAM which : {static_cast<WPARAM>(0), static_cast<WPARAM>(-1)}) {
+        const LRESULT h = SendMessageW(Handle(), CB_GETITEMHEIGHT, which, 0);
+        if (h > 0) SendMessageW(Handle(), CB_SETITEMHEIGHT, which, MulDiv(static_cast<int>(h), Owner().Dpi(), oldDpi));
+    }
 }
 
 namespace {
@@ -372,7 +406,7 @@ void ListView::AddColumn(std::wstring_view caption, int width) {
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
     col.pszText = c.data();
-    col.cx = width;
+    col.cx = Owner().Scale(width);
     const int n = ColumnCount();
     SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(&col));
 }
@@ -398,6 +432,12 @@ void ListView::SetColumnCaption(int index, std::wstring_view caption) {
     col.mask = LVCF_TEXT;
     col.pszText = c.data();
     SendMessageW(Handle(), LVM_SETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+}
+
+void ListView::DpiChanged(int oldDpi) {
+    for (int i = 0, n = ColumnCount(); i < n; ++i) {
+        ListView_SetColumnWidth(Handle(), i, MulDiv(ListView_GetColumnWidth(Handle(), i), Owner().Dpi(), oldDpi));
+    }
 }
 
 void ListView::SetImageList(ImageList* images, int which) {
@@ -523,8 +563,8 @@ void Image::SetPicture(std::unique_ptr<Bitmap> picture) {
 
 Canvas& Image::GetCanvas() {
     if (!picture_) {
-        const Bounds b = GetBounds();
-        SetPicture(std::make_unique<Bitmap>(std::max(1, b.width), std::max(1, b.height)));
+        const SIZE size = ClientPixels();
+        SetPicture(std::make_unique<Bitmap>(std::max<int>(1, size.cx), std::max<int>(1, size.cy), Owner().Dpi()));
     }
     Invalidate();
     return picture_->GetCanvas();
@@ -534,7 +574,7 @@ LRESULT Image::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND: return 1;
         case WM_PAINT:
-            return PaintClient(Handle(), [&](Canvas& canvas, RECT all) {
+            return PaintClient(*this, [&](Canvas& canvas, RECT all) {
                 canvas.FillRect(all, SystemColor(COLOR_BTNFACE));
                 if (picture_) canvas.Draw(0, 0, *picture_);
                 if (icon_) canvas.DrawIcon(0, 0, icon_.get());
@@ -573,7 +613,7 @@ LRESULT Shape::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND: return 1;
         case WM_PAINT:
-            return PaintClient(Handle(), [&](Canvas& canvas, RECT all) {
+            return PaintClient(*this, [&](Canvas& canvas, RECT all) {
                 canvas.SetBrushColor(fill_);
                 canvas.SetPen(outline_);
                 canvas.Rectangle(all);
@@ -648,9 +688,21 @@ void SetImageListDestroyObserver(ImageListDestroyObserver observer) { DestroyObs
 
 ImageList::ImageList(Form& owner, std::wstring name, int width, int height)
     : Component(owner, std::move(name), Kind::ImageList),
-      width_(width),
-      height_(height),
-      list_(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 8, 8)) {}
+      designWidth_(width),
+      designHeight_(height),
+      width_(owner.Scale(width)),
+      height_(owner.Scale(height)),
+      list_(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, 8, 8)) {}
+
+void ImageList::DpiChanged() {
+    const int width = Owner().Scale(designWidth_), height = Owner().Scale(designHeight_);
+    if (width == width_ && height == height_) return;
+    const int count = Count();
+    width_ = width;
+    height_ = height;
+    ImageList_SetIconSize(list_.get(), width_, height_);  // empties the list
+    SetCount(count);
+}
 
 int ImageList::Add(HICON icon) { return ImageList_AddIcon(list_.get(), icon); }
 int ImageList::Count() const { return ImageList_GetImageCount(list_.get()); }

@@ -118,6 +118,7 @@ enum class ListStyle { Standard, OwnerDrawFixed, OwnerDrawVariable };
 
 // Owner drawing: index, item rectangle, ODS_* state, a canvas over the item's device context.
 using DrawItemHandler = std::function<void(int index, const RECT& rect, UINT state, Canvas& canvas)>;
+// The measure handler gets the item height at the form's DPI and may change it (in pixels).
 using MeasureItemHandler = std::function<void(int index, int& height)>;
 
 class ListBox : public Control {
@@ -140,11 +141,14 @@ public:
     void HandleCommand(WORD code) override;
     void HandleDrawItem(DRAWITEMSTRUCT& d) override;
     void HandleMeasureItem(MEASUREITEMSTRUCT& m) override;
+    void DpiChanged(int oldDpi) override;
 
 protected:
     ListBox(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, DWORD style, int itemHeight);
 
 private:
+    // The item's height in pixels: the 96-DPI item height scaled, or what OnMeasureItem says.
+    int MeasuredHeight(int index);
     int itemHeight_;
 };
 
@@ -184,6 +188,8 @@ public:
     void HandleCommand(WORD code) override;
     void HandleDrawItem(DRAWITEMSTRUCT& d) override;
     void HandleMeasureItem(MEASUREITEMSTRUCT& m) override;
+    Bounds LayoutBounds() const override;
+    void DpiChanged(int oldDpi) override;
 
 private:
     int itemHeight_;
@@ -228,6 +234,7 @@ public:
     std::function<void(int from, int to)> OnCacheHint;
 
     bool HandleNotify(NMHDR& header, LRESULT& result) override;
+    void DpiChanged(int oldDpi) override;
 
 private:
     int FindItem(const NMLVFINDITEMW& find) const;
@@ -328,6 +335,9 @@ struct ImageListTraits {
 };
 using UniqueImageList = qm::UniqueHandle<HIMAGELIST, ImageListTraits>;
 
+// The size is given at 96 DPI; the list holds images of that size at the form's DPI (Width(),
+// Height() in pixels). When the DPI changes the list keeps its count of images, all blank: the
+// form renders them again (Form::FormDpiChanged).
 class ImageList : public Component {
 public:
     ImageList(Form& owner, std::wstring name, int width = 32, int height = 32);
@@ -339,8 +349,11 @@ public:
     void SetCount(int count);
     int Width() const { return width_; }
     int Height() const { return height_; }
+    // Takes the size of the form's new DPI.
+    void DpiChanged();
 
 private:
+    int designWidth_, designHeight_;
     int width_, height_;
     UniqueImageList list_;
 };

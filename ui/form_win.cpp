@@ -8,6 +8,7 @@
 #include "core/base/error.h"
 #include "core/base/text.h"
 #include "ui/controls_win.h"
+#include "ui/dpi_win.h"
 
 namespace ui {
 
@@ -16,10 +17,11 @@ const wchar_t kControlProp[] = L"ui.Control";
 const wchar_t kFormProp[] = L"ui.Form";
 const wchar_t kFormClass[] = L"UiForm";
 
+// The message font at 96 DPI (the form makes it for its own DPI).
 LOGFONTW MessageFont() {
     NONCLIENTMETRICSW m{};
     m.cbSize = sizeof m;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) return m.lfMessageFont;
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0, kDesignDpi)) return m.lfMessageFont;
     return IconTitleFont();
 }
 
@@ -108,9 +110,11 @@ HWND Control::ParentHandle() const { return parent_ ? parent_->Handle() : Owner(
 
 void Control::Create(const wchar_t* windowClass, DWORD style, DWORD exStyle, Bounds b, std::wstring_view text) {
     const std::wstring caption(text);
-    window_.reset(CreateWindowExW(
-        exStyle, windowClass, caption.c_str(), style | WS_CHILD | WS_VISIBLE, b.x, b.y, b.width, b.height,
-        ParentHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())), GetModuleHandleW(nullptr), this));
+    const Form& form = Owner();
+    window_.reset(CreateWindowExW(exStyle, windowClass, caption.c_str(), style | WS_CHILD | WS_VISIBLE, form.Scale(b.x),
+                                  form.Scale(b.y), form.Scale(b.width), form.Scale(b.height), ParentHandle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())), GetModuleHandleW(nullptr),
+                                  this));
     if (!window_.get()) throw std::runtime_error("cannot create the control " + qm::WideToUtf8(Name()));
     if (!GetPropW(window_.get(), kControlProp)) SetPropW(window_.get(), kControlProp, this);
     ApplyFont(font_ ? font_.get() : Owner().FontHandle());
@@ -152,10 +156,23 @@ Bounds Control::GetBounds() const {
     RECT r{};
     GetWindowRect(window_.get(), &r);
     MapWindowPoints(HWND_DESKTOP, ParentHandle(), reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const int dpi = Owner().Dpi();
+    return {ScaleFromDpi(r.left, dpi), ScaleFromDpi(r.top, dpi), ScaleFromDpi(r.right - r.left, dpi),
+            ScaleFromDpi(r.bottom - r.top, dpi)};
 }
 
-void Control::SetBounds(Bounds b) { MoveWindow(window_.get(), b.x, b.y, b.width, b.height, TRUE); }
+Bounds Control::LayoutBounds() const { return GetBounds(); }
+
+void Control::SetBounds(Bounds b) {
+    const Form& form = Owner();
+    MoveWindow(window_.get(), form.Scale(b.x), form.Scale(b.y), form.Scale(b.width), form.Scale(b.height), TRUE);
+}
+
+SIZE Control::ClientPixels() const {
+    RECT r{};
+    GetClientRect(window_.get(), &r);
+    return {r.right, r.bottom};
+}
 bool Control::Visible() const { return (GetWindowLongW(window_.get(), GWL_STYLE) & WS_VISIBLE) != 0; }
 void Control::SetVisible(bool visible) { ShowWindow(window_.get(), visible ? SW_SHOWNA : SW_HIDE); }
 bool Control::Enabled() const { return IsWindowEnabled(window_.get()) != FALSE; }
@@ -167,7 +184,13 @@ void Control::Invalidate() { InvalidateRect(window_.get(), nullptr, TRUE); }
 void Control::SetFocus() { ::SetFocus(window_.get()); }
 
 void Control::SetFont(const LOGFONTW& font) {
-    font_.reset(CreateFontIndirectW(&font));
+    fontDesign_ = font;
+    MakeFont();
+}
+
+void Control::MakeFont() {
+    const LOGFONTW scaled = FontForDpi(fontDesign_, Owner().Dpi());
+    font_.reset(CreateFontIndirectW(&scaled));
     ApplyFont(font_.get());
 }
 
@@ -322,7 +345,9 @@ Form::Form(Form* owner) : owner_(owner) {
     if (!window_.get()) throw std::runtime_error("cannot create a window");
     SetPropW(window_.get(), kFormProp, this);
     SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc));
-    const LOGFONTW lf = MessageFont();
+    dpi_ = WindowDpi(window_.get());
+    fontDesign_ = MessageFont();
+    const LOGFONTW lf = FontForDpi(fontDesign_, dpi_);
     font_.reset(CreateFontIndirectW(&lf));
     if (!owner) App().forms_.push_back(this);
 }
@@ -367,10 +392,15 @@ void Form::SetCaption(std::wstring_view caption) {
     SetWindowTextW(window_.get(), c.c_str());
 }
 
-void Form::SetClientSize(int width, int height) {
+int Form::Scale(int value) const { return ScaleToDpi(value, dpi_); }
+
+int Form::Metric(int index) const { return SystemMetricForDpi(index, dpi_); }
+
+void Form::SetClientSize(int designWidth, int designHeight) {
+    const int width = Scale(designWidth), height = Scale(designHeight);
     RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_EXSTYLE)));
+    AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_EXSTYLE)), static_cast<UINT>(dpi_));
     SetWindowPos(window_.get(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The platform may lay the frame out differently from AdjustWindowRectEx: correct by the
@@ -387,7 +417,7 @@ void Form::SetClientSize(int width, int height) {
 SIZE Form::ClientSize() const {
     RECT r{};
     GetClientRect(window_.get(), &r);
-    return {r.right, r.bottom};
+    return {ScaleFromDpi(r.right, dpi_), ScaleFromDpi(r.bottom, dpi_)};
 }
 
 void Form::SetBorderStyle(BorderStyle style, bool minimizeBox, bool maximizeBox) {
@@ -399,12 +429,48 @@ void Form::SetBorderStyle(BorderStyle style, bool minimizeBox, bool maximizeBox)
 }
 
 void Form::SetFont(const LOGFONTW& font) {
-    font_.reset(CreateFontIndirectW(&font));
+    fontDesign_ = font;
+    const LOGFONTW scaled = FontForDpi(font, dpi_);
+    font_.reset(CreateFontIndirectW(&scaled));
     for (const auto& c : components_) {
         if (auto* control = dynamic_cast<Control*>(c.get()); control && control->ParentFont()) {
             control->ApplyFont(font_.get());
         }
     }
+}
+
+void Form::ChangeDpi(int dpi, const RECT* suggested) {
+    if (dpi > 0 && dpi != dpi_) {
+        // Every control's 96-DPI place, read while the form is still at the old DPI.
+        std::vector<std::pair<Control*, Bounds>> places;
+        for (const auto& c : components_) {
+            if (auto* control = dynamic_cast<Control*>(c.get()); control && control->Handle()) {
+                places.emplace_back(control, control->LayoutBounds());
+            }
+        }
+        const int old = dpi_;
+        dpi_ = dpi;
+        const LOGFONTW scaled = FontForDpi(fontDesign_, dpi_);
+        qm::UniqueFont font(CreateFontIndirectW(&scaled));  // the old one goes once no control uses it
+        for (auto& [control, place] : places) {
+            if (control->ParentFont()) {
+                control->ApplyFont(font.get());
+            } else {
+                control->MakeFont();
+            }
+            control->SetBounds(place);
+        }
+        font_ = std::move(font);
+        for (auto& [control, place] : places) control->DpiChanged(old);
+        for (const auto& c : components_) {
+            if (auto* list = dynamic_cast<ImageList*>(c.get())) list->DpiChanged();
+        }
+    }
+    if (suggested) {
+        SetWindowPos(window_.get(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    FormDpiChanged();
 }
 
 HWND Form::TooltipWindow() {
@@ -524,6 +590,10 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (RouteToChild(*this, msg, wp, lp, r)) return r;
     switch (msg) {
         case WM_CLOSE: Close(); return 0;
+        case WM_DPICHANGED:
+            // The new DPI in both words of wParam; lParam the rectangle the platform suggests.
+            ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+            return 0;
         case WM_TIMER:
             if (auto* t = dynamic_cast<Timer*>(FindComponentById(static_cast<int>(wp)))) {
                 t->Fire();

@@ -71,6 +71,7 @@ private:
     int id_;
 };
 
+// A control's place in its parent, in pixels at 96 DPI (the form converts it to its DPI).
 struct Bounds {
     int x = 0, y = 0, width = 0, height = 0;
 };
@@ -102,8 +103,13 @@ public:
     const std::wstring& Hint() const { return hint_; }
     void SetHint(std::wstring_view hint);  // shown as a tooltip
 
+    // In 96-DPI figures: the form scales them to its DPI (and GetBounds back).
     Bounds GetBounds() const;
     void SetBounds(Bounds b);
+    // The bounds a layout keeps for the control (a combo box's include its drop-down list).
+    virtual Bounds LayoutBounds() const;
+    // The client area in device pixels: the size a picture drawn into the control has.
+    SIZE ClientPixels() const;
     bool Visible() const;
     void SetVisible(bool visible);
     bool Enabled() const;
@@ -112,7 +118,7 @@ public:
     void Invalidate();
     void SetFocus();
 
-    // Own font; a control without one follows its form's font.
+    // Own font (given at 96 DPI, made for the form's DPI); a control without one follows its form's font.
     void SetFont(const LOGFONTW& font);
     bool ParentFont() const { return !font_; }
     void SetTextColor(Color c);
@@ -130,6 +136,9 @@ public:
     virtual HBRUSH HandleControlColor(HDC dc);
     // Messages of the framework's own window classes (panel, image, shape).
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+    // The form's DPI has changed from `oldDpi` (the control is already at its new place and font):
+    // a chance to scale what the platform keeps in pixels (item heights, column widths).
+    virtual void DpiChanged(int oldDpi) { (void)oldDpi; }
 
     static Control* FromHandle(HWND hwnd);
 
@@ -145,10 +154,12 @@ private:
     friend class Form;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void ApplyFont(HFONT font);
+    void MakeFont();
 
     Control* parent_;
     qm::UniqueWindow window_;
     std::wstring hint_;
+    LOGFONTW fontDesign_{};  // the own font at 96 DPI, when font_ is set
     qm::UniqueFont font_;
     bool hasTextColor_ = false, hasBackground_ = false;
     COLORREF textColor_ = 0;
@@ -174,12 +185,23 @@ public:
 
     std::wstring Caption() const;
     void SetCaption(std::wstring_view caption);
+    // Client size in 96-DPI figures, like every layout figure (scaled to the form's DPI).
     void SetClientSize(int width, int height);
     SIZE ClientSize() const;
+
+    // The DPI the window is drawn at (96: no scaling). Layout figures are given at 96 DPI and
+    // converted here, once: controls when created or moved, fonts when made, and everything again
+    // when the window's DPI changes (WM_DPICHANGED).
+    int Dpi() const { return dpi_; }
+    // A 96-DPI figure in pixels at the form's DPI.
+    int Scale(int value) const;
+    // A system metric at the form's DPI (SM_CXICON, SM_CXSMICON, ...).
+    int Metric(int index) const;
     void SetBorderStyle(BorderStyle style, bool minimizeBox = true, bool maximizeBox = false);
     // Centred on the screen each time it is shown.
     void SetCenterOnScreen(bool centre) { centre_ = centre; }
-    void SetFont(const LOGFONTW& font);  // also for every control that follows the form's font
+    // Given at 96 DPI; also for every control that follows the form's font.
+    void SetFont(const LOGFONTW& font);
     HFONT FontHandle() const { return font_.get(); }
 
     // Components in creation order.
@@ -219,6 +241,9 @@ public:
     virtual void FormShow() {}
     // Called when the user or Close() asks the form to close; false keeps it open.
     virtual bool FormCloseQuery() { return true; }
+    // Called after the window moved to another DPI and its controls and fonts were scaled: the
+    // form renders its pictures again at the sizes of the new DPI.
+    virtual void FormDpiChanged() {}
 
     static Form* FromHandle(HWND hwnd);
 
@@ -232,12 +257,17 @@ private:
     int Register(Component* c);
     void Unregister(Component* c);
     HWND TooltipWindow();
+    // Takes `dpi`: every control to its 96-DPI place and font at the new DPI, the window to
+    // `suggested` (the platform's rectangle for it) when given.
+    void ChangeDpi(int dpi, const RECT* suggested);
 
     Form* owner_;
     qm::UniqueWindow window_;
     std::vector<std::unique_ptr<Component>> components_;
     std::map<int, Component*> byId_;
     int nextId_ = 100;
+    int dpi_ = 96;
+    LOGFONTW fontDesign_{};
     qm::UniqueFont font_;
     qm::UniqueWindow tooltip_;
     bool centre_ = false;

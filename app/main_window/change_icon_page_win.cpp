@@ -51,7 +51,7 @@ void TForm2::PrepareChangeIconPreview() {
     ui::Canvas& canvas = Image3->GetCanvas();
     canvas.SetBrushColor(ui::kWhite);
     canvas.SetPen(ui::kWhite);
-    canvas.FillRect(RECT{0, 0, kPreviewWidth, kPreviewHeight});
+    canvas.FillRect(RECT{0, 0, Scale(kPreviewWidth), Scale(kPreviewHeight)});
 }
 
 void TForm2::ShowFolderFromCommandLine(const std::wstring& folder) {
@@ -74,7 +74,7 @@ void TForm2::ReadBackFolder() {
     Label8->SetText(current.IconFile);
     Label9->SetText(current.IconIndex);
     t_Tip->SetText(current.Infotip);
-    Image3->GetCanvas().Rectangle(RECT{0, 0, 48, 48});
+    Image3->GetCanvas().Rectangle(RECT{0, 0, Scale(48), Scale(48)});
     if (current.IconFile.size() > 3) {
         // A hand-edited index that is no decimal number leaves the preview blank; Apply reports it.
         int position = -1;
@@ -90,10 +90,10 @@ void TForm2::ReadBackFolder() {
 
 void TForm2::DrawICO(const std::wstring& file, int position) {
     ui::Canvas& canvas = Image3->GetCanvas();
-    canvas.FillRect(RECT{0, 0, kPreviewWidth, kPreviewHeight});
+    canvas.FillRect(RECT{0, 0, Scale(kPreviewWidth), Scale(kPreviewHeight)});
     IconLibrary library;
     if (!library.Open(file)) return;
-    UniqueIcon icon = MakeLargeLibraryIcon(library, position);
+    UniqueIcon icon = MakeLibraryIcon(library, position, Metric(SM_CXICON), Metric(SM_CYICON));
     if (icon) canvas.DrawIcon(0, 0, icon.get());
     Image3->Invalidate();
 }

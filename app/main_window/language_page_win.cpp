@@ -11,6 +11,7 @@
 #include "core/settings/current_language.h"
 #include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
+#include "ui/dpi_win.h"
 
 namespace qm {
 
@@ -29,17 +30,18 @@ std::wstring FlagPath(const std::wstring& entry) {
     if (dot != std::wstring::npos) name.erase(dot);
     return LanguageFolderIn(ModuleFolder()) + name + L".ico";
 }
-
-// A small link symbol: a blue arrow pointing up and right.
-void DrawLinkSymbol(ui::Image& image) {
-    ui::Canvas& c = image.GetCanvas();
-    c.FillRect(RECT{0, 0, 16, 16}, ui::SystemColor(COLOR_BTNFACE));
-    c.SetPen(RGB(0, 90, 200), 2);
-    c.Line(3, 12, 12, 3);
-    c.Line(6, 3, 13, 3);
-    c.Line(12, 3, 12, 10);
-}
 }  // namespace
+
+void DrawLinkSymbol(ui::Image& image) {
+    const ui::Form& form = image.Owner();
+    auto s = [&](int value) { return form.Scale(value); };
+    ui::Canvas& c = image.GetCanvas();
+    c.FillRect(RECT{0, 0, s(16), s(16)}, ui::SystemColor(COLOR_BTNFACE));
+    c.SetPen(RGB(0, 90, 200), s(2));
+    c.Line(s(3), s(12), s(12), s(3));
+    c.Line(s(6), s(3), s(13), s(3));
+    c.Line(s(12), s(3), s(12), s(10));
+}
 
 std::wstring LanguageDisplayName(std::wstring_view entry, std::wstring_view nativeName) {
     if (nativeName.size() < 4) return std::wstring(entry);
@@ -61,7 +63,7 @@ void TForm2::CreateLanguagePage() {
     Label14 =
         Add<ui::Label>(L"Label14", p_3, ui::Bounds{3, 34, 300, 16}, L"Double click to setup it as current language ");
     ListBox1 = Add<ui::ListBox>(L"ListBox1", p_3, ui::Bounds{3, 55, 265, 235}, ui::ListStyle::OwnerDrawFixed, 22);
-    ListBox1->OnMeasureItem = [](int, int& height) { height = 22; };
+    ListBox1->OnMeasureItem = [this](int, int& height) { height = Scale(22); };
     ListBox1->OnDrawItem = [this](int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
         ListBox1DrawItem(index, rect, state, canvas);
     };
@@ -133,12 +135,11 @@ void TForm2::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canva
                                              : DarkenColor(ui::SystemColor(COLOR_WINDOW)));
         canvas.SetTextColor(ui::kBlack);
     }
-    canvas.TextOut(24, rect.top + 3, LanguageDisplayName(entry, LanguageNativeName(entry)));
-    canvas.TextOut(rect.right - 45, rect.top + 1, LanguageVersion(entry));
+    canvas.TextOut(Scale(24), rect.top + Scale(3), LanguageDisplayName(entry, LanguageNativeName(entry)));
+    canvas.TextOut(rect.right - Scale(45), rect.top + Scale(1), LanguageVersion(entry));
     const std::wstring flag = FlagPath(entry);
-    if (GetFileAttributesW(flag.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        UniqueIcon icon(static_cast<HICON>(LoadImageW(nullptr, flag.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
-        if (icon) canvas.DrawIcon(rect.left + 3, rect.top + 2, icon.get());
+    if (UniqueIcon icon{ui::LoadIconFileForDpi(flag.c_str(), Dpi())}) {
+        canvas.DrawIcon(rect.left + Scale(3), rect.top + Scale(2), icon.get());
     }
 }
 

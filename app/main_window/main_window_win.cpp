@@ -3,6 +3,10 @@
 #include <array>
 
 #include "app/about_window_win.h"
+#include "core/base/error.h"
+#include "core/folder/folder_engine_win.h"
+#include "core/folder/folder_profiles.h"
+#include "ui/dpi_win.h"
 #include "app/window_translation_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/settings/current_language.h"
@@ -17,9 +21,10 @@ constexpr std::array<int, 5> kToolbarIcons = {IDI_TOOLBAR_CHANGE, IDI_TOOLBAR_OP
                                               IDI_TOOLBAR_TOOLS, IDI_TOOLBAR_ABOUT};
 constexpr int kAboutButton = 5;
 
-UniqueIcon LoadBuiltInIcon(int id) {
+// The group's image for `size` (the resources hold 32, 40, 48 and 64 pixels).
+UniqueIcon LoadBuiltInIcon(int id, int size) {
     return UniqueIcon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 std::wstring_view TrimBlanks(std::wstring_view s) {
@@ -51,29 +56,31 @@ ToolbarCaption SplitToolbarCaption(std::wstring_view text) {
     return c;
 }
 
-std::unique_ptr<ui::Bitmap> RenderToolbarButton(HICON icon, std::wstring_view englishCaption, bool selected) {
-    auto image = std::make_unique<ui::Bitmap>(kToolbarButtonWidth, kToolbarButtonHeight);
+std::unique_ptr<ui::Bitmap> RenderToolbarButton(HICON icon, std::wstring_view englishCaption, bool selected, int dpi) {
+    auto scaled = [dpi](int value) { return ui::ScaleToDpi(value, dpi); };
+    const int width = scaled(kToolbarButtonWidth), height = scaled(kToolbarButtonHeight);
+    auto image = std::make_unique<ui::Bitmap>(width, height, dpi);
     ui::Canvas& canvas = image->GetCanvas();
-    const RECT all{0, 0, kToolbarButtonWidth, kToolbarButtonHeight};
+    const RECT all{0, 0, width, height};
     canvas.FillRect(all, ui::SystemColor(selected ? COLOR_INACTIVEBORDER : COLOR_BTNFACE));
     if (selected) {
-        canvas.SetPen(ui::SystemColor(COLOR_3DDKSHADOW));
-        canvas.Line(1, 0, 1, kToolbarButtonHeight);
-        canvas.Line(kToolbarButtonWidth - 1, 0, kToolbarButtonWidth - 1, kToolbarButtonHeight);
+        canvas.SetPen(ui::SystemColor(COLOR_3DDKSHADOW), scaled(1));
+        canvas.Line(scaled(1), 0, scaled(1), height);
+        canvas.Line(width - scaled(1), 0, width - scaled(1), height);
     }
-    canvas.DrawIcon(22, 5, icon);
+    canvas.DrawIcon(scaled(22), scaled(5), icon);
 
     const ToolbarCaption caption = SplitToolbarCaption(TranslateText(englishCaption));
     canvas.SetTransparentText(true);
     canvas.SetTextColor(ui::SystemColor(COLOR_BTNTEXT));
     auto centred = [&](const std::wstring& line, int y) {
-        canvas.TextOut((kToolbarButtonWidth - canvas.TextWidth(line)) / 2, y, line);
+        canvas.TextOut((width - canvas.TextWidth(line)) / 2, y, line);
     };
     if (!caption.twoLines) {
-        centred(caption.line1, 42);
+        centred(caption.line1, scaled(42));
     } else {
-        centred(caption.line1, 35);
-        centred(caption.line2, 36 + canvas.TextHeight(L"Wg"));
+        centred(caption.line1, scaled(35));
+        centred(caption.line2, scaled(36) + canvas.TextHeight(L"Wg"));
     }
     return image;
 }
@@ -108,17 +115,16 @@ void TForm2::CreateFrame() {
     t_4->OnClick = [this] { t_4Click(); };
     t_5->OnClick = [this] { t_5Click(); };
 
-    auto icon = [&](const wchar_t* name, int id) {
+    auto icon = [&](const wchar_t* name) {
         ui::Image* i = Add<ui::Image>(name, Panel1, ui::Bounds{0, 0, 32, 32});
         i->SetVisible(false);
-        i->SetIcon(LoadBuiltInIcon(id));
         return i;
     };
-    i_1 = icon(L"i_1", kToolbarIcons[0]);
-    i_2 = icon(L"i_2", kToolbarIcons[1]);
-    i_3 = icon(L"i_3", kToolbarIcons[2]);
-    i_4 = icon(L"i_4", kToolbarIcons[3]);
-    Image1 = icon(L"Image1", kToolbarIcons[4]);
+    i_1 = icon(L"i_1");
+    i_2 = icon(L"i_2");
+    i_3 = icon(L"i_3");
+    i_4 = icon(L"i_4");
+    Image1 = icon(L"Image1");
 
     Shape5 = Add<ui::Shape>(L"Shape5", nullptr, ui::Bounds{0, kToolbarButtonHeight, 531, 2},
                             ui::SystemColor(COLOR_BTNSHADOW), ui::SystemColor(COLOR_BTNSHADOW));
@@ -130,8 +136,15 @@ void TForm2::CreateFrame() {
     p_4 = page(L"p_4");
 
     Image2 = Add<ui::Image>(L"Image2", p_1, ui::Bounds{4, 51, 32, 32});
-    Image2->SetIcon(LoadBuiltInIcon(IDI_FOLDER));
+    LoadBuiltInIcons();
     FileListBox1 = Add<ui::FileListBox>(L"FileListBox1", p_3, L"*.ini");
+}
+
+void TForm2::LoadBuiltInIcons() {
+    for (int n = 1; n <= kAboutButton; ++n) {
+        ToolbarIcon(n)->SetIcon(LoadBuiltInIcon(kToolbarIcons[static_cast<std::size_t>(n - 1)], Scale(32)));
+    }
+    Image2->SetIcon(LoadBuiltInIcon(IDI_FOLDER, Scale(32)));
 }
 
 void TForm2::FormCreate() {
@@ -167,8 +180,8 @@ void TForm2::SetActivePage(int page) {
     if (page < 1 || page > 4) return;
     for (int n = 1; n <= kAboutButton; ++n) {
         const bool selected = n == page;  // the about button is never selected
-        ToolbarButton(n)->SetPicture(
-            RenderToolbarButton(ToolbarIcon(n)->Icon(), kToolbarCaptions[static_cast<std::size_t>(n - 1)], selected));
+        ToolbarButton(n)->SetPicture(RenderToolbarButton(
+            ToolbarIcon(n)->Icon(), kToolbarCaptions[static_cast<std::size_t>(n - 1)], selected, Dpi()));
     }
     // Only the page in front is visible: the pages behind take no Tab, arrow key or Space.
     const std::array<ui::Panel*, 4> pages = {p_1, p_2, p_3, p_4};
@@ -196,6 +209,25 @@ void TForm2::SetTheFonts() {
 }
 
 void TForm2::t_5Click() { ShowAboutWindow(this); }
+
+void TForm2::FormDpiChanged() {
+    LoadBuiltInIcons();
+    const std::wstring theme = ReadSetting(kToolbarNameSetting, L"Default");
+    if (theme != L"Default") LoadToolbarTheme(theme);
+    SetActivePage(FActivePage);
+    Image4->SetPicture(nullptr);
+    DrawLinkSymbol(*Image4);
+    // The preview at its new size, with the chosen icon drawn again.
+    Image3->SetPicture(nullptr);
+    PrepareChangeIconPreview();
+    if (Label8->Text().size() > 3) {
+        try {
+            DrawICO(ResolveInFolder(t_Folder->Text(), Label8->Text()), IconIndexValue(Label9->Text()));
+        } catch (const UserError&) {
+            // An index that is no number leaves the preview blank, as when the folder was read.
+        }
+    }
+}
 
 int RunMainWindow(const std::wstring& firstArgument) {
     TForm2 form(firstArgument);

@@ -38,7 +38,9 @@ ToolbarCaption SplitToolbarCaption(std::wstring_view translated);
 // One 77 x 67 toolbar button image: button face (normal) or inactive border with two dark lines at
 // x = 1 and x = 76 (selected); the icon at (22, 5) at its own size; the caption through
 // TranslateText, centred, one line at y = 42, or two lines at y = 35 and 36 + height of "Wg".
-std::unique_ptr<ui::Bitmap> RenderToolbarButton(HICON icon, std::wstring_view englishCaption, bool selected);
+// Every figure is at 96 DPI and drawn scaled to `dpi`.
+std::unique_ptr<ui::Bitmap> RenderToolbarButton(HICON icon, std::wstring_view englishCaption, bool selected,
+                                                int dpi = 96);
 
 class TForm2 : public ui::Form {
 public:
@@ -59,6 +61,8 @@ public:
     // Opens the about window modally.
     void t_5Click();
     void FormShow() override;
+    // The pictures again at the new DPI: toolbar icons and buttons, the folder picture, the preview.
+    void FormDpiChanged() override;
 
     // ---- the frame ----
     ui::Panel* Panel1 = nullptr;
@@ -155,6 +159,7 @@ public:
 
 private:
     void CreateFrame();
+    void LoadBuiltInIcons();
     void FormCreate();
     ui::Image* ToolbarButton(int page) const;
     ui::Image* ToolbarIcon(int page) const;
@@ -184,6 +189,8 @@ private:
 // The language list's display name: the native name, "   (", the entry and ")" when the native
 // name has at least 4 characters; otherwise the entry alone.
 std::wstring LanguageDisplayName(std::wstring_view entry, std::wstring_view nativeName);
+// The link symbol of the language page: a blue arrow pointing up and right, 16 x 16 at 96 DPI.
+void DrawLinkSymbol(ui::Image& image);
 // The colour with 32 taken from red, green and blue (system colours resolved first), 0 at least.
 COLORREF DarkenColor(ui::Color color);
 

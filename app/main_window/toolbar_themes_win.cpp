@@ -9,17 +9,12 @@
 #include "core/base/handles_win.h"
 #include "core/settings/settings_win.h"
 #include "core/themes/theme_files_win.h"
+#include "ui/dpi_win.h"
 
 namespace qm {
 
 namespace {
 const wchar_t kDefaultTheme[] = L"Default";
-
-// An .ico file at the size of its first image; empty when missing or unreadable.
-UniqueIcon LoadIconFile(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return UniqueIcon();
-    return UniqueIcon(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
-}
 
 std::wstring ThemeFolder(const std::wstring& name) { return ToolbarFolder() + L"\\" + name + L"\\"; }
 }  // namespace
@@ -33,7 +28,7 @@ void TForm2::LoadToolbarTheme(const std::wstring& name) {
                                                                             {L"folder.ico", Image2},
                                                                             {L"about.ico", Image1}}};
     for (const auto& [file, picture] : pictures) {
-        if (UniqueIcon icon = LoadIconFile(folder + file)) {
+        if (UniqueIcon icon{ui::LoadIconFileForDpi((folder + file).c_str(), Dpi())}) {
             picture->SetIcon(std::move(icon));
             picture->Invalidate();
         }
@@ -43,8 +38,8 @@ void TForm2::LoadToolbarTheme(const std::wstring& name) {
 void TForm2::ApplySavedToolbarTheme() {
     // Items and the selection field 48 pixels high, set after the window's font (a new font resets
     // the field's height).
-    SendMessageW(cbTBThemes->Handle(), CB_SETITEMHEIGHT, 0, 48);
-    SendMessageW(cbTBThemes->Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 48);
+    SendMessageW(cbTBThemes->Handle(), CB_SETITEMHEIGHT, 0, Scale(48));
+    SendMessageW(cbTBThemes->Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(48));
     cbTBThemes->Clear();
     cbTBThemes->Add(kDefaultTheme);
     for (const std::wstring& name : ListToolbarThemes(ToolbarFolder())) cbTBThemes->Add(name);
@@ -78,11 +73,13 @@ void TForm2::cbTBThemesDrawItem(int index, const RECT& rect, UINT state, ui::Can
     const std::array<std::pair<const wchar_t*, int>, 4> previews = {
         {{L"change.ico", 6}, {L"options.ico", 40}, {L"lang.ico", 74}, {L"tools.ico", 108}}};
     for (const auto& [file, x] : previews) {
-        if (UniqueIcon icon = LoadIconFile(folder + file)) canvas.DrawIcon(x, rect.top + 4, icon.get());
+        if (UniqueIcon icon{ui::LoadIconFileForDpi((folder + file).c_str(), Dpi())}) {
+            canvas.DrawIcon(Scale(x), rect.top + Scale(4), icon.get());
+        }
     }
     canvas.SetTextColor(ui::SystemColor(selected ? COLOR_CAPTIONTEXT : COLOR_BTNTEXT));
     const int x = name == kDefaultTheme ? 12 : 145;
-    canvas.TextOut(x, rect.bottom - canvas.TextHeight(L"Wg") - 24, name);
+    canvas.TextOut(Scale(x), rect.bottom - canvas.TextHeight(L"Wg") - Scale(24), name);
 }
 
 }  // namespace qm

@@ -1,14 +1,16 @@
-// Every window in English and in every shipped language (data/langs/*.ini): each control that
-// shows text has room for it. The text is measured with the control's own font the way the control
-// draws it, and must fit its client rectangle less the margins the control draws itself (a push
-// button's frame and focus rectangle, a check box's box, a group box's frame, a list header's
-// padding): on one line, unless the control wraps and is tall enough for the lines it needs.
+// Every window in English and in every shipped language (data/langs/*.ini), at the DPI of the
+// prefix (96, and 144 and 192 in the high-DPI prefixes): each control that shows text has room for
+// it. The text is measured with the control's own font the way the control draws it, and must fit
+// its client rectangle less the margins the control draws itself (a push button's frame and focus
+// rectangle, a check box's box, a group box's frame, a list header's padding): on one line, unless
+// the control wraps and is tall enough for the lines it needs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <functional>
 #include <map>
@@ -32,6 +34,7 @@
 #include "tests/support/files_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/settings_backup_win.h"
+#include "ui/dpi_win.h"
 
 namespace {
 
@@ -197,10 +200,12 @@ std::vector<Measured> MeasureForm(ui::Form& form, const std::wstring& shot,
 using WindowMeasure = std::function<std::vector<Measured>(const std::wstring& shot)>;
 
 // The toolbar captions, drawn into the button images in a bitmap's own font: centred between the
-// selection lines at x = 1 and x = width - 1, one line from y = 42 or two from y = 35.
-std::vector<Measured> ToolbarCaptions() {
+// selection lines at x = 1 and x = width - 1, one line from y = 42 or two from y = 35 (figures at
+// 96 DPI, scaled to the window's DPI as the buttons are drawn).
+std::vector<Measured> ToolbarCaptions(int dpi) {
     std::vector<Measured> out;
-    ui::Bitmap probe(10, 10);
+    auto s = [dpi](int value) { return ui::ScaleToDpi(value, dpi); };
+    ui::Bitmap probe(10, 10, dpi);
     ui::Canvas& canvas = probe.GetCanvas();
     const int lineHeight = canvas.TextHeight(L"Wg");
     for (std::size_t n = 0; n < qm::kToolbarCaptions.size(); ++n) {
@@ -208,8 +213,9 @@ std::vector<Measured> ToolbarCaptions() {
         const qm::ToolbarCaption caption = qm::SplitToolbarCaption(shown);
         Measured m{L"t_" + std::to_wstring(n + 1), shown};
         m.needed.cx = std::max(canvas.TextWidth(caption.line1), caption.twoLines ? canvas.TextWidth(caption.line2) : 0);
-        m.needed.cy = caption.twoLines ? 1 + 2 * lineHeight : lineHeight;
-        m.room = {qm::kToolbarButtonWidth - 3, qm::kToolbarButtonHeight - (caption.twoLines ? 35 : 42)};
+        m.needed.cy = caption.twoLines ? s(36) - s(35) + 2 * lineHeight : lineHeight;
+        m.room = {s(qm::kToolbarButtonWidth) - 2 * s(1) - 1,
+                  s(qm::kToolbarButtonHeight) - s(caption.twoLines ? 35 : 42)};
         m.lineHeight = lineHeight;
         m.dotsWidth = canvas.TextWidth(L" ...");
         out.push_back(m);
@@ -229,7 +235,7 @@ std::vector<Measured> MainWindowPage(int page, const std::wstring& shot) {
         return page == 1 && std::none_of(pages.begin(), pages.end(), [&](ui::Panel* p) { return Within(c, p); });
     });
     if (page == 1) {
-        for (auto& m : ToolbarCaptions()) all.push_back(std::move(m));
+        for (auto& m : ToolbarCaptions(form.Dpi())) all.push_back(std::move(m));
     }
     return all;
 }
@@ -318,14 +324,15 @@ TEST_P(TextFit, EveryTextFitsItsControl) {
         file = std::make_unique<qmtest::ScopedLanguageFile>(language, text);
     }
     qmtest::ScopedCurrentLanguage current(language);
-    {
-        qm::WindowDc screen(nullptr);
-        ASSERT_EQ(GetDeviceCaps(screen.get(), LOGPIXELSX), 96) << "rooms are stated at 96 DPI";
-    }
+    // The build's own prefix is at 96 DPI; the high-DPI prefixes name theirs.
+    const char* prefixDpi = std::getenv("QM_WINE_LOGPIXELS");
+    const int dpi = prefixDpi && *prefixDpi ? std::atoi(prefixDpi) : 96;
+    ASSERT_EQ(static_cast<int>(GetDpiForSystem()), dpi);
     int texts = 0;
     for (const WindowCase& w : kWindows) {
         const std::wstring stem = language.substr(0, language.find(L'.'));
-        const std::vector<Measured> measured = w.measure(std::wstring(L"text_fit_") + w.shot + L"_" + stem);
+        const std::wstring at = dpi == 96 ? L"" : L"_dpi" + std::to_wstring(dpi);
+        const std::vector<Measured> measured = w.measure(std::wstring(L"text_fit_") + w.shot + L"_" + stem + at);
         EXPECT_FALSE(measured.empty()) << w.name;
         texts += static_cast<int>(measured.size());
         for (const Measured& m : measured) {
@@ -362,6 +369,10 @@ std::string TableLine(const std::wstring& key, const qm::TextRoom& room) {
 
 TEST(TextRooms, TableHoldsTheRoomOfEveryTextInTheEnglishWindows) {
     ui::App().SetTitle(L"Quillmark");
+    {
+        qm::WindowDc screen(nullptr);
+        ASSERT_EQ(GetDeviceCaps(screen.get(), LOGPIXELSX), 96) << "rooms are stated at 96 DPI";
+    }
     qmtest::ProgramFolderGuard program;
     qmtest::ScopedCurrentLanguage english(L"English");
     const std::vector<std::wstring> keys = qm::LanguageTemplateKeys();

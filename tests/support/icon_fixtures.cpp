@@ -152,4 +152,19 @@ bool FileExists(const std::wstring& path) {
     return std::filesystem::exists(std::filesystem::path(path), ec);
 }
 
+std::vector<std::uint8_t> FlatIco(const std::vector<std::pair<int, std::uint32_t>>& images) {
+    std::vector<ImageSpec> specs;
+    for (const auto& [side, colour] : images) specs.push_back(ImageSpec{side, side, 32, 1});
+    std::vector<std::uint8_t> ico = MakeIcoFile(specs);
+    std::size_t at = 6 + 16 * images.size();
+    for (const auto& [side, colour] : images) {
+        const std::size_t pixels = at + 40;
+        for (int p = 0; p < side * side; ++p) {
+            for (int k = 0; k < 4; ++k) ico[pixels + 4 * p + k] = static_cast<std::uint8_t>(colour >> (8 * k));
+        }
+        at += 40 + 4 * side * side + ((side + 31) / 32) * 4 * side;
+    }
+    return ico;
+}
+
 }  // namespace qmtest

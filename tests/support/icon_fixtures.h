@@ -35,6 +35,10 @@ struct RawIcoImage {
 std::vector<std::uint8_t> MakeRawIco(const IconHeader& header, const std::vector<RawIcoImage>& images,
                                      std::size_t fileSize);
 
+// An .ico file of 32-bit square images, one per (side, colour), every pixel of an image that BGRA
+// colour: which image a picture was made from shows in its pixels.
+std::vector<std::uint8_t> FlatIco(const std::vector<std::pair<int, std::uint32_t>>& images);
+
 // Icon i of a generated library: images of sizes 16, 32 (and 48 when i is odd), seeds from i.
 std::vector<ImageSpec> LibraryIconSpecs(int i);
 

@@ -13,23 +13,7 @@
 
 namespace {
 
-// A 32-bit image of side `side`, every pixel `bgra` (opaque).
-qmtest::ImageSpec Spec(int side) { return qmtest::ImageSpec{side, side, 32, 1}; }
-
-std::vector<std::uint8_t> FlatIco(const std::vector<std::pair<int, std::uint32_t>>& images) {
-    std::vector<qmtest::ImageSpec> specs;
-    for (const auto& [side, colour] : images) specs.push_back(Spec(side));
-    std::vector<std::uint8_t> ico = qmtest::MakeIcoFile(specs);
-    std::size_t at = 6 + 16 * images.size();
-    for (const auto& [side, colour] : images) {
-        const std::size_t pixels = at + 40;
-        for (int p = 0; p < side * side; ++p) {
-            for (int k = 0; k < 4; ++k) ico[pixels + 4 * p + k] = static_cast<std::uint8_t>(colour >> (8 * k));
-        }
-        at += 40 + 4 * side * side + ((side + 31) / 32) * 4 * side;
-    }
-    return ico;
-}
+using qmtest::FlatIco;
 
 }  // namespace
 
