@@ -102,7 +102,8 @@ TEST_F(IconPicker, HasItsLayoutAndStartsEmptyWhenThePageHasNoIcon) {
     EXPECT_EQ(picker.Button2->Text(), L"Select");
     EXPECT_EQ(picker.b_Cancel->Text(), L"Cancel");
     EXPECT_EQ(picker.Label1->Text(), L"Icon libraries:");
-    EXPECT_EQ(picker.OpenDialog1->filter, L"Files with icons|*.exe;*.icl;*.dll;*.ico");
+    EXPECT_EQ(picker.OpenDialog1->filter,
+              L"Files with icons and pictures|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff");
     EXPECT_EQ(picker.ImageList1->Width(), 32);
     EXPECT_EQ(picker.ImageList2->Width(), 138);
     EXPECT_EQ(picker.ImageList3->Width(), 50);
@@ -491,7 +492,8 @@ TEST_F(IconPicker, BrowseButtonListsTheChosenFile) {
     OpenFileAnswer answer(lib);
     qmtest::Click(*picker.BitBtn1);
     ASSERT_EQ(answer.requests.size(), 1u);
-    EXPECT_EQ(answer.requests[0].filter, L"Files with icons|*.exe;*.icl;*.dll;*.ico");
+    EXPECT_EQ(answer.requests[0].filter,
+              L"Files with icons and pictures|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff");
     EXPECT_EQ(picker.cb_FileName->Text(), lib);
     EXPECT_EQ(picker.ListView1->Count(), 4);
 }
