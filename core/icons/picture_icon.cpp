@@ -21,7 +21,7 @@ PictureFormat PictureFormatOf(ByteView file) {
     };
     if (starts({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})) return PictureFormat::Png;
     if (starts({0xFF, 0xD8, 0xFF})) return PictureFormat::Jpeg;
-    if (starts({'B', 'M'}) && file.size() >= 26) return PictureFormat::Bmp;
+    if (starts({'B', 'M'}) && file.size() >= 18) return PictureFormat::Bmp;  // file header and header size
     if (starts({'G', 'I', 'F', '8', '7', 'a'}) || starts({'G', 'I', 'F', '8', '9', 'a'})) return PictureFormat::Gif;
     if (starts({'I', 'I', 0x2A, 0x00}) || starts({'M', 'M', 0x00, 0x2A})) return PictureFormat::Tiff;
     return PictureFormat::None;
@@ -271,9 +271,11 @@ constexpr Layer kFolderLayers[] = {
 
 bool InRoundedRect(const Layer& l, double x, double y) {
     if (x < l.x0 || x > l.x1 || y < l.y0 || y > l.y1) return false;
-    const double cx = std::clamp(x, l.x0 + l.radius, l.x1 - l.radius);
-    const double cy = std::clamp(y, l.y0 + l.radius, l.y1 - l.radius);
-    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= l.radius * l.radius;
+    // A corner never rounds more than half the shorter side.
+    const double r = std::min({l.radius, (l.x1 - l.x0) / 2, (l.y1 - l.y0) / 2});
+    const double cx = std::clamp(x, l.x0 + r, l.x1 - r);
+    const double cy = std::clamp(y, l.y0 + r, l.y1 - r);
+    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ std::vector<HeaderCase> HeaderCases() {
     std::vector<std::uint8_t> bmp = {
         'B', 'M', 0, 0,  0, 0, 0, 0,    0,    0,    54,   0, 0, 0,  40,
         0,   0,   0, 64, 0, 0, 0, 0xD0, 0xFF, 0xFF, 0xFF, 1, 0, 24, 0};  // 64 x -48 (top-down)
-    std::vector<std::uint8_t> core = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0, 5, 0, 7, 0};
+    std::vector<std::uint8_t> core = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 26, 0,  0,
+                                      0,   12,  0, 0, 0, 5, 0, 7, 0, 1, 0,  24, 0};
     std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 0x20, 0x03, 0x58, 0x02, 0};
     // APP0 segment, then a fill byte, then SOF2 (progressive) 480 high, 640 wide
     std::vector<std::uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0,    4,    1,    2,    0xFF, 0xFF,
