@@ -60,26 +60,23 @@ const wchar_t* FormatName(qm::PictureFormat format) {
 
 std::vector<std::uint8_t> EncodePicture(qm::PictureFormat format, const TestPicture& picture) {
     using qm::ComPtr;
-    GUID container{};
-    WICPixelFormatGUID pixelFormat{};
-    switch (format) {
-        case qm::PictureFormat::Png:
-            container = GUID_ContainerFormatPng, pixelFormat = GUID_WICPixelFormat32bppBGRA;
-            break;
-        case qm::PictureFormat::Tiff:
-            container = GUID_ContainerFormatTiff, pixelFormat = GUID_WICPixelFormat32bppBGRA;
-            break;
-        case qm::PictureFormat::Bmp:
-            container = GUID_ContainerFormatBmp, pixelFormat = GUID_WICPixelFormat24bppBGR;
-            break;
-        case qm::PictureFormat::Jpeg:
-            container = GUID_ContainerFormatJpeg, pixelFormat = GUID_WICPixelFormat24bppBGR;
-            break;
-        case qm::PictureFormat::Gif:
-            container = GUID_ContainerFormatGif, pixelFormat = GUID_WICPixelFormat8bppIndexed;
-            break;
-        case qm::PictureFormat::None: return {};
-    }
+    // Each format with the pixel format its encoder is given.
+    const struct {
+        qm::PictureFormat format;
+        const GUID* container;
+        const GUID* pixels;
+    } kEncoders[] = {
+        {qm::PictureFormat::Png, &GUID_ContainerFormatPng, &GUID_WICPixelFormat32bppBGRA},
+        {qm::PictureFormat::Tiff, &GUID_ContainerFormatTiff, &GUID_WICPixelFormat32bppBGRA},
+        {qm::PictureFormat::Bmp, &GUID_ContainerFormatBmp, &GUID_WICPixelFormat24bppBGR},
+        {qm::PictureFormat::Jpeg, &GUID_ContainerFormatJpeg, &GUID_WICPixelFormat24bppBGR},
+        {qm::PictureFormat::Gif, &GUID_ContainerFormatGif, &GUID_WICPixelFormat8bppIndexed},
+    };
+    const auto* chosen =
+        std::find_if(std::begin(kEncoders), std::end(kEncoders), [&](const auto& e) { return e.format == format; });
+    if (chosen == std::end(kEncoders)) return {};
+    const GUID container = *chosen->container;
+    WICPixelFormatGUID pixelFormat = *chosen->pixels;
     const WICPixelFormatGUID wanted = pixelFormat;
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     std::vector<std::uint8_t> bytes;
