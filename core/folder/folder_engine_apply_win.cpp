@@ -75,6 +75,19 @@ struct CopyRemoval {
     std::wstring keep;  // the copy or source the folder is now linked to
 };
 
+// The .ico bytes written as a new copy inside the folder, named by the folder's keys.
+CopyRemoval WriteCopy(const FolderCustomization& record, const std::vector<std::uint8_t>& ico,
+                      const ApplyProfile& profile, const DesktopIni& ini, const IconKeyWriter& keys,
+                      FolderRollback& rollback) {
+    const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
+    const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
+    WriteNewFile(copy, ico);
+    rollback.Created(copy);
+    SetAttributes(copy, profile.copyAfterWrite);
+    keys.Write(name, L"0");
+    return {true, copy};
+}
+
 // Copy mode: the icon extracted into a new copy inside the folder, or the folder linked to its
 // source when the source gives no icon. The icon is read before any old copy goes, so a folder
 // whose current copy is the source keeps its icon.
@@ -101,26 +114,7 @@ CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& pro
         keys.Write(record.IconFile, record.IconIndex);
         return {profile.removesCopiesWithoutExtraction, source};
     }
-    const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
-    const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
-    icon.SaveToFile(copy);
-    rollback.Created(copy);
-    SetAttributes(copy, profile.copyAfterWrite);
-    keys.Write(name, L"0");
-    return {true, copy};
-}
-
-// An icon made by us (from a picture or a colour) written as a new copy inside the folder.
-CopyRemoval ApplyMadeCopy(const FolderCustomization& record, const std::vector<std::uint8_t>& ico,
-                          const ApplyProfile& profile, const DesktopIni& ini, const IconKeyWriter& keys,
-                          FolderRollback& rollback) {
-    const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
-    const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
-    WriteNewFile(copy, ico);
-    rollback.Created(copy);
-    SetAttributes(copy, profile.copyAfterWrite);
-    keys.Write(name, L"0");
-    return {true, copy};
+    return WriteCopy(record, icon.IcoBytes(), profile, ini, keys, rollback);
 }
 
 bool Apply(const FolderCustomization& record, CallerProfile caller, const std::vector<std::uint8_t>* made) {
@@ -129,7 +123,7 @@ bool Apply(const FolderCustomization& record, CallerProfile caller, const std::v
         if (profile.emptyFolder.Present()) ShowFolderMessage(profile.channel, profile.emptyFolder);
         return false;
     }
-    bool copyMode = ReadSetting(kCopyIcoSetting) == L"1";
+    const bool copyMode = ReadSetting(kCopyIcoSetting) == L"1";
 
     // A picture becomes an icon before anything in the folder is touched: a damaged or oversized
     // picture ends the apply with nothing changed.
@@ -141,11 +135,9 @@ bool Apply(const FolderCustomization& record, CallerProfile caller, const std::v
             made = &pictureIcon;
         }
     }
-    // A made icon exists nowhere else, so it cannot be linked: it is copied whatever the mode.
-    if (made && !copyMode) {
-        ShowFolderMessage(profile.channel, {texts::kMadeIconIsCopied, texts::kInfo});
-        copyMode = true;
-    }
+    // A made icon (of a picture or a colour) exists nowhere else, so it cannot be linked: it is
+    // copied whatever the mode, and in link mode the user is told.
+    if (made && !copyMode) ShowFolderMessage(profile.channel, {texts::kMadeIconIsCopied, texts::kInfo});
 
     const DesktopIni ini(record.Folder);
     // From here on an error puts the folder back as it was: what this apply made goes again,
@@ -171,7 +163,7 @@ bool Apply(const FolderCustomization& record, CallerProfile caller, const std::v
     if (!tooltipOnly) {
         const IconKeyWriter keys(ini);
         if (made) {
-            removal = ApplyMadeCopy(record, *made, profile, ini, keys, rollback);
+            removal = WriteCopy(record, *made, profile, ini, keys, rollback);
         } else if (copyMode) {
             removal = ApplyCopy(record, profile, ini, keys, rollback);
         } else {
