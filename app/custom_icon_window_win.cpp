@@ -1,11 +1,17 @@
 #include "app/custom_icon_window_win.h"
 
 #include "app/window_translation_win.h"
+#include "core/base/error.h"
+#include "core/base/text.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
+#include "core/icons/picture_codec_win.h"
+#include "core/settings/colour_history.h"
 #include "core/settings/current_language.h"
+#include "core/settings/language_keys.h"
 #include "core/settings/settings_win.h"
+#include "ui/dialogs_win.h"
 
 namespace qm {
 
@@ -51,6 +57,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     bCancel = Add<ui::Button>(L"bCancel", nullptr, ui::Bounds{435, 420, 75, 25}, L"Cancel");
     b_ThemeAdd = Add<ui::Button>(L"b_ThemeAdd", nullptr, ui::Bounds{8, 421, 25, 25}, L"+");
     b_ThemeMinus = Add<ui::Button>(L"b_ThemeMinus", nullptr, ui::Bounds{39, 421, 25, 25}, L"-");
+    b_Colour = Add<ui::Button>(L"b_Colour", nullptr, ui::Bounds{127, 421, 75, 25}, L"Colour...");
     b_ThemeAdd->SetFont(ui::BoldWindowFont(-14));
     b_ThemeMinus->SetFont(ui::BoldWindowFont(-14));
 
@@ -63,7 +70,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     Button1 = Add<ui::Button>(L"Button1", nullptr, ui::Bounds{0, 0, 75, 25}, L"Button1");
     Button1->SetVisible(false);
 
-    OpenDialog1 = Add<ui::OpenDialog>(L"OpenDialog1", L"", L"Files with icons|*.exe;*.icl;*.dll;*.ico");
+    OpenDialog1 = Add<ui::OpenDialog>(L"OpenDialog1", L"", AsciiToWide(texts::kFilesWithIconsAndPicturesFilter));
     OpenDialog2 = Add<ui::OpenDialog>(L"OpenDialog2");
 
     FAnchors = std::make_unique<ui::AnchorLayout>(*this);
@@ -76,6 +83,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     FAnchors->Add(*bCancel, ui::akRight | ui::akBottom);
     FAnchors->Add(*b_ThemeAdd, ui::akLeft | ui::akBottom);
     FAnchors->Add(*b_ThemeMinus, ui::akLeft | ui::akBottom);
+    FAnchors->Add(*b_Colour, ui::akLeft | ui::akBottom);
 
     ListBox1->OnClick = [this] { ListBox1Click(); };
     ListView1->OnDblClick = [this] { ListView1DblClick(); };
@@ -83,6 +91,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     Button2->OnClick = [this] { Button2Click(); };
     b_ThemeAdd->OnClick = [this] { b_ThemeAddClick(); };
     b_ThemeMinus->OnClick = [this] { b_ThemeMinusClick(); };
+    b_Colour->OnClick = [this] { b_ColourClick(); };
     bApply->OnClick = [this] { bApplyClick(); };
     bCancel->OnClick = [this] { bCancelClick(); };
 
@@ -129,7 +138,32 @@ void TfCustomIcon::FormShow() {
     SetTheFonts();
 }
 
-void TfCustomIcon::Button1Click() { FIcons->Fill(cb_FileName->Text()); }
+void TfCustomIcon::Button1Click() {
+    FColourIcon.clear();
+    FIcons->Fill(cb_FileName->Text());
+}
+
+void TfCustomIcon::b_ColourClick() {
+    const std::vector<RgbColour> history = ReadColourHistory();
+    ui::ChooseColourRequest request;
+    request.owner = Handle();
+    request.initial = history.empty() ? RGB(0x3A, 0x7B, 0xD5) : RGB(history[0].r, history[0].g, history[0].b);
+    for (std::size_t i = 0; i < history.size() && i < request.custom.size(); ++i)
+        request.custom[i] = RGB(history[i].r, history[i].g, history[i].b);
+    const auto chosen = ui::ShowColourDialog(request);
+    if (!chosen) return;
+    const RgbColour colour{GetRValue(*chosen), GetGValue(*chosen), GetBValue(*chosen)};
+    std::vector<std::uint8_t> ico = MakeColourFolderIcon(colour);
+    // The history is a convenience: a settings file that cannot be written does not stop the choice.
+    try {
+        RememberColour(colour);
+    } catch (const UserError&) {}
+    cb_FileName->SetText(L"");
+    if (FIcons->FillWithIcon(ico) == 1) {
+        FColourIcon = std::move(ico);
+        ListView1->SetItemIndex(0);
+    }
+}
 
 void TfCustomIcon::ListBox1Click() {
     const int index = ListBox1->ItemIndex();
@@ -167,7 +201,10 @@ void TfCustomIcon::bApplyClick() {
     }
     record.Infotip = t_Tip->Text();
     MessageOwnerScope owner(Handle());
-    if (ApplyIconToFolder(record, CallerProfile::CustomIconWindow)) Close();
+    const bool applied = item >= 0 && !FColourIcon.empty()
+                             ? ApplyMadeIconToFolder(record, FColourIcon, CallerProfile::CustomIconWindow)
+                             : ApplyIconToFolder(record, CallerProfile::CustomIconWindow);
+    if (applied) Close();
 }
 
 void TfCustomIcon::ListView1DblClick() {

@@ -1,9 +1,12 @@
 #pragma once
 // The custom icon window TfCustomIcon: the whole program under "/CUSTOM folder". The user picks a
-// theme or any icon file, an icon and a tooltip, and Apply gives them to that one folder; a
+// theme, any icon file or picture, or a colour for our folder shape, an icon and a tooltip, and
+// Apply gives them to that one folder; a
 // successful apply closes the window and so ends the program.
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/icon_list_win.h"
 #include "app/theme_list_win.h"
@@ -25,6 +28,8 @@ public:
     void Button1Click();
     // "Select custom icon...": any icon file.
     void Button2Click();
+    // "Colour...": the colour dialog, then our folder shape in that colour as the one icon listed.
+    void b_ColourClick();
     // "+" and "-": install and delete themes.
     void b_ThemeAddClick();
     void b_ThemeMinusClick();
@@ -43,6 +48,7 @@ public:
     ui::Button* bCancel = nullptr;
     ui::Button* b_ThemeAdd = nullptr;
     ui::Button* b_ThemeMinus = nullptr;
+    ui::Button* b_Colour = nullptr;
     ui::Edit* cb_FileName = nullptr;    // hidden
     ui::GroupBox* GroupBox2 = nullptr;  // hidden
     ui::Edit* t_Folder = nullptr;
@@ -65,6 +71,7 @@ private:
     void SetTheFonts();
 
     std::wstring FFolder;
+    std::vector<std::uint8_t> FColourIcon;  // the listed colour folder's .ico, while it is listed
     std::unique_ptr<ThemeList> FThemes;
     std::unique_ptr<IconList> FIcons;
     std::unique_ptr<ui::AnchorLayout> FAnchors;

@@ -5,6 +5,8 @@
 
 #include "app/theme_list_win.h"
 #include "core/icons/icon_library_win.h"
+#include "core/icons/icon_readers.h"
+#include "core/icons/picture_codec_win.h"
 
 namespace qm {
 
@@ -46,13 +48,46 @@ IconList::IconList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, const
     ListView1->OnCacheHint = [this](int from, int to) { MakePictures(from, to); };
 }
 
-int IconList::Fill(const std::wstring& file) {
-    RedrawPause pause(ListView1->Handle());
+void IconList::Empty() {
     ListView1->Clear();
     if (LargeIcons) LargeIcons->Clear();
     Pictures->Clear();
     made_.clear();
     library_.Close();
+    madeIco_.clear();
+    madeGroup_ = IconGroupData();
+}
+
+bool IconList::EntryGroup(int item, IconGroupData& group) const {
+    if (madeIco_.empty()) return library_.Group(item, group);
+    group = madeGroup_;
+    return item == 0;
+}
+
+int IconList::FillWithIcon(std::vector<std::uint8_t> ico) {
+    RedrawPause pause(ListView1->Handle());
+    Empty();
+    madeIco_ = std::move(ico);
+    std::wstring failure;
+    if (madeIco_.empty() || !ReadIcoFile(ByteView(madeIco_.data(), madeIco_.size()), madeGroup_, failure)) {
+        madeIco_.clear();
+        madeGroup_ = IconGroupData();
+        return 0;
+    }
+    if (LargeIcons) LargeIcons->SetCount(1);
+    Pictures->SetCount(1);
+    made_.assign(1, false);
+    ListView1->SetItemCount(1);
+    return 1;
+}
+
+int IconList::Fill(const std::wstring& file) {
+    if (IsPictureFile(file)) {
+        Empty();
+        return FillWithIcon(MakePictureIcon(file));
+    }
+    RedrawPause pause(ListView1->Handle());
+    Empty();
 
     if (!library_.Open(file)) return 0;
     const int n = library_.Count();
@@ -76,7 +111,7 @@ void IconList::MakePictures(int from, int to) {
         IconPixels picture = Transparent(Pictures->Width(), Pictures->Height());
         IconPixels largeIcon = LargeIcons ? Transparent(LargeIcons->Width(), LargeIcons->Height()) : IconPixels{};
         IconGroupData group;
-        if (library_.Group(item, group)) {
+        if (EntryGroup(item, group)) {
             if (RenderGroupIcon(group, large, large, pixels)) {
                 PlacePixels(pixels, picture, 0, 0);
                 PlacePixels(pixels, largeIcon, 0, 0);

@@ -10,6 +10,7 @@
 #include "core/settings/current_language.h"
 #include "core/settings/history_file.h"
 #include "core/settings/language_support.h"
+#include "core/settings/language_keys.h"
 #include "core/settings/settings_win.h"
 
 namespace qm {
@@ -58,7 +59,7 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     Button1 = Add<ui::Button>(L"Button1", nullptr, ui::Bounds{0, 0, 75, 25}, L"Button1");
     Button1->SetVisible(false);
 
-    OpenDialog1 = Add<ui::OpenDialog>(L"OpenDialog1", L"", L"Files with icons|*.exe;*.icl;*.dll;*.ico");
+    OpenDialog1 = Add<ui::OpenDialog>(L"OpenDialog1", L"", AsciiToWide(texts::kFilesWithIconsAndPicturesFilter));
     OpenDialog2 = Add<ui::OpenDialog>(L"OpenDialog2");
 
     // The background lies under every other control and does not paint over them.

@@ -14,13 +14,14 @@
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_messages_win.h"
 #include "core/icons/icon_messages.h"
+#include "core/icons/picture_codec_win.h"
 
 namespace qm::cli {
 namespace {
 
 constexpr std::wstring_view kUsage =
     L"folder show FOLDER...\n"
-    L"folder apply FOLDER... [--icon FILE] [--index N] [--tip TEXT]\n"
+    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT]\n"
     L"folder reset FOLDER...";
 
 // Message texts carry the lookup's line breaks (line feed, carriage return); a console wants one.
@@ -55,7 +56,7 @@ std::vector<std::wstring> AbsolutePaths(std::vector<std::wstring> paths) {
 
 struct ApplyOptions {
     std::vector<std::wstring> folders;
-    std::optional<std::wstring> icon, index, tip;
+    std::optional<std::wstring> icon, index, tip, color;
 };
 
 bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
@@ -64,6 +65,7 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
         std::optional<std::wstring>* target = a == L"--icon"    ? &out.icon
                                               : a == L"--index" ? &out.index
                                               : a == L"--tip"   ? &out.tip
+                                              : a == L"--color" ? &out.color
                                                                 : nullptr;
         if (target) {
             if (i + 1 == args.size()) return false;
@@ -75,6 +77,7 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
         }
     }
     if (out.icon) out.icon = AbsolutePath(*out.icon);
+    if (out.color && (out.icon || out.index)) return false;
     return !out.folders.empty();
 }
 
@@ -114,6 +117,15 @@ int Show(const std::vector<std::wstring>& folders) {
 // As the main window does: the folder's customization is read back, the given fields replace
 // what was read, and the record is applied.
 int Apply(const ApplyOptions& o) {
+    std::vector<std::uint8_t> colourIcon;
+    if (o.color) {
+        const auto colour = ParseColourText(*o.color);
+        if (!colour) {
+            Err(L"not a colour: \"" + *o.color + L"\" (give it as #RRGGBB, for example #3A7BD5)\n");
+            return kExitUsage;
+        }
+        colourIcon = MakeColourFolderIcon(*colour);
+    }
     return ForEachFolder(o.folders, [&](const std::wstring& folder) {
         FolderCustomization record = ReadFolderCustomization(folder);
         if (o.icon) {
@@ -123,6 +135,7 @@ int Apply(const ApplyOptions& o) {
             record.IconIndex = *o.index;
         }
         if (o.tip) record.Infotip = *o.tip;
+        if (o.color) return ApplyMadeIconToFolder(record, colourIcon, CallerProfile::MainWindow);
         return ApplyIconToFolder(record, CallerProfile::MainWindow);
     });
 }

@@ -15,6 +15,9 @@
 #include "core/icons/icon_messages.h"
 #include "core/icons/icon_probe.h"
 #include "core/icons/icon_container.h"
+#ifdef _WIN32
+#include "core/icons/picture_codec_win.h"
+#endif
 
 namespace qm::cli {
 namespace {
@@ -23,7 +26,8 @@ constexpr std::wstring_view kUsage =
     L"icons list FILE\n"
     L"icons extract FILE INDEX OUT.ico\n"
     L"icons extract FILE all OUT-FOLDER\n"
-    L"icons pack OUT.icl [--pe] IN.ico...";
+    L"icons pack OUT.icl [--pe] IN.ico...\n"
+    L"icons make OUT.ico PICTURE";
 
 std::wstring KindName(std::int32_t kind) {
     switch (kind) {
@@ -199,15 +203,30 @@ int Pack(const std::vector<std::wstring>& args) {
     return kExitOk;
 }
 
+// A picture (PNG, JPEG, BMP, GIF, TIFF) as a square icon of every made size.
+// Pictures are decoded by the platform's imaging component, so only the Windows build makes them.
+int Make(const std::vector<std::wstring>& args) {
+    if (args.size() != 2) return Err(L"usage: quillmark-cli icons make OUT.ico PICTURE\n"), kExitUsage;
+#ifdef _WIN32
+    const std::vector<std::uint8_t> ico = MakePictureIcon(args[1]);
+    WriteNewFile(args[0], ico);
+    return kExitOk;
+#else
+    Err(L"icons make: pictures are decoded by Windows' imaging component\n");
+    return kExitFailed;
+#endif
+}
+
 int RunIcons(const std::vector<std::wstring>& args) {
     if (!args.empty()) {
         const std::vector<std::wstring> rest(args.begin() + 1, args.end());
         if (args[0] == L"list") return List(rest);
         if (args[0] == L"extract") return Extract(rest);
         if (args[0] == L"pack") return Pack(rest);
+        if (args[0] == L"make") return Make(rest);
     }
     Err(std::wstring(L"usage:\n  quillmark-cli ") +
-        L"icons list FILE | extract FILE INDEX|all OUT | pack OUT.icl [--pe] IN.ico...\n");
+        L"icons list FILE | extract FILE INDEX|all OUT | pack OUT.icl [--pe] IN.ico... | make OUT.ico PICTURE\n");
     return kExitUsage;
 }
 

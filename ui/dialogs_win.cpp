@@ -18,6 +18,10 @@ OpenFileSeam& OpenSeam() {
     static OpenFileSeam seam;
     return seam;
 }
+ColourDialogSeam& ColourSeam() {
+    static ColourDialogSeam seam;
+    return seam;
+}
 
 struct CoTaskFree {
     void operator()(void* p) const noexcept { CoTaskMemFree(p); }
@@ -26,6 +30,7 @@ struct CoTaskFree {
 
 void SetBrowseFolderSeam(BrowseFolderSeam seam) { BrowseSeam() = std::move(seam); }
 void SetOpenFileSeam(OpenFileSeam seam) { OpenSeam() = std::move(seam); }
+void SetColourDialogSeam(ColourDialogSeam seam) { ColourSeam() = std::move(seam); }
 
 std::optional<std::wstring> BrowseForFolder(const BrowseFolderRequest& request) {
     if (BrowseSeam()) return BrowseSeam()(request);
@@ -73,6 +78,19 @@ std::optional<std::wstring> ShowOpenFileDialog(const OpenFileRequest& request) {
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!GetOpenFileNameW(&ofn)) return std::nullopt;
     return std::wstring(file.data());
+}
+
+std::optional<COLORREF> ShowColourDialog(const ChooseColourRequest& request) {
+    if (ColourSeam()) return ColourSeam()(request);
+    std::array<COLORREF, 16> custom = request.custom;
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = request.owner;
+    cc.rgbResult = request.initial;
+    cc.lpCustColors = custom.data();
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
+    if (!ChooseColorW(&cc)) return std::nullopt;
+    return cc.rgbResult;
 }
 
 }  // namespace ui

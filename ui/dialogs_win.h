@@ -1,8 +1,9 @@
 #pragma once
-// The folder browser and the open-file dialog, through one seam each so that tests can answer them
+// The folder browser, the open-file dialog and the colour dialog, through one seam each so that tests can answer them
 // instead of the user. Message boxes are not behind a seam: tests read and answer real ones.
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,17 +25,29 @@ struct OpenFileRequest {
     std::wstring fileName;
 };
 
+struct ChooseColourRequest {
+    HWND owner = nullptr;
+    COLORREF initial = RGB(0, 0, 0);
+    std::array<COLORREF, 16> custom{};  // the dialog's row of custom colours
+};
+
 // The chosen folder's file-system path, or nothing when the user cancels. Without a seam:
 // SHBrowseForFolderW with no root and no callback, then SHGetPathFromIDListW.
 std::optional<std::wstring> BrowseForFolder(const BrowseFolderRequest& request);
 // The chosen file, or nothing when the user cancels. Without a seam: GetOpenFileNameW.
 std::optional<std::wstring> ShowOpenFileDialog(const OpenFileRequest& request);
 
+// The chosen colour, or nothing when the user cancels. Without a seam: ChooseColorW, opened full
+// with the initial colour.
+std::optional<COLORREF> ShowColourDialog(const ChooseColourRequest& request);
+
 using BrowseFolderSeam = std::function<std::optional<std::wstring>(const BrowseFolderRequest&)>;
 using OpenFileSeam = std::function<std::optional<std::wstring>(const OpenFileRequest&)>;
+using ColourDialogSeam = std::function<std::optional<COLORREF>(const ChooseColourRequest&)>;
 // Tests: answer the dialog instead of showing it (an empty function restores the real dialog).
 void SetBrowseFolderSeam(BrowseFolderSeam seam);
 void SetOpenFileSeam(OpenFileSeam seam);
+void SetColourDialogSeam(ColourDialogSeam seam);
 
 // "A|b|C|d" -> "A\0b\0C\0d\0\0", the form the platform's filter takes.
 std::wstring FilterForPlatform(const std::wstring& filter);

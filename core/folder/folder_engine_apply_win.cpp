@@ -14,6 +14,9 @@
 #include "core/folder/folder_rollback_win.h"
 #include "core/icons/icon_probe.h"
 #include "core/icons/icon_container.h"
+#include "core/icons/icon_file.h"
+#include "core/icons/picture_codec_win.h"
+#include "core/settings/language_keys.h"
 #include "core/settings/settings_win.h"
 
 namespace qm {
@@ -72,6 +75,19 @@ struct CopyRemoval {
     std::wstring keep;  // the copy or source the folder is now linked to
 };
 
+// The .ico bytes written as a new copy inside the folder, named by the folder's keys.
+CopyRemoval WriteCopy(const FolderCustomization& record, const std::vector<std::uint8_t>& ico,
+                      const ApplyProfile& profile, const DesktopIni& ini, const IconKeyWriter& keys,
+                      FolderRollback& rollback) {
+    const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
+    const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
+    WriteNewFile(copy, ico);
+    rollback.Created(copy);
+    SetAttributes(copy, profile.copyAfterWrite);
+    keys.Write(name, L"0");
+    return {true, copy};
+}
+
 // Copy mode: the icon extracted into a new copy inside the folder, or the folder linked to its
 // source when the source gives no icon. The icon is read before any old copy goes, so a folder
 // whose current copy is the source keeps its icon.
@@ -98,24 +114,30 @@ CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& pro
         keys.Write(record.IconFile, record.IconIndex);
         return {profile.removesCopiesWithoutExtraction, source};
     }
-    const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
-    const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
-    icon.SaveToFile(copy);
-    rollback.Created(copy);
-    SetAttributes(copy, profile.copyAfterWrite);
-    keys.Write(name, L"0");
-    return {true, copy};
+    return WriteCopy(record, icon.IcoBytes(), profile, ini, keys, rollback);
 }
 
-}  // namespace
-
-bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) {
+bool Apply(const FolderCustomization& record, CallerProfile caller, const std::vector<std::uint8_t>* made) {
     const ApplyProfile& profile = ApplyProfileFor(caller);
     if (record.Folder.empty()) {
         if (profile.emptyFolder.Present()) ShowFolderMessage(profile.channel, profile.emptyFolder);
         return false;
     }
     const bool copyMode = ReadSetting(kCopyIcoSetting) == L"1";
+
+    // A picture becomes an icon before anything in the folder is touched: a damaged or oversized
+    // picture ends the apply with nothing changed.
+    std::vector<std::uint8_t> pictureIcon;
+    if (!made && IconChosen(record)) {
+        const std::wstring source = ResolveInFolder(record.Folder, record.IconFile);
+        if (IsPictureFile(source)) {
+            pictureIcon = MakePictureIcon(source);
+            made = &pictureIcon;
+        }
+    }
+    // A made icon (of a picture or a colour) exists nowhere else, so it cannot be linked: it is
+    // copied whatever the mode, and in link mode the user is told.
+    if (made && !copyMode) ShowFolderMessage(profile.channel, {texts::kMadeIconIsCopied, texts::kInfo});
 
     const DesktopIni ini(record.Folder);
     // From here on an error puts the folder back as it was: what this apply made goes again,
@@ -126,7 +148,7 @@ bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) 
         return false;
     }
 
-    const bool chosen = IconChosen(record);
+    const bool chosen = made || IconChosen(record);
     bool tooltipOnly = false;
     if (!chosen && profile.tooltipOnly == TooltipOnlyRule::WithoutIconInEitherMode) {
         if (record.Infotip.empty()) {
@@ -140,7 +162,9 @@ bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) 
     CopyRemoval removal;
     if (!tooltipOnly) {
         const IconKeyWriter keys(ini);
-        if (copyMode) {
+        if (made) {
+            removal = WriteCopy(record, *made, profile, ini, keys, rollback);
+        } else if (copyMode) {
             removal = ApplyCopy(record, profile, ini, keys, rollback);
         } else {
             removal = {profile.removesCopiesInLinkMode,
@@ -156,6 +180,17 @@ bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) 
     SetAttributes(ini.Path(), profile.desktopIniAfterApply);
     NotifyFolderCustomized(record.Folder);
     return true;
+}
+
+}  // namespace
+
+bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) {
+    return Apply(record, caller, nullptr);
+}
+
+bool ApplyMadeIconToFolder(const FolderCustomization& record, const std::vector<std::uint8_t>& ico,
+                           CallerProfile caller) {
+    return Apply(record, caller, &ico);
 }
 
 }  // namespace qm

@@ -14,6 +14,8 @@
 // a tree work as any other: file and attribute calls take the long form of long paths, and
 // desktop.ini is read and written by the INI layer's own access.
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 #include <string>
 
 #include "core/folder/folder_customization.h"
@@ -22,7 +24,15 @@ namespace qm {
 
 // Gives record.Folder the record's icon and tooltip. True when the folder was changed (the shell
 // has been notified); false when a message stopped the apply before anything was written.
+// An icon source that is a picture (PNG, JPEG, BMP, GIF, TIFF) is made into a square multi-size
+// icon and copied into the folder, in link mode too (with a message saying so); a picture that
+// cannot be read raises UserError before anything is written.
 bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller);
+
+// The same with an icon already made (the .ico bytes of a colour folder): written as the folder's
+// copy in either mode; record.IconFile and IconIndex are not used.
+bool ApplyMadeIconToFolder(const FolderCustomization& record, const std::vector<std::uint8_t>& ico,
+                           CallerProfile caller);
 
 // Empties IconFile, IconIndex and Infotip (and an existing IconResource) of the folder's
 // desktop.ini. True when the folder was changed.

@@ -1,6 +1,6 @@
 #include "core/icons/icon_library_win.h"
 
-#include <wincodec.h>
+#include "core/icons/picture_codec_win.h"
 
 #include <cstring>
 #include <limits>
@@ -8,70 +8,8 @@
 
 namespace qm {
 
-namespace {
-
-// WIC's identifiers, spelled out so that no import library needs to define them.
-constexpr CLSID kWicImagingFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-constexpr GUID kPngContainer = {0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
-constexpr GUID kPremultipliedBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
-
-// COM for the length of one call on a thread that may not have it; a thread in another
-// apartment keeps its own.
-class ComForCall {
-public:
-    ComForCall() : result_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComForCall() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComForCall(const ComForCall&) = delete;
-    ComForCall& operator=(const ComForCall&) = delete;
-
-private:
-    HRESULT result_;
-};
-
-}  // namespace
-
 bool DecodePngWithWic(ByteView png, IconPixels& out) {
-    out = IconPixels();
-    if (png.empty() || png.size() > std::numeric_limits<DWORD>::max()) return false;
-    const ComForCall com;
-    ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(kWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
-                                factory.put_void()))) {
-        return false;
-    }
-    ComPtr<IWICStream> stream;
-    if (FAILED(factory->CreateStream(stream.put()))) return false;
-    // WIC takes a non-const pointer; a stream made from memory is only read here.
-    if (FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(png.data()), static_cast<DWORD>(png.size())))) {
-        return false;
-    }
-    ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoder(kPngContainer, nullptr, decoder.put()))) return false;
-    if (FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand))) return false;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, frame.put()))) return false;
-    UINT width = 0, height = 0;
-    if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 ||
-        width > static_cast<UINT>(kMaxRenderedImageSide) || height > static_cast<UINT>(kMaxRenderedImageSide)) {
-        return false;
-    }
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.put()))) return false;
-    if (FAILED(converter.get()->Initialize(frame.get(), kPremultipliedBgra, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                           WICBitmapPaletteTypeCustom))) {
-        return false;
-    }
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-    if (FAILED(converter.get()->CopyPixels(nullptr, width * 4, width * height * 4,
-                                           reinterpret_cast<BYTE*>(pixels.data())))) {
-        return false;
-    }
-    out.width = static_cast<int>(width);
-    out.height = static_cast<int>(height);
-    out.bgra = std::move(pixels);
-    return true;
+    return DecodePictureWithWic(png, PictureFormat::Png, static_cast<std::uint32_t>(kMaxRenderedImageSide), out);
 }
 
 bool RenderGroupIcon(const IconGroupData& group, int width, int height, IconPixels& out) {

@@ -70,8 +70,12 @@
     X(kSelectCustomIconEllipsis, "Select custom icon...")                                                            \
     X(kPlus, "+")                                                                                                    \
     X(kMinus, "-")                                                                                                   \
-    X(kFilesWithIconsFilter, "Files with icons|*.exe;*.icl;*.dll;*.ico")                                             \
     X(kPleaseSelectIconOrTip, "Please select icon or enter description for folder.")                                 \
+    X(kColourEllipsis, "Colour...")                                                                                  \
+    X(kFilesWithIconsAndPicturesFilter,                                                                              \
+      "Files with icons and pictures|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff")           \
+    X(kMadeIconIsCopied,                                                                                             \
+      "A picture or a colour cannot be linked: /n the icon is copied into the folder.")                              \
     /* context-menu theme window */                                                                                  \
     X(kContextMenuThemeCaption, "Theme for Quillmark Context menu")                                                  \
     X(kAvailableThemes, "Available themes")                                                                          \

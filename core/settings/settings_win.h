@@ -17,6 +17,8 @@ inline constexpr SettingKey kCurLangSetting{L"Translate", L"CurLang", L"Default"
 inline constexpr SettingKey kCopyIcoSetting{L"Options", L"CopyIco", L"1"};
 inline constexpr SettingKey kToolbarNameSetting{L"Toolbar", L"Name", L"Default"};
 inline constexpr SettingKey kThemeNameSetting{L"Theme", L"name", L"WindowsXP.icl"};
+// The colours chosen for folders, newest first (core/settings/colour_history.h).
+inline constexpr SettingKey kColourHistorySetting{L"Colours", L"History", L""};
 
 // DataFolder() + "quillmark.ini".
 std::wstring SettingsFilePath();

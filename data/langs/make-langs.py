@@ -131,10 +131,15 @@ T = {
     "Select custom icon": ("Свой значок", "Eigenes Symbol", "Autre icône"),
     "+": ("+", "+", "+"),
     "-": ("-", "-", "-"),
-    "Files with icons|*.exe;*.icl;*.dll;*.ico": (
-        "Файлы со значками|*.exe;*.icl;*.dll;*.ico",
-        "Dateien mit Symbolen|*.exe;*.icl;*.dll;*.ico",
-        "Fichiers contenant des icônes|*.exe;*.icl;*.dll;*.ico"),
+    "Files with icons and pictures|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff": (
+        "Файлы со значками и картинки|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff",
+        "Dateien mit Symbolen und Bilder|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff",
+        "Fichiers contenant des icônes et images|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff"),
+    "Colour": ("Цвет", "Farbe", "Couleur"),
+    "A picture or a colour cannot be linked: /n the icon is copied into the folder.": (
+        "Картинку или цвет нельзя связать ссылкой: /n значок копируется в папку.",
+        "Ein Bild oder eine Farbe kann nicht verknüpft werden: /n das Symbol wird in den Ordner kopiert.",
+        "Une image ou une couleur ne peut pas être liée : /n l'icône est copiée dans le dossier."),
     "Please select icon or enter description for folder.": (
         "Выберите значок или введите описание папки.",
         "Bitte wählen Sie ein Symbol oder geben Sie eine Beschreibung für den Ordner ein.",

@@ -5,10 +5,12 @@
 #include "core/base/text.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_profiles.h"
+#include "core/icons/picture_codec_win.h"
 #include "tests/support/console_process_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
 #include "tests/support/icon_fixtures.h"
+#include "tests/support/picture_fixtures_win.h"
 #include "tests/support/process_win.h"
 
 namespace {
@@ -188,6 +190,57 @@ TEST_F(FolderCliTest, ApplyShowAndResetAFolderDeepInATree) {
         EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
         EXPECT_EQ(qm::ReadFolderCustomization(f).IconFile, L"");
     }
+}
+
+// Pictures and colours: `icons make`, `folder apply --icon PICTURE` and `--color #RRGGBB`, and the
+// exit codes of bad input (a bad colour text is an argument error, as a bad icon index is).
+TEST_F(FolderCliTest, PicturesAndColoursFromTheCommandLine) {
+    const std::wstring picture = dir / L"logo.png";
+    qmtest::WriteBytes(picture, qmtest::EncodePicture(qm::PictureFormat::Png, qmtest::PatternPicture(48, 32, true)));
+    const std::wstring out = dir / L"logo.ico";
+    auto r = RunCli(dir, L"icons make " + qmtest::Quote(out) + L" " + qmtest::Quote(picture));
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    r = RunCli(dir, L"icons list " + qmtest::Quote(out));
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    for (const wchar_t* size : {L"16", L"20", L"24", L"32", L"40", L"48", L"64"})
+        EXPECT_NE(r.out.find(L"width " + std::wstring(size) + L" height " + size + L" "), std::wstring::npos) << size;
+    EXPECT_NE(r.out.find(L"width 0 height 0 "), std::wstring::npos);  // 256
+    EXPECT_NE(r.out.find(L": 8 images"), std::wstring::npos) << qm::WideToUtf8(r.out);
+
+    const std::wstring broken = dir / L"broken.jpg";
+    qmtest::WriteBytes(broken, {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0});
+    r = RunCli(dir, L"icons make " + qmtest::Quote(dir / L"broken.ico") + L" " + qmtest::Quote(broken));
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_EQ(r.err, L"Cannot make an icon of " + broken + L": the picture is damaged or cut short\n");
+    EXPECT_FALSE(qmtest::Exists(dir / L"broken.ico"));
+
+    const std::wstring photo = dir.MakeFolder(L"photo"), blue = dir.MakeFolder(L"blue");
+    settings.SetCopyIco(L"0");
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(photo) + L" --icon " + qmtest::Quote(picture));
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(r.err, L"Info: A picture or a colour cannot be linked: \n the icon is copied into the folder.\n");
+    auto c = qm::ReadFolderCustomization(photo);
+    EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, c.IconFile)) << c.IconFile;
+    EXPECT_EQ(qmtest::ReadBytes(photo + L"\\" + c.IconFile), qmtest::ReadBytes(out));
+
+    settings.SetCopyIco(L"1");
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(blue) + L" --color #3a7bd5 --tip Blue");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(r.err, L"");
+    c = qm::ReadFolderCustomization(blue);
+    EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, c.IconFile)) << c.IconFile;
+    EXPECT_EQ(c.Infotip, L"Blue");
+    EXPECT_EQ(qmtest::ReadBytes(blue + L"\\" + c.IconFile), qm::MakeColourFolderIcon({0x3A, 0x7B, 0xD5}));
+
+    const std::wstring untouched = dir.MakeFolder(L"untouched");
+    for (const wchar_t* bad : {L"blue", L"#12345", L"#1234567", L"#GG0000", L"3A7BD5"}) {
+        r = RunCli(dir, L"folder apply " + qmtest::Quote(untouched) + L" --color " + bad);
+        EXPECT_EQ(r.exit, 2u) << qm::WideToUtf8(bad);
+        EXPECT_EQ(r.err, L"not a colour: \"" + std::wstring(bad) + L"\" (give it as #RRGGBB, for example #3A7BD5)\n");
+    }
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(untouched) + L" --color #3A7BD5 --icon " + qmtest::Quote(picture));
+    EXPECT_EQ(r.exit, 2u);
+    EXPECT_FALSE(qmtest::Exists(untouched + L"\\desktop.ini"));
 }
 
 }  // namespace

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "app/custom_icon_window_win.h"
+#include "core/folder/folder_files_win.h"
+#include "core/icons/picture_codec_win.h"
+#include "core/settings/colour_history.h"
 #include "tests/gui/picker_test_support.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/message_box_watcher_win.h"
+#include "tests/support/picture_fixtures_win.h"
 
 namespace {
 
@@ -90,6 +94,63 @@ TEST_F(CustomIconWindow, DescriptionMemoIsReadOnlyBorderlessWithAScrollBarAndHid
         EXPECT_EQ(exStyle & WS_EX_CLIENTEDGE, 0);
         EXPECT_FALSE(memo->Visible());
     }
+}
+
+// "Colour...": the colour dialog offers the history, the coloured folder is the one icon listed,
+// the colour goes first in the history, and Apply copies that icon into the folder.
+TEST_F(CustomIconWindow, ColourButtonListsOurFolderInTheColourAndApplyCopiesIt) {
+    window_.Show();
+    EXPECT_EQ(window_.b_Colour->Text(), L"Colour...");
+    {
+        qmtest::ColourDialogAnswer answer(RGB(0xE5, 0x39, 0x35));
+        qmtest::Click(*window_.b_Colour);
+        ASSERT_EQ(answer.requests.size(), 1u);
+        EXPECT_EQ(answer.requests[0].owner, window_.Handle());
+        EXPECT_EQ(answer.requests[0].custom[0], 0u);  // no history yet
+    }
+    {
+        qmtest::ColourDialogAnswer answer(RGB(0x3A, 0x7B, 0xD5));
+        qmtest::Click(*window_.b_Colour);
+        ASSERT_EQ(answer.requests.size(), 1u);
+        EXPECT_EQ(answer.requests[0].initial, RGB(0xE5, 0x39, 0x35));  // the last colour chosen
+        EXPECT_EQ(answer.requests[0].custom[0], RGB(0xE5, 0x39, 0x35));
+    }
+    EXPECT_EQ(qm::ReadColourHistory(), (std::vector<qm::RgbColour>{{0x3A, 0x7B, 0xD5}, {0xE5, 0x39, 0x35}}));
+    ASSERT_EQ(window_.ListView1->Count(), 1);
+    EXPECT_EQ(window_.ListView1->ItemIndex(), 0);
+    window_.t_Tip->SetText(L"Blue folder");
+    qmtest::SaveScreenshot(window_.Handle(), L"custom_icon_window_colour");
+    {
+        // A cancelled dialog leaves the list as it was.
+        qmtest::ColourDialogAnswer cancel(std::nullopt);
+        qmtest::Click(*window_.b_Colour);
+        EXPECT_EQ(window_.ListView1->Count(), 1);
+    }
+    qmtest::Click(*window_.bApply);
+    const qm::FolderCustomization c = qm::ReadFolderCustomization(files_.path());
+    EXPECT_EQ(c.Infotip, L"Blue folder");
+    EXPECT_EQ(qmtest::ReadBytes(files_ / c.IconFile), qm::MakeColourFolderIcon({0x3A, 0x7B, 0xD5}));
+}
+
+// The open dialog offers pictures; a picture lists as one icon, and Apply copies the icon made of it.
+TEST_F(CustomIconWindow, APictureFromTheOpenDialogListsAsOneIconAndApplyCopiesIt) {
+    const std::wstring picture = files_ / L"photo.jpg";
+    qmtest::WriteBytes(picture, qmtest::EncodePicture(qm::PictureFormat::Jpeg, qmtest::PatternPicture(64, 48, false)));
+    window_.Show();
+    {
+        qmtest::OpenFileAnswer answer(picture);
+        qmtest::Click(*window_.Button2);
+        ASSERT_EQ(answer.requests.size(), 1u);
+        EXPECT_EQ(answer.requests[0].filter,
+                  L"Files with icons and pictures|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff");
+    }
+    ASSERT_EQ(window_.ListView1->Count(), 1);
+    window_.ListView1->SetItemIndex(0);
+    qmtest::SaveScreenshot(window_.Handle(), L"custom_icon_window_picture");
+    qmtest::Click(*window_.bApply);
+    const qm::FolderCustomization c = qm::ReadFolderCustomization(files_.path());
+    EXPECT_NE(c.IconFile, picture);
+    EXPECT_EQ(qmtest::ReadBytes(files_ / c.IconFile), qm::MakePictureIcon(picture));
 }
 
 }  // namespace

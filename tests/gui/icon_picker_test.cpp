@@ -10,6 +10,7 @@
 #include "tests/gui/picker_test_support.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/message_box_watcher_win.h"
+#include "tests/support/picture_fixtures_win.h"
 #include "ui/dialogs_win.h"
 
 namespace {
@@ -102,7 +103,8 @@ TEST_F(IconPicker, HasItsLayoutAndStartsEmptyWhenThePageHasNoIcon) {
     EXPECT_EQ(picker.Button2->Text(), L"Select");
     EXPECT_EQ(picker.b_Cancel->Text(), L"Cancel");
     EXPECT_EQ(picker.Label1->Text(), L"Icon libraries:");
-    EXPECT_EQ(picker.OpenDialog1->filter, L"Files with icons|*.exe;*.icl;*.dll;*.ico");
+    EXPECT_EQ(picker.OpenDialog1->filter,
+              L"Files with icons and pictures|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff");
     EXPECT_EQ(picker.ImageList1->Width(), 32);
     EXPECT_EQ(picker.ImageList2->Width(), 138);
     EXPECT_EQ(picker.ImageList3->Width(), 50);
@@ -491,9 +493,31 @@ TEST_F(IconPicker, BrowseButtonListsTheChosenFile) {
     OpenFileAnswer answer(lib);
     qmtest::Click(*picker.BitBtn1);
     ASSERT_EQ(answer.requests.size(), 1u);
-    EXPECT_EQ(answer.requests[0].filter, L"Files with icons|*.exe;*.icl;*.dll;*.ico");
+    EXPECT_EQ(answer.requests[0].filter,
+              L"Files with icons and pictures|*.exe;*.icl;*.dll;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff");
     EXPECT_EQ(picker.cb_FileName->Text(), lib);
     EXPECT_EQ(picker.ListView1->Count(), 4);
+}
+
+// A picture from the open dialog lists as one icon (made of it); Select hands the picture back with
+// number 0 and shows the icon in the preview.
+TEST_F(IconPicker, APictureListsAsOneIconAndSelectHandsItBack) {
+    const std::wstring picture = files_ / L"logo.gif";
+    qmtest::WriteBytes(picture, qmtest::EncodePicture(qm::PictureFormat::Gif, qmtest::PatternPicture(40, 40, false)));
+    Page page;
+    qm::TForm1 picker(&page.form, page.Target());
+    picker.Show();
+    {
+        OpenFileAnswer answer(picture);
+        qmtest::Click(*picker.BitBtn1);
+    }
+    ASSERT_EQ(picker.ListView1->Count(), 1);
+    qmtest::SelectItem(*picker.ListView1, 0);
+    qmtest::Click(*picker.Button2);
+    EXPECT_EQ(page.label8->Text(), picture);
+    EXPECT_EQ(page.label9->Text(), L"0");
+    ASSERT_NE(page.image3->Picture(), nullptr);
+    EXPECT_GT(qmtest::InkPixels(*page.image3->Picture(), 48, 48), 32 * 32 / 2);
 }
 
 }  // namespace

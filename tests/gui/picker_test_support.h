@@ -60,12 +60,12 @@ private:
     bool movedHistory_ = false, movedStore_ = false;
 };
 
-// Answers a dialog seam (open-file dialog, folder browser) for the test's scope and records what
-// the dialog was asked.
-template <class Request, void (*SetSeam)(std::function<std::optional<std::wstring>(const Request&)>)>
+// Answers a dialog seam (open-file dialog, folder browser, colour dialog) for the test's scope and
+// records what the dialog was asked.
+template <class Request, class Answer, void (*SetSeam)(std::function<std::optional<Answer>(const Request&)>)>
 class DialogAnswer {
 public:
-    explicit DialogAnswer(std::optional<std::wstring> answer) {
+    explicit DialogAnswer(std::optional<Answer> answer) {
         SetSeam([this, answer](const Request& r) {
             requests.push_back(r);
             return answer;
@@ -76,8 +76,9 @@ public:
     DialogAnswer& operator=(const DialogAnswer&) = delete;
     std::vector<Request> requests;
 };
-using OpenFileAnswer = DialogAnswer<ui::OpenFileRequest, &ui::SetOpenFileSeam>;
-using FolderBrowserAnswer = DialogAnswer<ui::BrowseFolderRequest, &ui::SetBrowseFolderSeam>;
+using OpenFileAnswer = DialogAnswer<ui::OpenFileRequest, std::wstring, &ui::SetOpenFileSeam>;
+using FolderBrowserAnswer = DialogAnswer<ui::BrowseFolderRequest, std::wstring, &ui::SetBrowseFolderSeam>;
+using ColourDialogAnswer = DialogAnswer<ui::ChooseColourRequest, COLORREF, &ui::SetColourDialogSeam>;
 
 // The "+" button of a window with a theme list, pressed over an empty store with `library`
 // answered: the dialog's title and filter, the theme installed and listed at once with its strip;
