@@ -109,13 +109,13 @@ CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& pro
 
 }  // namespace
 
-bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) {
+bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller, ApplyMode mode) {
     const ApplyProfile& profile = ApplyProfileFor(caller);
     if (record.Folder.empty()) {
         if (profile.emptyFolder.Present()) ShowFolderMessage(profile.channel, profile.emptyFolder);
         return false;
     }
-    const bool copyMode = ReadSetting(kCopyIcoSetting) == L"1";
+    const bool copyMode = mode == ApplyMode::Copy || ReadSetting(kCopyIcoSetting) == L"1";
 
     const DesktopIni ini(record.Folder);
     // From here on an error puts the folder back as it was: what this apply made goes again,

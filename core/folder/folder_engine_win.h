@@ -20,9 +20,14 @@
 
 namespace qm {
 
+// Which mode an apply works in: the settings key CopyIco's, or copy mode whatever it says (a
+// repair that makes a linked folder independent of its source).
+enum class ApplyMode { FromSettings, Copy };
+
 // Gives record.Folder the record's icon and tooltip. True when the folder was changed (the shell
 // has been notified); false when a message stopped the apply before anything was written.
-bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller);
+bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller,
+                       ApplyMode mode = ApplyMode::FromSettings);
 
 // Empties IconFile, IconIndex and Infotip (and an existing IconResource) of the folder's
 // desktop.ini. True when the folder was changed.
