@@ -74,15 +74,23 @@ std::wstring Expanded(const std::wstring& text) {
     return out;
 }
 
+std::wstring Trimmed(std::wstring s) {
+    const auto first = s.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return {};
+    s.erase(0, first);
+    s.erase(s.find_last_not_of(L" \t") + 1);
+    return s;
+}
+
 struct IconReference {
     std::wstring file, index;
 };
 
-// "path,index" (the index after the last comma; none means 0).
+// "path,index" (the index after the last comma; none means 0), blanks around each cut off.
 IconReference SplitResource(const std::wstring& value) {
     const std::size_t comma = value.rfind(L',');
-    if (comma == std::wstring::npos) return {value, L"0"};
-    return {value.substr(0, comma), value.substr(comma + 1)};
+    if (comma == std::wstring::npos) return {Trimmed(value), L"0"};
+    return {Trimmed(value.substr(0, comma)), Trimmed(value.substr(comma + 1))};
 }
 
 bool SameIndex(const std::wstring& a, const std::wstring& b) {
@@ -93,14 +101,6 @@ bool SameIndex(const std::wstring& a, const std::wstring& b) {
 bool IsFile(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(LongPathForm(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring Trimmed(std::wstring s) {
-    const auto first = s.find_first_not_of(L" \t");
-    if (first == std::wstring::npos) return {};
-    s.erase(0, first);
-    s.erase(s.find_last_not_of(L" \t") + 1);
-    return s;
 }
 
 }  // namespace
@@ -114,7 +114,7 @@ FolderScan ScanFolder(const std::wstring& folder) {
     scan.iconResource = ini.ReadString(kShellClassInfo, kIconResourceKey, L"");
     scan.infotip = ini.ReadString(kShellClassInfo, kInfotipKey, L"");
 
-    const IconReference resource = SplitResource(Trimmed(scan.iconResource));
+    const IconReference resource = SplitResource(scan.iconResource);
     const IconReference named = !scan.iconFile.empty() ? IconReference{scan.iconFile, scan.iconIndex} : resource;
     if (named.file.empty()) return scan;
     scan.place = IsBareFileName(named.file) ? IconPlace::Copy : IconPlace::Link;

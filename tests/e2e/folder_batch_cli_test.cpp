@@ -557,4 +557,83 @@ TEST_F(FolderBatchCliTest, BadInputIsNamedAndChangesNothing) {
     EXPECT_EQ(qm::ReadFolderCustomization(a).Infotip, L"Done");
 }
 
+// A folder of the walked tree that goes while the tool works on the tree is named ("no such
+// folder", exit 1); the tool makes nothing in its place and still does the others. The tool's
+// standard error is a pipe the test has filled, so its first write there (the progress after the
+// first folder) waits until the test reads: the folder is removed while the tool waits.
+TEST_F(FolderBatchCliTest, AFolderThatGoesMidRunIsNamed) {
+    std::vector<std::wstring> folders;
+    for (int i = 10; i < 34; ++i) folders.push_back(Folder(L"f" + std::to_wstring(i)));
+    const std::wstring gone = folders[20];
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 4096));
+    qm::UniqueKernelHandle reader(readEnd), writer(writeEnd);
+    ASSERT_TRUE(SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0));
+    DWORD mode = PIPE_NOWAIT;
+    ASSERT_TRUE(SetNamedPipeHandleState(writeEnd, &mode, nullptr, nullptr));
+    std::size_t filled = 0;
+    for (DWORD written = 1; written && filled < (16u << 20);) {
+        const std::vector<char> junk(512, 'x');
+        written = 0;
+        if (!WriteFile(writeEnd, junk.data(), static_cast<DWORD>(junk.size()), &written, nullptr)) written = 0;
+        filled += written;
+    }
+    for (DWORD written = 1; written && filled < (16u << 20);) {
+        written = 0;
+        if (!WriteFile(writeEnd, "x", 1, &written, nullptr)) written = 0;
+        filled += written;
+    }
+    ASSERT_LT(filled, 16u << 20) << "the pipe takes everything: its writer would never wait";
+    mode = PIPE_WAIT;
+    ASSERT_TRUE(SetNamedPipeHandleState(writeEnd, &mode, nullptr, nullptr));
+
+    const qm::UniqueFile out(
+        CreateFileW((dir / L"mid.out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOW si{sizeof si};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out.get();
+    si.hStdError = writeEnd;
+    std::wstring command = Quote(qmtest::BuildFolder() + L"\\quillmark-cli.exe") + L" folder apply " + Quote(tree) +
+                           L" --recursive --json --tip Mid";
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
+    qm::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    writer.reset();  // the tool holds the only write end: its end is the pipe's end
+
+    // The root is the first folder done, after the walk: once its desktop.ini is there the tool
+    // has listed every folder and waits at its first progress line.
+    for (int i = 0; i < 60000 && !qmtest::Exists(tree + L"\\desktop.ini"); ++i) Sleep(1);
+    ASSERT_TRUE(qmtest::Exists(tree + L"\\desktop.ini"));
+    qmtest::RemoveTree(gone);
+    ASSERT_FALSE(qmtest::Exists(gone));
+
+    std::string err;
+    for (;;) {
+        char buffer[4096];
+        DWORD got = 0;
+        if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+        err.append(buffer, got);
+    }
+    ASSERT_EQ(WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
+    DWORD exit = 0;
+    GetExitCodeProcess(process.get(), &exit);
+    EXPECT_EQ(exit, 1u);
+    ASSERT_GE(err.size(), filled);
+    const std::wstring messages = qm::Utf8ToWide(err.substr(filled));
+    EXPECT_NE(messages.find(L"progress: 1/25\n"), std::wstring::npos) << qm::WideToUtf8(messages);
+    EXPECT_NE(messages.find(gone + L": no such folder\n"), std::wstring::npos) << qm::WideToUtf8(messages);
+    EXPECT_FALSE(qmtest::Exists(gone));
+    for (const auto& f : folders)
+        if (f != gone) EXPECT_EQ(qm::ReadFolderCustomization(f).Infotip, L"Mid") << qm::WideToUtf8(f);
+    const auto report = qmtest::ReadBytes(dir / L"mid.out");
+    const std::wstring json = qm::Utf8ToWide(std::string(report.begin(), report.end()));
+    EXPECT_NE(json.find(L"{\"path\":" + JsonText(gone) + L",\"result\":\"missing\",\"message\":\"no such folder\"}"),
+              std::wstring::npos)
+        << qm::WideToUtf8(json);
+}
+
 }  // namespace
