@@ -17,68 +17,58 @@ std::optional<std::vector<std::wstring>> Roots(std::vector<std::wstring>& args, 
     return args;
 }
 
-}  // namespace
-
-// Every customized folder with its state; a folder given by name that is not customized is
-// listed too ("ok" with no state), so the answer always names what was asked about.
-std::optional<int> RunFolderScan(std::vector<std::wstring> args) {
+// Runs `visit` on the scan of every folder the arguments name (with --recursive: every
+// customized folder of their trees); a named folder that is not there is reported as missing.
+template <class Visit>
+std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_view command, Visit visit) {
     BatchOptions options;
     const auto roots = Roots(args, options);
     if (!roots) return std::nullopt;
-    FolderRun run(L"scan", options);
+    FolderRun run(command, options);
     for (const auto& folder : run.Folders(*roots, TreeFilter::Customized)) {
-        if (!run.StillThere(folder)) continue;
-        if (!options.recursive && !IsExistingFolder(folder)) {
-            run.Note(folder, L"no such folder");
-            run.Report(FolderScan{folder}, L"missing", true);
-            run.Step();
-            continue;
+        if (run.StillThere(folder)) {
+            if (!options.recursive && !IsExistingFolder(folder)) {
+                run.Note(folder, L"no such folder");
+                run.Report(FolderScan{folder}, L"missing", true);
+            } else {
+                visit(run, ScanFolder(folder));
+            }
         }
-        const FolderScan scan = ScanFolder(folder);
-        run.Report(scan, scan.Broken() ? L"broken" : L"ok", scan.Broken());
         run.Step();
     }
     return run.Finish();
 }
 
+}  // namespace
+
+// Every customized folder with its state; a folder given by name that is not customized is
+// listed too ("ok" with no state), so the answer always names what was asked about.
+std::optional<int> RunFolderScan(std::vector<std::wstring> args) {
+    return ForEachScan(args, L"scan", [](FolderRun& run, const FolderScan& scan) {
+        run.Report(scan, scan.Broken() ? L"broken" : L"ok", scan.Broken());
+    });
+}
+
 std::optional<int> RunFolderRepair(std::vector<std::wstring> args) {
-    BatchOptions options;
-    const auto roots = Roots(args, options);
-    if (!roots) return std::nullopt;
-    FolderRun run(L"repair", options);
-    for (const auto& folder : run.Folders(*roots, TreeFilter::Customized)) {
-        if (!run.StillThere(folder)) continue;
-        if (!options.recursive && !IsExistingFolder(folder)) {
-            run.Note(folder, L"no such folder");
-            run.Report(FolderScan{folder}, L"missing", true);
-            run.Step();
-            continue;
-        }
-        const FolderScan scan = ScanFolder(folder);
+    return ForEachScan(args, L"repair", [](FolderRun& run, const FolderScan& scan) {
         RepairOutcome outcome = PlannedRepair(scan);
         if (outcome == RepairOutcome::Repaired) {
-            if (options.dryRun) {
-                run.Report(scan, L"would-repair", false);
-                run.Step();
-                continue;
-            }
+            if (run.Options().dryRun) return run.Report(scan, L"would-repair", false);
             try {
                 outcome = RepairFolder(scan);
             } catch (const UserError& e) {
-                run.Note(folder, ConsoleText(e.text()));
+                run.Note(scan.folder, ConsoleText(e.text()));
                 outcome = RepairOutcome::Refused;
             }
         }
-        const FolderScan after = outcome == RepairOutcome::Repaired ? ScanFolder(folder) : scan;
+        const FolderScan after = outcome == RepairOutcome::Repaired ? ScanFolder(scan.folder) : scan;
         switch (outcome) {
-            case RepairOutcome::Repaired: run.Report(after, L"repaired", false); break;
-            case RepairOutcome::NothingToDo: run.Report(after, L"ok", false); break;
-            case RepairOutcome::NotRepairable: run.Report(after, L"not-repairable", true); break;
-            case RepairOutcome::Refused: run.Report(after, L"failed", true); break;
+            case RepairOutcome::Repaired: return run.Report(after, L"repaired", false);
+            case RepairOutcome::NothingToDo: return run.Report(after, L"ok", false);
+            case RepairOutcome::NotRepairable: return run.Report(after, L"not-repairable", true);
+            case RepairOutcome::Refused: return run.Report(after, L"failed", true);
         }
-        run.Step();
-    }
-    return run.Finish();
+    });
 }
 
 }  // namespace qm::cli

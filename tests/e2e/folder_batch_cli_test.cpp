@@ -627,8 +627,9 @@ TEST_F(FolderBatchCliTest, AFolderThatGoesMidRunIsNamed) {
     EXPECT_NE(messages.find(L"progress: 1/25\n"), std::wstring::npos) << qm::WideToUtf8(messages);
     EXPECT_NE(messages.find(gone + L": no such folder\n"), std::wstring::npos) << qm::WideToUtf8(messages);
     EXPECT_FALSE(qmtest::Exists(gone));
-    for (const auto& f : folders)
+    for (const auto& f : folders) {
         if (f != gone) EXPECT_EQ(qm::ReadFolderCustomization(f).Infotip, L"Mid") << qm::WideToUtf8(f);
+    }
     const auto report = qmtest::ReadBytes(dir / L"mid.out");
     const std::wstring json = qm::Utf8ToWide(std::string(report.begin(), report.end()));
     EXPECT_NE(json.find(L"{\"path\":" + JsonText(gone) + L",\"result\":\"missing\",\"message\":\"no such folder\"}"),
