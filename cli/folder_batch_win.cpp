@@ -175,7 +175,13 @@ void FolderRun::Step() {
 void FolderRun::Change(const std::wstring& folder, const std::function<bool()>& change) {
     if (!StillThere(folder)) return Step();
     if (options_.dryRun) {
-        Add({folder, L"would-change", L"", std::nullopt});
+        if (IsExistingFolder(folder)) {
+            Add({folder, L"would-change", L"", std::nullopt});
+        } else {
+            Note(folder, L"no such folder");
+            failed_ = true;
+            Add({folder, L"missing", TakeMessages(), std::nullopt});
+        }
         return Step();
     }
     TakeMessages();

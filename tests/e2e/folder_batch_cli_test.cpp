@@ -555,6 +555,18 @@ TEST_F(FolderBatchCliTest, BadInputIsNamedAndChangesNothing) {
         EXPECT_FALSE(qmtest::Exists(missing));
     }
     EXPECT_EQ(qm::ReadFolderCustomization(a).Infotip, L"Done");
+
+    // A dry run names a folder that is not there instead of promising to change it.
+    for (const wchar_t* command : {L"scan", L"repair", L"reset", L"apply"}) {
+        SCOPED_TRACE(qm::WideToUtf8(command));
+        const Snapshot now = SnapshotOf(tree);
+        const auto r = RunCli(dir, std::wstring(L"folder ") + command + L" " + Quote(missing) + L" --dry-run" +
+                                       (command == std::wstring(L"apply") ? L" --tip Again" : L""));
+        EXPECT_EQ(r.exit, 1u);
+        EXPECT_EQ(r.err, missing + L": no such folder\n");
+        EXPECT_EQ(r.out.find(L"would-"), std::wstring::npos) << qm::WideToUtf8(r.out);
+        EXPECT_TRUE(SnapshotOf(tree) == now);
+    }
 }
 
 // A folder of the walked tree that goes while the tool works on the tree is named ("no such
