@@ -224,7 +224,7 @@ int FolderRun::Finish() {
             json += ",\"iconFile\":" + JsonString(s.iconFile) + ",\"iconIndex\":" + JsonString(s.iconIndex) +
                     ",\"iconResource\":" + JsonString(s.iconResource) + ",\"infotip\":" + JsonString(s.infotip) +
                     ",\"source\":" + JsonString(s.source) +
-                    ",\"drive\":" + JsonString(s.place == IconPlace::None ? L"" : DriveKindName(s.sourceDrive));
+                    ",\"drive\":" + JsonString(s.place == IconPlace::Link ? DriveKindName(s.sourceDrive) : L"");
         }
         json += "}";
         if (IsFailure(e.result)) ++failed;

@@ -25,13 +25,14 @@ std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_vie
     const auto roots = Roots(args, options);
     if (!roots) return std::nullopt;
     FolderRun run(command, options);
-    for (const auto& folder : run.Folders(*roots, TreeFilter::Customized)) {
+    // Each folder is read once: the walk takes every folder, and the scan tells the customized.
+    for (const auto& folder : run.Folders(*roots, TreeFilter::Every)) {
         if (run.StillThere(folder)) {
             if (!options.recursive && !IsExistingFolder(folder)) {
                 run.Note(folder, L"no such folder");
                 run.Report(FolderScan{folder}, L"missing", true);
-            } else {
-                visit(run, ScanFolder(folder));
+            } else if (FolderScan scan = ScanFolder(folder); !options.recursive || scan.Customized()) {
+                visit(run, scan);
             }
         }
         run.Step();

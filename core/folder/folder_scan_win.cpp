@@ -108,11 +108,12 @@ bool IsFile(const std::wstring& path) {
 FolderScan ScanFolder(const std::wstring& folder) {
     FolderScan scan;
     scan.folder = folder;
-    const IniFile ini(DesktopIniPathOf(folder), IniAccess::Own);
-    scan.iconFile = ini.ReadString(kShellClassInfo, kIconFileKey, L"");
-    scan.iconIndex = ini.ReadString(kShellClassInfo, kIconIndexKey, L"");
-    scan.iconResource = ini.ReadString(kShellClassInfo, kIconResourceKey, L"");
-    scan.infotip = ini.ReadString(kShellClassInfo, kInfotipKey, L"");
+    static constexpr std::wstring_view keys[] = {kIconFileKey, kIconIndexKey, kIconResourceKey, kInfotipKey};
+    auto values = IniFile(DesktopIniPathOf(folder)).ReadStrings(kShellClassInfo, keys, L"");
+    scan.iconFile = std::move(values[0]);
+    scan.iconIndex = std::move(values[1]);
+    scan.iconResource = std::move(values[2]);
+    scan.infotip = std::move(values[3]);
 
     const IconReference resource = SplitResource(scan.iconResource);
     const IconReference named = !scan.iconFile.empty() ? IconReference{scan.iconFile, scan.iconIndex} : resource;
@@ -121,7 +122,8 @@ FolderScan ScanFolder(const std::wstring& folder) {
     scan.source = Expanded(ResolveInFolder(folder, named.file));
     scan.sourceIndex = Trimmed(named.index.empty() ? L"0" : named.index);
     scan.sourcePresent = IsFile(scan.source);
-    scan.sourceDrive = DriveKindOf(scan.source);
+    // Only a file elsewhere can lie on a drive that goes; a copy goes with its folder.
+    if (scan.place == IconPlace::Link) scan.sourceDrive = DriveKindOf(scan.source);
     if (!scan.iconFile.empty() && !resource.file.empty()) {
         const std::wstring resourceSource = Expanded(ResolveInFolder(folder, resource.file));
         scan.resourceDisagrees = !SamePath(resourceSource, scan.source) || !SameIndex(resource.index, scan.iconIndex);

@@ -33,8 +33,8 @@ struct FolderScan {
     std::wstring source;       // the icon's file, resolved against the folder and the environment
     std::wstring sourceIndex;  // the icon's position in it (IconIndex, or IconResource's index)
     bool sourcePresent = false;
-    DriveKind sourceDrive = DriveKind::Unknown;
-    bool resourceDisagrees = false;  // IconResource and IconFile/IconIndex both set, naming different icons
+    DriveKind sourceDrive = DriveKind::Unknown;  // of a link's source (Unknown for a copy)
+    bool resourceDisagrees = false;              // IconResource and IconFile/IconIndex both set, naming different icons
 
     // desktop.ini names an icon or a tooltip.
     bool Customized() const { return place != IconPlace::None || !infotip.empty(); }
