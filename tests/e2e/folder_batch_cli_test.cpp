@@ -76,6 +76,7 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
         if (dir && DeviceIoControl(dir.get(), FSCTL_SET_REPARSE_POINT, buffer.data(), static_cast<DWORD>(buffer.size()),
                                    nullptr, 0, &returned, nullptr))
             return true;
+        std::printf("no junction (error %lu): a Unix symbolic link instead\n", GetLastError());
         dir.reset();
         RemoveDirectoryW(link.c_str());
     }
