@@ -9,13 +9,10 @@
 #include "cli/command_table.h"
 #include "cli/folder_batch_win.h"
 #include "cli/folder_scan_commands_win.h"
-#include "core/base/error.h"
 #include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
-#include "core/folder/folder_messages_win.h"
-#include "core/icons/icon_messages.h"
 
 namespace qm::cli {
 namespace {
