@@ -14,7 +14,6 @@
 #include "core/base/text.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_profiles.h"
-#include "core/icons/icon_library_writer.h"
 #include "tests/support/cli_runner_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
@@ -236,23 +235,15 @@ std::vector<std::wstring> JsonPaths(const std::wstring& json) {
     return paths;
 }
 
-class FolderBatchCliTest : public testing::Test {
+class FolderBatchCliTest : public qmtest::FolderCliFixture {
 protected:
-    void SetUp() override {
-        icons.AddGenerated(6);
-        library = dir / L"Metal.icl";
-        qmtest::WriteBytes(library, qm::BuildNeIconLibrary(icons.Icons()));
-        tree = dir.MakeFolder(L"tree");
-    }
+    FolderBatchCliTest() : FolderCliFixture(L"qm-batch"), tree(dir.MakeFolder(L"tree")) {}
     std::wstring Folder(const std::wstring& relative) const {
         const std::wstring path = tree + L"\\" + relative;
         CreateDirectoryW(path.c_str(), nullptr);
         return path;
     }
-    qmtest::TempDir dir{L"qm-batch"};
-    qmtest::SettingsFileGuard settings;
-    qmtest::IconSet icons;
-    std::wstring library, tree;
+    std::wstring tree;
 };
 
 // --recursive walks the root, hidden and system folders, and folders past MAX_PATH; --depth

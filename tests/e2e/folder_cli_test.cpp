@@ -15,17 +15,9 @@ namespace {
 
 using qmtest::RunCli;
 
-class FolderCliTest : public testing::Test {
+class FolderCliTest : public qmtest::FolderCliFixture {
 protected:
-    void SetUp() override {
-        icons.AddGenerated(6);
-        library = dir / L"Metal.icl";
-        qmtest::WriteBytes(library, qm::BuildNeIconLibrary(icons.Icons()));
-    }
-    qmtest::TempDir dir{L"qm-cli"};
-    qmtest::SettingsFileGuard settings;
-    qmtest::IconSet icons;
-    std::wstring library;
+    FolderCliTest() : FolderCliFixture(L"qm-cli") {}
 };
 
 TEST_F(FolderCliTest, ApplyShowAndResetSeveralFolders) {

@@ -1,6 +1,7 @@
 #include "tests/support/cli_runner_win.h"
 
 #include "core/base/text.h"
+#include "core/icons/icon_library_writer.h"
 #include "tests/support/console_process_win.h"
 #include "tests/support/process_win.h"
 
@@ -19,6 +20,12 @@ CliResult RunCli(const TempDir& dir, const std::wstring& arguments) {
     r.out = qm::Utf8ToWide(std::string(o.begin(), o.end()));
     r.err = qm::Utf8ToWide(std::string(e.begin(), e.end()));
     return r;
+}
+
+FolderCliFixture::FolderCliFixture(const wchar_t* folderHint) : dir(folderHint) {
+    icons.AddGenerated(6);
+    library = dir / L"Metal.icl";
+    WriteBytes(library, qm::BuildNeIconLibrary(icons.Icons()));
 }
 
 }  // namespace qmtest
