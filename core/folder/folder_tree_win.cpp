@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -24,8 +25,23 @@ using FolderIdentity = std::pair<std::uint32_t, std::uint64_t>;
 struct Child {
     std::wstring name;
     bool link;
-    std::uint64_t id;
+    std::optional<std::uint64_t> id;  // the file's number, when the listing gives it
 };
+
+// The sub-folders by name alone, for file systems whose listings give no file numbers (some
+// network servers); false when the folder cannot be listed.
+bool ListByName(const std::wstring& folder, std::vector<Child>& out) {
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileExW(LongPathForm(WithTrailingBackslash(folder) + L"*").c_str(), FindExInfoBasic, &fd,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty drive root lists nothing
+    do {
+        const std::wstring_view name = fd.cFileName;
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
+        out.push_back({std::wstring(name), (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0, std::nullopt});
+    } while (FindNextFileW(find.get(), &fd));
+    return true;
+}
 
 // One folder opened once: its identity, and its sub-folders with theirs from the same listing.
 struct Listing {
@@ -54,7 +70,9 @@ Listing ListFolder(const std::wstring& folder) {
     constexpr std::size_t kNameAt = offsetof(FILE_ID_BOTH_DIR_INFO, FileName);
     for (FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
         if (!GetFileInformationByHandleEx(dir.get(), kind, buffer.data(), static_cast<DWORD>(bytes))) {
-            out.listed = GetLastError() == ERROR_NO_MORE_FILES;
+            const DWORD error = GetLastError();
+            out.listed = error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
+            if (!out.listed && kind == FileIdBothDirectoryRestartInfo) out.listed = ListByName(folder, out.children);
             break;
         }
         for (std::size_t at = 0;;) {
@@ -111,7 +129,7 @@ FolderTree ListFolderTree(const std::wstring& root, int maxDepth) {
         for (auto it = listing.children.rbegin(); it != listing.children.rend(); ++it) {
             if (it->link)
                 tree.links.push_back(prefix + it->name);
-            else if (!seen.count({listing.identity.first, it->id}))  // the same folder by another path
+            else if (!it->id || !seen.count({listing.identity.first, *it->id}))  // the same folder by another path
                 pending.emplace_back(prefix + it->name, depth + 1);
         }
     }
