@@ -9,6 +9,17 @@
 
 namespace {
 
+std::wstring UnixPathOf(const std::wstring& path) {
+    using Convert = char*(CDECL*)(LPCWSTR);
+    const auto convert =
+        reinterpret_cast<Convert>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    char* unix = convert ? convert(path.c_str()) : nullptr;
+    if (!unix) return {};
+    std::wstring out = qm::Utf8ToWide(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
 TEST(DriveKind, FromTheDriveTypeAndTheRootOfAPath) {
     const struct {
         UINT type;
@@ -109,6 +120,44 @@ TEST(ListFolderTree, OrderDepthAndFoldersThatAreNotThere) {
         EXPECT_TRUE(tree.folders.empty());
         EXPECT_EQ(tree.unreadable, (std::vector<std::wstring>{notThere}));
     }
+}
+
+// A Unix command run from the test (Wine starts a Unix executable named in CreateProcess, but its
+// handle does not wait for it): true once the command has left its marker file.
+bool RunUnixCommand(const std::wstring& command, const std::wstring& marker) {
+    DeleteFileW(marker.c_str());
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"/bin/sh -c \"" + command + L"; echo done >" + UnixPathOf(marker) + L"\"";
+    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    for (int i = 0; i < 3000 && !qmtest::Exists(marker); ++i) Sleep(10);
+    return qmtest::Exists(marker);
+}
+
+// A folder mounted inside itself (a bind mount: no reparse point, the same folder by a second
+// path) is walked once. A bind mount needs root and Linux, as the read-only media do.
+TEST(ListFolderTree, AFolderReachedAgainByAnotherPathIsWalkedOnce) {
+    if (!qmtest::RunningUnderWine()) GTEST_SKIP() << "a bind mount is made from Linux";
+    qmtest::TempDir dir{L"qm-loop"};
+    const std::wstring root = dir.MakeFolder(L"tree");
+    dir.MakeFolder(L"tree\\a");
+    const std::wstring b = dir.MakeFolder(L"tree\\a\\b");
+    const std::wstring marker = dir / L"mounted";
+    const std::wstring unixRoot = UnixPathOf(root), unixB = UnixPathOf(b);
+    if (!RunUnixCommand(L"/bin/mount --bind '" + unixRoot + L"' '" + unixB + L"' && echo >" + unixRoot + L"/bound",
+                        marker) ||
+        !qmtest::Exists(b + L"\\bound"))
+        GTEST_SKIP() << "no bind mount (not root?)";
+    struct Unmount {
+        std::wstring path, marker;
+        ~Unmount() { RunUnixCommand(L"/bin/umount '" + path + L"'", marker); }
+    } unmount{unixB, dir / L"unmounted"};
+    const auto tree = qm::ListFolderTree(root);
+    EXPECT_EQ(tree.folders, (std::vector<std::wstring>{root, root + L"\\a"}));
+    EXPECT_TRUE(tree.links.empty());
 }
 
 }  // namespace
