@@ -7,7 +7,8 @@
 // first in copy mode, then in link mode (the settings file next to the tool is set for each run
 // and put back afterwards). Also measures the start of one process (`folder show` of one folder)
 // and the engine alone in this process, so the figures can be told apart. Prints one line per
-// measurement; exit code 1 if any apply failed.
+// measurement; exit code 1 if any apply failed. Then the copy-mode tree once more with one
+// `folder apply --recursive`, and `folder scan --recursive` beside cmd's own walk of the tree.
 #include <windows.h>
 
 #include <algorithm>
@@ -120,6 +121,29 @@ int wmain(int argc, wchar_t** argv) {
         if (applied != count) ++failures;
         Report(mode[0] == L'1' ? "copy mode, through the tool" : "link mode, through the tool", count, s);
     }
+
+    // A whole tree in one process: apply --recursive and scan --recursive over the copy-mode
+    // folders, beside the platform's own walk of the same tree (cmd's dir /s /ad), median of 5.
+    const std::wstring tree = root + L"\\copy";
+    const auto treeStart = Clock::now();
+    if (Run(qmtest::Quote(cli) + L" folder apply " + qmtest::Quote(tree) + L" --recursive --icon " +
+            qmtest::Quote(icon) + L" --index 4") != 0)
+        ++failures;
+    Report("copy mode, one tool process, --recursive", count + 1, Seconds(Clock::now() - treeStart));
+    auto median = [&](const std::wstring& command) {
+        std::vector<double> times;
+        for (int r = 0; r < 5; ++r) {
+            const auto begin = Clock::now();
+            if (Run(command) != 0) ++failures;
+            times.push_back(Seconds(Clock::now() - begin));
+        }
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    };
+    Report("folder scan --recursive (median of 5)", count + 1,
+           median(qmtest::Quote(cli) + L" folder scan " + qmtest::Quote(tree) + L" --recursive"));
+    Report("cmd /c dir /s /b /ad, the platform's walk (median of 5)", count + 1,
+           median(std::wstring(system) + L"\\cmd.exe /c dir /s /b /ad " + qmtest::Quote(tree)));
 
     // One process per folder, for the cost of starting the tool.
     const auto single = MakeFolders(root, L"single", 10);

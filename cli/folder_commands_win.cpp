@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "cli/command_table.h"
-#include "core/base/error.h"
+#include "cli/folder_batch_win.h"
+#include "cli/folder_scan_commands_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
-#include "core/folder/folder_messages_win.h"
-#include "core/icons/icon_messages.h"
 #include "core/icons/picture_codec_win.h"
 
 namespace qm::cli {
@@ -21,28 +20,10 @@ namespace {
 
 constexpr std::wstring_view kUsage =
     L"folder show FOLDER...\n"
-    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT]\n"
-    L"folder reset FOLDER...";
-
-// Message texts carry the lookup's line breaks (line feed, carriage return); a console wants one.
-std::wstring ConsoleText(std::wstring text) {
-    for (std::size_t pos; (pos = text.find(L"\n\r")) != std::wstring::npos;) text.replace(pos, 2, L"\n");
-    return text;
-}
-
-// Routes the engine's and the icon loaders' messages to standard error while a command runs.
-class MessagesToStandardError {
-public:
-    MessagesToStandardError() : icons_([](const std::wstring& text) { Err(ConsoleText(text) + L"\n"); }) {
-        SetFolderMessageSink([](const FolderMessage& m) { Err(m.caption + L": " + ConsoleText(m.text) + L"\n"); });
-    }
-    ~MessagesToStandardError() { SetFolderMessageSink(nullptr); }
-    MessagesToStandardError(const MessagesToStandardError&) = delete;
-    MessagesToStandardError& operator=(const MessagesToStandardError&) = delete;
-
-private:
-    ScopedIconMessageSink icons_;
-};
+    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT] [--recursive] [--depth N] [--dry-run] [--json]\n"
+    L"folder reset FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
+    L"folder scan FOLDER... [--recursive] [--depth N] [--json]\n"
+    L"folder repair FOLDER... [--recursive] [--depth N] [--dry-run] [--json]";
 
 // A path argument made absolute against the current directory: the engine resolves a bare icon
 // name inside the target folder, and the shell resolves a relative IconFile against the folder,
@@ -71,6 +52,7 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
             if (i + 1 == args.size()) return false;
             *target = args[++i];
         } else if (a.rfind(L"--", 0) == 0) {
+            Err(L"unknown option: " + a + L"\n");
             return false;
         } else {
             out.folders.push_back(AbsolutePath(a));
@@ -81,21 +63,15 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
     return !out.folders.empty();
 }
 
-// Runs `change` on every folder; a folder that was not changed (a message, or an error that ended
-// the operation) makes the exit code non-zero, and the others are still done.
+// Runs `change` on every folder (with --recursive, on the folders of their trees); a folder
+// that was not changed (a message, or an error that ended the operation) makes the exit code
+// non-zero, and the others are still done.
 template <class Change>
-int ForEachFolder(const std::vector<std::wstring>& folders, Change change) {
-    MessagesToStandardError messages;
-    int exit = kExitOk;
-    for (const auto& folder : folders) {
-        try {
-            if (!change(folder)) exit = kExitFailed;
-        } catch (const UserError& e) {
-            Err(folder + L": " + ConsoleText(e.text()) + L"\n");
-            exit = kExitFailed;
-        }
-    }
-    return exit;
+int ForEachFolder(const std::vector<std::wstring>& folders, const BatchOptions& batch, std::wstring_view command,
+                  TreeFilter filter, Change change) {
+    FolderRun run(command, batch);
+    for (const auto& folder : run.Folders(folders, filter)) run.Change(folder, [&] { return change(folder); });
+    return run.Finish();
 }
 
 int Show(const std::vector<std::wstring>& folders) {
@@ -116,7 +92,7 @@ int Show(const std::vector<std::wstring>& folders) {
 
 // As the main window does: the folder's customization is read back, the given fields replace
 // what was read, and the record is applied.
-int Apply(const ApplyOptions& o) {
+int Apply(const ApplyOptions& o, const BatchOptions& batch) {
     std::vector<std::uint8_t> colourIcon;
     if (o.color) {
         const auto colour = ParseColourText(*o.color);
@@ -126,7 +102,7 @@ int Apply(const ApplyOptions& o) {
         }
         colourIcon = MakeColourFolderIcon(*colour);
     }
-    return ForEachFolder(o.folders, [&](const std::wstring& folder) {
+    return ForEachFolder(o.folders, batch, L"apply", TreeFilter::Every, [&](const std::wstring& folder) {
         FolderCustomization record = ReadFolderCustomization(folder);
         if (o.icon) {
             record.IconFile = *o.icon;
@@ -140,18 +116,33 @@ int Apply(const ApplyOptions& o) {
     });
 }
 
-int Reset(const std::vector<std::wstring>& folders) {
-    return ForEachFolder(
-        folders, [](const std::wstring& folder) { return ResetIconOfFolder(folder, CallerProfile::MainWindow); });
+// With --recursive only the customized folders of the trees: a reset of any other folder would
+// give it a desktop.ini of empty keys and make it read-only.
+int Reset(const std::vector<std::wstring>& folders, const BatchOptions& batch) {
+    return ForEachFolder(folders, batch, L"reset", TreeFilter::Customized, [](const std::wstring& folder) {
+        return ResetIconOfFolder(folder, CallerProfile::MainWindow);
+    });
 }
 
 int RunFolder(const std::vector<std::wstring>& args) {
     if (!args.empty()) {
         const std::vector<std::wstring> rest(args.begin() + 1, args.end());
         if (args[0] == L"show" && !rest.empty()) return Show(AbsolutePaths(rest));
-        if (args[0] == L"reset" && !rest.empty()) return Reset(AbsolutePaths(rest));
+        std::optional<int> exit;
+        BatchOptions batch;
+        std::vector<std::wstring> own = rest;
         ApplyOptions options;
-        if (args[0] == L"apply" && ParseApply(rest, options)) return Apply(options);
+        if (args[0] == L"scan") {
+            exit = RunFolderScan(rest);
+        } else if (args[0] == L"repair") {
+            exit = RunFolderRepair(rest);
+        } else if (args[0] == L"reset" || args[0] == L"apply") {
+            if (TakeBatchOptions(own, batch) && !own.empty()) {
+                if (args[0] == L"reset" && !HasUnknownOption(own)) exit = Reset(AbsolutePaths(own), batch);
+                if (args[0] == L"apply" && ParseApply(own, options)) exit = Apply(options, batch);
+            }
+        }
+        if (exit) return *exit;
     }
     std::wstring usage = L"usage:\n  quillmark-cli " + std::wstring(kUsage) + L"\n";
     for (std::size_t pos = 0; (pos = usage.find(L"\nfolder", pos)) != std::wstring::npos;)

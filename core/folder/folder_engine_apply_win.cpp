@@ -117,13 +117,14 @@ CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& pro
     return WriteCopy(record, icon.IcoBytes(), profile, ini, keys, rollback);
 }
 
-bool Apply(const FolderCustomization& record, CallerProfile caller, const std::vector<std::uint8_t>* made) {
+bool Apply(const FolderCustomization& record, CallerProfile caller, const std::vector<std::uint8_t>* made,
+           ApplyMode mode) {
     const ApplyProfile& profile = ApplyProfileFor(caller);
     if (record.Folder.empty()) {
         if (profile.emptyFolder.Present()) ShowFolderMessage(profile.channel, profile.emptyFolder);
         return false;
     }
-    const bool copyMode = ReadSetting(kCopyIcoSetting) == L"1";
+    const bool copyMode = mode == ApplyMode::Copy || ReadSetting(kCopyIcoSetting) == L"1";
 
     // A picture becomes an icon before anything in the folder is touched: a damaged or oversized
     // picture ends the apply with nothing changed.
@@ -184,13 +185,13 @@ bool Apply(const FolderCustomization& record, CallerProfile caller, const std::v
 
 }  // namespace
 
-bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller) {
-    return Apply(record, caller, nullptr);
+bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller, ApplyMode mode) {
+    return Apply(record, caller, nullptr, mode);
 }
 
 bool ApplyMadeIconToFolder(const FolderCustomization& record, const std::vector<std::uint8_t>& ico,
                            CallerProfile caller) {
-    return Apply(record, caller, &ico);
+    return Apply(record, caller, &ico, ApplyMode::FromSettings);
 }
 
 }  // namespace qm

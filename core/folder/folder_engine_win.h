@@ -22,12 +22,17 @@
 
 namespace qm {
 
+// Which mode an apply works in: the settings key CopyIco's, or copy mode whatever it says (a
+// repair that makes a linked folder independent of its source).
+enum class ApplyMode { FromSettings, Copy };
+
 // Gives record.Folder the record's icon and tooltip. True when the folder was changed (the shell
 // has been notified); false when a message stopped the apply before anything was written.
 // An icon source that is a picture (PNG, JPEG, BMP, GIF, TIFF) is made into a square multi-size
 // icon and copied into the folder, in link mode too (with a message saying so); a picture that
 // cannot be read raises UserError before anything is written.
-bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller);
+bool ApplyIconToFolder(const FolderCustomization& record, CallerProfile caller,
+                       ApplyMode mode = ApplyMode::FromSettings);
 
 // The same with an icon already made (the .ico bytes of a colour folder): written as the folder's
 // copy in either mode; record.IconFile and IconIndex are not used.

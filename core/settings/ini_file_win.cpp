@@ -95,6 +95,22 @@ std::wstring IniFile::ReadString(std::wstring_view section, std::wstring_view ke
     return buf;
 }
 
+std::vector<std::wstring> IniFile::ReadStrings(std::wstring_view section, std::span<const std::wstring_view> keys,
+                                               std::wstring_view def) const {
+    std::vector<std::wstring> values(keys.size(), std::wstring(def));
+    UniqueFile file(CreateFileW(LongPathForm(path_).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return values;
+    const auto bytes = ReadFileBytes(file.get(), kMaxOwnFileBytes);
+    if (!bytes) return values;
+    const ProfileText text(*bytes, PlatformCodec());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (auto value = text.Read(section, keys[i])) values[i] = std::move(*value);
+        if (values[i].size() > kMaxValueLength) values[i].resize(kMaxValueLength);
+    }
+    return values;
+}
+
 bool CreateUtf16IniFile(const std::wstring& path) {
     const std::wstring longPath = LongPathForm(path);
     UniqueFile f(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -7,8 +7,10 @@
 // file is read and written by the layer's own access (ProfileText, by the same rules, through the
 // long form of the path). The own access is also chosen where a write must keep the file whole:
 // it writes only the bytes that change and puts them back when the medium refuses the rest.
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -34,6 +36,11 @@ public:
 
     // The stored value, or `def` when the file, the section or the key is missing.
     std::wstring ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view def) const;
+
+    // Several keys of one section from one read of the file (always the own access), each `def`
+    // when missing, in the order asked.
+    std::vector<std::wstring> ReadStrings(std::wstring_view section, std::span<const std::wstring_view> keys,
+                                          std::wstring_view def) const;
 
     // Stores the key, creating file and section as needed; an empty value stays an empty key.
     // Throws UserError "Unable to write to %s" when the platform refuses the write.

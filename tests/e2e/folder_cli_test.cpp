@@ -7,6 +7,7 @@
 #include "core/folder/folder_profiles.h"
 #include "core/icons/picture_codec_win.h"
 #include "tests/support/console_process_win.h"
+#include "tests/support/cli_runner_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
 #include "tests/support/icon_fixtures.h"
@@ -15,38 +16,11 @@
 
 namespace {
 
-struct CliResult {
-    DWORD exit = 0xFFFFFFFF;
-    std::wstring out, err;
-};
+using qmtest::RunCli;
 
-// Runs quillmark-cli with standard output and error going to files, then reads them (UTF-8).
-CliResult RunCli(const qmtest::TempDir& dir, const std::wstring& arguments) {
-    // Files of their own per run: under Wine a process may be signalled as ended shortly before
-    // the handles it inherited are closed.
-    static int run = 0;
-    const std::wstring n = std::to_wstring(run++);
-    const std::wstring outPath = dir / (L"cli" + n + L".out"), errPath = dir / (L"cli" + n + L".err");
-    CliResult r;
-    r.exit = qmtest::RunConsoleProgram(qmtest::Quote(qmtest::BuildFolder() + L"\\quillmark-cli.exe") + L" " + arguments,
-                                       outPath, errPath, 120000);
-    const auto o = qmtest::ReadBytes(outPath), e = qmtest::ReadBytes(errPath);
-    r.out = qm::Utf8ToWide(std::string(o.begin(), o.end()));
-    r.err = qm::Utf8ToWide(std::string(e.begin(), e.end()));
-    return r;
-}
-
-class FolderCliTest : public testing::Test {
+class FolderCliTest : public qmtest::FolderCliFixture {
 protected:
-    void SetUp() override {
-        icons.AddGenerated(6);
-        library = dir / L"Metal.icl";
-        qmtest::WriteBytes(library, qm::BuildNeIconLibrary(icons.Icons()));
-    }
-    qmtest::TempDir dir{L"qm-cli"};
-    qmtest::SettingsFileGuard settings;
-    qmtest::IconSet icons;
-    std::wstring library;
+    FolderCliTest() : FolderCliFixture(L"qm-cli") {}
 };
 
 TEST_F(FolderCliTest, ApplyShowAndResetSeveralFolders) {

@@ -1,0 +1,75 @@
+#include "cli/folder_scan_commands_win.h"
+
+#include "cli/command_table.h"
+#include "cli/folder_batch_win.h"
+#include "core/base/error.h"
+#include "core/base/module_path_win.h"
+#include "core/folder/folder_repair_win.h"
+
+namespace qm::cli {
+
+namespace {
+
+// The folders named on the command line, made absolute; nothing for bad or missing arguments.
+std::optional<std::vector<std::wstring>> Roots(std::vector<std::wstring>& args, BatchOptions& options) {
+    if (!TakeBatchOptions(args, options) || HasUnknownOption(args) || args.empty()) return std::nullopt;
+    for (auto& a : args) a = FullPath(a);
+    return args;
+}
+
+// Runs `visit` on the scan of every folder the arguments name (with --recursive: every
+// customized folder of their trees); a named folder that is not there is reported as missing.
+template <class Visit>
+std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_view command, Visit visit) {
+    BatchOptions options;
+    const auto roots = Roots(args, options);
+    if (!roots) return std::nullopt;
+    FolderRun run(command, options);
+    // Each folder is read once: the walk takes every folder, and the scan tells the customized.
+    for (const auto& folder : run.Folders(*roots, TreeFilter::Every)) {
+        if (run.StillThere(folder)) {
+            if (!options.recursive && !IsExistingFolder(folder)) {
+                run.Note(folder, L"no such folder");
+                run.Report(FolderScan{folder}, L"missing", true);
+            } else if (FolderScan scan = ScanFolder(folder); !options.recursive || scan.Customized()) {
+                visit(run, scan);
+            }
+        }
+        run.Step();
+    }
+    return run.Finish();
+}
+
+}  // namespace
+
+// Every customized folder with its state; a folder given by name that is not customized is
+// listed too ("ok" with no state), so the answer always names what was asked about.
+std::optional<int> RunFolderScan(std::vector<std::wstring> args) {
+    return ForEachScan(args, L"scan", [](FolderRun& run, const FolderScan& scan) {
+        run.Report(scan, scan.Broken() ? L"broken" : L"ok", scan.Broken());
+    });
+}
+
+std::optional<int> RunFolderRepair(std::vector<std::wstring> args) {
+    return ForEachScan(args, L"repair", [](FolderRun& run, const FolderScan& scan) {
+        RepairOutcome outcome = PlannedRepair(scan);
+        if (outcome == RepairOutcome::Repaired) {
+            if (run.Options().dryRun) return run.Report(scan, L"would-repair", false);
+            try {
+                outcome = RepairFolder(scan);
+            } catch (const UserError& e) {
+                run.Note(scan.folder, ConsoleText(e.text()));
+                outcome = RepairOutcome::Refused;
+            }
+        }
+        const FolderScan after = outcome == RepairOutcome::Repaired ? ScanFolder(scan.folder) : scan;
+        switch (outcome) {
+            case RepairOutcome::Repaired: return run.Report(after, L"repaired", false);
+            case RepairOutcome::NothingToDo: return run.Report(after, L"ok", false);
+            case RepairOutcome::NotRepairable: return run.Report(after, L"not-repairable", true);
+            case RepairOutcome::Refused: return run.Report(after, L"failed", true);
+        }
+    });
+}
+
+}  // namespace qm::cli

@@ -1,0 +1,30 @@
+#pragma once
+// The folders of a tree, for the commands that change or check many folders at once.
+#include <string>
+#include <vector>
+
+namespace qm {
+
+inline constexpr int kNoDepthLimit = -1;
+
+struct FolderTree {
+    // The root first, then every folder before the folders inside it, siblings sorted by name
+    // (without case). Hidden and system folders are included.
+    std::vector<std::wstring> folders;
+    // Junctions, symbolic links and mount points below the root: listed here, not entered, so a
+    // link back up the tree cannot make the walk go round.
+    std::vector<std::wstring> links;
+    // Folders that could not be walked: gone since their parent was read (not in `folders`), or
+    // refused to list what they hold (in `folders`, their contents not).
+    std::vector<std::wstring> unreadable;
+};
+
+// Walks the tree below `root` down to `maxDepth` levels (0: the root alone; kNoDepthLimit: all).
+// Paths of any length; a folder reached a second time (the same folder through another path) is
+// not walked again. A root that is not a folder gives an empty list and the root in `unreadable`.
+FolderTree ListFolderTree(const std::wstring& root, int maxDepth = kNoDepthLimit);
+
+// True when the path names an existing folder.
+bool IsExistingFolder(const std::wstring& path);
+
+}  // namespace qm
