@@ -212,8 +212,8 @@ void TForm2::t_5Click() { ShowAboutWindow(this); }
 
 void TForm2::FormDpiChanged() {
     LoadBuiltInIcons();
-    const std::wstring theme = ReadSetting(kToolbarNameSetting, L"Default");
-    if (theme != L"Default") LoadToolbarTheme(theme);
+    // The toolbar theme on show, picked or saved, at the new DPI's sizes.
+    if (!toolbarThemeShown_.empty()) LoadToolbarTheme(toolbarThemeShown_);
     SetActivePage(FActivePage);
     Image4->SetPicture(nullptr);
     DrawLinkSymbol(*Image4);

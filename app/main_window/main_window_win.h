@@ -184,6 +184,7 @@ private:
 
     std::wstring FFirstArgument;
     int FActivePage = 1;
+    std::wstring toolbarThemeShown_;  // the toolbar theme last loaded (picked or saved); empty: built-in
 };
 
 // The language list's display name: the native name, "   (", the entry and ")" when the native

@@ -20,6 +20,7 @@ std::wstring ThemeFolder(const std::wstring& name) { return ToolbarFolder() + L"
 }  // namespace
 
 void TForm2::LoadToolbarTheme(const std::wstring& name) {
+    toolbarThemeShown_ = name;
     const std::wstring folder = ThemeFolder(name);
     const std::array<std::pair<const wchar_t*, ui::Image*>, 6> pictures = {{{L"change.ico", i_1},
                                                                             {L"options.ico", i_2},

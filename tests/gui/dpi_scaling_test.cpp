@@ -109,7 +109,9 @@ void ExpectScaled(const Layout& design, const Layout& got, int dpi, const std::s
         EXPECT_EQ(g.left, s(d.left)) << what;
         EXPECT_EQ(g.top, s(d.top)) << what;
         EXPECT_EQ(g.right - g.left, s(d.right - d.left)) << what;
-        if (!got.combo[i]) EXPECT_EQ(g.bottom - g.top, s(d.bottom - d.top)) << what;
+        if (!got.combo[i]) {
+            EXPECT_EQ(g.bottom - g.top, s(d.bottom - d.top)) << what;
+        }
         // Font heights are scaled rounding towards zero: a text grows no more than its room.
         EXPECT_EQ(got.fonts[i], design.fonts[i] * dpi / 96) << what;
     }

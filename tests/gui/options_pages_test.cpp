@@ -203,6 +203,21 @@ TEST_F(ToolbarThemes, ThemeWithTwoIconsChangesOnlyThoseButtons) {
     EXPECT_EQ(Pictures(form), after);
 }
 
+// A theme picked and not saved stays on the toolbar when the window moves to another DPI.
+TEST_F(ToolbarThemes, PickedThemeStaysWhenTheDpiChanges) {
+    MakeTheme(L"qm_gui_Picked", {L"change.ico"});
+    TForm2 picked, plain;
+    picked.Show();
+    plain.Show();
+    qmtest::SelectItem(*picked.cbTBThemes, IndexOf(*picked.cbTBThemes, L"qm_gui_Picked"));
+    ASSERT_NE(picked.t_1->Picture()->Pixel(38, 21), plain.t_1->Picture()->Pixel(38, 21));
+    const int to = picked.Dpi() + 96;
+    for (TForm2* f : {&picked, &plain}) SendMessageW(f->Handle(), WM_DPICHANGED, MAKEWPARAM(to, to), 0);
+    ASSERT_EQ(picked.Dpi(), to);
+    const int x = picked.Scale(38), y = picked.Scale(21);
+    EXPECT_NE(picked.t_1->Picture()->Pixel(x, y), plain.t_1->Picture()->Pixel(x, y));
+}
+
 TEST_F(ToolbarThemes, SavedThemeIsAppliedWhenTheWindowIsShown) {
     MakeTheme(L"qm_gui_Saved", {L"change.ico", L"options.ico", L"lang.ico", L"tools.ico", L"folder.ico", L"about.ico"});
     const struct {
