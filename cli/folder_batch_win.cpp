@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cli/command_table.h"
+#include "core/base/long_path_win.h"
 #include "core/base/error.h"
 #include "core/base/json_text.h"
 #include "core/base/text.h"

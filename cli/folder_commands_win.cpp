@@ -77,8 +77,7 @@ int ForEachFolder(const std::vector<std::wstring>& folders, const BatchOptions& 
 int Show(const std::vector<std::wstring>& folders) {
     int exit = kExitOk;
     for (const auto& folder : folders) {
-        const DWORD attrs = GetFileAttributesW(LongPathForm(folder).c_str());
-        if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!IsExistingFolder(folder)) {
             Err(folder + L": no such folder\n");
             exit = kExitFailed;
             continue;

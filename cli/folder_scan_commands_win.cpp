@@ -2,6 +2,7 @@
 
 #include "cli/command_table.h"
 #include "cli/folder_batch_win.h"
+#include "core/base/long_path_win.h"
 #include "core/base/error.h"
 #include "core/base/module_path_win.h"
 #include "core/folder/folder_repair_win.h"

@@ -38,11 +38,6 @@ std::wstring CommandCaption(UINT offset) {
     }
 }
 
-bool IsExistingFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 void ApplyThemeIcon(const std::wstring& folder, const std::wstring& themePath, UINT icon) {
     FolderCustomization record;
     record.Folder = folder;

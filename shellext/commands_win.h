@@ -15,9 +15,6 @@ std::wstring MainProgramPath();
 // kAboutOffset (MenuOffset); empty for any other.
 std::wstring CommandCaption(UINT offset);
 
-// True for an existing folder (a path of any length).
-bool IsExistingFolder(const std::wstring& path);
-
 // Applies icon `icon` of the theme file to the folder; failures are reported by their own messages.
 void ApplyThemeIcon(const std::wstring& folder, const std::wstring& themePath, UINT icon);
 // Resets the folder; a refusal is reported by its own message.

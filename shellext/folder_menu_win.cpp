@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/base/long_path_win.h"
 #include "core/base/handles_win.h"
 #include "core/icons/icon_library_win.h"
 #include "core/themes/theme_path_win.h"

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "core/base/long_path_win.h"
 #include "core/base/data_folder_win.h"
 #include "core/base/handles_win.h"
 #include "core/icons/icon_file.h"
@@ -12,11 +13,6 @@
 namespace qm::shellext {
 
 namespace {
-
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 // The folder name of one version of the theme file: 16 hexadecimal digits of a 64-bit FNV-1a
 // hash over the upper-cased path, the size and the time of last write. Empty when the file
@@ -74,7 +70,7 @@ bool WriteIconFile(const IconLibrary& library, int index, const std::wstring& pa
     }
     if (MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     DeleteFileW(part.c_str());
-    return FileExists(path);  // another thread's copy arrived first
+    return IsExistingFile(path);  // another thread's copy arrived first
 }
 
 void WriteNeIcons(const std::wstring& themePath, const ThemeIcons& theme, std::vector<std::wstring>& out) {
@@ -82,14 +78,13 @@ void WriteNeIcons(const std::wstring& themePath, const ThemeIcons& theme, std::v
     const std::wstring cache = MenuIconCacheFolder();
     if (version.empty() || cache.empty()) return;
     const std::wstring folder = cache + version + L"\\";
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!IsExistingFolder(folder)) {
         RemoveOtherVersions(cache, version);
         if (!CreateFolderPath(folder)) return;
     }
     for (std::size_t i = 0; i < out.size(); ++i) {
         const std::wstring file = folder + std::to_wstring(i) + L".ico";
-        if (FileExists(file) || WriteIconFile(theme.Source(), static_cast<int>(i), file)) out[i] = file + L",0";
+        if (IsExistingFile(file) || WriteIconFile(theme.Source(), static_cast<int>(i), file)) out[i] = file + L",0";
     }
 }
 

@@ -1,5 +1,6 @@
 #include "shellext/shell_items_win.h"
 
+#include "core/base/long_path_win.h"
 #include "core/base/handles_win.h"
 #include "shellext/commands_win.h"
 

@@ -18,4 +18,8 @@ std::wstring ShellPathForm(std::wstring_view path);
 // cannot take the path: MAX_PATH characters or more, or already in the long form.
 bool PassesClassicPathLimit(std::wstring_view path);
 
+// True for an existing file (not a folder), and for an existing folder, by a path of any length.
+bool IsExistingFile(const std::wstring& path);
+bool IsExistingFolder(const std::wstring& path);
+
 }  // namespace qm

@@ -98,11 +98,6 @@ bool SameIndex(const std::wstring& a, const std::wstring& b) {
     return x && y ? *x == *y : a == b;
 }
 
-bool IsFile(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(LongPathForm(path).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 FolderScan ScanFolder(const std::wstring& folder) {
@@ -121,7 +116,7 @@ FolderScan ScanFolder(const std::wstring& folder) {
     scan.place = IsBareFileName(named.file) ? IconPlace::Copy : IconPlace::Link;
     scan.source = Expanded(ResolveInFolder(folder, named.file));
     scan.sourceIndex = Trimmed(named.index.empty() ? L"0" : named.index);
-    scan.sourcePresent = IsFile(scan.source);
+    scan.sourcePresent = IsExistingFile(scan.source);
     // Only a file elsewhere can lie on a drive that goes; a copy goes with its folder.
     if (scan.place == IconPlace::Link) scan.sourceDrive = DriveKindOf(scan.source);
     if (!scan.iconFile.empty() && !resource.file.empty()) {

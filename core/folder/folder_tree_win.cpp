@@ -100,11 +100,6 @@ Listing ListFolder(const std::wstring& folder) {
 
 }  // namespace
 
-bool IsExistingFolder(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(LongPathForm(path).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 FolderTree ListFolderTree(const std::wstring& root, int maxDepth) {
     FolderTree tree;
     std::set<FolderIdentity> seen;

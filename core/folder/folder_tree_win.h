@@ -24,7 +24,5 @@ struct FolderTree {
 // not walked again. A root that is not a folder gives an empty list and the root in `unreadable`.
 FolderTree ListFolderTree(const std::wstring& root, int maxDepth = kNoDepthLimit);
 
-// True when the path names an existing folder.
-bool IsExistingFolder(const std::wstring& path);
 
 }  // namespace qm

@@ -1,3 +1,4 @@
+#include "core/base/long_path_win.h"
 #include "core/settings/language_support.h"
 
 #include <windows.h>
@@ -15,11 +16,6 @@ namespace {
 constexpr wchar_t kBuiltInLanguage[] = L"English";
 constexpr wchar_t kDictSection[] = L"Dict";
 constexpr wchar_t kInfoSection[] = L"info";
-
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Each call binds its own reader to the file: nothing is shared between calls or threads.
 std::wstring ReadDictionary(const std::wstring& languageFile, const std::wstring& key) {
@@ -53,7 +49,7 @@ std::wstring TranslateTextWith(const LanguageProfile& profile, std::wstring_view
         }
         // The extension has no built-in language: no file under the current name means the texts
         // as written. The path is formed again for the read, as the settings may change meanwhile.
-        const bool noFile = !IsFile(LanguageFilePathIn(profile.moduleFolder));
+        const bool noFile = !IsExistingFile(LanguageFilePathIn(profile.moduleFolder));
         return LookUpText(english, noFile, [&](const std::wstring& key) {
             return ReadDictionary(LanguageFilePathIn(profile.moduleFolder), key);
         });

@@ -1,3 +1,4 @@
+#include "core/base/long_path_win.h"
 #include "core/themes/theme_path_win.h"
 
 #include <windows.h>
@@ -10,14 +11,10 @@
 namespace qm {
 
 namespace {
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::wstring Resolve(const std::wstring& userStore, const std::wstring& shippedStore, const std::wstring& name) {
     const std::wstring own = userStore + name;
-    return userStore != shippedStore && IsFile(own) ? own : shippedStore + name;
+    return userStore != shippedStore && IsExistingFile(own) ? own : shippedStore + name;
 }
 }  // namespace
 
