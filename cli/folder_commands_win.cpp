@@ -20,7 +20,8 @@ namespace {
 
 constexpr std::wstring_view kUsage =
     L"folder show FOLDER...\n"
-    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT] [--recursive] [--depth N] [--dry-run] [--json]\n"
+    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT]"
+    L" [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder reset FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder scan FOLDER... [--recursive] [--depth N] [--json]\n"
     L"folder repair FOLDER... [--recursive] [--depth N] [--dry-run] [--json]";

@@ -24,5 +24,4 @@ struct FolderTree {
 // not walked again. A root that is not a folder gives an empty list and the root in `unreadable`.
 FolderTree ListFolderTree(const std::wstring& root, int maxDepth = kNoDepthLimit);
 
-
 }  // namespace qm
