@@ -23,6 +23,11 @@ AttributeObserver& Observer() {
     return observer;
 }
 
+CurrentAttributesSeam& CurrentAttributes() {
+    static CurrentAttributesSeam seam;
+    return seam;
+}
+
 NotificationObserver& Notifications() {
     static NotificationObserver observer;
     return observer;
@@ -36,6 +41,7 @@ void Notify(LONG event, const std::wstring& path) {
 
 void SetAttributeObserver(AttributeObserver observer) { Observer() = std::move(observer); }
 void SetNotificationObserver(NotificationObserver observer) { Notifications() = std::move(observer); }
+void SetCurrentAttributesSeam(CurrentAttributesSeam seam) { CurrentAttributes() = std::move(seam); }
 
 bool SetAttributes(const std::wstring& path, DWORD attributes) {
     const bool done = SetFileAttributesW(LongPathForm(path).c_str(), attributes) != FALSE;

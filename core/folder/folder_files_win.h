@@ -19,6 +19,10 @@ FolderCustomization ReadFolderCustomization(const std::wstring& folder);
 bool SetAttributes(const std::wstring& path, DWORD attributes);
 using AttributeObserver = std::function<void(const std::wstring& path, DWORD attributes)>;
 void SetAttributeObserver(AttributeObserver observer);
+// Test seam: the present attributes of an item as the platform would answer them (Wine keeps
+// only hidden and system beside the read-only mode, so it cannot hold a pin state).
+using CurrentAttributesSeam = std::function<DWORD(const std::wstring& path)>;
+void SetCurrentAttributesSeam(CurrentAttributesSeam seam);
 
 // SHCNE_ATTRIBUTES for the folder, then SHCNE_UPDATEITEM for its desktop.ini (SHCNF_PATHW), each
 // named without the long-path prefix. A test may observe each notification as it is sent (Wine's

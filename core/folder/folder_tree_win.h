@@ -1,6 +1,7 @@
 #pragma once
 // The folders of a tree, for the commands that change or check many folders at once.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -17,7 +18,18 @@ struct FolderTree {
     // Folders that could not be walked: gone since their parent was read (not in `folders`), or
     // refused to list what they hold (in `folders`, their contents not).
     std::vector<std::wstring> unreadable;
+    // Folders left alone on purpose, each with why: not failures.
+    struct Skipped {
+        std::wstring path;
+        std::wstring_view why;
+    };
+    std::vector<Skipped> skipped;
 };
+
+// Why a folder was skipped (the text after "skipped: ").
+inline constexpr std::wstring_view kSkippedAlreadyWalked = L"already walked (the same folder by another path)";
+inline constexpr std::wstring_view kSkippedSystemFolder = L"a system folder of the drive";
+inline constexpr std::wstring_view kSkippedOnlineOnly = L"online-only (opening it would download it)";
 
 // Walks the tree below `root` down to `maxDepth` levels (0: the root alone; kNoDepthLimit: all).
 // Paths of any length; a folder reached a second time (the same folder through another path) is

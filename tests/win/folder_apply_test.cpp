@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "core/base/error.h"
+#include "core/base/file_attributes_win.h"
 #include "core/base/text.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
@@ -174,6 +175,32 @@ TEST_P(CallerTest, LinkModeNamesTheSourceAndPosition) {
     EXPECT_EQ(Attributes(f + L"\\desktop.ini") & 0x7, IsProgram(caller) ? kHS : FILE_ATTRIBUTE_HIDDEN);
     EXPECT_TRUE(qmtest::SameEvents(TakeEvents(), qmtest::NotificationPairs(f, IsProgram(caller) ? 2 : 1)));
     EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// A folder in a sync root that the user pinned ("Always keep on this device") keeps its pin and
+// the provider's bits through an apply and a reset; the seam answers the present attributes as
+// Windows would (Wine keeps none of them).
+TEST_P(CallerTest, ApplyAndResetKeepThePinState) {
+    const CallerProfile caller = GetParam();
+    settings.SetCopyIco(L"1");
+    const std::wstring f = FolderWithOldCopies(L"pinned");
+    const DWORD owned = qm::kAttributePinned | FILE_ATTRIBUTE_OFFLINE;
+    qm::SetCurrentAttributesSeam([&](const std::wstring& path) {
+        const DWORD now = GetFileAttributesW(path.c_str());
+        return now == INVALID_FILE_ATTRIBUTES ? now : now | owned;
+    });
+    struct Restore {
+        ~Restore() { qm::SetCurrentAttributesSeam(nullptr); }
+    } restore;
+    ASSERT_TRUE(qm::ApplyIconToFolder({f, ne, L"5", L"Tip"}, caller));
+    ASSERT_TRUE(qm::ResetIconOfFolder(f, caller));
+    ASSERT_FALSE(attributes.Calls().empty());
+    for (const auto& [path, asked] : attributes.Calls()) {
+        EXPECT_EQ(asked & owned, owned) << qm::WideToUtf8(path) << " " << std::hex << asked;
+        EXPECT_FALSE(asked & FILE_ATTRIBUTE_NORMAL) << qm::WideToUtf8(path);  // NORMAL is valid only alone
+    }
+    const DWORD reset = IsProgram(caller) ? FILE_ATTRIBUTE_READONLY : 0;
+    EXPECT_EQ(attributes.For(f), (std::vector<DWORD>{FILE_ATTRIBUTE_READONLY | owned, reset | owned}));
 }
 
 TEST_P(CallerTest, CopyModeLinksWhatGivesNoIcon) {

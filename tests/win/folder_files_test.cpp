@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "core/base/file_attributes_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/settings/ini_file_win.h"
 #include "tests/support/files_win.h"
@@ -61,6 +62,39 @@ TEST(SetAttributes, ReplacesTheWholeSetAndIsObserved) {
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0], std::make_pair(file, DWORD(0x6)));
     EXPECT_EQ(calls[1].second, DWORD(0x2));
+}
+
+// In a cloud sync root a folder carries the user's pin state and the provider's bits; Wine keeps
+// none of them, so the seam answers the present attributes as Windows would. Every change keeps
+// them, whatever it sets (NORMAL is valid only alone, so it gives way to them).
+TEST(SetAttributes, KeepsThePinStateAndTheOtherBitsWindowsOwns) {
+    qmtest::TempDir dir;
+    const std::wstring folder = dir.MakeFolder(L"OneDrive folder");
+    const struct {
+        DWORD present, asked, expected;
+    } cases[] = {
+        {FILE_ATTRIBUTE_DIRECTORY | qm::kAttributePinned, FILE_ATTRIBUTE_READONLY,
+         FILE_ATTRIBUTE_READONLY | qm::kAttributePinned},
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | qm::kAttributeUnpinned | qm::kAttributeRecallOnOpen,
+         FILE_ATTRIBUTE_NORMAL, qm::kAttributeUnpinned | qm::kAttributeRecallOnOpen},
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_OFFLINE | qm::kAttributeRecallOnDataAccess,
+         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_OFFLINE | qm::kAttributeRecallOnDataAccess},
+        // Bits that are ours to replace go as before.
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_READONLY,
+         FILE_ATTRIBUTE_READONLY},
+        {FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.present << " " << c.asked);
+        std::vector<DWORD> asked;
+        qm::SetCurrentAttributesSeam([&](const std::wstring&) { return c.present; });
+        qm::SetAttributeObserver([&](const std::wstring&, DWORD a) { asked.push_back(a); });
+        EXPECT_TRUE(qm::SetAttributes(folder, c.asked));
+        qm::SetAttributeObserver(nullptr);
+        qm::SetCurrentAttributesSeam(nullptr);
+        EXPECT_EQ(asked, std::vector<DWORD>{c.expected});
+    }
 }
 
 TEST(NotifyFolderCustomized, SendsAttributesForTheFolderThenUpdateItemForDesktopIni) {
