@@ -16,7 +16,12 @@ bool PassesClassicPathLimit(std::wstring_view path) {
 }
 
 std::wstring LongPathForm(std::wstring_view path) {
-    if (path.size() < MAX_PATH || path.substr(0, kLongPrefix.size()) == kLongPrefix) return std::wstring(path);
+    if (path.size() < MAX_PATH) return std::wstring(path);
+    return FullLongPathForm(path);
+}
+
+std::wstring FullLongPathForm(std::wstring_view path) {
+    if (path.substr(0, kLongPrefix.size()) == kLongPrefix) return std::wstring(path);
     // The long form is taken as it stands: make it absolute with backslashes and without "."
     // and ".." first, as the platform does with an ordinary path.
     const std::wstring full = FullPath(std::wstring(path));

@@ -10,6 +10,9 @@ namespace qm {
 // The path as a file or attribute call takes it: unchanged while shorter than MAX_PATH, else
 // made absolute and normalised (as the platform would) and given the "\\?\" prefix.
 std::wstring LongPathForm(std::wstring_view path);
+// The long form whatever the length: names below it are then taken as they are (a trailing dot
+// or blank, a device name such as "CON" are not normalised away).
+std::wstring FullLongPathForm(std::wstring_view path);
 
 // The path as the shell knows it: a "\\?\" or "\\?\UNC\" prefix taken off.
 std::wstring ShellPathForm(std::wstring_view path);

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "core/base/file_attributes_win.h"
 #include "core/base/long_path_win.h"
 #include "core/settings/ini_file_win.h"
 
@@ -44,7 +45,13 @@ void SetNotificationObserver(NotificationObserver observer) { Notifications() = 
 void SetCurrentAttributesSeam(CurrentAttributesSeam seam) { CurrentAttributes() = std::move(seam); }
 
 bool SetAttributes(const std::wstring& path, DWORD attributes) {
-    const bool done = SetFileAttributesW(LongPathForm(path).c_str(), attributes) != FALSE;
+    // In a sync root Windows and the provider own some bits (the user's pin state, offline and
+    // recall): replacing the set must not clear them. NORMAL is valid only alone.
+    const std::wstring longPath = LongPathForm(path);
+    const DWORD present = CurrentAttributes() ? CurrentAttributes()(path) : GetFileAttributesW(longPath.c_str());
+    const DWORD kept = present == INVALID_FILE_ATTRIBUTES ? 0 : present & kAttributesOwnedByWindows;
+    if (kept) attributes = (attributes == FILE_ATTRIBUTE_NORMAL ? 0 : attributes) | kept;
+    const bool done = SetFileAttributesW(longPath.c_str(), attributes) != FALSE;
     if (Observer()) Observer()(path, attributes);
     return done;
 }

@@ -13,7 +13,8 @@ namespace qm {
 // IconFile, IconIndex and Infotip of the folder's desktop.ini, each empty when missing.
 FolderCustomization ReadFolderCustomization(const std::wstring& folder);
 
-// SetFileAttributesW, replacing the whole attribute set (through the long form of a long path).
+// SetFileAttributesW, replacing the whole attribute set (through the long form of a long path)
+// except the bits Windows owns (the pin state, offline and recall), which stay as they are.
 // Every attribute change of the engine goes through here; a test may observe the calls, each
 // right after the platform call, with the path as the engine gave it.
 bool SetAttributes(const std::wstring& path, DWORD attributes);

@@ -16,16 +16,16 @@ using FileId128 = std::array<std::uint8_t, 16>;
 struct ListedFolder {
     std::wstring name;
     DWORD attributes = 0;
-    DWORD reparseTag = 0;      // 0 when the listing gives none (or the folder is no reparse point)
-    FileId128 fileId{};        // from the listing, when it gives one: only a hint (all 0: none)
+    DWORD reparseTag = 0;  // 0 when the listing gives none (or the folder is no reparse point)
+    FileId128 fileId{};    // from the listing, when it gives one: only a hint (all 0: none)
 };
 
 struct FolderListing {
     bool opened = false;  // false: gone, not a folder, or refused
     bool listed = false;  // false: opened, but its contents could not be listed
     std::uint64_t volumeSerial = 0;
-    std::uint64_t fileIndex = 0;  // the 64-bit number of GetFileInformationByHandle
-    FileId128 fileId{};           // FileIdInfo's 128-bit id (all 0 where the file system gives none)
+    std::uint64_t fileIndex = 0;         // the 64-bit number of GetFileInformationByHandle
+    FileId128 fileId{};                  // FileIdInfo's 128-bit id (all 0 where the file system gives none)
     std::vector<ListedFolder> children;  // in the listing's order, without "." and ".."
 };
 

@@ -268,8 +268,8 @@ TEST(ListFolderTree, FoldersSharingA64BitIdAreAllWalked) {
     qmtest::TempDir dir{L"qm-refs"};
     const std::wstring root = dir.path();
     for (const wchar_t* f : {L"a", L"a\\x", L"b", L"b\\y", L"c"}) dir.MakeFolder(f);
-    const std::vector<std::wstring> all{root, root + L"\\a", root + L"\\a\\x", root + L"\\b", root + L"\\b\\y",
-                                        root + L"\\c"};
+    const std::vector<std::wstring> all{root,          root + L"\\a",    root + L"\\a\\x",
+                                        root + L"\\b", root + L"\\b\\y", root + L"\\c"};
     const struct {
         const char* what;
         std::uint64_t index;  // every folder's 64-bit number
@@ -305,8 +305,14 @@ TEST(ListFolderTree, FoldersSharingA64BitIdAreAllWalked) {
 // folders, are walked. The drive is a letter of the prefix mapped to the test's folder.
 TEST(ListFolderTree, SkipsTheSystemFoldersOfADriveRoot) {
     qmtest::TempDir dir{L"qm-drive"};
-    const std::vector<std::wstring> system{L"System Volume Information", L"$RECYCLE.BIN", L"recycler", L"Recovery",
-                                           L"Config.Msi", L"$WinREAgent", L"$SYSRESET", L"$Windows.~BT",
+    const std::vector<std::wstring> system{L"System Volume Information",
+                                           L"$RECYCLE.BIN",
+                                           L"recycler",
+                                           L"Recovery",
+                                           L"Config.Msi",
+                                           L"$WinREAgent",
+                                           L"$SYSRESET",
+                                           L"$Windows.~BT",
                                            L"$Windows.~WS"};
     for (const auto& name : system) {
         dir.MakeFolder(name);
