@@ -120,6 +120,12 @@ FolderRun::~FolderRun() = default;
 std::wstring FolderRun::TakeMessages() { return std::exchange(sinks_->kept, std::wstring()); }
 
 void FolderRun::Add(Entry entry) {
+    // Folders below a root are walked in the long form; reports name them as the user writes them.
+    entry.path = ShellPathForm(entry.path);
+    if (entry.scan) {
+        entry.scan->folder = ShellPathForm(entry.scan->folder);
+        entry.scan->source = ShellPathForm(entry.scan->source);
+    }
     if (!options_.json) {
         // Text: a line per folder that has something to tell; a plain change tells nothing.
         if (entry.scan) {
@@ -143,11 +149,18 @@ std::vector<std::wstring> FolderRun::Folders(const std::vector<std::wstring>& ro
             for (const auto& f : tree.unreadable) {
                 failed_ = true;
                 const bool gone = !IsExistingFolder(f);
-                Err(f + (gone ? L": no such folder\n" : L": cannot list the folders inside\n"));
+                Err(ShellPathForm(f) + (gone ? L": no such folder\n" : L": cannot list the folders inside\n"));
                 if (gone) Add({f, L"missing", L"no such folder", std::nullopt});
             }
-            for (const auto& link : tree.links) Err(link + L": not entered (a junction or link)\n");
-            links_.insert(links_.end(), tree.links.begin(), tree.links.end());
+            for (const auto& link : tree.links) {
+                Err(ShellPathForm(link) + L": not entered (a junction or link)\n");
+                links_.push_back(ShellPathForm(link));
+            }
+            // Left alone on purpose: named, and no failure.
+            for (const auto& s : tree.skipped) {
+                Err(ShellPathForm(s.path) + L": skipped: " + std::wstring(s.why) + L"\n");
+                skipped_.push_back(ShellPathForm(s.path));
+            }
             for (auto& f : tree.folders)
                 if (filter == TreeFilter::Every || ScanFolder(f).Customized()) folders.push_back(std::move(f));
         }
@@ -158,7 +171,7 @@ std::vector<std::wstring> FolderRun::Folders(const std::vector<std::wstring>& ro
 
 bool FolderRun::StillThere(const std::wstring& folder) {
     if (!options_.recursive || IsExistingFolder(folder)) return true;
-    Err(folder + L": no such folder\n");
+    Err(ShellPathForm(folder) + L": no such folder\n");
     failed_ = true;
     Add({folder, L"missing", L"no such folder", std::nullopt});
     return false;
@@ -198,7 +211,7 @@ void FolderRun::Change(const std::wstring& folder, const std::function<bool()>& 
 }
 
 void FolderRun::Note(const std::wstring& folder, const std::wstring& text) {
-    Err(folder + L": ");
+    Err(ShellPathForm(folder) + L": ");
     sinks_->Keep(text);
 }
 
@@ -233,6 +246,7 @@ int FolderRun::Finish() {
     if (!entries_.empty()) json += "\n";
     json += "],\"links\":" + JsonArray(links_);
     json += ",\"folderCount\":" + std::to_string(entries_.size()) + ",\"failedCount\":" + std::to_string(failed);
+    json += ",\"skipped\":" + JsonArray(skipped_);
     json += "}\n";
     std::fwrite(json.data(), 1, json.size(), stdout);
     return failed_ ? kExitFailed : kExitOk;

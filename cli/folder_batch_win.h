@@ -80,6 +80,7 @@ private:
     std::unique_ptr<Sinks> sinks_;
     std::vector<Entry> entries_;
     std::vector<std::wstring> links_;
+    std::vector<std::wstring> skipped_;  // folders the walk left alone on purpose
     bool failed_ = false;
     std::size_t total_ = 0, done_ = 0;
     int shownPercent_ = -1;

@@ -121,7 +121,9 @@ FolderScan ScanFolder(const std::wstring& folder) {
     if (scan.place == IconPlace::Link) scan.sourceDrive = DriveKindOf(scan.source);
     if (!scan.iconFile.empty() && !resource.file.empty()) {
         const std::wstring resourceSource = Expanded(ResolveInFolder(folder, resource.file));
-        scan.resourceDisagrees = !SamePath(resourceSource, scan.source) || !SameIndex(resource.index, scan.iconIndex);
+        // A folder reached by a walk is in the long form; the keys name files in either form.
+        scan.resourceDisagrees = !SamePath(ShellPathForm(resourceSource), ShellPathForm(scan.source)) ||
+                                 !SameIndex(resource.index, scan.iconIndex);
     }
     return scan;
 }

@@ -297,6 +297,41 @@ TEST_F(FolderBatchCliTest, RecursiveApplyAndResetWalkTheTree) {
     EXPECT_FALSE(qmtest::Exists(plain + L"\\desktop.ini"));
 }
 
+// From a drive root the folders Windows keeps there are named on standard error as skipped and
+// left alone (an apply would replace the recycle bin's attributes and write into its
+// desktop.ini; a scan would fail on System Volume Information); the run does not fail for them.
+// The drive is a letter of the prefix mapped to the test's tree.
+TEST_F(FolderBatchCliTest, ADriveRootsSystemFoldersAreSkippedNotFailed) {
+    const std::wstring bin = Folder(L"$Recycle.Bin"), volume = Folder(L"System Volume Information");
+    Folder(L"Photos");
+    ASSERT_TRUE(SetFileAttributesW(bin.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    qmtest::WriteUtf16File(bin + L"\\desktop.ini",
+                           L"[.ShellClassInfo]\r\nCLSID={645FF040-5081-101B-9F08-00AA002F954E}\r\n");
+    const Snapshot before = SnapshotOf(bin);
+    qmtest::WineDriveLetter drive(tree, DRIVE_FIXED);
+    if (drive.root().empty()) GTEST_SKIP() << drive.why();
+    const std::wstring r = drive.root();
+    for (const wchar_t* command : {L"folder apply ", L"folder scan "}) {
+        // "R:\\" unquoted: a quoted root's last backslash would escape the closing quote.
+        const auto run = RunCli(dir, command + r + L" --recursive --json" +
+                                         (command == std::wstring(L"folder apply ") ? L" --tip Drive" : L""));
+        EXPECT_EQ(run.exit, 0u) << qm::WideToUtf8(run.err);
+        for (const auto& skipped : {r + L"$Recycle.Bin", r + L"System Volume Information"})
+            EXPECT_NE(run.err.find(skipped + L": skipped: a system folder of the drive\n"), std::wstring::npos)
+                << qm::WideToUtf8(run.err);
+        EXPECT_TRUE(JsonChecker(run.out).Valid()) << qm::WideToUtf8(run.out);
+        EXPECT_NE(run.out.find(L",\"skipped\":[" + JsonText(r + L"$Recycle.Bin") + L"," +
+                               JsonText(r + L"System Volume Information") + L"]}"),
+                  std::wstring::npos)
+            << qm::WideToUtf8(run.out);
+        const auto paths = JsonPaths(run.out);
+        for (const auto& p : paths) EXPECT_EQ(p.find(L"$Recycle.Bin"), std::wstring::npos) << qm::WideToUtf8(p);
+    }
+    EXPECT_EQ(qm::ReadFolderCustomization(r + L"Photos").Infotip, L"Drive");
+    EXPECT_TRUE(SnapshotOf(bin) == before) << "the recycle bin was changed";
+    EXPECT_FALSE(qmtest::Exists(volume + L"\\desktop.ini"));
+}
+
 TEST_F(FolderBatchCliTest, DryRunChangesNothing) {
     const std::wstring a = Folder(L"a"), b = Folder(L"a\\b");
     Folder(L"plain");
@@ -466,7 +501,8 @@ TEST_F(FolderBatchCliTest, JsonReportEscapesEveryText) {
         L",\"result\":\"ok\",\"states\":[\"link\"],\"broken\":false,\"iconFile\":" + JsonText(library) +
         L",\"iconIndex\":\"2\",\"iconResource\":\"\",\"infotip\":\"say \\\"hi\\\" \\\\ tab\\tbell\\u0001 \x2605 "
         L"\xD83D\xDE00\",\"source\":" +
-        JsonText(library) + L",\"drive\":\"fixed\"}\n],\"links\":[],\"folderCount\":1,\"failedCount\":0}\n";
+        JsonText(library) +
+        L",\"drive\":\"fixed\"}\n],\"links\":[],\"folderCount\":1,\"failedCount\":0,\"skipped\":[]}\n";
     EXPECT_EQ(r.out, expected);
 
     // An apply's report names the folders and results; a failure carries its message.
@@ -480,7 +516,7 @@ TEST_F(FolderBatchCliTest, JsonReportEscapesEveryText) {
                          L",\"result\":\"failed\",\"message\":\"'x' is not a valid integer value\"},\n{\"path\":" +
                          JsonText(bad) +
                          L",\"result\":\"failed\",\"message\":\"'x' is not a valid integer value\"}\n],\"links\":[],"
-                         L"\"folderCount\":2,\"failedCount\":2}\n");
+                         L"\"folderCount\":2,\"failedCount\":2,\"skipped\":[]}\n");
 }
 
 // A long run tells its progress on standard error, done/total, ending with the total.
