@@ -5,6 +5,7 @@
 #include "core/base/long_path_win.h"
 #include "core/folder/folder_customization.h"
 #include "core/folder/folder_profiles.h"
+#include "core/folder/volume_facts_win.h"
 #include "core/settings/ini_file_win.h"
 
 namespace qm {
@@ -40,14 +41,16 @@ std::wstring VolumeRootOf(std::wstring_view path) {
     return {};
 }
 
-DriveKind DriveKindOf(const std::wstring& path) {
-    const std::wstring root = VolumeRootOf(path);
+DriveKind DriveKindFromFacts(const VolumeFacts& facts) {
+    const std::wstring& root = facts.root;
     if (root.empty()) return DriveKind::Unknown;
-    const DriveKind kind = DriveKindFromType(GetDriveTypeW(root.c_str()));
+    const DriveKind kind = DriveKindFromType(facts.driveType);
     // A share that does not answer is still on the network.
     if (kind == DriveKind::Unknown && root.rfind(L"\\\\", 0) == 0) return DriveKind::Network;
     return kind;
 }
+
+DriveKind DriveKindOf(const std::wstring& path) { return DriveKindFromFacts(VolumeFactsOf(path)); }
 
 std::wstring_view DriveKindName(DriveKind kind) {
     switch (kind) {
@@ -118,7 +121,10 @@ FolderScan ScanFolder(const std::wstring& folder) {
     scan.sourceIndex = Trimmed(named.index.empty() ? L"0" : named.index);
     scan.sourcePresent = IsExistingFile(scan.source);
     // Only a file elsewhere can lie on a drive that goes; a copy goes with its folder.
-    if (scan.place == IconPlace::Link) scan.sourceDrive = DriveKindOf(scan.source);
+    if (scan.place == IconPlace::Link) {
+        const VolumeFacts facts = VolumeFactsOf(scan.source);
+        scan.sourceDrive = DriveKindFromFacts(facts);
+    }
     if (!scan.iconFile.empty() && !resource.file.empty()) {
         const std::wstring resourceSource = Expanded(ResolveInFolder(folder, resource.file));
         // A folder reached by a walk is in the long form; the keys name files in either form.

@@ -16,6 +16,9 @@ DriveKind DriveKindFromType(unsigned driveType);
 // The root GetDriveTypeW takes for a path: "C:\", "\\server\share\" (also from the "\\?\" forms),
 // or empty for a relative path.
 std::wstring VolumeRootOf(std::wstring_view path);
+struct VolumeFacts;
+// The kind of drive from what the platform answers about the volume.
+DriveKind DriveKindFromFacts(const VolumeFacts& facts);
 // The kind of drive the path lies on.
 DriveKind DriveKindOf(const std::wstring& path);
 std::wstring_view DriveKindName(DriveKind kind);  // "fixed", "removable", "network", "other", "unknown"
@@ -34,6 +37,7 @@ struct FolderScan {
     std::wstring sourceIndex;  // the icon's position in it (IconIndex, or IconResource's index)
     bool sourcePresent = false;
     DriveKind sourceDrive = DriveKind::Unknown;  // of a link's source (Unknown for a copy)
+    bool sourceNotVisible = false;               // on a drive letter this elevated process cannot see (Unknown)
     bool resourceDisagrees = false;              // IconResource and IconFile/IconIndex both set, naming different icons
 
     // desktop.ini names an icon or a tooltip.

@@ -5,12 +5,16 @@
 #include <cstring>
 #include <map>
 
+#include <windows.h>
+#include <winioctl.h>
+
 #include "core/base/file_attributes_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/text.h"
 #include "core/folder/folder_listing_win.h"
 #include "core/folder/folder_scan_win.h"
 #include "core/folder/folder_tree_win.h"
+#include "core/folder/volume_facts_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
 #include "tests/support/wine_drives_win.h"
@@ -97,6 +101,81 @@ TEST(DriveKind, FromTheDriveTypeAndTheRootOfAPath) {
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     EXPECT_EQ(qm::DriveKindOf(std::wstring(windows) + L"\\notepad.exe"), qm::DriveKind::Fixed);
     EXPECT_EQ(qm::DriveKindOf(L"relative.ico"), qm::DriveKind::Unknown);
+}
+
+// From what the platform answers about a volume to the kind of drive. USB disks and SSDs, SD
+// cards and FireWire disks report DRIVE_FIXED: their bus or removable media tells. A volume
+// mounted in a folder is classified by itself (its root is where GetVolumePathNameW says). A
+// letter the user mapped is not there for an elevated process: unknown, not missing. Wine has
+// none of these, so the table is fed the answers Windows gives.
+TEST(DriveKind, FromTheVolumeItsDeviceAndWhoAsks) {
+    using qm::DriveKind;
+    const std::wstring share = L"\\\\server\\share\\";
+    const struct {
+        std::wstring root;
+        UINT type;
+        bool answered, removableMedia;
+        int bus;
+        bool hidden;
+        DriveKind kind;
+    } cases[] = {
+        {L"C:\\", DRIVE_FIXED, true, false, BusTypeSata, false, DriveKind::Fixed},
+        {L"C:\\", DRIVE_FIXED, true, false, BusTypeNvme, false, DriveKind::Fixed},
+        {L"C:\\", DRIVE_FIXED, false, false, 0, false, DriveKind::Fixed},              // the device did not answer
+        {L"E:\\", DRIVE_FIXED, true, false, BusTypeUsb, false, DriveKind::Removable},  // a USB SSD
+        {L"E:\\", DRIVE_FIXED, true, true, BusTypeScsi, false, DriveKind::Removable},
+        {L"F:\\", DRIVE_FIXED, true, false, BusTypeSd, false, DriveKind::Removable},
+        {L"F:\\", DRIVE_FIXED, true, false, BusTypeMmc, false, DriveKind::Removable},
+        {L"F:\\", DRIVE_FIXED, true, false, BusType1394, false, DriveKind::Removable},
+        {L"C:\\Mount\\Stick\\", DRIVE_REMOVABLE, false, false, 0, false, DriveKind::Removable},
+        {L"C:\\Mount\\Usb\\", DRIVE_FIXED, true, false, BusTypeUsb, false, DriveKind::Removable},
+        {L"G:\\", DRIVE_CDROM, false, false, 0, false, DriveKind::Removable},
+        {share, DRIVE_REMOTE, false, false, 0, false, DriveKind::Network},
+        {share, DRIVE_NO_ROOT_DIR, false, false, 0, false, DriveKind::Network},
+        {L"R:\\", DRIVE_RAMDISK, false, false, 0, false, DriveKind::Other},
+        {L"Z:\\", DRIVE_NO_ROOT_DIR, false, false, 0, true, DriveKind::Unknown},
+        {L"Z:\\", DRIVE_NO_ROOT_DIR, false, false, 0, false, DriveKind::Unknown},
+        {L"", DRIVE_UNKNOWN, false, false, 0, false, DriveKind::Unknown},
+    };
+    for (const auto& c : cases) {
+        qm::VolumeFacts facts;
+        facts.root = c.root;
+        facts.driveType = c.type;
+        facts.deviceAnswered = c.answered;
+        facts.removableMedia = c.removableMedia;
+        facts.busType = c.bus;
+        facts.hiddenFromElevated = c.hidden;
+        EXPECT_EQ(qm::DriveKindFromFacts(facts), c.kind)
+            << qm::WideToUtf8(c.root) << " type " << c.type << " bus " << c.bus << " removable " << c.removableMedia;
+    }
+}
+
+// A link to a library on a letter the elevated tool cannot see: the drive is unknown and the
+// file is not called missing (it may well be there for the user). Through the seam: Wine has no
+// elevation boundary.
+TEST(ScanFolder, ALinkOnALetterAnElevatedProcessCannotSeeIsNotMissing) {
+    qmtest::TempDir dir{L"qm-elevated"};
+    const std::wstring folder = dir.MakeFolder(L"f");
+    qmtest::WriteUtf16File(folder + L"\\desktop.ini",
+                           L"[.ShellClassInfo]\r\nIconFile=Z:\\Icons\\Metal.icl\r\nIconIndex=4\r\n");
+    qm::SetVolumeFactsSeam([](const std::wstring& path) {
+        qm::VolumeFacts facts;
+        facts.root = qm::VolumeRootOf(path);
+        facts.driveType = DRIVE_NO_ROOT_DIR;
+        facts.hiddenFromElevated = true;
+        return facts;
+    });
+    const qm::FolderScan scan = qm::ScanFolder(folder);
+    qm::SetVolumeFactsSeam(nullptr);
+    EXPECT_EQ(scan.sourceDrive, qm::DriveKind::Unknown);
+    EXPECT_TRUE(scan.sourceNotVisible);
+    EXPECT_FALSE(scan.Broken());
+    EXPECT_EQ(qm::ScanStates(scan), std::vector<std::wstring_view>{L"link"});
+    // Not elevated, the same letter is simply not there.
+    const qm::FolderScan plain = qm::ScanFolder(folder);
+    EXPECT_FALSE(plain.sourceNotVisible);
+    EXPECT_TRUE(plain.Broken());
+    EXPECT_EQ(qm::ScanStates(plain), std::vector<std::wstring_view>{L"source-missing"});
 }
 
 // What desktop.ini can hold beyond what the program writes: IconResource alone, with blanks,
