@@ -217,6 +217,7 @@ void FolderRun::Note(const std::wstring& folder, const std::wstring& text) {
 
 void FolderRun::Report(const FolderScan& scan, std::wstring_view result, bool failed) {
     if (failed) failed_ = true;
+    if (scan.sourceNotVisible) Note(scan.folder, L"not visible to an elevated process");
     Add({scan.folder, std::wstring(result), TakeMessages(), scan});
 }
 

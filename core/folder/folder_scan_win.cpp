@@ -1,6 +1,7 @@
 #include "core/folder/folder_scan_win.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include "core/base/long_path_win.h"
 #include "core/folder/folder_customization.h"
@@ -41,10 +42,22 @@ std::wstring VolumeRootOf(std::wstring_view path) {
     return {};
 }
 
+namespace {
+
+// Buses of disks that are plugged in and out: USB, FireWire, SD and MMC cards.
+bool IsDetachableBus(int bus) {
+    return bus == BusTypeUsb || bus == BusType1394 || bus == BusTypeSd || bus == BusTypeMmc;
+}
+
+}  // namespace
+
 DriveKind DriveKindFromFacts(const VolumeFacts& facts) {
     const std::wstring& root = facts.root;
-    if (root.empty()) return DriveKind::Unknown;
-    const DriveKind kind = DriveKindFromType(facts.driveType);
+    if (root.empty() || facts.hiddenFromElevated) return DriveKind::Unknown;
+    DriveKind kind = DriveKindFromType(facts.driveType);
+    // USB disks and SSDs report DRIVE_FIXED; their device tells.
+    if (kind == DriveKind::Fixed && facts.deviceAnswered && (facts.removableMedia || IsDetachableBus(facts.busType)))
+        kind = DriveKind::Removable;
     // A share that does not answer is still on the network.
     if (kind == DriveKind::Unknown && root.rfind(L"\\\\", 0) == 0) return DriveKind::Network;
     return kind;
@@ -124,6 +137,8 @@ FolderScan ScanFolder(const std::wstring& folder) {
     if (scan.place == IconPlace::Link) {
         const VolumeFacts facts = VolumeFactsOf(scan.source);
         scan.sourceDrive = DriveKindFromFacts(facts);
+        // The file may well be there for the user: not called missing.
+        scan.sourceNotVisible = facts.hiddenFromElevated && !scan.sourcePresent;
     }
     if (!scan.iconFile.empty() && !resource.file.empty()) {
         const std::wstring resourceSource = Expanded(ResolveInFolder(folder, resource.file));
@@ -138,7 +153,7 @@ std::vector<std::wstring_view> ScanStates(const FolderScan& scan) {
     std::vector<std::wstring_view> states;
     if (scan.place == IconPlace::Copy) states.push_back(scan.sourcePresent ? L"copy" : L"copy-missing");
     if (scan.place == IconPlace::Link) {
-        states.push_back(scan.sourcePresent ? L"link" : L"source-missing");
+        states.push_back(scan.sourcePresent || scan.sourceNotVisible ? L"link" : L"source-missing");
         if (scan.sourceDrive == DriveKind::Removable) states.push_back(L"removable");
         if (scan.sourceDrive == DriveKind::Network) states.push_back(L"network");
     }

@@ -44,7 +44,9 @@ struct FolderScan {
     bool Customized() const { return place != IconPlace::None || !infotip.empty(); }
     // The shell cannot show the icon the folder was given: its file is missing, or the two keys
     // name different icons. A source on a removable or network drive is a risk, not a break.
-    bool Broken() const { return (place != IconPlace::None && !sourcePresent) || resourceDisagrees; }
+    bool Broken() const {
+        return (place != IconPlace::None && !sourcePresent && !sourceNotVisible) || resourceDisagrees;
+    }
 };
 
 // Reads the folder's desktop.ini (section .ShellClassInfo) and looks for the icon's file. Changes
