@@ -111,42 +111,34 @@ TEST(DriveKind, FromTheDriveTypeAndTheRootOfAPath) {
 TEST(DriveKind, FromTheVolumeItsDeviceAndWhoAsks) {
     using qm::DriveKind;
     const std::wstring share = L"\\\\server\\share\\";
+    // The volume's root, drive type, whether the device answered, its removable media and bus,
+    // whether this elevated process cannot see the letter; the kind.
     const struct {
-        std::wstring root;
-        UINT type;
-        bool answered, removableMedia;
-        int bus;
-        bool hidden;
+        qm::VolumeFacts facts;
         DriveKind kind;
     } cases[] = {
-        {L"C:\\", DRIVE_FIXED, true, false, BusTypeSata, false, DriveKind::Fixed},
-        {L"C:\\", DRIVE_FIXED, true, false, BusTypeNvme, false, DriveKind::Fixed},
-        {L"C:\\", DRIVE_FIXED, false, false, 0, false, DriveKind::Fixed},              // the device did not answer
-        {L"E:\\", DRIVE_FIXED, true, false, BusTypeUsb, false, DriveKind::Removable},  // a USB SSD
-        {L"E:\\", DRIVE_FIXED, true, true, BusTypeScsi, false, DriveKind::Removable},
-        {L"F:\\", DRIVE_FIXED, true, false, BusTypeSd, false, DriveKind::Removable},
-        {L"F:\\", DRIVE_FIXED, true, false, BusTypeMmc, false, DriveKind::Removable},
-        {L"F:\\", DRIVE_FIXED, true, false, BusType1394, false, DriveKind::Removable},
-        {L"C:\\Mount\\Stick\\", DRIVE_REMOVABLE, false, false, 0, false, DriveKind::Removable},
-        {L"C:\\Mount\\Usb\\", DRIVE_FIXED, true, false, BusTypeUsb, false, DriveKind::Removable},
-        {L"G:\\", DRIVE_CDROM, false, false, 0, false, DriveKind::Removable},
-        {share, DRIVE_REMOTE, false, false, 0, false, DriveKind::Network},
-        {share, DRIVE_NO_ROOT_DIR, false, false, 0, false, DriveKind::Network},
-        {L"R:\\", DRIVE_RAMDISK, false, false, 0, false, DriveKind::Other},
-        {L"Z:\\", DRIVE_NO_ROOT_DIR, false, false, 0, true, DriveKind::Unknown},
-        {L"Z:\\", DRIVE_NO_ROOT_DIR, false, false, 0, false, DriveKind::Unknown},
-        {L"", DRIVE_UNKNOWN, false, false, 0, false, DriveKind::Unknown},
+        {{L"C:\\", DRIVE_FIXED, true, false, BusTypeSata, false}, DriveKind::Fixed},
+        {{L"C:\\", DRIVE_FIXED, true, false, BusTypeNvme, false}, DriveKind::Fixed},
+        {{L"C:\\", DRIVE_FIXED, false, false, 0, false}, DriveKind::Fixed},              // the device did not answer
+        {{L"E:\\", DRIVE_FIXED, true, false, BusTypeUsb, false}, DriveKind::Removable},  // a USB SSD
+        {{L"E:\\", DRIVE_FIXED, true, true, BusTypeScsi, false}, DriveKind::Removable},
+        {{L"F:\\", DRIVE_FIXED, true, false, BusTypeSd, false}, DriveKind::Removable},
+        {{L"F:\\", DRIVE_FIXED, true, false, BusTypeMmc, false}, DriveKind::Removable},
+        {{L"F:\\", DRIVE_FIXED, true, false, BusType1394, false}, DriveKind::Removable},
+        {{L"C:\\Mount\\Stick\\", DRIVE_REMOVABLE, false, false, 0, false}, DriveKind::Removable},
+        {{L"C:\\Mount\\Usb\\", DRIVE_FIXED, true, false, BusTypeUsb, false}, DriveKind::Removable},
+        {{L"G:\\", DRIVE_CDROM, false, false, 0, false}, DriveKind::Removable},
+        {{share, DRIVE_REMOTE, false, false, 0, false}, DriveKind::Network},
+        {{share, DRIVE_NO_ROOT_DIR, false, false, 0, false}, DriveKind::Network},
+        {{L"R:\\", DRIVE_RAMDISK, false, false, 0, false}, DriveKind::Other},
+        {{L"Z:\\", DRIVE_NO_ROOT_DIR, false, false, 0, true}, DriveKind::Unknown},
+        {{L"Z:\\", DRIVE_NO_ROOT_DIR, false, false, 0, false}, DriveKind::Unknown},
+        {{L"", DRIVE_UNKNOWN, false, false, 0, false}, DriveKind::Unknown},
     };
     for (const auto& c : cases) {
-        qm::VolumeFacts facts;
-        facts.root = c.root;
-        facts.driveType = c.type;
-        facts.deviceAnswered = c.answered;
-        facts.removableMedia = c.removableMedia;
-        facts.busType = c.bus;
-        facts.hiddenFromElevated = c.hidden;
-        EXPECT_EQ(qm::DriveKindFromFacts(facts), c.kind)
-            << qm::WideToUtf8(c.root) << " type " << c.type << " bus " << c.bus << " removable " << c.removableMedia;
+        const qm::VolumeFacts& f = c.facts;
+        EXPECT_EQ(qm::DriveKindFromFacts(f), c.kind) << qm::WideToUtf8(f.root) << " type " << f.driveType << " bus "
+                                                     << f.busType << " removable " << f.removableMedia;
     }
 }
 
