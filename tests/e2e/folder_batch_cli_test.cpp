@@ -332,6 +332,40 @@ TEST_F(FolderBatchCliTest, ADriveRootsSystemFoldersAreSkippedNotFailed) {
     EXPECT_FALSE(qmtest::Exists(volume + L"\\desktop.ini"));
 }
 
+// Folders whose names the plain form would change (a trailing dot or blank) or take for a
+// device ("CON"), made through the long form as WSL and network shares hold them: a recursive
+// apply changes each of them, and no folder that the plain form would name instead.
+TEST_F(FolderBatchCliTest, RecursiveApplyReachesFoldersWithOddNames) {
+    const std::vector<std::wstring> names{L"name.", L"blank ", L"CON"};
+    for (const auto& name : names)
+        ASSERT_TRUE(CreateDirectoryW(qmtest::Prefixed(tree + L"\\" + name).c_str(), nullptr)) << qm::WideToUtf8(name);
+    struct Clean {
+        std::wstring tree;
+        std::vector<std::wstring> names;
+        ~Clean() {
+            for (const auto& n : names) {
+                const std::wstring f = qmtest::Prefixed(tree + L"\\" + n);
+                SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+                for (const auto& file : qmtest::ListFolder(f)) {
+                    SetFileAttributesW((f + L"\\" + file).c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileW((f + L"\\" + file).c_str());
+                }
+                RemoveDirectoryW(f.c_str());
+            }
+        }
+    } clean{tree, names};
+    const auto r = RunCli(dir, L"folder apply " + Quote(tree) + L" --recursive --json --tip Odd");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    const auto paths = JsonPaths(r.out);
+    for (const auto& name : names) {
+        const std::wstring f = tree + L"\\" + name;
+        EXPECT_EQ(std::count(paths.begin(), paths.end(), f), 1) << qm::WideToUtf8(f) << "\n" << qm::WideToUtf8(r.out);
+        EXPECT_EQ(qm::ReadFolderCustomization(qmtest::Prefixed(f)).Infotip, L"Odd") << qm::WideToUtf8(name);
+    }
+    // "name" and "blank" (what the plain form makes of the first two) were never made.
+    for (const wchar_t* plain : {L"name", L"blank"}) EXPECT_FALSE(qmtest::Exists(tree + L"\\" + plain)) << plain;
+}
+
 TEST_F(FolderBatchCliTest, DryRunChangesNothing) {
     const std::wstring a = Folder(L"a"), b = Folder(L"a\\b");
     Folder(L"plain");
