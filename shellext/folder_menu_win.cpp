@@ -147,6 +147,9 @@ HRESULT TFolContMenu::DoInitialize(IDataObject* dataObject) {
 
 HRESULT TFolContMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT flags) {
     if (flags & CMF_VERBSONLY) return E_FAIL;
+    // A double-click asks only for the default verb, which this menu does not change: nothing to
+    // add, and none of the theme is read.
+    if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
     return Guarded([&] { return DoQueryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast); });
 }
 

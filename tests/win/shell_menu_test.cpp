@@ -195,6 +195,22 @@ TEST_F(ShellMenu, VerbsOnlyAddsNothing) {
     EXPECT_EQ(HRESULT_CODE(host_.QueryContextMenu(CMF_EXPLORE | CMF_CANRENAME | CMF_EXTENDEDVERBS)), 8);
 }
 
+// A double-click asks for the default verb with CMF_DEFAULTONLY: a handler that does not change
+// the default item adds nothing then, whatever other flags come with it.
+TEST_F(ShellMenu, DefaultOnlyAddsNothingAndUsesNoIdentifier) {
+    UseTheme(3);
+    ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
+    for (const UINT flags : {UINT{CMF_DEFAULTONLY}, UINT{CMF_DEFAULTONLY | CMF_EXPLORE},
+                             UINT{CMF_DEFAULTONLY | CMF_ITEMMENU | CMF_EXTENDEDVERBS}}) {
+        SCOPED_TRACE(flags);
+        const HRESULT hr = host_.QueryContextMenu(flags);
+        EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0));
+        EXPECT_EQ(GetMenuItemCount(host_.menu()), 0);
+    }
+    // The same object still builds the whole menu when asked without it.
+    EXPECT_EQ(HRESULT_CODE(host_.QueryContextMenu(CMF_NORMAL)), 8);
+}
+
 TEST_F(ShellMenu, SubmenuEntryGoesToTheShellsPosition) {
     UseTheme(0);
     ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
