@@ -12,7 +12,8 @@ namespace qm::shellext {
 // SM_CXSMICON: the small-icon size, which follows the DPI of the process.
 int MenuPictureSize();
 
-// Bitmap resource 1 of this library at SM_CXMENUCHECK x SM_CYMENUCHECK, opaque.
+// Bitmap resource 1 of this library at SM_CXMENUCHECK x SM_CYMENUCHECK, transparent where the
+// art has its background grey (192,192,192).
 UniqueBitmap LoadCheckMark();
 
 }  // namespace qm::shellext
