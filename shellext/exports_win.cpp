@@ -29,25 +29,27 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (clsid == qm::shellext::kFolderMenuClsid) return TFolContMenuFactory::Instance().QueryInterface(riid, ppv);
-    if (clsid == qm::shellext::kFolderCommandClsid) {
-        return qm::shellext::TFolderCommandFactory::Instance().QueryInterface(riid, ppv);
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return Guarded([&] {
+        if (clsid == qm::shellext::kFolderMenuClsid) return TFolContMenuFactory::Create(riid, ppv);
+        if (clsid == qm::shellext::kFolderCommandClsid) {
+            return qm::shellext::TFolderCommandFactory::Create(riid, ppv);
+        }
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
 }
 
 STDAPI DllCanUnloadNow() { return qm::shellext::ServerCounters::CanUnload() ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {
     return Guarded([] {
-        TFolContMenuFactory::Instance().UpdateRegistry(true);
+        TFolContMenuFactory::UpdateRegistry(true);
         return S_OK;
     });
 }
 
 STDAPI DllUnregisterServer() {
     return Guarded([] {
-        TFolContMenuFactory::Instance().UpdateRegistry(false);
+        TFolContMenuFactory::UpdateRegistry(false);
         return S_OK;
     });
 }

@@ -41,7 +41,7 @@ HRESULT NoText(LPWSTR* out) {
     return E_NOTIMPL;
 }
 
-class TFolderCommandEntry final : public SingleInterfaceObject<IExplorerCommand> {
+class TFolderCommandEntry final : public ComObject<TFolderCommandEntry, IExplorerCommand> {
 public:
     TFolderCommandEntry(std::shared_ptr<const Flyout> flyout, ULONG position)
         : flyout_(std::move(flyout)), position_(position) {}
@@ -118,7 +118,7 @@ private:
     ULONG position_;
 };
 
-class TFolderCommandList final : public SingleInterfaceObject<IEnumExplorerCommand> {
+class TFolderCommandList final : public ComObject<TFolderCommandList, IEnumExplorerCommand> {
 public:
     TFolderCommandList(std::shared_ptr<const Flyout> flyout, ULONG next) : flyout_(std::move(flyout)), next_(next) {}
 
@@ -217,11 +217,6 @@ HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
         *entries = new TFolderCommandList(std::move(flyout), 0);
         return S_OK;
     });
-}
-
-TFolderCommandFactory& TFolderCommandFactory::Instance() noexcept {
-    static TFolderCommandFactory factory;
-    return factory;
 }
 
 }  // namespace qm::shellext

@@ -18,16 +18,6 @@ namespace qm::shellext {
 
 namespace {
 
-// The interface table: IContextMenu first, IShellExtInit second. IUnknown is the first one's.
-struct InterfaceEntry {
-    const IID* iid;
-    void* (*cast)(TFolContMenu*);
-};
-const InterfaceEntry kInterfaceTable[] = {
-    {&IID_IContextMenu, [](TFolContMenu* o) -> void* { return static_cast<IContextMenu*>(o); }},
-    {&IID_IShellExtInit, [](TFolContMenu* o) -> void* { return static_cast<IShellExtInit*>(o); }},
-};
-
 // Column breaks: break k before submenu position 20 + 24k, for k = 0..12; break 0 when the theme
 // has more than 24 icons, break k >= 1 when it has more than 20 + 24k.
 constexpr UINT kBreakCount = 13;
@@ -89,37 +79,6 @@ bool CopyCut(const char* text, CHAR* buffer, UINT length, bool wide) {
 }
 
 }  // namespace
-
-// ---- TFolContMenu: object and IUnknown -------------------------------------------------------
-
-TFolContMenu::TFolContMenu() noexcept { ServerCounters::ObjectCreated(); }
-TFolContMenu::~TFolContMenu() { ServerCounters::ObjectDestroyed(); }
-
-HRESULT TFolContMenu::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown) {
-        *ppv = kInterfaceTable[0].cast(this);
-    } else {
-        for (const auto& entry : kInterfaceTable) {
-            if (riid == *entry.iid) {
-                *ppv = entry.cast(this);
-                break;
-            }
-        }
-    }
-    if (!*ppv) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG TFolContMenu::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
-
-ULONG TFolContMenu::Release() {
-    const LONG left = InterlockedDecrement(&refCount_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-}
 
 // ---- IShellExtInit ---------------------------------------------------------------------------
 
@@ -222,13 +181,6 @@ HRESULT TFolContMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* 
             default: return E_INVALIDARG;  // no text of that kind
         }
     });
-}
-
-// ---- TFolContMenuFactory ---------------------------------------------------------------------
-
-TFolContMenuFactory& TFolContMenuFactory::Instance() noexcept {
-    static TFolContMenuFactory factory;
-    return factory;
 }
 
 }  // namespace qm::shellext

@@ -9,6 +9,7 @@
 
 #include "core/base/handles_win.h"
 #include "shellext/class_factory_win.h"
+#include "shellext/com_object_win.h"
 
 namespace qm::shellext {
 
@@ -22,17 +23,8 @@ enum MenuOffset : UINT {
     kFirstIconOffset = 5,  // icon i has offset 5 + i
 };
 
-class TFolContMenu final : public IContextMenu, public IShellExtInit {
+class TFolContMenu final : public ComObject<TFolContMenu, IContextMenu, IShellExtInit> {
 public:
-    TFolContMenu() noexcept;
-    TFolContMenu(const TFolContMenu&) = delete;
-    TFolContMenu& operator=(const TFolContMenu&) = delete;
-
-    // IUnknown, one reference count for both interfaces.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
     // IShellExtInit
     HRESULT STDMETHODCALLTYPE Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject,
                                          HKEY progIdKey) override;
@@ -45,12 +37,10 @@ public:
                                                UINT bufferLength) override;
 
 private:
-    ~TFolContMenu();
     HRESULT DoInitialize(IDataObject* dataObject);
     HRESULT DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast);
     HRESULT DoInvokeCommand(UINT offset);
 
-    LONG volatile refCount_ = 1;
     std::wstring FFolderPath;
     // Pictures handed to the shell's menus: they stay alive until the object goes.
     UniqueBitmap checkMark_;
@@ -58,17 +48,15 @@ private:
     UINT iconEntries_ = 0;  // icon entries of the last menu built
 };
 
-class TFolContMenuFactory final : public ObjectFactory<TFolContMenu> {
+class TFolContMenuFactory final : public ObjectFactory<TFolContMenuFactory, TFolContMenu> {
 public:
     // No programmatic identifier: no ProgID keys are written or deleted.
-    std::wstring GetProgID() const { return std::wstring(); }
+    static std::wstring GetProgID() { return std::wstring(); }
     // Writes (or removes) the class key, the server key, the approval and the folder handler key.
     // Throws UserError "Error creating system registry entry" when a key or value cannot be written.
-    void UpdateRegistry(bool doRegister);
+    static void UpdateRegistry(bool doRegister);
     // The "Approved" value under HKEY_LOCAL_MACHINE; silent when that key cannot be opened.
-    void SetApproval(bool doRegister, const std::wstring& clsidText);
-
-    static TFolContMenuFactory& Instance() noexcept;
+    static void SetApproval(bool doRegister, const std::wstring& clsidText);
 };
 
 }  // namespace qm::shellext
