@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <optional>
+#include <vector>
+
 #include "core/base/handles_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
@@ -10,6 +13,7 @@
 #include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/folder_menu_win.h"
+#include "shellext/menu_layout_win.h"
 #include "shellext/server_win.h"
 
 namespace qm::shellext {
@@ -26,16 +30,6 @@ std::wstring MainProgramPath() {
     std::wstring folder = ModuleFolder();
     if (folder.empty() || folder.back() != L'\\') folder.push_back(L'\\');
     return folder + L"Quillmark.exe";
-}
-
-std::wstring CommandCaption(UINT offset) {
-    switch (offset) {
-        case kCustomIconOffset: return TranslateTextForExtension("Select custom icon...");
-        case kResetOffset: return TranslateTextForExtension("Reset");
-        case kThemeOffset: return TranslateTextForExtension("Change Theme...");
-        case kAboutOffset: return TranslateTextForExtension("About Quillmark...");
-        default: return {};
-    }
 }
 
 void ApplyThemeIcon(const std::wstring& folder, const std::wstring& themePath, UINT icon) {
@@ -83,21 +77,14 @@ HRESULT TFolContMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
 }
 
 HRESULT TFolContMenu::DoInvokeCommand(UINT offset) {
-    switch (offset) {
-        case kSubmenuOffset: return E_INVALIDARG;  // the submenu entry carries no command
-        case kCustomIconOffset: return FFolderPath.empty() ? E_FAIL : StartCustomIconWindow(FFolderPath);
-        case kResetOffset:
-            if (FFolderPath.empty()) return E_FAIL;
-            ResetFolder(FFolderPath);
-            return S_OK;
-        case kThemeOffset: return StartMainProgram(L"/theme");
-        case kAboutOffset: return StartMainProgram(L"/about");
-        default: break;
-    }
-    const UINT icon = offset - kFirstIconOffset;
-    if (icon >= iconEntries_) return E_INVALIDARG;  // no entry of the menu has this offset
-    if (FFolderPath.empty()) return E_FAIL;
-    ApplyThemeIcon(FFolderPath, CurrentThemePath(), icon);
+    // The submenu entry carries no command; no entry of the menu has an offset beyond its icons.
+    const std::optional<MenuEntry> entry = MenuEntryOfOffset(offset, iconEntries_);
+    if (!entry) return E_INVALIDARG;
+    std::vector<std::wstring> folders;
+    if (!FFolderPath.empty()) folders.push_back(FFolderPath);
+    if (entry->kind == MenuEntry::Kind::Command) return RunCommand(*entry->command, folders);
+    if (folders.empty()) return E_FAIL;
+    ApplyThemeIcon(FFolderPath, CurrentThemePath(), entry->icon);
     return S_OK;
 }
 

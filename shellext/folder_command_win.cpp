@@ -7,9 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/text.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/commands_win.h"
-#include "shellext/folder_menu_win.h"
+#include "shellext/menu_layout_win.h"
 #include "shellext/menu_icon_files_win.h"
 #include "shellext/shell_items_win.h"
 #include "shellext/theme_icons_win.h"
@@ -23,11 +24,6 @@ struct Flyout {
     std::wstring themePath;
     std::vector<std::wstring> iconLocations;  // one per icon entry; empty: no picture
 };
-
-// The flyout's entries in order: the four commands (kCustomIconOffset to kAboutOffset), the
-// separator, then icon i at kFirstEntryIcon + i.
-constexpr ULONG kSeparatorEntry = 4;
-constexpr ULONG kFirstEntryIcon = 5;
 
 HRESULT HandOut(const std::wstring& text, LPWSTR* out) {
     if (!out) return E_POINTER;
@@ -44,19 +40,21 @@ HRESULT NoText(LPWSTR* out) {
 class TFolderCommandEntry final : public ComObject<TFolderCommandEntry, IExplorerCommand> {
 public:
     TFolderCommandEntry(std::shared_ptr<const Flyout> flyout, ULONG position)
-        : flyout_(std::move(flyout)), position_(position) {}
+        : flyout_(std::move(flyout)), entry_(MenuEntryAt(position)) {}
 
     HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray*, LPWSTR* name) override {
         return Guarded([&]() -> HRESULT {
-            if (position_ >= kFirstEntryIcon) return HandOut(std::to_wstring(position_ - kFirstEntryIcon), name);
-            if (position_ == kSeparatorEntry) return NoText(name);
-            return HandOut(CommandCaption(CommandOffset()), name);
+            switch (entry_.kind) {
+                case MenuEntry::Kind::Command: return HandOut(CommandCaption(*entry_.command), name);
+                case MenuEntry::Kind::Icon: return HandOut(std::to_wstring(entry_.icon), name);
+                default: return NoText(name);
+            }
         });
     }
     HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray*, LPWSTR* icon) override {
         return Guarded([&]() -> HRESULT {
-            if (position_ < kFirstEntryIcon) return NoText(icon);
-            const std::wstring& location = flyout_->iconLocations.at(position_ - kFirstEntryIcon);
+            if (entry_.kind != MenuEntry::Kind::Icon) return NoText(icon);
+            const std::wstring& location = flyout_->iconLocations.at(entry_.icon);
             return location.empty() ? NoText(icon) : HandOut(location, icon);
         });
     }
@@ -70,7 +68,10 @@ public:
         if (!state) return E_POINTER;
         return Guarded([&]() -> HRESULT {
             *state = ECS_ENABLED;
-            if (CommandOffset() == kCustomIconOffset && SelectedFolders(items).size() != 1) *state = ECS_DISABLED;
+            if (entry_.command && entry_.command->target == CommandTarget::OneFolder &&
+                SelectedFolders(items).size() != 1) {
+                *state = ECS_DISABLED;
+            }
             return S_OK;
         });
     }
@@ -79,7 +80,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override {
         if (!flags) return E_POINTER;
-        *flags = position_ == kSeparatorEntry ? ECF_ISSEPARATOR : ECF_DEFAULT;
+        *flags = entry_.kind == MenuEntry::Kind::Separator ? ECF_ISSEPARATOR : ECF_DEFAULT;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EnumSubCommands(IEnumExplorerCommand** entries) override {
@@ -88,34 +89,18 @@ public:
     }
 
 private:
-    // A command entry's offset in the classic menu (MenuOffset), which names the same command; the
-    // separator and the icon entries give no command's offset.
-    UINT CommandOffset() const { return static_cast<UINT>(position_) + kCustomIconOffset; }
-
     HRESULT DoInvoke(IShellItemArray* items) {
-        switch (CommandOffset()) {
-            case kThemeOffset: return StartMainProgram(L"/theme");
-            case kAboutOffset: return StartMainProgram(L"/about");
-            default: break;
-        }
-        if (position_ == kSeparatorEntry) return E_INVALIDARG;
+        if (entry_.kind == MenuEntry::Kind::Separator) return E_INVALIDARG;
+        if (entry_.command && entry_.command->target == CommandTarget::NoFolder) return RunCommand(*entry_.command, {});
         const std::vector<std::wstring> folders = SelectedFolders(items);
+        if (entry_.command) return RunCommand(*entry_.command, folders);
         if (folders.empty()) return E_FAIL;
-        if (CommandOffset() == kCustomIconOffset) {
-            return folders.size() == 1 ? StartCustomIconWindow(folders.front()) : E_INVALIDARG;
-        }
-        for (const std::wstring& folder : folders) {
-            if (CommandOffset() == kResetOffset) {
-                ResetFolder(folder);
-            } else {
-                ApplyThemeIcon(folder, flyout_->themePath, position_ - kFirstEntryIcon);
-            }
-        }
+        for (const std::wstring& folder : folders) ApplyThemeIcon(folder, flyout_->themePath, entry_.icon);
         return S_OK;
     }
 
     std::shared_ptr<const Flyout> flyout_;
-    ULONG position_;
+    MenuEntry entry_;
 };
 
 class TFolderCommandList final : public ComObject<TFolderCommandList, IEnumExplorerCommand> {
@@ -158,7 +143,7 @@ public:
     }
 
 private:
-    ULONG Total() const { return kFirstEntryIcon + static_cast<ULONG>(flyout_->iconLocations.size()); }
+    ULONG Total() const { return MenuEntryCount(static_cast<UINT>(flyout_->iconLocations.size())); }
 
     std::shared_ptr<const Flyout> flyout_;
     ULONG next_;
@@ -169,7 +154,7 @@ private:
 // ---- TFolderCommand: the entry on the first menu page ---------------------------------------
 
 HRESULT TFolderCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
-    return Guarded([&] { return HandOut(L"Quillmark", name); });
+    return Guarded([&] { return HandOut(CommandCaption(kMenuRoot), name); });
 }
 
 HRESULT TFolderCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
@@ -177,7 +162,7 @@ HRESULT TFolderCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
 }
 
 HRESULT TFolderCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
-    return Guarded([&] { return HandOut(L"Change icon of selected Folder", tip); });
+    return Guarded([&] { return HandOut(qm::AsciiToWide(kMenuRoot.helpText), tip); });
 }
 
 HRESULT TFolderCommand::GetCanonicalName(GUID* name) {

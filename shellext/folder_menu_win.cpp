@@ -10,6 +10,7 @@
 #include "core/themes/theme_path_win.h"
 #include "shellext/commands_win.h"
 #include "shellext/drop_files_win.h"
+#include "shellext/menu_layout_win.h"
 #include "shellext/menu_pictures_win.h"
 #include "shellext/server_win.h"
 #include "shellext/theme_icons_win.h"
@@ -116,7 +117,7 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
     if (!menu) return E_INVALIDARG;
     // Identifiers above idCmdLast belong to others: show only the icons that fit below it.
     const std::uint64_t granted = idCmdLast >= idCmdFirst ? std::uint64_t{idCmdLast} - idCmdFirst + 1 : 0;
-    if (granted < kFirstIconOffset) return E_FAIL;
+    if (granted < MenuOffsetCount(0)) return E_FAIL;
 
     UniqueMenu submenu(CreatePopupMenu());
     if (!submenu) return E_FAIL;
@@ -128,14 +129,17 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
     const int size = MenuPictureSize();
     {
         const ThemeIcons theme(CurrentThemePath());  // the theme file is read once per menu
-        icons = static_cast<UINT>(std::min<std::uint64_t>(theme.Count(), granted - kFirstIconOffset));
+        icons = static_cast<UINT>(std::min<std::uint64_t>(theme.Count(), granted - MenuOffsetCount(0)));
         pictures.reserve(icons);
-        for (UINT i = icons; i-- > 0;) {
+        // The entries go in from the last, each on top; the icons first, then the column breaks
+        // among them, then the separator and the commands.
+        for (UINT position = MenuEntryCount(icons); position-- > MenuEntryCount(0);) {
             // An icon the theme cannot give keeps its entry, with a transparent picture.
+            const UINT i = MenuEntryAt(position).icon;
             IconPixels pixels;
             const bool drawn = theme.Picture(i, size, pixels);
             UniqueBitmap picture = MakeAlphaBitmap(size, size, drawn ? &pixels : nullptr);
-            if (!InsertIconEntry(submenu.get(), idCmdFirst + kFirstIconOffset + i, i, picture.get())) return E_FAIL;
+            if (!InsertIconEntry(submenu.get(), idCmdFirst + *MenuOffsetOf(position), i, picture.get())) return E_FAIL;
             pictures.push_back(std::move(picture));
         }
     }
@@ -144,24 +148,31 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
             return E_FAIL;
         }
     }
-    if (!InsertSeparator(submenu.get(), 0, MFT_SEPARATOR)) return E_FAIL;
-    for (const UINT offset : {kAboutOffset, kThemeOffset, kResetOffset, kCustomIconOffset}) {
-        if (!InsertCommand(submenu.get(), 0, idCmdFirst + offset, CommandCaption(offset), checkMark)) return E_FAIL;
+    for (UINT position = MenuEntryCount(0); position-- > 0;) {
+        const MenuEntry entry = MenuEntryAt(position);
+        const bool inserted = entry.kind == MenuEntry::Kind::Separator
+                                  ? InsertSeparator(submenu.get(), 0, MFT_SEPARATOR)
+                                  : InsertCommand(submenu.get(), 0, idCmdFirst + *MenuOffsetOf(position),
+                                                  CommandCaption(*entry.command), checkMark);
+        if (!inserted) return E_FAIL;
     }
-    if (!InsertCommand(menu, indexMenu, idCmdFirst + kSubmenuOffset, L"Quillmark", checkMark, submenu.get())) {
+    if (!InsertCommand(menu, indexMenu, idCmdFirst + kSubmenuOffset, CommandCaption(kMenuRoot), checkMark,
+                       submenu.get())) {
         return E_FAIL;
     }
     submenu.release();  // the shell's menu owns it now
     for (auto& p : pictures) pictures_.push_back(std::move(p));
     iconEntries_ = icons;
-    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, icons + kFirstIconOffset);
+    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, MenuOffsetCount(icons));
 }
 
 // ---- IContextMenu: verb and help text ---------------------------------------------------------
 
 HRESULT TFolContMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* buffer, UINT bufferLength) {
     return Guarded([&]() -> HRESULT {
+        // Only the submenu entry answers (the commands of the table have neither verb nor help text).
         if (offset != kSubmenuOffset) return E_INVALIDARG;
+        const MenuCommand& entry = kMenuRoot;
         // Explorer since Vista asks for the wide forms; each is answered with the narrow form's text.
         // S_OK only where the buffer was written (GCS_VALIDATE asks no text: the entry exists).
         switch (type) {
@@ -171,12 +182,11 @@ HRESULT TFolContMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* 
             case GCS_VERBW:
             case GCS_HELPTEXTA:
             case GCS_HELPTEXTW: {
-                if (!buffer) return E_INVALIDARG;
                 const bool verb = type == GCS_VERBA || type == GCS_VERBW;
                 const bool wide = type == GCS_VERBW || type == GCS_HELPTEXTW;
-                return CopyCut(verb ? "Change Icon" : "Change icon of selected Folder", buffer, bufferLength, wide)
-                           ? S_OK
-                           : E_INVALIDARG;
+                const char* text = verb ? entry.verb : entry.helpText;
+                if (!buffer || !text) return E_INVALIDARG;
+                return CopyCut(text, buffer, bufferLength, wide) ? S_OK : E_INVALIDARG;
             }
             default: return E_INVALIDARG;  // no text of that kind
         }

@@ -1,6 +1,7 @@
 #pragma once
 // The folder context-menu handler: TFolContMenu (IContextMenu, IShellExtInit) and the class
-// factory TFolContMenuFactory that makes it and writes the registry entries of the server.
+// factory TFolContMenuFactory that makes it and writes the registry entries of the server. The
+// entries and their identifier offsets are the layout's (menu_layout_win.h).
 #include <windows.h>
 #include <shlobj.h>
 
@@ -12,16 +13,6 @@
 #include "shellext/com_object_win.h"
 
 namespace qm::shellext {
-
-// Command offsets from the shell's first identifier.
-enum MenuOffset : UINT {
-    kSubmenuOffset = 0,
-    kCustomIconOffset = 1,
-    kResetOffset = 2,
-    kThemeOffset = 3,
-    kAboutOffset = 4,
-    kFirstIconOffset = 5,  // icon i has offset 5 + i
-};
 
 class TFolContMenu final : public ComObject<TFolContMenu, IContextMenu, IShellExtInit> {
 public:
