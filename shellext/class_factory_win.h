@@ -7,6 +7,7 @@
 #include <unknwn.h>
 
 #include "shellext/com_object_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/server_win.h"
 
 namespace qm::shellext {
@@ -18,7 +19,7 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return Guarded([&] { return Object::Create(riid, ppv); });
+        return Guarded("IClassFactory::CreateInstance", [&] { return Object::Create(riid, ppv); });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) {

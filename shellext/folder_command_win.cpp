@@ -11,6 +11,7 @@
 #include "core/themes/theme_path_win.h"
 #include "shellext/commands_win.h"
 #include "shellext/menu_layout_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/menu_icon_files_win.h"
 #include "shellext/shell_items_win.h"
 #include "shellext/theme_icons_win.h"
@@ -43,7 +44,7 @@ public:
         : flyout_(std::move(flyout)), entry_(MenuEntryAt(position)) {}
 
     HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray*, LPWSTR* name) override {
-        return Guarded([&]() -> HRESULT {
+        return Guarded("TFolderCommandEntry::GetTitle", [&]() -> HRESULT {
             switch (entry_.kind) {
                 case MenuEntry::Kind::Command: return HandOut(CommandCaption(*entry_.command), name);
                 case MenuEntry::Kind::Icon: return HandOut(std::to_wstring(entry_.icon), name);
@@ -52,7 +53,7 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray*, LPWSTR* icon) override {
-        return Guarded([&]() -> HRESULT {
+        return Guarded("TFolderCommandEntry::GetIcon", [&]() -> HRESULT {
             if (entry_.kind != MenuEntry::Kind::Icon) return NoText(icon);
             const std::wstring& location = flyout_->iconLocations.at(entry_.icon);
             return location.empty() ? NoText(icon) : HandOut(location, icon);
@@ -66,7 +67,7 @@ public:
     // The custom icon window edits one folder: its entry is disabled for several.
     HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) override {
         if (!state) return E_POINTER;
-        return Guarded([&]() -> HRESULT {
+        return Guarded("TFolderCommandEntry::GetState", [&]() -> HRESULT {
             *state = ECS_ENABLED;
             if (entry_.command && entry_.command->target == CommandTarget::OneFolder &&
                 SelectedFolders(items).size() != 1) {
@@ -76,7 +77,7 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray* items, IBindCtx*) override {
-        return Guarded([&]() -> HRESULT { return DoInvoke(items); });
+        return Guarded("TFolderCommandEntry::Invoke", [&]() -> HRESULT { return DoInvoke(items); });
     }
     HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override {
         if (!flags) return E_POINTER;
@@ -95,8 +96,14 @@ private:
         const std::vector<std::wstring> folders = SelectedFolders(items);
         if (entry_.command) return RunCommand(*entry_.command, folders);
         if (folders.empty()) return E_FAIL;
-        for (const std::wstring& folder : folders) ApplyThemeIcon(folder, flyout_->themePath, entry_.icon);
-        return S_OK;
+        // Every folder in turn; a folder stopped by a message (the user saw why) makes the answer
+        // ERROR_CANCELLED.
+        HRESULT result = S_OK;
+        for (const std::wstring& folder : folders) {
+            const HRESULT applied = ApplyThemeIcon(folder, flyout_->themePath, entry_.icon);
+            if (FAILED(applied)) result = applied;
+        }
+        return result;
     }
 
     std::shared_ptr<const Flyout> flyout_;
@@ -112,7 +119,7 @@ public:
         if (!out) return E_POINTER;
         if (!fetched && count != 1) return E_INVALIDARG;
         ULONG n = 0;
-        const HRESULT hr = Guarded([&] {
+        const HRESULT hr = Guarded("TFolderCommandList::Next", [&] {
             for (; n < count && next_ < Total(); ++n, ++next_) out[n] = new TFolderCommandEntry(flyout_, next_);
             return S_OK;
         });
@@ -136,7 +143,7 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IEnumExplorerCommand** copy) override {
         if (!copy) return E_POINTER;
         *copy = nullptr;
-        return Guarded([&] {
+        return Guarded("TFolderCommandList::Clone", [&] {
             *copy = new TFolderCommandList(flyout_, next_);
             return S_OK;
         });
@@ -154,15 +161,16 @@ private:
 // ---- TFolderCommand: the entry on the first menu page ---------------------------------------
 
 HRESULT TFolderCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
-    return Guarded([&] { return HandOut(CommandCaption(kMenuRoot), name); });
+    return Guarded("TFolderCommand::GetTitle", [&] { return HandOut(CommandCaption(kMenuRoot), name); });
 }
 
 HRESULT TFolderCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
-    return Guarded([&] { return HandOut(MainProgramPath() + L",-1", icon); });  // the program's icon
+    return Guarded("TFolderCommand::GetIcon",
+                   [&] { return HandOut(MainProgramPath() + L",-1", icon); });  // the program's icon
 }
 
 HRESULT TFolderCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
-    return Guarded([&] { return HandOut(qm::AsciiToWide(kMenuRoot.helpText), tip); });
+    return Guarded("TFolderCommand::GetToolTip", [&] { return HandOut(qm::AsciiToWide(kMenuRoot.helpText), tip); });
 }
 
 HRESULT TFolderCommand::GetCanonicalName(GUID* name) {
@@ -175,7 +183,7 @@ HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* stat
     if (!state) return E_POINTER;
     *state = ECS_HIDDEN;
     // A few attribute reads, quick enough for the shell's first, hurried call as well.
-    return Guarded([&] {
+    return Guarded("TFolderCommand::GetState", [&] {
         if (!SelectedFolders(items).empty()) *state = ECS_ENABLED;
         return S_OK;
     });
@@ -192,7 +200,7 @@ HRESULT TFolderCommand::GetFlags(EXPCMDFLAGS* flags) {
 HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
     if (!entries) return E_POINTER;
     *entries = nullptr;
-    return Guarded([&] {
+    return Guarded("TFolderCommand::EnumSubCommands", [&] {
         auto flyout = std::make_shared<Flyout>();
         flyout->themePath = CurrentThemePath();
         {

@@ -12,7 +12,9 @@
 #include "shellext/drop_files_win.h"
 #include "shellext/menu_layout_win.h"
 #include "shellext/menu_pictures_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/server_win.h"
+#include "shellext/test_seams_win.h"
 #include "shellext/theme_icons_win.h"
 
 namespace qm::shellext {
@@ -25,12 +27,14 @@ constexpr UINT kBreakCount = 13;
 constexpr UINT BreakPosition(UINT k) { return 20 + 24 * k; }
 constexpr bool HasBreak(UINT k, UINT icons) { return k == 0 ? icons > 24 : icons > BreakPosition(k); }
 
-bool InsertAt(HMENU menu, UINT position, MENUITEMINFOW& item) {
+// InsertMenuItemW (or the test seam that stands for it); the platform's error when it refuses.
+HRESULT InsertAt(HMENU menu, UINT position, MENUITEMINFOW& item) {
     item.cbSize = sizeof(MENUITEMINFOW);
-    return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
+    const auto insert = Seams().insertMenuItem ? Seams().insertMenuItem : &InsertMenuItemW;
+    return insert(menu, position, TRUE, &item) ? S_OK : LastErrorResult();
 }
 
-bool InsertIconEntry(HMENU menu, UINT id, UINT index, HBITMAP picture) {
+HRESULT InsertIconEntry(HMENU menu, UINT id, UINT index, HBITMAP picture) {
     std::wstring caption = std::to_wstring(index);
     MENUITEMINFOW item{};
     item.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_BITMAP;
@@ -41,15 +45,15 @@ bool InsertIconEntry(HMENU menu, UINT id, UINT index, HBITMAP picture) {
     return InsertAt(menu, 0, item);
 }
 
-bool InsertSeparator(HMENU menu, UINT position, UINT type) {
+HRESULT InsertSeparator(HMENU menu, UINT position, UINT type) {
     MENUITEMINFOW item{};
     item.fMask = MIIM_TYPE | MIIM_STATE;
     item.fType = type;
     return InsertAt(menu, position, item);
 }
 
-bool InsertCommand(HMENU menu, UINT position, UINT id, std::wstring caption, HBITMAP checkMark,
-                   HMENU submenu = nullptr) {
+HRESULT InsertCommand(HMENU menu, UINT position, UINT id, std::wstring caption, HBITMAP checkMark,
+                      HMENU submenu = nullptr) {
     MENUITEMINFOW item{};
     item.fMask = MIIM_STATE | MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE | (submenu ? MIIM_SUBMENU : 0u);
     item.fType = MFT_STRING;
@@ -84,7 +88,7 @@ bool CopyCut(const char* text, CHAR* buffer, UINT length, bool wide) {
 // ---- IShellExtInit ---------------------------------------------------------------------------
 
 HRESULT TFolContMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY) {
-    return Guarded([&] { return DoInitialize(dataObject); });
+    return Guarded("TFolContMenu::Initialize", [&] { return DoInitialize(dataObject); });
 }
 
 HRESULT TFolContMenu::DoInitialize(IDataObject* dataObject) {
@@ -110,7 +114,8 @@ HRESULT TFolContMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
     // A double-click asks only for the default verb, which this menu does not change: nothing to
     // add, and none of the theme is read.
     if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
-    return Guarded([&] { return DoQueryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast); });
+    return Guarded("TFolContMenu::QueryContextMenu",
+                   [&] { return DoQueryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast); });
 }
 
 HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast) {
@@ -120,7 +125,7 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
     if (granted < MenuOffsetCount(0)) return E_FAIL;
 
     UniqueMenu submenu(CreatePopupMenu());
-    if (!submenu) return E_FAIL;
+    if (!submenu) return LastErrorResult();
     if (!checkMark_) checkMark_ = LoadCheckMark();
     const HBITMAP checkMark = checkMark_.get();
 
@@ -139,27 +144,28 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
             IconPixels pixels;
             const bool drawn = theme.Picture(i, size, pixels);
             UniqueBitmap picture = MakeAlphaBitmap(size, size, drawn ? &pixels : nullptr);
-            if (!InsertIconEntry(submenu.get(), idCmdFirst + *MenuOffsetOf(position), i, picture.get())) return E_FAIL;
+            const HRESULT inserted =
+                InsertIconEntry(submenu.get(), idCmdFirst + *MenuOffsetOf(position), i, picture.get());
+            if (FAILED(inserted)) return inserted;
             pictures.push_back(std::move(picture));
         }
     }
     for (UINT k = 0; k < kBreakCount; ++k) {
-        if (HasBreak(k, icons) && !InsertSeparator(submenu.get(), BreakPosition(k), MFT_SEPARATOR | MFT_MENUBARBREAK)) {
-            return E_FAIL;
-        }
+        if (!HasBreak(k, icons)) continue;
+        const HRESULT inserted = InsertSeparator(submenu.get(), BreakPosition(k), MFT_SEPARATOR | MFT_MENUBARBREAK);
+        if (FAILED(inserted)) return inserted;
     }
     for (UINT position = MenuEntryCount(0); position-- > 0;) {
         const MenuEntry entry = MenuEntryAt(position);
-        const bool inserted = entry.kind == MenuEntry::Kind::Separator
-                                  ? InsertSeparator(submenu.get(), 0, MFT_SEPARATOR)
-                                  : InsertCommand(submenu.get(), 0, idCmdFirst + *MenuOffsetOf(position),
-                                                  CommandCaption(*entry.command), checkMark);
-        if (!inserted) return E_FAIL;
+        const HRESULT inserted = entry.kind == MenuEntry::Kind::Separator
+                                     ? InsertSeparator(submenu.get(), 0, MFT_SEPARATOR)
+                                     : InsertCommand(submenu.get(), 0, idCmdFirst + *MenuOffsetOf(position),
+                                                     CommandCaption(*entry.command), checkMark);
+        if (FAILED(inserted)) return inserted;
     }
-    if (!InsertCommand(menu, indexMenu, idCmdFirst + kSubmenuOffset, CommandCaption(kMenuRoot), checkMark,
-                       submenu.get())) {
-        return E_FAIL;
-    }
+    const HRESULT inserted = InsertCommand(menu, indexMenu, idCmdFirst + kSubmenuOffset, CommandCaption(kMenuRoot),
+                                           checkMark, submenu.get());
+    if (FAILED(inserted)) return inserted;
     submenu.release();  // the shell's menu owns it now
     for (auto& p : pictures) pictures_.push_back(std::move(p));
     iconEntries_ = icons;
@@ -169,7 +175,7 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
 // ---- IContextMenu: verb and help text ---------------------------------------------------------
 
 HRESULT TFolContMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* buffer, UINT bufferLength) {
-    return Guarded([&]() -> HRESULT {
+    return Guarded("TFolContMenu::GetCommandString", [&]() -> HRESULT {
         // Only the submenu entry answers (the commands of the table have neither verb nor help text).
         if (offset != kSubmenuOffset) return E_INVALIDARG;
         const MenuCommand& entry = kMenuRoot;

@@ -3,7 +3,6 @@
 // counter that decides whether the library may be unloaded. Everything else lives per object.
 #include <windows.h>
 
-#include <new>
 #include <string>
 
 namespace qm::shellext {
@@ -39,18 +38,5 @@ public:
 private:
     static inline LONG volatile objectsAndLocks_ = 0;
 };
-
-// Runs `body` and turns anything it throws into an HRESULT: nothing may leave the library into
-// the shell's process.
-template <class Body>
-HRESULT Guarded(Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
-}
 
 }  // namespace qm::shellext
