@@ -126,12 +126,19 @@ HRESULT TFolContMenu::DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdF
 
     UniqueMenu submenu(CreatePopupMenu());
     if (!submenu) return LastErrorResult();
-    if (!checkMark_) checkMark_ = LoadCheckMark();
+    // Pictures for the DPI of the monitor the menu opens on; a check mark made for another DPI stays
+    // alive with the menu that shows it.
+    const UINT dpi = MenuDpi();
+    if (!checkMark_ || checkMarkDpi_ != dpi) {
+        if (checkMark_) pictures_.push_back(std::move(checkMark_));
+        checkMark_ = LoadCheckMark(dpi);
+        checkMarkDpi_ = dpi;
+    }
     const HBITMAP checkMark = checkMark_.get();
 
     std::vector<UniqueBitmap> pictures;
     UINT icons = 0;
-    const int size = MenuPictureSize();
+    const int size = MenuPictureSize(dpi);
     {
         const ThemeIcons theme(CurrentThemePath());  // the theme file is read once per menu
         icons = static_cast<UINT>(std::min<std::uint64_t>(theme.Count(), granted - MenuOffsetCount(0)));

@@ -35,6 +35,7 @@ private:
     std::wstring FFolderPath;
     // Pictures handed to the shell's menus: they stay alive until the object goes.
     UniqueBitmap checkMark_;
+    UINT checkMarkDpi_ = 0;  // the DPI checkMark_ was made for
     std::vector<UniqueBitmap> pictures_;
     UINT iconEntries_ = 0;  // icon entries of the last menu built
 };
