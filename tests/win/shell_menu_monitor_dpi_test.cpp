@@ -34,11 +34,8 @@ TEST(ShellMenuMonitorDpi, PicturesAndCheckMarkFollowTheDpiOfTheMonitorTheMenuOpe
     qmtest::TempDir work(L"qmmondpi");
     qm::UniqueModule library(LoadLibraryW(install.dll().c_str()));
     ASSERT_TRUE(library);
-    const auto get = reinterpret_cast<qm::shellext::ShellSeamsExport>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), MAKEINTRESOURCEA(qm::shellext::kShellSeamsOrdinal))));
-    ASSERT_NE(get, nullptr);
-    qm::shellext::ShellSeams* seams = get();
-    ASSERT_EQ(seams->size, sizeof(qm::shellext::ShellSeams));
+    qm::shellext::ShellSeams* seams = qmtest::ShellSeamsOf(library.get());
+    ASSERT_NE(seams, nullptr);
 
     // One object, a menu at each DPI in turn (a second menu of one object happens when the user
     // opens it again on the other monitor).

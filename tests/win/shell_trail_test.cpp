@@ -46,12 +46,8 @@ protected:
         ASSERT_TRUE(SUCCEEDED(com_.result()));
         library_.reset(LoadLibraryW(install_.dll().c_str()));
         ASSERT_TRUE(library_);
-        const auto get = reinterpret_cast<qm::shellext::ShellSeamsExport>(reinterpret_cast<void*>(
-            GetProcAddress(library_.get(), MAKEINTRESOURCEA(qm::shellext::kShellSeamsOrdinal))));
-        ASSERT_NE(get, nullptr);
-        seams_ = get();
+        seams_ = qmtest::ShellSeamsOf(library_.get());
         ASSERT_NE(seams_, nullptr);
-        ASSERT_EQ(seams_->size, sizeof(ShellSeams));
         seams_->trail = &RecordTrail;
         g_trail.clear();
         folder_ = work_.MakeFolder(L"f");
