@@ -10,9 +10,9 @@
 #include "core/base/text.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/commands_win.h"
-#include "shellext/menu_layout_win.h"
 #include "shellext/failure_trail_win.h"
 #include "shellext/menu_icon_files_win.h"
+#include "shellext/menu_layout_win.h"
 #include "shellext/shell_items_win.h"
 #include "shellext/theme_icons_win.h"
 

@@ -4,15 +4,15 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/base/long_path_win.h"
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
 #include "core/icons/icon_library_win.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/commands_win.h"
 #include "shellext/drop_files_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/menu_layout_win.h"
 #include "shellext/menu_pictures_win.h"
-#include "shellext/failure_trail_win.h"
 #include "shellext/server_win.h"
 #include "shellext/test_seams_win.h"
 #include "shellext/theme_icons_win.h"
