@@ -19,13 +19,6 @@ void ReportFailure(const char* site, HRESULT hr, const std::wstring& detail = {}
 // The calling thread's last Win32 error as an HRESULT; E_FAIL when the call set none.
 HRESULT LastErrorResult() noexcept;
 
-// A result fixed by the interface (DllRegisterServer's S_OK or E_FAIL, InvokeCommand's answers)
-// for a call whose real result was `real`: the trail records the real one.
-inline HRESULT FixedResult(const char* site, HRESULT real, HRESULT answer) noexcept {
-    if (FAILED(real) && real != answer) ReportFailure(site, real);
-    return answer;
-}
-
 // Runs `body` at a COM method or export named `site` and turns anything it throws into an
 // HRESULT: nothing may leave the library into the shell's process. Every failure, returned or
 // thrown, leaves its line in the trail.
