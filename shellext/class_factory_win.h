@@ -1,38 +1,25 @@
 #pragma once
-// The class factory of one kind of object: a static object whose references are the server's
-// factory count; every CreateInstance makes a new `Object` (born with one reference, counted
-// as live by its own constructor).
+// The class factory of one kind of object, itself an object of the server: DllGetClassObject
+// hands out a new one, counted as live like any object; every CreateInstance makes a new
+// `Object` (born with one reference, counted as live by its own constructor).
+//   class TFolContMenuFactory final : public ObjectFactory<TFolContMenuFactory, TFolContMenu> { ... };
 #include <windows.h>
 #include <unknwn.h>
 
+#include "shellext/com_object_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/server_win.h"
 
 namespace qm::shellext {
 
-template <class Object>
-class ObjectFactory : public IClassFactory {
+template <class Factory, class Object>
+class ObjectFactory : public ComObject<Factory, IClassFactory> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ServerCounters::FactoryAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ServerCounters::FactoryRelease(); }
-
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return Guarded([&] {
-            auto* object = new Object();  // one reference, counted as live
-            const HRESULT hr = object->QueryInterface(riid, ppv);
-            object->Release();  // the caller's reference is the only one left (or none: destroyed)
-            return hr;
-        });
+        return Guarded("IClassFactory::CreateInstance", [&] { return Object::Create(riid, ppv); });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) {

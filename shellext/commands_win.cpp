@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <optional>
+#include <vector>
+
 #include "core/base/handles_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
@@ -10,6 +13,8 @@
 #include "core/settings/language_support.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/folder_menu_win.h"
+#include "shellext/menu_layout_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/server_win.h"
 
 namespace qm::shellext {
@@ -28,31 +33,26 @@ std::wstring MainProgramPath() {
     return folder + L"Quillmark.exe";
 }
 
-std::wstring CommandCaption(UINT offset) {
-    switch (offset) {
-        case kCustomIconOffset: return TranslateTextForExtension("Select custom icon...");
-        case kResetOffset: return TranslateTextForExtension("Reset");
-        case kThemeOffset: return TranslateTextForExtension("Change Theme...");
-        case kAboutOffset: return TranslateTextForExtension("About Quillmark...");
-        default: return {};
-    }
-}
-
-void ApplyThemeIcon(const std::wstring& folder, const std::wstring& themePath, UINT icon) {
+HRESULT ApplyThemeIcon(const std::wstring& folder, const std::wstring& themePath, UINT icon) {
     FolderCustomization record;
     record.Folder = folder;
     record.IconFile = themePath;
     record.IconIndex = std::to_wstring(icon);
-    ApplyIconToFolder(record, CallerProfile::Extension);
+    return ApplyIconToFolder(record, CallerProfile::Extension) ? S_OK : HRESULT_FROM_WIN32(ERROR_CANCELLED);
 }
 
 void ResetFolder(const std::wstring& folder) { ResetIconOfFolder(folder, CallerProfile::Extension); }
 
 HRESULT StartMainProgram(const std::wstring& parameters) {
     const std::wstring program = MainProgramPath();
+    SetLastError(ERROR_SUCCESS);
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", program.c_str(), parameters.c_str(), L"", SW_SHOWNORMAL));
-    return result > 32 ? S_OK : E_FAIL;
+    if (result > 32) return S_OK;
+    // The error codes ShellExecute answers below 32 are Win32 codes where they have one.
+    return GetLastError() != ERROR_SUCCESS ? LastErrorResult()
+           : result > 0                    ? HRESULT_FROM_WIN32(static_cast<DWORD>(result))
+                                           : E_FAIL;
 }
 
 HRESULT StartCustomIconWindow(const std::wstring& folder) {
@@ -74,31 +74,28 @@ HRESULT StartCustomIconWindow(const std::wstring& folder) {
 // ---- the classic menu's commands ------------------------------------------------------------
 
 HRESULT TFolContMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
-    return Guarded([&]() -> HRESULT {
+    const HRESULT real = Guarded("TFolContMenu::InvokeCommand", [&]() -> HRESULT {
         if (!info) return E_INVALIDARG;
         const auto verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
         if ((verb >> 16) != 0) return E_FAIL;  // a verb given as a string: no command has one
         return DoInvokeCommand(static_cast<UINT>(verb & 0xFFFF));
     });
+    // The answers stay S_OK for a command that ran (one stopped by a message the user saw
+    // included), E_INVALIDARG for an entry that is not ours, E_FAIL for any other failure; the
+    // trail has the real result.
+    if (real == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return S_OK;
+    return SUCCEEDED(real) || real == E_INVALIDARG ? real : E_FAIL;
 }
 
 HRESULT TFolContMenu::DoInvokeCommand(UINT offset) {
-    switch (offset) {
-        case kSubmenuOffset: return E_INVALIDARG;  // the submenu entry carries no command
-        case kCustomIconOffset: return FFolderPath.empty() ? E_FAIL : StartCustomIconWindow(FFolderPath);
-        case kResetOffset:
-            if (FFolderPath.empty()) return E_FAIL;
-            ResetFolder(FFolderPath);
-            return S_OK;
-        case kThemeOffset: return StartMainProgram(L"/theme");
-        case kAboutOffset: return StartMainProgram(L"/about");
-        default: break;
-    }
-    const UINT icon = offset - kFirstIconOffset;
-    if (icon >= iconEntries_) return E_INVALIDARG;  // no entry of the menu has this offset
-    if (FFolderPath.empty()) return E_FAIL;
-    ApplyThemeIcon(FFolderPath, CurrentThemePath(), icon);
-    return S_OK;
+    // The submenu entry carries no command; no entry of the menu has an offset beyond its icons.
+    const std::optional<MenuEntry> entry = MenuEntryOfOffset(offset, iconEntries_);
+    if (!entry) return E_INVALIDARG;
+    std::vector<std::wstring> folders;
+    if (!FFolderPath.empty()) folders.push_back(FFolderPath);
+    if (entry->kind == MenuEntry::Kind::Command) return RunCommand(*entry->command, folders);
+    if (folders.empty()) return E_FAIL;
+    return ApplyThemeIcon(FFolderPath, CurrentThemePath(), entry->icon);
 }
 
 }  // namespace qm::shellext

@@ -4,6 +4,7 @@
 
 #include "shellext/folder_command_win.h"
 #include "shellext/folder_menu_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/server_win.h"
 
 using qm::shellext::Guarded;
@@ -29,25 +30,30 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (clsid == qm::shellext::kFolderMenuClsid) return TFolContMenuFactory::Instance().QueryInterface(riid, ppv);
-    if (clsid == qm::shellext::kFolderCommandClsid) {
-        return qm::shellext::TFolderCommandFactory::Instance().QueryInterface(riid, ppv);
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return Guarded("DllGetClassObject", [&] {
+        if (clsid == qm::shellext::kFolderMenuClsid) return TFolContMenuFactory::Create(riid, ppv);
+        if (clsid == qm::shellext::kFolderCommandClsid) {
+            return qm::shellext::TFolderCommandFactory::Create(riid, ppv);
+        }
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
 }
 
 STDAPI DllCanUnloadNow() { return qm::shellext::ServerCounters::CanUnload() ? S_OK : S_FALSE; }
 
+// Both answer S_OK or E_FAIL; the trail has the step that failed and its error.
 STDAPI DllRegisterServer() {
-    return Guarded([] {
-        TFolContMenuFactory::Instance().UpdateRegistry(true);
+    const HRESULT real = Guarded("DllRegisterServer", [] {
+        TFolContMenuFactory::UpdateRegistry(true);
         return S_OK;
     });
+    return SUCCEEDED(real) ? S_OK : E_FAIL;
 }
 
 STDAPI DllUnregisterServer() {
-    return Guarded([] {
-        TFolContMenuFactory::Instance().UpdateRegistry(false);
+    const HRESULT real = Guarded("DllUnregisterServer", [] {
+        TFolContMenuFactory::UpdateRegistry(false);
         return S_OK;
     });
+    return SUCCEEDED(real) ? S_OK : E_FAIL;
 }

@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/text.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/commands_win.h"
-#include "shellext/folder_menu_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/menu_icon_files_win.h"
+#include "shellext/menu_layout_win.h"
 #include "shellext/shell_items_win.h"
 #include "shellext/theme_icons_win.h"
 
@@ -24,11 +26,6 @@ struct Flyout {
     std::vector<std::wstring> iconLocations;  // one per icon entry; empty: no picture
 };
 
-// The flyout's entries in order: the four commands (kCustomIconOffset to kAboutOffset), the
-// separator, then icon i at kFirstEntryIcon + i.
-constexpr ULONG kSeparatorEntry = 4;
-constexpr ULONG kFirstEntryIcon = 5;
-
 HRESULT HandOut(const std::wstring& text, LPWSTR* out) {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -41,22 +38,24 @@ HRESULT NoText(LPWSTR* out) {
     return E_NOTIMPL;
 }
 
-class TFolderCommandEntry final : public SingleInterfaceObject<IExplorerCommand> {
+class TFolderCommandEntry final : public ComObject<TFolderCommandEntry, IExplorerCommand> {
 public:
     TFolderCommandEntry(std::shared_ptr<const Flyout> flyout, ULONG position)
-        : flyout_(std::move(flyout)), position_(position) {}
+        : flyout_(std::move(flyout)), entry_(MenuEntryAt(position)) {}
 
     HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray*, LPWSTR* name) override {
-        return Guarded([&]() -> HRESULT {
-            if (position_ >= kFirstEntryIcon) return HandOut(std::to_wstring(position_ - kFirstEntryIcon), name);
-            if (position_ == kSeparatorEntry) return NoText(name);
-            return HandOut(CommandCaption(CommandOffset()), name);
+        return Guarded("TFolderCommandEntry::GetTitle", [&]() -> HRESULT {
+            switch (entry_.kind) {
+                case MenuEntry::Kind::Command: return HandOut(CommandCaption(*entry_.command), name);
+                case MenuEntry::Kind::Icon: return HandOut(std::to_wstring(entry_.icon), name);
+                default: return NoText(name);
+            }
         });
     }
     HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray*, LPWSTR* icon) override {
-        return Guarded([&]() -> HRESULT {
-            if (position_ < kFirstEntryIcon) return NoText(icon);
-            const std::wstring& location = flyout_->iconLocations.at(position_ - kFirstEntryIcon);
+        return Guarded("TFolderCommandEntry::GetIcon", [&]() -> HRESULT {
+            if (entry_.kind != MenuEntry::Kind::Icon) return NoText(icon);
+            const std::wstring& location = flyout_->iconLocations.at(entry_.icon);
             return location.empty() ? NoText(icon) : HandOut(location, icon);
         });
     }
@@ -68,18 +67,21 @@ public:
     // The custom icon window edits one folder: its entry is disabled for several.
     HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) override {
         if (!state) return E_POINTER;
-        return Guarded([&]() -> HRESULT {
+        return Guarded("TFolderCommandEntry::GetState", [&]() -> HRESULT {
             *state = ECS_ENABLED;
-            if (CommandOffset() == kCustomIconOffset && SelectedFolders(items).size() != 1) *state = ECS_DISABLED;
+            if (entry_.command && entry_.command->target == CommandTarget::OneFolder &&
+                SelectedFolders(items).size() != 1) {
+                *state = ECS_DISABLED;
+            }
             return S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray* items, IBindCtx*) override {
-        return Guarded([&]() -> HRESULT { return DoInvoke(items); });
+        return Guarded("TFolderCommandEntry::Invoke", [&]() -> HRESULT { return DoInvoke(items); });
     }
     HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override {
         if (!flags) return E_POINTER;
-        *flags = position_ == kSeparatorEntry ? ECF_ISSEPARATOR : ECF_DEFAULT;
+        *flags = entry_.kind == MenuEntry::Kind::Separator ? ECF_ISSEPARATOR : ECF_DEFAULT;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EnumSubCommands(IEnumExplorerCommand** entries) override {
@@ -88,37 +90,27 @@ public:
     }
 
 private:
-    // A command entry's offset in the classic menu (MenuOffset), which names the same command; the
-    // separator and the icon entries give no command's offset.
-    UINT CommandOffset() const { return static_cast<UINT>(position_) + kCustomIconOffset; }
-
     HRESULT DoInvoke(IShellItemArray* items) {
-        switch (CommandOffset()) {
-            case kThemeOffset: return StartMainProgram(L"/theme");
-            case kAboutOffset: return StartMainProgram(L"/about");
-            default: break;
-        }
-        if (position_ == kSeparatorEntry) return E_INVALIDARG;
+        if (entry_.kind == MenuEntry::Kind::Separator) return E_INVALIDARG;
+        if (entry_.command && entry_.command->target == CommandTarget::NoFolder) return RunCommand(*entry_.command, {});
         const std::vector<std::wstring> folders = SelectedFolders(items);
+        if (entry_.command) return RunCommand(*entry_.command, folders);
         if (folders.empty()) return E_FAIL;
-        if (CommandOffset() == kCustomIconOffset) {
-            return folders.size() == 1 ? StartCustomIconWindow(folders.front()) : E_INVALIDARG;
-        }
+        // Every folder in turn; a folder stopped by a message (the user saw why) makes the answer
+        // ERROR_CANCELLED.
+        HRESULT result = S_OK;
         for (const std::wstring& folder : folders) {
-            if (CommandOffset() == kResetOffset) {
-                ResetFolder(folder);
-            } else {
-                ApplyThemeIcon(folder, flyout_->themePath, position_ - kFirstEntryIcon);
-            }
+            const HRESULT applied = ApplyThemeIcon(folder, flyout_->themePath, entry_.icon);
+            if (FAILED(applied)) result = applied;
         }
-        return S_OK;
+        return result;
     }
 
     std::shared_ptr<const Flyout> flyout_;
-    ULONG position_;
+    MenuEntry entry_;
 };
 
-class TFolderCommandList final : public SingleInterfaceObject<IEnumExplorerCommand> {
+class TFolderCommandList final : public ComObject<TFolderCommandList, IEnumExplorerCommand> {
 public:
     TFolderCommandList(std::shared_ptr<const Flyout> flyout, ULONG next) : flyout_(std::move(flyout)), next_(next) {}
 
@@ -127,7 +119,7 @@ public:
         if (!out) return E_POINTER;
         if (!fetched && count != 1) return E_INVALIDARG;
         ULONG n = 0;
-        const HRESULT hr = Guarded([&] {
+        const HRESULT hr = Guarded("TFolderCommandList::Next", [&] {
             for (; n < count && next_ < Total(); ++n, ++next_) out[n] = new TFolderCommandEntry(flyout_, next_);
             return S_OK;
         });
@@ -151,14 +143,14 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IEnumExplorerCommand** copy) override {
         if (!copy) return E_POINTER;
         *copy = nullptr;
-        return Guarded([&] {
+        return Guarded("TFolderCommandList::Clone", [&] {
             *copy = new TFolderCommandList(flyout_, next_);
             return S_OK;
         });
     }
 
 private:
-    ULONG Total() const { return kFirstEntryIcon + static_cast<ULONG>(flyout_->iconLocations.size()); }
+    ULONG Total() const { return MenuEntryCount(static_cast<UINT>(flyout_->iconLocations.size())); }
 
     std::shared_ptr<const Flyout> flyout_;
     ULONG next_;
@@ -169,15 +161,16 @@ private:
 // ---- TFolderCommand: the entry on the first menu page ---------------------------------------
 
 HRESULT TFolderCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
-    return Guarded([&] { return HandOut(L"Quillmark", name); });
+    return Guarded("TFolderCommand::GetTitle", [&] { return HandOut(CommandCaption(kMenuRoot), name); });
 }
 
 HRESULT TFolderCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
-    return Guarded([&] { return HandOut(MainProgramPath() + L",-1", icon); });  // the program's icon
+    return Guarded("TFolderCommand::GetIcon",
+                   [&] { return HandOut(MainProgramPath() + L",-1", icon); });  // the program's icon
 }
 
 HRESULT TFolderCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
-    return Guarded([&] { return HandOut(L"Change icon of selected Folder", tip); });
+    return Guarded("TFolderCommand::GetToolTip", [&] { return HandOut(qm::AsciiToWide(kMenuRoot.helpText), tip); });
 }
 
 HRESULT TFolderCommand::GetCanonicalName(GUID* name) {
@@ -190,7 +183,7 @@ HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* stat
     if (!state) return E_POINTER;
     *state = ECS_HIDDEN;
     // A few attribute reads, quick enough for the shell's first, hurried call as well.
-    return Guarded([&] {
+    return Guarded("TFolderCommand::GetState", [&] {
         if (!SelectedFolders(items).empty()) *state = ECS_ENABLED;
         return S_OK;
     });
@@ -207,7 +200,7 @@ HRESULT TFolderCommand::GetFlags(EXPCMDFLAGS* flags) {
 HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
     if (!entries) return E_POINTER;
     *entries = nullptr;
-    return Guarded([&] {
+    return Guarded("TFolderCommand::EnumSubCommands", [&] {
         auto flyout = std::make_shared<Flyout>();
         flyout->themePath = CurrentThemePath();
         {
@@ -217,11 +210,6 @@ HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
         *entries = new TFolderCommandList(std::move(flyout), 0);
         return S_OK;
     });
-}
-
-TFolderCommandFactory& TFolderCommandFactory::Instance() noexcept {
-    static TFolderCommandFactory factory;
-    return factory;
 }
 
 }  // namespace qm::shellext

@@ -12,7 +12,7 @@
 
 namespace qm::shellext {
 
-class TFolderCommand final : public SingleInterfaceObject<IExplorerCommand> {
+class TFolderCommand final : public ComObject<TFolderCommand, IExplorerCommand> {
 public:
     HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray* items, LPWSTR* name) override;
     HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray* items, LPWSTR* icon) override;
@@ -26,9 +26,6 @@ public:
     HRESULT STDMETHODCALLTYPE EnumSubCommands(IEnumExplorerCommand** entries) override;
 };
 
-class TFolderCommandFactory final : public ObjectFactory<TFolderCommand> {
-public:
-    static TFolderCommandFactory& Instance() noexcept;
-};
+class TFolderCommandFactory final : public ObjectFactory<TFolderCommandFactory, TFolderCommand> {};
 
 }  // namespace qm::shellext

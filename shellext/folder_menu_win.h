@@ -1,6 +1,7 @@
 #pragma once
 // The folder context-menu handler: TFolContMenu (IContextMenu, IShellExtInit) and the class
-// factory TFolContMenuFactory that makes it and writes the registry entries of the server.
+// factory TFolContMenuFactory that makes it and writes the registry entries of the server. The
+// entries and their identifier offsets are the layout's (menu_layout_win.h).
 #include <windows.h>
 #include <shlobj.h>
 
@@ -9,30 +10,12 @@
 
 #include "core/base/handles_win.h"
 #include "shellext/class_factory_win.h"
+#include "shellext/com_object_win.h"
 
 namespace qm::shellext {
 
-// Command offsets from the shell's first identifier.
-enum MenuOffset : UINT {
-    kSubmenuOffset = 0,
-    kCustomIconOffset = 1,
-    kResetOffset = 2,
-    kThemeOffset = 3,
-    kAboutOffset = 4,
-    kFirstIconOffset = 5,  // icon i has offset 5 + i
-};
-
-class TFolContMenu final : public IContextMenu, public IShellExtInit {
+class TFolContMenu final : public ComObject<TFolContMenu, IContextMenu, IShellExtInit> {
 public:
-    TFolContMenu() noexcept;
-    TFolContMenu(const TFolContMenu&) = delete;
-    TFolContMenu& operator=(const TFolContMenu&) = delete;
-
-    // IUnknown, one reference count for both interfaces.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
     // IShellExtInit
     HRESULT STDMETHODCALLTYPE Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject,
                                          HKEY progIdKey) override;
@@ -45,30 +28,27 @@ public:
                                                UINT bufferLength) override;
 
 private:
-    ~TFolContMenu();
     HRESULT DoInitialize(IDataObject* dataObject);
     HRESULT DoQueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast);
     HRESULT DoInvokeCommand(UINT offset);
 
-    LONG volatile refCount_ = 1;
     std::wstring FFolderPath;
     // Pictures handed to the shell's menus: they stay alive until the object goes.
     UniqueBitmap checkMark_;
+    UINT checkMarkDpi_ = 0;  // the DPI checkMark_ was made for
     std::vector<UniqueBitmap> pictures_;
     UINT iconEntries_ = 0;  // icon entries of the last menu built
 };
 
-class TFolContMenuFactory final : public ObjectFactory<TFolContMenu> {
+class TFolContMenuFactory final : public ObjectFactory<TFolContMenuFactory, TFolContMenu> {
 public:
     // No programmatic identifier: no ProgID keys are written or deleted.
-    std::wstring GetProgID() const { return std::wstring(); }
+    static std::wstring GetProgID() { return std::wstring(); }
     // Writes (or removes) the class key, the server key, the approval and the folder handler key.
     // Throws UserError "Error creating system registry entry" when a key or value cannot be written.
-    void UpdateRegistry(bool doRegister);
+    static void UpdateRegistry(bool doRegister);
     // The "Approved" value under HKEY_LOCAL_MACHINE; silent when that key cannot be opened.
-    void SetApproval(bool doRegister, const std::wstring& clsidText);
-
-    static TFolContMenuFactory& Instance() noexcept;
+    static void SetApproval(bool doRegister, const std::wstring& clsidText);
 };
 
 }  // namespace qm::shellext

@@ -5,6 +5,7 @@
 #include "core/base/error.h"
 #include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
+#include "shellext/failure_trail_win.h"
 #include "shellext/folder_menu_win.h"
 #include "shellext/server_win.h"
 
@@ -15,23 +16,26 @@ namespace {
 constexpr const wchar_t* kApprovedKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 constexpr const wchar_t* kHandlerKey = L"Directory\\shellex\\ContextMenuHandlers\\PelmoContextMenu";
 
-[[noreturn]] void FailRegistryEntry() { throw UserError(L"Error creating system registry entry"); }
+// The trail gets the registry's own error for the key; the caller, the fixed message.
+[[noreturn]] void FailRegistryEntry(LSTATUS status, const std::wstring& key) {
+    ReportFailure("TFolContMenuFactory::UpdateRegistry", HRESULT_FROM_WIN32(static_cast<DWORD>(status)), key);
+    throw UserError(L"Error creating system registry entry");
+}
 
-bool SetString(HKEY key, const wchar_t* valueName, const std::wstring& data) {
+LSTATUS SetString(HKEY key, const wchar_t* valueName, const std::wstring& data) {
     const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));  // with the zero
-    return RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
-           ERROR_SUCCESS;
+    return RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes);
 }
 
 // Creates HKEY_CLASSES_ROOT\subKey when missing and sets one string value (nullptr = default).
 void WriteClassesRootString(const std::wstring& subKey, const wchar_t* valueName, const std::wstring& data) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                        &raw, nullptr) != ERROR_SUCCESS) {
-        FailRegistryEntry();
-    }
+    const LSTATUS created = RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                            KEY_SET_VALUE, nullptr, &raw, nullptr);
+    if (created != ERROR_SUCCESS) FailRegistryEntry(created, L"HKEY_CLASSES_ROOT\\" + subKey);
     const UniqueKey key(raw);
-    if (!SetString(key.get(), valueName, data)) FailRegistryEntry();
+    const LSTATUS set = SetString(key.get(), valueName, data);
+    if (set != ERROR_SUCCESS) FailRegistryEntry(set, L"HKEY_CLASSES_ROOT\\" + subKey);
 }
 
 // The library's file, in its short (8.3) form when the path holds a blank. A volume without
@@ -52,7 +56,7 @@ std::wstring ServerPath() {
 
 void TFolContMenuFactory::UpdateRegistry(bool doRegister) {
     const std::wstring clsidText = ClassIdText(kFolderMenuClsid);
-    if (clsidText.empty()) FailRegistryEntry();
+    if (clsidText.empty()) throw UserError(L"Error creating system registry entry");
     const std::wstring classKey = L"CLSID\\" + clsidText;
     const std::wstring serverKey = classKey + L"\\InprocServer32";
 

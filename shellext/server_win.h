@@ -1,9 +1,8 @@
 #pragma once
-// The in-process server's shared state: the class identifiers, the module handle and the two
-// counters that decide whether the library may be unloaded. Everything else lives per object.
+// The in-process server's shared state: the class identifiers, the module handle and the
+// counter that decides whether the library may be unloaded. Everything else lives per object.
 #include <windows.h>
 
-#include <new>
 #include <string>
 
 namespace qm::shellext {
@@ -26,37 +25,18 @@ std::wstring ClassIdText(const CLSID& clsid);
 HINSTANCE ThisModule() noexcept;
 void SetThisModule(HINSTANCE module) noexcept;
 
-// Live objects plus outstanding LockServer(TRUE) calls, and references held on the factory.
-// Objects may be created and released on any shell thread, so both change interlocked.
+// Live objects (class factories included) plus outstanding LockServer(TRUE) calls. Objects may be
+// created and released on any shell thread, so the count changes interlocked.
 class ServerCounters {
 public:
     static void ObjectCreated() noexcept { InterlockedIncrement(&objectsAndLocks_); }
     static void ObjectDestroyed() noexcept { InterlockedDecrement(&objectsAndLocks_); }
     static void Lock() noexcept { InterlockedIncrement(&objectsAndLocks_); }
     static void Unlock() noexcept { InterlockedDecrement(&objectsAndLocks_); }
-    static ULONG FactoryAddRef() noexcept { return static_cast<ULONG>(InterlockedIncrement(&factoryRefs_)); }
-    static ULONG FactoryRelease() noexcept { return static_cast<ULONG>(InterlockedDecrement(&factoryRefs_)); }
-    static bool CanUnload() noexcept {
-        return InterlockedCompareExchange(&objectsAndLocks_, 0, 0) == 0 &&
-               InterlockedCompareExchange(&factoryRefs_, 0, 0) == 0;
-    }
+    static bool CanUnload() noexcept { return InterlockedCompareExchange(&objectsAndLocks_, 0, 0) == 0; }
 
 private:
     static inline LONG volatile objectsAndLocks_ = 0;
-    static inline LONG volatile factoryRefs_ = 0;
 };
-
-// Runs `body` and turns anything it throws into an HRESULT: nothing may leave the library into
-// the shell's process.
-template <class Body>
-HRESULT Guarded(Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
-}
 
 }  // namespace qm::shellext

@@ -4,6 +4,7 @@
 
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_library_win.h"
+#include "shellext/failure_trail_win.h"
 
 namespace qm::shellext {
 
@@ -13,9 +14,18 @@ struct ThemeIcons::Library {
 };
 
 ThemeIcons::ThemeIcons(const std::wstring& themePath) : library_(std::make_unique<Library>()) {
+    // A theme that cannot be read gives a menu of the commands only; the trail says why.
     const DWORD attributes = GetFileAttributesW(themePath.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    if (!library_->icons.Open(themePath)) return;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ReportFailure("ThemeIcons",
+                      attributes == INVALID_FILE_ATTRIBUTES ? LastErrorResult() : HRESULT_FROM_WIN32(ERROR_DIRECTORY),
+                      themePath);
+        return;
+    }
+    if (!library_->icons.Open(themePath)) {
+        ReportFailure("ThemeIcons", HRESULT_FROM_WIN32(ERROR_BAD_FORMAT), themePath);
+        return;
+    }
     const int count = library_->icons.Count();
     library_->count = count > 0 ? static_cast<UINT>(count) : 0;
 }

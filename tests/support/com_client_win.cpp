@@ -415,4 +415,11 @@ ComApartment::~ComApartment() {
 
 bool ModuleLoaded(const std::wstring& path) { return GetModuleHandleW(path.c_str()) != nullptr; }
 
+qm::shellext::ShellSeams* ShellSeamsOf(HMODULE library) {
+    const auto get = reinterpret_cast<qm::shellext::ShellSeamsExport>(
+        reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(qm::shellext::kShellSeamsOrdinal))));
+    qm::shellext::ShellSeams* seams = get ? get() : nullptr;
+    return seams && seams->size == sizeof(qm::shellext::ShellSeams) ? seams : nullptr;
+}
+
 }  // namespace qmtest

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "shellext/test_seams_win.h"
 #include "tests/support/files_win.h"
 
 namespace qmtest {
@@ -155,6 +156,10 @@ public:
 private:
     HRESULT hr_;
 };
+
+// The test seams of a loaded quillshell.dll (its export by ordinal); nullptr when it has none or
+// they are of another size than this build's.
+qm::shellext::ShellSeams* ShellSeamsOf(HMODULE library);
 
 // Whether a module of that path is loaded in this process.
 bool ModuleLoaded(const std::wstring& path);

@@ -89,12 +89,11 @@ TEST_F(ShellMenu, SubmenuHoldsTheCommandsTheSeparatorAndOneEntryPerIconInColumns
         ASSERT_NE(top[0].checked, nullptr);
         EXPECT_EQ(top[0].unchecked, top[0].checked);
         const HBITMAP checkMark = top[0].checked;
-        // The check-mark art at the menu check size, an opaque 32-bit DIB section.
+        // The check-mark art at the menu check size, a 32-bit DIB section (its pixels: below).
         const auto mark = qmtest::ReadDibSection(checkMark);
         EXPECT_EQ(mark.width, GetSystemMetrics(SM_CXMENUCHECK));
         EXPECT_EQ(mark.height, GetSystemMetrics(SM_CYMENUCHECK));
         ASSERT_EQ(mark.bitCount, 32);
-        for (std::uint32_t px : mark.bgra) EXPECT_EQ(px >> 24, 0xFFu);
 
         const auto items = qmtest::ReadMenu(top[0].submenu);
         ASSERT_EQ(items.size(), c.icons + 5 + c.iconsAfterBreak.size());
@@ -184,6 +183,38 @@ TEST_F(ShellMenu, IconPicturesAre32BitPremultipliedDibsTransparentAtAlphaZero) {
     }
 }
 
+// The check-mark art's background (the palette's grey 192,192,192 in the bitmap resource) is
+// transparent in the 32-bit art the menu gets, so that no grey box shows on white or dark menus;
+// the folder and the brush stay opaque.
+TEST_F(ShellMenu, CheckMarkArtIsTransparentWhereItsGreyBackgroundWas) {
+    UseTheme(0);
+    ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
+    ASSERT_EQ(HRESULT_CODE(host_.QueryContextMenu()), 5);
+    const auto top = qmtest::ReadMenu(host_.menu());
+    ASSERT_EQ(top.size(), 1u);
+    const auto mark = qmtest::ReadDibSection(top[0].checked);
+    ASSERT_EQ(mark.bitCount, 32);
+    ASSERT_GT(mark.width, 2);
+    // The art's top corners are background; the folder fills most of its middle row.
+    EXPECT_EQ(mark.At(0, 0), 0u) << std::hex << mark.At(0, 0);
+    EXPECT_EQ(mark.At(mark.width - 1, 0), 0u) << std::hex << mark.At(mark.width - 1, 0);
+    EXPECT_EQ(mark.At(mark.width / 2, mark.height / 2) >> 24, 0xFFu);
+    int transparent = 0, opaque = 0, grey = 0;
+    for (std::uint32_t px : mark.bgra) {
+        const std::uint32_t a = px >> 24;
+        transparent += a == 0;
+        opaque += a == 0xFF;
+        grey += (px & 0xFFFFFFu) == 0xC0C0C0u && a == 0xFF;
+        EXPECT_TRUE((px & 0xFF) <= a && ((px >> 8) & 0xFF) <= a && ((px >> 16) & 0xFF) <= a) << std::hex << px;
+        if (a == 0) {
+            EXPECT_EQ(px, 0u);  // premultiplied: no colour where nothing shows
+        }
+    }
+    EXPECT_EQ(grey, 0);
+    EXPECT_GT(transparent, mark.width);  // the art's background: more than a row of it
+    EXPECT_GT(opaque, mark.width * mark.height / 3);
+}
+
 TEST_F(ShellMenu, VerbsOnlyAddsNothing) {
     UseTheme(3);
     ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
@@ -193,6 +224,22 @@ TEST_F(ShellMenu, VerbsOnlyAddsNothing) {
     EXPECT_EQ(GetMenuItemCount(host_.menu()), 0);
     // Other flags are not consulted.
     EXPECT_EQ(HRESULT_CODE(host_.QueryContextMenu(CMF_EXPLORE | CMF_CANRENAME | CMF_EXTENDEDVERBS)), 8);
+}
+
+// A double-click asks for the default verb with CMF_DEFAULTONLY: a handler that does not change
+// the default item adds nothing then, whatever other flags come with it.
+TEST_F(ShellMenu, DefaultOnlyAddsNothingAndUsesNoIdentifier) {
+    UseTheme(3);
+    ASSERT_EQ(host_.InitializeWithFolders({work_.MakeFolder(L"f")}), S_OK);
+    for (const UINT flags : {UINT{CMF_DEFAULTONLY}, UINT{CMF_DEFAULTONLY | CMF_EXPLORE},
+                             UINT{CMF_DEFAULTONLY | CMF_ITEMMENU | CMF_EXTENDEDVERBS}}) {
+        SCOPED_TRACE(flags);
+        const HRESULT hr = host_.QueryContextMenu(flags);
+        EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0));
+        EXPECT_EQ(GetMenuItemCount(host_.menu()), 0);
+    }
+    // The same object still builds the whole menu when asked without it.
+    EXPECT_EQ(HRESULT_CODE(host_.QueryContextMenu(CMF_NORMAL)), 8);
 }
 
 TEST_F(ShellMenu, SubmenuEntryGoesToTheShellsPosition) {
