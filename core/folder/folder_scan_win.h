@@ -35,12 +35,17 @@ struct FolderScan {
     bool sourcePresent = false;
     DriveKind sourceDrive = DriveKind::Unknown;  // of a link's source (Unknown for a copy)
     bool resourceDisagrees = false;              // IconResource and IconFile/IconIndex both set, naming different icons
+    // desktop.ini is in UTF-8 with a mark or in UTF-16BE, which Explorer cannot read.
+    bool unreadableEncoding = false;
 
     // desktop.ini names an icon or a tooltip.
     bool Customized() const { return place != IconPlace::None || !infotip.empty(); }
     // The shell cannot show the icon the folder was given: its file is missing, or the two keys
-    // name different icons. A source on a removable or network drive is a risk, not a break.
-    bool Broken() const { return (place != IconPlace::None && !sourcePresent) || resourceDisagrees; }
+    // name different icons, or the shell cannot read desktop.ini at all. A source on a removable or
+    // network drive is a risk, not a break.
+    bool Broken() const {
+        return (place != IconPlace::None && !sourcePresent) || resourceDisagrees || unreadableEncoding;
+    }
 };
 
 // Reads the folder's desktop.ini (section .ShellClassInfo) and looks for the icon's file. Changes
@@ -48,7 +53,8 @@ struct FolderScan {
 FolderScan ScanFolder(const std::wstring& folder);
 
 // The state words of a scan, in this order: "copy" or "copy-missing", "link" or "source-missing",
-// "removable" or "network" (a link's source), "resource-mismatch", "tooltip" (no icon).
+// "removable" or "network" (a link's source), "resource-mismatch", "tooltip" (no icon),
+// "unreadable-encoding".
 std::vector<std::wstring_view> ScanStates(const FolderScan& scan);
 
 }  // namespace qm
