@@ -483,6 +483,37 @@ TEST_F(FolderBatchCliTest, JsonReportEscapesEveryText) {
                          L"\"folderCount\":2,\"failedCount\":2}\n");
 }
 
+// A desktop.ini in UTF-16BE, which Explorer cannot read, is broken to scan (text, JSON, exit
+// code); repair rewrites it as UTF-16LE with its mark and the scan passes.
+TEST_F(FolderBatchCliTest, AnUnreadableEncodingIsBrokenAndRepairRewritesIt) {
+    const std::wstring f = Folder(L"be");
+    const std::wstring text = L"[.ShellClassInfo]\r\nInfotip=Tip \u00e9\r\n";
+    std::vector<std::uint8_t> be = {0xFE, 0xFF}, le = {0xFF, 0xFE};
+    for (wchar_t c : text) {
+        be.insert(be.end(), {std::uint8_t(c >> 8), std::uint8_t(c)});
+        le.insert(le.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
+    }
+    qmtest::WriteBytes(f + L"\\desktop.ini", be);
+    auto r = RunCli(dir, L"folder scan " + Quote(f));
+    EXPECT_EQ(r.exit, 1u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(r.out, L"broken\ttooltip,unreadable-encoding\t" + f + L"\t\n");
+    r = RunCli(dir, L"folder scan " + Quote(f) + L" --json");
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_NE(r.out.find(L"\"result\":\"broken\",\"states\":[\"tooltip\",\"unreadable-encoding\"],\"broken\":true"),
+              std::wstring::npos)
+        << qm::WideToUtf8(r.out);
+    r = RunCli(dir, L"folder repair " + Quote(f) + L" --dry-run");
+    EXPECT_EQ(r.out, L"would-repair\ttooltip,unreadable-encoding\t" + f + L"\t\n");
+    EXPECT_EQ(qmtest::ReadBytes(f + L"\\desktop.ini"), be);
+    r = RunCli(dir, L"folder repair " + Quote(f));
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(r.out, L"repaired\ttooltip\t" + f + L"\t\n");
+    EXPECT_EQ(qmtest::ReadBytes(f + L"\\desktop.ini"), le);
+    r = RunCli(dir, L"folder scan " + Quote(f));
+    EXPECT_EQ(r.exit, 0u);
+    EXPECT_EQ(r.out, L"ok\ttooltip\t" + f + L"\t\n");
+}
+
 // A long run tells its progress on standard error, done/total, ending with the total.
 TEST_F(FolderBatchCliTest, LongRunsShowProgress) {
     for (int i = 0; i < 24; ++i) Folder(L"f" + std::to_wstring(i));
