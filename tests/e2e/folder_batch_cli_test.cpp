@@ -512,6 +512,23 @@ TEST_F(FolderBatchCliTest, AnUnreadableEncodingIsBrokenAndRepairRewritesIt) {
     r = RunCli(dir, L"folder scan " + Quote(f));
     EXPECT_EQ(r.exit, 0u);
     EXPECT_EQ(r.out, L"ok\ttooltip\t" + f + L"\t\n");
+
+    // A tree's walk lists such a file also when it names no icon or tooltip (Explorer reads none
+    // of its lines), and repair rewrites it there too.
+    const std::wstring other = Folder(L"be-other");
+    const std::wstring otherText = L"[.ShellClassInfo]\r\nLocalizedResourceName=Caf\u00e9\r\n";
+    std::vector<std::uint8_t> otherBe = {0xFE, 0xFF}, otherLe = {0xFF, 0xFE};
+    for (wchar_t c : otherText) {
+        otherBe.insert(otherBe.end(), {std::uint8_t(c >> 8), std::uint8_t(c)});
+        otherLe.insert(otherLe.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
+    }
+    qmtest::WriteBytes(other + L"\\desktop.ini", otherBe);
+    r = RunCli(dir, L"folder scan " + Quote(tree) + L" --recursive");
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_EQ(r.out, L"ok\ttooltip\t" + f + L"\t\nbroken\tunreadable-encoding\t" + other + L"\t\n");
+    r = RunCli(dir, L"folder repair " + Quote(tree) + L" --recursive");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(qmtest::ReadBytes(other + L"\\desktop.ini"), otherLe);
 }
 
 // A long run tells its progress on standard error, done/total, ending with the total.
