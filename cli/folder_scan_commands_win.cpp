@@ -19,7 +19,8 @@ std::optional<std::vector<std::wstring>> Roots(std::vector<std::wstring>& args, 
 }
 
 // Runs `visit` on the scan of every folder the arguments name (with --recursive: every
-// customized folder of their trees); a named folder that is not there is reported as missing.
+// customized folder of their trees, and every one whose desktop.ini Explorer cannot read); a
+// named folder that is not there is reported as missing.
 template <class Visit>
 std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_view command, Visit visit) {
     BatchOptions options;
@@ -32,7 +33,8 @@ std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_vie
             if (!options.recursive && !IsExistingFolder(folder)) {
                 run.Note(folder, L"no such folder");
                 run.Report(FolderScan{folder}, L"missing", true);
-            } else if (FolderScan scan = ScanFolder(folder); !options.recursive || scan.Customized()) {
+            } else if (FolderScan scan = ScanFolder(folder);
+                       !options.recursive || scan.Customized() || scan.unreadableEncoding) {
                 visit(run, scan);
             }
         }

@@ -12,8 +12,9 @@ constexpr const wchar_t* kAbsent = L"\x01";
 }  // namespace
 
 // Written through the layer's own access: a write the medium refuses half-way (a full disk) puts
-// the file's bytes back, and every line the engine does not change stays byte for byte.
-DesktopIni::DesktopIni(const std::wstring& folder) : ini_(DesktopIniPathOf(folder), IniAccess::Own) {}
+// the file's bytes back, and every line the engine does not change stays byte for byte (in an
+// encoding the platform reads).
+DesktopIni::DesktopIni(const std::wstring& folder) : ini_(DesktopIniPathOf(folder), IniAccess::OwnInPlatformEncoding) {}
 
 DWORD DesktopIni::Attributes() const { return GetFileAttributesW(LongPathForm(Path()).c_str()); }
 
@@ -31,5 +32,7 @@ std::wstring DesktopIni::Read(const wchar_t* key) const { return ini_.ReadString
 void DesktopIni::Write(const wchar_t* key, const std::wstring& value) const {
     ini_.WriteString(kShellClassInfo, key, value);
 }
+
+void DesktopIni::RewriteInPlatformEncoding() const { ini_.RewriteInPlatformEncoding(); }
 
 }  // namespace qm

@@ -1,6 +1,8 @@
 #pragma once
 // A folder's desktop.ini as the engine writes it: the write test, key writes in the section
-// .ShellClassInfo, and whether a key is present at all.
+// .ShellClassInfo, and whether a key is present at all. Explorer reads the file through the
+// profile functions, which read only UTF-16LE and the ANSI code page: the first write to a file in
+// UTF-8 with a mark or in UTF-16BE rewrites it as UTF-16LE, every other line kept.
 #include <windows.h>
 
 #include <string>
@@ -25,6 +27,8 @@ public:
     std::wstring Read(const wchar_t* key) const;
     // Throws UserError "Unable to write to %s".
     void Write(const wchar_t* key, const std::wstring& value) const;
+    // The rewrite alone (nothing for a missing or readable file). Throws as Write does.
+    void RewriteInPlatformEncoding() const;
 
 private:
     IniFile ini_;

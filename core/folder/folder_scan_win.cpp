@@ -120,7 +120,9 @@ FolderScan ScanFolder(const std::wstring& folder) {
     FolderScan scan;
     scan.folder = folder;
     static constexpr std::wstring_view keys[] = {kIconFileKey, kIconIndexKey, kIconResourceKey, kInfotipKey};
-    auto values = IniFile(DesktopIniPathOf(folder)).ReadStrings(kShellClassInfo, keys, L"");
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
+    auto values = IniFile(DesktopIniPathOf(folder)).ReadStrings(kShellClassInfo, keys, L"", &encoding);
+    scan.unreadableEncoding = !ProfileText::PlatformReads(encoding);
     scan.iconFile = std::move(values[0]);
     scan.iconIndex = std::move(values[1]);
     scan.iconResource = std::move(values[2]);
@@ -159,6 +161,7 @@ std::vector<std::wstring_view> ScanStates(const FolderScan& scan) {
     }
     if (scan.resourceDisagrees) states.push_back(L"resource-mismatch");
     if (scan.place == IconPlace::None && !scan.infotip.empty()) states.push_back(L"tooltip");
+    if (scan.unreadableEncoding) states.push_back(L"unreadable-encoding");
     return states;
 }
 

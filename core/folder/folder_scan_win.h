@@ -39,13 +39,17 @@ struct FolderScan {
     DriveKind sourceDrive = DriveKind::Unknown;  // of a link's source (Unknown for a copy)
     bool sourceNotVisible = false;               // on a drive letter this elevated process cannot see (Unknown)
     bool resourceDisagrees = false;              // IconResource and IconFile/IconIndex both set, naming different icons
+    // desktop.ini is in UTF-8 with a mark or in UTF-16BE, which Explorer cannot read.
+    bool unreadableEncoding = false;
 
     // desktop.ini names an icon or a tooltip.
     bool Customized() const { return place != IconPlace::None || !infotip.empty(); }
     // The shell cannot show the icon the folder was given: its file is missing, or the two keys
-    // name different icons. A source on a removable or network drive is a risk, not a break.
+    // name different icons, or the shell cannot read desktop.ini at all. A source on a removable or
+    // network drive is a risk, not a break.
     bool Broken() const {
-        return (place != IconPlace::None && !sourcePresent && !sourceNotVisible) || resourceDisagrees;
+        return (place != IconPlace::None && !sourcePresent && !sourceNotVisible) || resourceDisagrees ||
+               unreadableEncoding;
     }
 };
 
@@ -54,7 +58,8 @@ struct FolderScan {
 FolderScan ScanFolder(const std::wstring& folder);
 
 // The state words of a scan, in this order: "copy" or "copy-missing", "link" or "source-missing",
-// "removable" or "network" (a link's source), "resource-mismatch", "tooltip" (no icon).
+// "removable" or "network" (a link's source), "resource-mismatch", "tooltip" (no icon),
+// "unreadable-encoding".
 std::vector<std::wstring_view> ScanStates(const FolderScan& scan);
 
 }  // namespace qm

@@ -9,6 +9,7 @@
 #include "core/base/handles_win.h"
 #include "core/base/long_path_win.h"
 #include "core/icons/icon_file.h"
+#include "core/icons/picture_orientation.h"
 
 namespace qm {
 
@@ -194,7 +195,10 @@ bool ReadPictureFile(const std::wstring& path, IconPixels& out, std::wstring& fa
         failure = TooLargeText(size->width, size->height);
         return false;
     }
-    return DecodePictureWithWic(file.Bytes(), format, kMaxPictureSide, out, &failure);
+    if (!DecodePictureWithWic(file.Bytes(), format, kMaxPictureSide, out, &failure)) return false;
+    // WIC gives the pixels as stored; a phone photo's orientation turns them upright.
+    out = OrientUpright(out, PictureOrientation(file.Bytes()));
+    return true;
 }
 
 std::vector<std::uint8_t> MakePictureIcon(const std::wstring& path) {

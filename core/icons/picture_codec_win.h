@@ -26,7 +26,8 @@ bool EncodePngWithWic(const IconPixels& pixels, std::vector<std::uint8_t>& png);
 // True when the file exists and starts with the signature of a picture format WIC decodes here.
 bool IsPictureFile(const std::wstring& path);
 
-// Reads and decodes a picture file. On failure `failure` holds a text for the user.
+// Reads and decodes a picture file, turned upright by its EXIF orientation (JPEG, TIFF). On
+// failure `failure` holds a text for the user.
 bool ReadPictureFile(const std::wstring& path, IconPixels& out, std::wstring& failure);
 
 // The .ico file of a picture file; raises UserError "Cannot make an icon of %s: <why>".

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/icons/icon_readers.h"
+#include "core/icons/picture_structure.h"
 
 namespace qm {
 
@@ -29,66 +30,25 @@ PictureFormat PictureFormatOf(ByteView file) {
 
 namespace {
 
-std::uint32_t Be16(const std::uint8_t* p) { return (static_cast<std::uint32_t>(p[0]) << 8) | p[1]; }
-std::uint32_t Be32(const std::uint8_t* p) { return (Be16(p) << 16) | Be16(p + 2); }
+using byte_view_detail::Be16;
+using byte_view_detail::Be32;
 
 std::optional<PictureSize> JpegSize(ByteView file) {
-    // Markers from the start of image on: each segment is FF, its code and a big-endian length
-    // that counts itself; the first start-of-frame (C0..CF but DHT C4, JPG C8, DAC CC) holds the size.
-    std::uint64_t at = 2;
-    for (int segments = 0; segments < 4096; ++segments) {
-        const auto head = file.Sub(at, 4);
-        if (!head) return std::nullopt;
-        const std::uint8_t* h = head->data();
-        if (h[0] != 0xFF) return std::nullopt;
-        if (h[1] == 0xFF) {  // fill byte
-            ++at;
-            continue;
-        }
-        const std::uint8_t code = h[1];
-        if (code == 0xD8 || (code >= 0xD0 && code <= 0xD7) || code == 0x01) {
-            at += 2;
-            continue;
-        }
-        if (code == 0xD9 || code == 0xDA) return std::nullopt;  // end of image or scan before a frame
-        const std::uint32_t length = Be16(h + 2);
-        if (length < 2) return std::nullopt;
-        if (code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC) {
-            const auto frame = file.Sub(at + 4, 5);
-            if (!frame || length < 7) return std::nullopt;
-            return PictureSize{Be16(frame->data() + 3), Be16(frame->data() + 1)};
-        }
-        at += 2 + static_cast<std::uint64_t>(length);
-    }
-    return std::nullopt;
+    // The first start-of-frame (C0..CF but DHT C4, JPG C8, DAC CC) holds the size.
+    std::optional<PictureSize> size;
+    WalkJpegSegments(file, [&](const JpegSegment& segment) {
+        const std::uint8_t code = segment.code;
+        if (code < 0xC0 || code > 0xCF || code == 0xC4 || code == 0xC8 || code == 0xCC) return false;
+        if (segment.length >= 7 && segment.data.size() >= 5)
+            size = PictureSize{Be16(segment.data.data() + 3), Be16(segment.data.data() + 1)};
+        return true;
+    });
+    return size;
 }
 
 std::optional<PictureSize> TiffSize(ByteView file) {
-    const bool little = file.data()[0] == 'I';
-    const auto u16 = [&](std::uint64_t at) -> std::optional<std::uint32_t> {
-        const auto v = file.Sub(at, 2);
-        if (!v) return std::nullopt;
-        return little ? static_cast<std::uint32_t>(v->data()[0] | (v->data()[1] << 8)) : Be16(v->data());
-    };
-    const auto u32 = [&](std::uint64_t at) -> std::optional<std::uint32_t> {
-        const auto v = file.Sub(at, 4);
-        if (!v) return std::nullopt;
-        return little ? byte_view_detail::Le32(v->data()) : Be32(v->data());
-    };
-    const auto ifd = u32(4);
-    if (!ifd) return std::nullopt;
-    const auto count = u16(*ifd);
-    if (!count) return std::nullopt;
-    std::optional<std::uint32_t> width, height;
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const std::uint64_t entry = *ifd + 2 + 12ull * i;
-        const auto tag = u16(entry), type = u16(entry + 2);
-        if (!tag || !type) return std::nullopt;
-        if (*tag != 256 && *tag != 257) continue;
-        const auto value = *type == 3 ? u16(entry + 8) : *type == 4 ? u32(entry + 8) : std::nullopt;
-        if (!value) return std::nullopt;
-        (*tag == 256 ? width : height) = *value;
-    }
+    const TiffStructure tiff(file);
+    const auto width = tiff.FirstDirectoryValue(256), height = tiff.FirstDirectoryValue(257);
     if (!width || !height) return std::nullopt;
     return PictureSize{*width, *height};
 }

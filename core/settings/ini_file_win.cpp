@@ -43,18 +43,25 @@ std::optional<std::wstring> OwnRead(const std::wstring& path, std::wstring_view 
     return ProfileText(*bytes, PlatformCodec()).Read(section, key);
 }
 
-// False when the platform refuses; the file is then as it was.
-bool OwnWrite(const std::wstring& path, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+struct KeyWrite {
+    std::wstring_view section, key, value;
+};
+
+// Writes the key (none: only the rewrite), first rewriting a file the profile functions cannot
+// read as UTF-16LE when `platformEncoding` asks for it. False when the platform refuses; the file
+// is then as it was. A missing file is created holding the key alone.
+bool OwnWrite(const std::wstring& path, const KeyWrite* write, bool platformEncoding) {
     const std::wstring longPath = LongPathForm(path);
     UniqueFile file(CreateFileW(longPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        if (!write) return true;
         // A new file: UTF-16LE with its byte-order mark, removed again when it cannot be finished.
         UniqueFile created(
             CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!created) return false;
-        const auto bytes = ProfileText::NewFile(section, key, value);
+        const auto bytes = ProfileText::NewFile(write->section, write->key, write->value);
         const bool done = WriteFileBytesAt(created.get(), 0, bytes);
         created.reset();
         if (!done) DeleteFileW(longPath.c_str());
@@ -63,7 +70,8 @@ bool OwnWrite(const std::wstring& path, std::wstring_view section, std::wstring_
     const auto before = ReadFileBytes(file.get(), kMaxOwnFileBytes);
     if (!before) return false;
     ProfileText text(*before, PlatformCodec());
-    text.Write(section, key, value);
+    if (platformEncoding && !ProfileText::PlatformReads(text.Encoding())) text.RewriteAsUtf16Le();
+    if (write) text.Write(write->section, write->key, write->value);
     const std::vector<std::uint8_t> after = text.Bytes();
     // Only the bytes from the first change on are written; when the medium refuses them (a full
     // disk), the old ones go back.
@@ -79,7 +87,7 @@ bool OwnWrite(const std::wstring& path, std::wstring_view section, std::wstring_
 
 }  // namespace
 
-bool IniFile::UsesOwnAccess() const { return access_ == IniAccess::Own || PassesClassicPathLimit(path_); }
+bool IniFile::UsesOwnAccess() const { return access_ != IniAccess::Platform || PassesClassicPathLimit(path_); }
 
 std::wstring IniFile::ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view def) const {
     if (UsesOwnAccess()) {
@@ -96,14 +104,16 @@ std::wstring IniFile::ReadString(std::wstring_view section, std::wstring_view ke
 }
 
 std::vector<std::wstring> IniFile::ReadStrings(std::wstring_view section, std::span<const std::wstring_view> keys,
-                                               std::wstring_view def) const {
+                                               std::wstring_view def, ProfileEncoding* encoding) const {
     std::vector<std::wstring> values(keys.size(), std::wstring(def));
+    if (encoding) *encoding = ProfileEncoding::Ansi;
     UniqueFile file(CreateFileW(LongPathForm(path_).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return values;
     const auto bytes = ReadFileBytes(file.get(), kMaxOwnFileBytes);
     if (!bytes) return values;
     const ProfileText text(*bytes, PlatformCodec());
+    if (encoding) *encoding = text.Encoding();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (auto value = text.Read(section, keys[i])) values[i] = std::move(*value);
         if (values[i].size() > kMaxValueLength) values[i].resize(kMaxValueLength);
@@ -130,7 +140,8 @@ void IniFile::RaiseWriteError() const { throw UserError(FormatMessageText(L"Unab
 void IniFile::WriteString(std::wstring_view section, std::wstring_view key, std::wstring_view value) const {
     if (path_.empty()) RaiseWriteError();
     if (UsesOwnAccess()) {
-        if (!OwnWrite(path_, section, key, value)) RaiseWriteError();
+        const KeyWrite write{section, key, value};
+        if (!OwnWrite(path_, &write, access_ == IniAccess::OwnInPlatformEncoding)) RaiseWriteError();
         return;
     }
     if (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateUtf16IniFile(path_) &&
@@ -138,6 +149,11 @@ void IniFile::WriteString(std::wstring_view section, std::wstring_view key, std:
         RaiseWriteError();
     const std::wstring s(section), k(key), v(value);
     if (!WritePrivateProfileStringW(s.c_str(), k.c_str(), v.c_str(), path_.c_str())) RaiseWriteError();
+}
+
+void IniFile::RewriteInPlatformEncoding() const {
+    if (path_.empty()) RaiseWriteError();
+    if (!OwnWrite(path_, nullptr, true)) RaiseWriteError();
 }
 
 }  // namespace qm

@@ -217,6 +217,18 @@ void ProfileText::Write(std::wstring_view section, std::wstring_view key, std::w
                   MakeLine(std::wstring(key) + L"=" + std::wstring(value)));
 }
 
+bool ProfileText::RewriteAsUtf16Le() {
+    if (encoding_ == ProfileEncoding::Utf16Le) return false;
+    for (Line& line : lines_) {
+        const std::wstring ending = std::wstring(line.cr ? L"\r" : L"") + (line.ended ? L"\n" : L"");
+        const auto bytes = EncodeUtf16Le(line.text + ending);
+        line.raw.assign(bytes.begin(), bytes.end());
+    }
+    encoding_ = ProfileEncoding::Utf16Le;
+    bom_.assign("\xFF\xFE");
+    return true;
+}
+
 std::vector<std::uint8_t> ProfileText::Bytes() const {
     std::vector<std::uint8_t> out(bom_.begin(), bom_.end());
     for (const Line& line : lines_) out.insert(out.end(), line.raw.begin(), line.raw.end());

@@ -3,7 +3,8 @@
 // for files those functions cannot reach (paths past MAX_PATH) and for the writes that must keep
 // a file whole (desktop.ini):
 // - encoding: UTF-16LE behind FF FE, UTF-16BE behind FE FF, UTF-8 behind EF BB BF, else the ANSI
-//   code page; a change is written in the encoding the file has;
+//   code page; a change is written in the encoding the file has, unless the file is first
+//   rewritten as UTF-16LE (Windows' profile functions read only UTF-16LE and the ANSI code page);
 // - lines end at LF (a CR before it belongs to the ending); blanks around names and values do
 //   not count; "[name]" starts a section (up to the last "]"); "key=value" lines, a line without
 //   "=" is a key without value (read as missing, replaced by a write); section and key names
@@ -38,6 +39,14 @@ public:
     ProfileText(std::span<const std::uint8_t> bytes, const ProfileCodec& codec);
 
     ProfileEncoding Encoding() const { return encoding_; }
+    // Windows' profile functions (and so Explorer, for desktop.ini) read UTF-16LE behind its mark
+    // and the ANSI code page only; a UTF-8 mark glues to the first line, UTF-16BE is read as bytes.
+    static bool PlatformReads(ProfileEncoding encoding) {
+        return encoding == ProfileEncoding::Utf16Le || encoding == ProfileEncoding::Ansi;
+    }
+    // Every line in UTF-16LE behind its mark, its text and line ending as they were; false when the
+    // file already was.
+    bool RewriteAsUtf16Le();
     // The value as the profile reader gives it, or nothing when the section or key is missing.
     std::optional<std::wstring> Read(std::wstring_view section, std::wstring_view key) const;
     void Write(std::wstring_view section, std::wstring_view key, std::wstring_view value);

@@ -553,6 +553,54 @@ TEST_F(FolderBatchCliTest, JsonReportEscapesEveryText) {
                          L"\"folderCount\":2,\"failedCount\":2,\"skipped\":[]}\n");
 }
 
+// Text as UTF-16 with its byte-order mark, big- or little-endian.
+std::vector<std::uint8_t> Utf16WithMark(const std::wstring& text, bool bigEndian) {
+    std::vector<std::uint8_t> out = {0xFF, 0xFE};
+    for (wchar_t c : text) out.insert(out.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
+    if (bigEndian)
+        for (std::size_t i = 0; i + 1 < out.size(); i += 2) std::swap(out[i], out[i + 1]);
+    return out;
+}
+
+// A desktop.ini in UTF-16BE, which Explorer cannot read, is broken to scan (text, JSON, exit
+// code); repair rewrites it as UTF-16LE with its mark and the scan passes.
+TEST_F(FolderBatchCliTest, AnUnreadableEncodingIsBrokenAndRepairRewritesIt) {
+    const std::wstring f = Folder(L"be");
+    const std::wstring text = L"[.ShellClassInfo]\r\nInfotip=Tip \u00e9\r\n";
+    const auto be = Utf16WithMark(text, true), le = Utf16WithMark(text, false);
+    qmtest::WriteBytes(f + L"\\desktop.ini", be);
+    auto r = RunCli(dir, L"folder scan " + Quote(f));
+    EXPECT_EQ(r.exit, 1u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(r.out, L"broken\ttooltip,unreadable-encoding\t" + f + L"\t\n");
+    r = RunCli(dir, L"folder scan " + Quote(f) + L" --json");
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_NE(r.out.find(L"\"result\":\"broken\",\"states\":[\"tooltip\",\"unreadable-encoding\"],\"broken\":true"),
+              std::wstring::npos)
+        << qm::WideToUtf8(r.out);
+    r = RunCli(dir, L"folder repair " + Quote(f) + L" --dry-run");
+    EXPECT_EQ(r.out, L"would-repair\ttooltip,unreadable-encoding\t" + f + L"\t\n");
+    EXPECT_EQ(qmtest::ReadBytes(f + L"\\desktop.ini"), be);
+    r = RunCli(dir, L"folder repair " + Quote(f));
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(r.out, L"repaired\ttooltip\t" + f + L"\t\n");
+    EXPECT_EQ(qmtest::ReadBytes(f + L"\\desktop.ini"), le);
+    r = RunCli(dir, L"folder scan " + Quote(f));
+    EXPECT_EQ(r.exit, 0u);
+    EXPECT_EQ(r.out, L"ok\ttooltip\t" + f + L"\t\n");
+
+    // A tree's walk lists such a file also when it names no icon or tooltip (Explorer reads none
+    // of its lines), and repair rewrites it there too.
+    const std::wstring other = Folder(L"be-other");
+    const std::wstring otherText = L"[.ShellClassInfo]\r\nLocalizedResourceName=Caf\u00e9\r\n";
+    qmtest::WriteBytes(other + L"\\desktop.ini", Utf16WithMark(otherText, true));
+    r = RunCli(dir, L"folder scan " + Quote(tree) + L" --recursive");
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_EQ(r.out, L"ok\ttooltip\t" + f + L"\t\nbroken\tunreadable-encoding\t" + other + L"\t\n");
+    r = RunCli(dir, L"folder repair " + Quote(tree) + L" --recursive");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    EXPECT_EQ(qmtest::ReadBytes(other + L"\\desktop.ini"), Utf16WithMark(otherText, false));
+}
+
 // A long run tells its progress on standard error, done/total, ending with the total.
 TEST_F(FolderBatchCliTest, LongRunsShowProgress) {
     for (int i = 0; i < 24; ++i) Folder(L"f" + std::to_wstring(i));

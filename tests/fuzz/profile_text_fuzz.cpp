@@ -36,5 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text.Bytes() != written) std::abort();
     qm::ProfileText again(written, kCodec);
     if (again.Read(L".ShellClassInfo", L"IconFile") != value || again.Encoding() != text.Encoding()) std::abort();
+
+    // Rewritten as UTF-16LE (what the engine does to a file Windows cannot read), the file starts
+    // with the mark and the value written reads back from its bytes.
+    qm::ProfileText rewritten(bytes, kCodec);
+    const bool wasLe = rewritten.Encoding() == qm::ProfileEncoding::Utf16Le;
+    if (rewritten.RewriteAsUtf16Le() == wasLe) std::abort();
+    rewritten.Write(L".ShellClassInfo", L"IconFile", value);
+    const auto le = rewritten.Bytes();
+    if (le.size() < 2 || le[0] != 0xFF || le[1] != 0xFE) std::abort();
+    const qm::ProfileText reread(le, kCodec);
+    if (reread.Encoding() != qm::ProfileEncoding::Utf16Le || reread.Read(L".ShellClassInfo", L"IconFile") != value)
+        std::abort();
     return 0;
 }

@@ -88,4 +88,36 @@ TEST(ProfileText, ReadsAsTheProfileReader) {
     EXPECT_EQ(again.Read(L"S", L"K"), L"1");
 }
 
+// UTF-8 with a mark and UTF-16BE, which Windows' profile functions cannot read, become UTF-16LE
+// with every line and ending as it was; the readable encodings are recognised as such.
+TEST(ProfileText, RewritesAsUtf16LeKeepingEveryLine) {
+    const std::wstring text = L"; c\n[S]\r\nK=\u0444\u6587\r\n\r\n[T]\nX=1\r";  // mixed endings, a CR last
+    const struct {
+        std::string in;
+        qm::ProfileEncoding encoding;
+        bool readable;
+    } cases[] = {
+        {Utf16(text, true), qm::ProfileEncoding::Utf16Be, false},
+        {"\xEF\xBB\xBF" + qm::WideToUtf8(text), qm::ProfileEncoding::Utf8, false},
+        {Utf16(text, false), qm::ProfileEncoding::Utf16Le, true},
+        {"[S]\r\nK=\xF1\r\n", qm::ProfileEncoding::Ansi, true},
+    };
+    for (const auto& c : cases) {
+        qm::ProfileText t(B(c.in), kCodec);
+        EXPECT_EQ(t.Encoding(), c.encoding);
+        EXPECT_EQ(qm::ProfileText::PlatformReads(t.Encoding()), c.readable);
+        if (c.encoding == qm::ProfileEncoding::Ansi) continue;
+        EXPECT_EQ(t.RewriteAsUtf16Le(), c.encoding != qm::ProfileEncoding::Utf16Le);
+        EXPECT_EQ(t.Encoding(), qm::ProfileEncoding::Utf16Le);
+        EXPECT_EQ(t.Bytes(), B(Utf16(text, false)));
+        // A write after the rewrite is in UTF-16LE too.
+        t.Write(L"T", L"Y", L"\u00e9");
+        EXPECT_EQ(t.Bytes(), B(Utf16(L"; c\n[S]\r\nK=\u0444\u6587\r\n\r\n[T]\nX=1\r\nY=\u00e9\r\n", false)));
+    }
+    // A UTF-16BE file cut at an odd byte loses it in the rewrite.
+    qm::ProfileText odd(B(Utf16(L"[S]\r\nK=1", true) + "\x41"), kCodec);
+    odd.RewriteAsUtf16Le();
+    EXPECT_EQ(odd.Bytes(), B(Utf16(L"[S]\r\nK=1", false)));
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "core/icons/icon_library_win.h"
 #include "core/icons/icon_readers.h"
 #include "core/icons/picture_codec_win.h"
+#include "core/icons/picture_orientation.h"
 #include "core/settings/current_language.h"
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
@@ -187,6 +188,125 @@ TEST_F(PictureTest, ATallPictureIsCentredAcross) {
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x)
             EXPECT_EQ((p.bgra[static_cast<std::size_t>(y) * 64 + x] >> 24) != 0, x >= 24 && x < 40) << x << "," << y;
+}
+
+// ---- phone photos: the EXIF orientation ----
+
+std::vector<std::uint8_t> Be16Bytes(std::uint32_t v) { return {std::uint8_t(v >> 8), std::uint8_t(v)}; }
+
+// A big-endian TIFF structure whose first directory holds the orientation alone.
+std::vector<std::uint8_t> ExifTiff(std::uint16_t orientation) {
+    std::vector<std::uint8_t> t = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1};
+    for (auto part : {Be16Bytes(274), Be16Bytes(3), std::vector<std::uint8_t>{0, 0, 0, 1}, Be16Bytes(orientation),
+                      std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0}})
+        t.insert(t.end(), part.begin(), part.end());
+    return t;
+}
+
+// The JPEG with an APP1 Exif segment spliced in right after its start-of-image marker.
+std::vector<std::uint8_t> WithExifSegment(std::vector<std::uint8_t> jpeg, std::uint16_t orientation) {
+    std::vector<std::uint8_t> app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    const auto tiff = ExifTiff(orientation);
+    app1.insert(app1.end(), tiff.begin(), tiff.end());
+    const std::size_t length = app1.size() - 2;
+    app1[2] = std::uint8_t(length >> 8);
+    app1[3] = std::uint8_t(length);
+    jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
+    return jpeg;
+}
+
+// The TIFF file with the orientation tag set in its first directory: the directory is copied to
+// the end of the file with the tag replaced or added in tag order, and the header points at it.
+std::vector<std::uint8_t> WithOrientationTag(std::vector<std::uint8_t> tiff, std::uint16_t orientation) {
+    const bool little = tiff.at(0) == 'I';
+    auto get = [&](std::size_t at, int n) {
+        std::uint32_t v = 0;
+        for (int i = 0; i < n; ++i) v |= std::uint32_t(tiff.at(at + i)) << (8 * (little ? i : n - 1 - i));
+        return v;
+    };
+    auto put = [&](std::vector<std::uint8_t>& out, std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) out.push_back(std::uint8_t(v >> (8 * (little ? i : n - 1 - i))));
+    };
+    const std::uint32_t directory = get(4, 4), count = get(directory, 2);
+    std::vector<std::vector<std::uint8_t>> entries;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t at = directory + 2 + 12 * i;
+        if (get(at, 2) != 274) entries.emplace_back(tiff.begin() + at, tiff.begin() + at + 12);
+    }
+    std::vector<std::uint8_t> tag;
+    put(tag, 274, 2), put(tag, 3, 2), put(tag, 1, 4), put(tag, orientation, 2), put(tag, 0, 2);
+    entries.push_back(tag);
+    std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+        return (little ? a[0] | a[1] << 8 : a[0] << 8 | a[1]) < (little ? b[0] | b[1] << 8 : b[0] << 8 | b[1]);
+    });
+    const std::uint32_t next = get(directory + 2 + 12 * count, 4);
+    if (tiff.size() % 2) tiff.push_back(0);
+    const auto at = static_cast<std::uint32_t>(tiff.size());
+    std::vector<std::uint8_t> copy;
+    put(copy, static_cast<std::uint32_t>(entries.size()), 2);
+    for (const auto& e : entries) copy.insert(copy.end(), e.begin(), e.end());
+    put(copy, next, 4);
+    tiff.insert(tiff.end(), copy.begin(), copy.end());
+    std::vector<std::uint8_t> header;
+    put(header, at, 4);
+    std::copy(header.begin(), header.end(), tiff.begin() + 4);
+    return tiff;
+}
+
+// Every orientation of a JPEG (Exif segment) and of a TIFF file gives an upright icon. The picture
+// as shown is 48 x 24, white with a red quarter at its top left; each file stores it as a camera
+// would for that orientation (tall for 5 to 8, the quarter in the corner the tag turns to the
+// top left).
+TEST_F(PictureTest, EveryExifOrientationGivesAnUprightIcon) {
+    enum Corner { TopLeft, TopRight, BottomRight, BottomLeft };
+    const struct {
+        std::uint16_t orientation;
+        bool wide;
+        Corner mark;
+    } stored[] = {
+        {1, true, TopLeft},  {2, true, TopRight},    {3, true, BottomRight},  {4, true, BottomLeft},
+        {5, false, TopLeft}, {6, false, BottomLeft}, {7, false, BottomRight}, {8, false, TopRight},
+    };
+    constexpr std::uint32_t kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000;
+    for (const PictureFormat format : {PictureFormat::Jpeg, PictureFormat::Tiff}) {
+        for (const auto& s : stored) {
+            SCOPED_TRACE(testing::Message()
+                         << qm::WideToUtf8(qmtest::FormatName(format)) << " orientation " << s.orientation);
+            qmtest::TestPicture picture;
+            picture.width = s.wide ? 48 : 24;
+            picture.height = s.wide ? 24 : 48;
+            const int mw = picture.width / 2, mh = picture.height / 2;
+            for (int y = 0; y < picture.height; ++y) {
+                for (int x = 0; x < picture.width; ++x) {
+                    const bool right = x >= mw, bottom = y >= mh;
+                    const Corner at = bottom ? (right ? BottomRight : BottomLeft) : (right ? TopRight : TopLeft);
+                    picture.bgra.push_back(at == s.mark ? kRed : kWhite);
+                }
+            }
+            auto bytes = qmtest::EncodePicture(format, picture);
+            ASSERT_FALSE(bytes.empty());
+            bytes = format == PictureFormat::Jpeg ? WithExifSegment(std::move(bytes), s.orientation)
+                                                  : WithOrientationTag(std::move(bytes), s.orientation);
+            ASSERT_EQ(qm::PictureOrientation(qm::ByteView(bytes.data(), bytes.size())), s.orientation);
+            const std::wstring path = dir / (L"o" + std::to_wstring(s.orientation) + L"." + qmtest::FormatName(format));
+            qmtest::WriteBytes(path, bytes);
+
+            const MadeIcon icon = ReadMadeIcon(qm::MakePictureIcon(path));
+            ASSERT_EQ(icon.sizes.size(), 8u);
+            ASSERT_EQ(icon.sizes[5], 48);
+            const IconPixels& p = icon.pixels[5];  // the picture as shown, 48 x 24 at rows 12..35
+            auto pixel = [&](int x, int y) { return p.bgra[static_cast<std::size_t>(y) * 48 + x]; };
+            auto red = [](std::uint32_t c) { return Channel(c, 2) > 180 && Channel(c, 1) < 90 && Channel(c, 0) < 90; };
+            auto white = [](std::uint32_t c) {
+                return Channel(c, 2) > 180 && Channel(c, 1) > 180 && Channel(c, 0) > 180;
+            };
+            EXPECT_EQ(pixel(24, 4) >> 24, 0u);  // above the picture: transparent, so it is wide again
+            EXPECT_TRUE(red(pixel(12, 18))) << std::hex << pixel(12, 18);
+            EXPECT_TRUE(white(pixel(36, 18))) << std::hex << pixel(36, 18);
+            EXPECT_TRUE(white(pixel(12, 30))) << std::hex << pixel(12, 30);
+            EXPECT_TRUE(white(pixel(36, 30))) << std::hex << pixel(36, 30);
+        }
+    }
 }
 
 // ---- colours ----
