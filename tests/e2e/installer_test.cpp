@@ -633,6 +633,59 @@ TEST_F(Installer, RefusesWindowsBeforeTheFloor) {
     }
 }
 
+// A descendant window of `top` with this text, or null.
+HWND FindDescendant(HWND top, const std::wstring& text) {
+    struct Search {
+        const std::wstring* text;
+        HWND found;
+    } search{&text, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t buffer[256] = {};
+            GetWindowTextW(child, buffer, 256);
+            if (*s->text == buffer) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The program started from the finish page would run with the installer's rights: after an
+// installation by an administrator (Wine's user is one) the page offers no "Run Quillmark", and
+// nothing is started when Finish is pressed.
+TEST_F(Installer, FinishPageOffersNoRunAfterAnElevatedInstall) {
+    TempDir root(L"qm-setup");
+    const std::wstring folder = root / L"Quill Finish";
+    qmtest::ChildProcess setup(qmtest::Quote(SetupProgram()) + L" /CURRENTUSER /D=" + folder);
+    ASSERT_TRUE(setup.started());
+    const HWND wizard = setup.WaitForWindow(L"Quillmark Setup ", 30000);  // NSIS's caption ends with a blank
+    ASSERT_NE(wizard, nullptr);
+    const HWND next = GetDlgItem(wizard, IDOK);
+    ASSERT_NE(next, nullptr);
+    SendMessageW(next, BM_CLICK, 0, 0);  // the folder page's Install
+    HWND finish = nullptr;
+    for (int i = 0; i < 1200 && !finish; ++i) {
+        Sleep(100);
+        if (FindDescendant(wizard, L"&Finish")) finish = GetDlgItem(wizard, IDOK);
+    }
+    ASSERT_NE(finish, nullptr) << "no finish page";
+    const HWND run = FindDescendant(wizard, L"&Run Quillmark");
+    if (run) {
+        EXPECT_FALSE(IsWindowVisible(run));
+        EXPECT_EQ(SendMessageW(run, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    }
+    SendMessageW(finish, BM_CLICK, 0, 0);
+    ASSERT_TRUE(setup.Wait(30000));
+    Sleep(1000);
+    EXPECT_EQ(FilesUnder(folder), ExpectedFiles());  // nothing wrote settings into the program folder
+    UninstallWithTheEntry(HKEY_CURRENT_USER);
+}
+
 TEST_F(Installer, PortableZipHoldsTheInstalledLayout) {
     // The zip's listing as Windows sees it: every file under one folder "Quillmark".
     const std::wstring zip = qmtest::BuildFolder() + L"\\package\\Quillmark-portable.zip";
