@@ -8,6 +8,7 @@
 #include "core/base/handles_win.h"
 #include "core/base/json_text.h"
 #include "core/base/module_path_win.h"
+#include "core/settings/language_support.h"
 
 namespace qm {
 
@@ -107,13 +108,43 @@ void SetShellStatusSource(ShellStatusSource answers) { g_source = answers; }
 
 ShellStatus CurrentShellStatus() { return g_source ? g_source() : ReadShellStatus(); }
 
+Windows11Menu Windows11MenuOf(const ShellStatus& s) {
+    if (s.windowsBuild < kWindows11Build) return Windows11Menu::NotAvailable;
+    if (s.packageRegistered) return Windows11Menu::On;
+    if (!s.packageSigned) return Windows11Menu::NoPackage;
+    if (s.provisioned == true) return Windows11Menu::Provisioned;
+    if (!*s.packageSigned) return Windows11Menu::Unsigned;
+    return Windows11Menu::NotRegistered;
+}
+
+const char* Windows11MenuReason(Windows11Menu state) {
+    switch (state) {
+        case Windows11Menu::NoPackage: return "no package beside the program";
+        case Windows11Menu::Provisioned: return "provisioned; appears at the next sign-in";
+        case Windows11Menu::Unsigned: return "unsigned build; only an all-users installation registers it";
+        case Windows11Menu::NotRegistered: return "package not registered";
+        default: return "";
+    }
+}
+
 std::wstring Windows11MenuState(const ShellStatus& s) {
-    if (s.windowsBuild < kWindows11Build) return L"not available";
-    if (s.packageRegistered) return L"on";
-    if (!s.packageSigned) return L"off: no package beside the program";
-    if (s.provisioned == true) return L"off: provisioned; appears at the next sign-in";
-    if (!*s.packageSigned) return L"off: unsigned build; only an all-users installation registers it";
-    return L"off: package not registered";
+    const Windows11Menu state = Windows11MenuOf(s);
+    if (state == Windows11Menu::On) return L"on";
+    if (state == Windows11Menu::NotAvailable) return L"not available";
+    const std::string reason = Windows11MenuReason(state);
+    return L"off: " + std::wstring(reason.begin(), reason.end());
+}
+
+// "Windows 11 menu: on", "Windows 11 menu: off: <reason>" or "Windows 11 menu: not available", in
+// the current language.
+std::wstring Windows11MenuLine(const ShellStatus& status) {
+    switch (const Windows11Menu state = Windows11MenuOf(status)) {
+        case Windows11Menu::On: return TranslateText(std::string_view("Windows 11 menu: on"));
+        case Windows11Menu::NotAvailable: return TranslateText(std::string_view("Windows 11 menu: not available"));
+        default:
+            return TranslateText(std::string_view("Windows 11 menu: off")) + L": " +
+                   TranslateText(std::string_view(Windows11MenuReason(state)));
+    }
 }
 
 std::wstring ShellStatusText(const ShellStatus& s) {

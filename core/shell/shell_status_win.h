@@ -27,8 +27,18 @@ ShellStatus CurrentShellStatus();
 
 inline constexpr unsigned long kWindows11Build = 22000;
 
-// The Windows 11 menu in one phrase: "on", "off: <reason>" or, before Windows 11, "not available".
+// The Windows 11 menu: on, off for a reason, or not available before Windows 11.
+enum class Windows11Menu { On, NotAvailable, NoPackage, Provisioned, Unsigned, NotRegistered };
+Windows11Menu Windows11MenuOf(const ShellStatus& status);
+
+// The same in English: "on", "off: <reason>" or "not available"; and the reason alone ("" for On
+// and NotAvailable), for the tools page's translated line.
 std::wstring Windows11MenuState(const ShellStatus& status);
+const char* Windows11MenuReason(Windows11Menu state);
+
+// The tools page's line in the current language: "Windows 11 menu: on", "Windows 11 menu: off:
+// <reason>" or "Windows 11 menu: not available".
+std::wstring Windows11MenuLine(const ShellStatus& status);
 
 // One line per fact ("name: value\n"), and the same as one JSON object (UTF-8).
 std::wstring ShellStatusText(const ShellStatus& status);
