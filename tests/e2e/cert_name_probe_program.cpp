@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "core/base/text.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 2;
@@ -28,10 +29,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring text(length, L'\0');
     CertNameToStrW(X509_ASN_ENCODING, &cert->pCertInfo->Subject, flags, text.data(), length);
     text.resize(length > 0 ? length - 1 : 0);
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+    const std::string utf8 = qm::WideToUtf8(text);
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
     return 0;
 }

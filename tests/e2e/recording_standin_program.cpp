@@ -8,16 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+#include "core/base/text.h"
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+namespace {
 
 std::wstring Environment(const wchar_t* name) {
     wchar_t value[32768];
@@ -32,8 +25,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
     if (n == 0 || n >= MAX_PATH * 4) return 1;
     const std::wstring path(self, n);
-    const std::string record =
-        Utf8(GetCommandLineW()) + "\n" + Utf8(Environment(L"QM_MSIX")) + "\n" + Utf8(Environment(L"QM_DIR")) + "\n--\n";
+    const std::string record = qm::WideToUtf8(GetCommandLineW()) + "\n" + qm::WideToUtf8(Environment(L"QM_MSIX")) +
+                               "\n" + qm::WideToUtf8(Environment(L"QM_DIR")) + "\n--\n";
     HANDLE file = CreateFileW((path + L".calls.txt").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
