@@ -5,6 +5,7 @@
 #include "cli/command_table.h"
 #include "core/base/error.h"
 #include "core/base/text.h"
+#include "version.rc.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -30,25 +31,36 @@ void Err(std::wstring_view text) {
 
 namespace {
 
-void PrintUsage() {
-    Err(L"usage:\n");
+// Every command line of every group, then the tool's own options; to standard output when asked
+// for (--help), to standard error after a mistake.
+void PrintUsage(void (*write)(std::wstring_view)) {
+    write(L"usage:\n");
     for (const CommandGroup& g : CommandGroups()) {
         std::wstring_view usage = g.usage;
         while (!usage.empty()) {
             const auto end = usage.find(L'\n');
-            Err(L"  quillmark-cli ");
-            Err(usage.substr(0, end));
-            Err(L"\n");
+            write(L"  quillmark-cli ");
+            write(usage.substr(0, end));
+            write(L"\n");
             if (end == std::wstring_view::npos) break;
             usage.remove_prefix(end + 1);
         }
     }
+    write(L"  quillmark-cli --version\n  quillmark-cli --help\n");
 }
 
 int Run(std::vector<std::wstring> args) {
     if (args.empty()) {
-        PrintUsage();
+        PrintUsage(&Err);
         return kExitUsage;
+    }
+    if (args.size() == 1 && (args[0] == L"--help" || args[0] == L"-h")) {
+        PrintUsage(&Out);
+        return kExitOk;
+    }
+    if (args.size() == 1 && args[0] == L"--version") {
+        Out(L"Quillmark " + Utf8ToWide(QM_VERSION_TEXT) + L"\n");
+        return kExitOk;
     }
     for (const CommandGroup& g : CommandGroups()) {
         if (args[0] == g.name) {
@@ -65,7 +77,7 @@ int Run(std::vector<std::wstring> args) {
         }
     }
     Err(L"unknown command: " + args[0] + L"\n");
-    PrintUsage();
+    PrintUsage(&Err);
     return kExitUsage;
 }
 

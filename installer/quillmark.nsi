@@ -9,13 +9,24 @@
 ;     programs folder, the extension's keys written under HKEY_CURRENT_USER\Software\Classes,
 ;     nothing under HKEY_LOCAL_MACHINE.
 ; On Windows 11 (build 22000 and later) the installer also registers the sparse package
-; Quillmark.msix (installed with the program) for the user who runs it, with the install folder as
-; its external location, so that the folder menu shows on the first page of Explorer's context
-; menu; the uninstaller removes it. Windows 10 keeps the classic registration only.
-; /S installs silently, /D=FOLDER (last on the command line) chooses the folder.
+; Quillmark.msix (installed with the program, the install folder its external location), so that
+; the folder menu shows on the first page of Explorer's context menu:
+;   all users (elevated): staged and provisioned for every user of the machine (-AllowUnsigned for
+;     a build without a signature);
+;   current user: registered for that user when the package is signed; a package without a
+;     signature can only be added for all users by an administrator, so the finish page says the
+;     menu is under "Show more options" and why.
+; Earlier registrations of the package go first. The outcome is shown on the finish page and kept
+; in the uninstall key's DWORD Windows11MenuResult: 0 registered, 1 declined (/WIN11MENU=0),
+; 2 needs an administrator, 3 unsigned build in a per-user installation, otherwise the HRESULT.
+; Paths reach PowerShell in the environment ($env:QM_MSIX, $env:QM_DIR), never inside its
+; command text. The uninstaller removes the package (and its provisioning). Windows 10 keeps the
+; classic registration only; builds before Windows 10 1703 (15063) are refused.
+; /S installs silently (no prompt), /D=FOLDER (last on the command line) chooses the folder.
 ;
 ; Built by scripts/package: makensis -DSTAGE=<layout> -DOUTFILE=<exe> -DVERSION=<x.y.z>
-;   -DCLSID=<{...}> -DFILES=<install list> -DUNFILES=<uninstall list> installer/quillmark.nsi
+;   -DCLSID=<{...}> -DFILES=<install list> -DUNFILES=<uninstall list> -DSIGNED=<0|1>
+;   installer/quillmark.nsi
 
 Unicode true
 Target amd64-unicode
@@ -34,6 +45,7 @@ ManifestDPIAware true
 !insertmacro Require CLSID
 !insertmacro Require FILES
 !insertmacro Require UNFILES
+!insertmacro Require SIGNED
 
 !define PRODUCT "Quillmark"
 !define DESCRIPTION "Ostrel QuillMark Shell Extensions"
@@ -44,6 +56,21 @@ ManifestDPIAware true
 !define VERBKEY "Software\Classes\iclfile\shell\Open.Ostrel.Quillmark"
 !define PACKAGENAME "Ostrel.Quillmark"
 !define POWERSHELL '"$SYSDIR\WindowsPowerShell\v1.0\powershell.exe" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command'
+!define MINBUILD 15063  ; Windows 10 1703: per-monitor DPI awareness v2
+!define WIN11BUILD 22000
+; The PowerShell scripts of the Windows 11 menu. They name no path: the package and the folder come
+; from the environment. A failure ends the script with its HRESULT as the exit code.
+!define PS_TRY "$$ErrorActionPreference='Stop'; try {"
+!define PS_CATCH "exit 0 } catch { exit $$_.Exception.HResult }"
+!define PS_REMOVE_USER "Get-AppxPackage -Name ${PACKAGENAME} | Remove-AppxPackage -ErrorAction SilentlyContinue;"
+!define PS_REMOVE_ALL "Get-AppxProvisionedPackage -Online | Where-Object DisplayName -eq '${PACKAGENAME}' | Remove-AppxProvisionedPackage -Online -AllUsers -ErrorAction SilentlyContinue; Get-AppxPackage -AllUsers -Name ${PACKAGENAME} | Remove-AppxPackage -AllUsers -ErrorAction SilentlyContinue;"
+!if ${SIGNED} == 1
+  !define PS_UNSIGNED ""
+!else
+  !define PS_UNSIGNED " -AllowUnsigned"
+!endif
+!define PS_ADD_USER "Add-AppxPackage -Path $$env:QM_MSIX -ExternalLocation $$env:QM_DIR -ForceApplicationShutdown;"
+!define PS_ADD_ALL "Add-AppxPackage -Path $$env:QM_MSIX -ExternalLocation $$env:QM_DIR -Stage${PS_UNSIGNED}; Add-AppxProvisionedPackage -Online -PackagePath $$env:QM_MSIX -SkipLicense | Out-Null;"
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
@@ -70,11 +97,18 @@ Var FolderGiven   ; 1 when /D= chose the folder
 Var RadioAll
 Var RadioUser
 Var CreatedKeys   ; parent keys that did not exist before the installation, "key|key|..."
+Var Win11Menu     ; 0 when /WIN11MENU=0 declined the Windows 11 menu
+Var Win11Result   ; the outcome written to Windows11MenuResult; empty when there was none
+Var FinishText
 
 Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+; The program started from the finish page would run with the installer's rights: after an elevated
+; installation it is not offered (its first settings would go to the program folder).
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quillmark.exe"
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -107,10 +141,24 @@ Function ApplyMode
 FunctionEnd
 
 Function .onInit
+  ; Refused before Windows 10 1703: the program needs what that version brought.
+  ReadRegStr $0 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
+  IntOp $1 $0 + 0
+  ${If} $1 < ${MINBUILD}
+    MessageBox MB_ICONSTOP "${PRODUCT} needs Windows 10 version 1703 (build ${MINBUILD}) or later; this computer runs build $0." /SD IDOK
+    SetErrorLevel 1150  ; ERROR_OLD_WIN_VERSION
+    Quit
+  ${EndIf}
   StrCpy $FolderGiven 0
   ${IfThen} $INSTDIR != "" ${|} StrCpy $FolderGiven 1 ${|}
   StrCpy $ModeGiven 1
   ${GetParameters} $R0
+  StrCpy $Win11Menu 1
+  ClearErrors
+  ${GetOptions} $R0 "/WIN11MENU=" $R1
+  ${IfNot} ${Errors}
+    ${IfThen} $R1 == "0" ${|} StrCpy $Win11Menu 0 ${|}
+  ${EndIf}
   ClearErrors
   ${GetOptions} $R0 "/CURRENTUSER" $R1
   ${IfNot} ${Errors}
@@ -258,7 +306,7 @@ FunctionEnd
 !macro Windows11Check un
 Function ${un}IsWindows11
   ReadRegStr $0 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
-  ${If} $0 >= 22000
+  ${If} $0 >= ${WIN11BUILD}
     Push 1
   ${Else}
     Push 0
@@ -268,10 +316,98 @@ FunctionEnd
 !insertmacro Windows11Check ""
 !insertmacro Windows11Check "un."
 
+; The package's paths for PowerShell, in this process's environment (inherited by the child).
+Function SetPackageEnvironment
+  StrCpy $R0 "$INSTDIR\Quillmark.msix"
+  System::Call 'kernel32::SetEnvironmentVariableW(w "QM_MSIX", w R0) i'
+  StrCpy $R0 "$INSTDIR"
+  System::Call 'kernel32::SetEnvironmentVariableW(w "QM_DIR", w R0) i'
+FunctionEnd
+
+; Runs a PowerShell script with the package's paths in the environment; its exit code goes to
+; $Win11Result, E_FAIL when PowerShell could not start or ended with a code that is no HRESULT.
+!macro RunPackageScript script
+  Call SetPackageEnvironment
+  nsExec::ExecToLog `${POWERSHELL} "${script}"`
+  Pop $Win11Result
+  ${If} $Win11Result == "error"
+  ${OrIf} $Win11Result == "timeout"
+  ${OrIf} $Win11Result == "1"
+  ${OrIf} $Win11Result == "2"
+  ${OrIf} $Win11Result == "3"
+    StrCpy $Win11Result 0x80004005
+  ${EndIf}
+!macroend
+
+; Registers the Windows 11 menu's package on Windows 11 and sets $Win11Result and $FinishText.
+Function RegisterWindows11Menu
+  StrCpy $Win11Result ""
+  StrCpy $FinishText "${PRODUCT} has been installed on your computer.$\r$\n$\r$\nClick Finish to close Setup."
+  Call IsWindows11
+  Pop $0
+  ${IfThen} $0 != 1 ${|} Return ${|}
+  ${If} $Win11Menu == 0
+    StrCpy $Win11Result 1
+  ${ElseIf} $AllUsers == 1
+    Call IsAdmin
+    Pop $0
+    ${If} $0 != 1
+      StrCpy $Win11Result 2
+    ${Else}
+      !insertmacro RunPackageScript "${PS_TRY} ${PS_REMOVE_ALL} ${PS_ADD_ALL} ${PS_CATCH}"
+    ${EndIf}
+  ${ElseIf} ${SIGNED} == 1
+    !insertmacro RunPackageScript "${PS_TRY} ${PS_REMOVE_USER} ${PS_ADD_USER} ${PS_CATCH}"
+  ${Else}
+    StrCpy $Win11Result 3
+  ${EndIf}
+  IntFmt $1 "0x%08X" $Win11Result
+  ${Select} $Win11Result
+  ${Case} 0
+    ; Explorer reads the package's menu declaration again.
+    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'  ; SHCNE_ASSOCCHANGED
+    DetailPrint "The Windows 11 menu package is registered."
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nThe ${PRODUCT} entry appears on the first page of the Windows 11 folder menu after Explorer restarts or at your next sign-in."
+  ${Case} 1
+    DetailPrint "The Windows 11 menu package was not registered (/WIN11MENU=0)."
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nThe ${PRODUCT} folder menu is under $\"Show more options$\" (the Windows 11 menu entry was declined)."
+  ${Case} 2
+    DetailPrint "Registering the Windows 11 menu package needs an administrator."
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nThe ${PRODUCT} folder menu is under $\"Show more options$\": adding it to the first page of the Windows 11 menu for all users needs an administrator."
+  ${Case} 3
+    DetailPrint "This build is not signed: its Windows 11 menu package can only be added for all users by an administrator."
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nThe ${PRODUCT} folder menu is under $\"Show more options$\". This build is not signed, and Windows 11 adds the menu entry of an unsigned package only in an installation for all users by an administrator. Install for all users, or install a signed release, to have the entry on the first page."
+  ${CaseElse}
+    DetailPrint "Registering the Windows 11 menu package failed ($1); the folder menu stays under $\"Show more options$\"."
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nWindows did not add the ${PRODUCT} entry to the first page of the Windows 11 folder menu (error $1); the folder menu is under $\"Show more options$\"."
+  ${EndSelect}
+FunctionEnd
+
+Function FinishPageShow
+  Call IsAdmin
+  Pop $0
+  ${If} $0 == 1
+    ${NSD_Uncheck} $mui.FinishPage.Run
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${EndIf}
+FunctionEnd
+
+; A quillshell.dll that Explorer or the menu's surrogate holds cannot be overwritten, but it can be
+; renamed: the loaded copy moves aside and goes at the next restart, and the new one is written.
+Function MoveLoadedLibraryAside
+  IfFileExists "$INSTDIR\quillshell.dll" 0 done
+  System::Call 'kernel32::GetTickCount() i .R1'
+  StrCpy $R0 "$INSTDIR\quillshell.dll.$R1.old"
+  Rename "$INSTDIR\quillshell.dll" $R0
+  Delete /REBOOTOK $R0
+  done:
+FunctionEnd
+
 ; ---- install ------------------------------------------------------------------------------------
 
 Section "Quillmark"
   SetOutPath "$INSTDIR"
+  Call MoveLoadedLibraryAside
   !include "${FILES}"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -295,15 +431,7 @@ Section "Quillmark"
     WriteRegStr HKCU "${APPROVEDKEY}" "${CLSID}" "${DESCRIPTION}"
   ${EndIf}
 
-  Call IsWindows11
-  Pop $0
-  ${If} $0 == 1
-    nsExec::ExecToLog `${POWERSHELL} "Add-AppxPackage -Path '$INSTDIR\Quillmark.msix' -ExternalLocation '$INSTDIR'"`
-    Pop $0
-    ${If} $0 != 0
-      DetailPrint "Registering the Windows 11 menu package failed ($0); the folder menu stays under $\"Show more options$\"."
-    ${EndIf}
-  ${EndIf}
+  Call RegisterWindows11Menu
 
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\Quillmark.exe"
@@ -319,6 +447,11 @@ Section "Quillmark"
   WriteRegStr SHCTX "${UNINSTKEY}" "CreatedKeys" "$CreatedKeys"
   WriteRegDWORD SHCTX "${UNINSTKEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTKEY}" "NoRepair" 1
+  ${If} $Win11Result != ""
+    WriteRegDWORD SHCTX "${UNINSTKEY}" "Windows11MenuResult" $Win11Result
+  ${Else}
+    DeleteRegValue SHCTX "${UNINSTKEY}" "Windows11MenuResult"
+  ${EndIf}
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD SHCTX "${UNINSTKEY}" "EstimatedSize" $0
 SectionEnd
@@ -343,7 +476,11 @@ Section "Uninstall"
   Call un.IsWindows11
   Pop $0
   ${If} $0 == 1
-    nsExec::ExecToLog `${POWERSHELL} "Get-AppxPackage -Name ${PACKAGENAME} | Remove-AppxPackage"`
+    ${If} $AllUsers == 1
+      nsExec::ExecToLog `${POWERSHELL} "${PS_TRY} ${PS_REMOVE_ALL} ${PS_CATCH}"`
+    ${Else}
+      nsExec::ExecToLog `${POWERSHELL} "${PS_TRY} ${PS_REMOVE_USER} ${PS_CATCH}"`
+    ${EndIf}
     Pop $0
   ${EndIf}
 

@@ -4,10 +4,20 @@
   msix.py manifest --root ROOT --out FILE [--publisher "CN=..."]
       AppxManifest.xml from installer/AppxManifest.xml.in: the version of CMakeLists.txt as four
       numbers, the class identifier of the Windows 11 handler (kFolderCommandClsid in
-      shellext/server_win.h) and the publisher (default "CN=Quillmark developers"; it must be the
-      subject of the certificate that signs the package).
+      shellext/server_win.h) and the publisher (default UNSIGNED_PUBLISHER, the name of a package
+      without a signature; a signed package's is the subject of the certificate that signs it).
   msix.py publisher CERT.pem
-      The certificate's subject in the form the manifest's Publisher takes.
+      The certificate's subject in the form the manifest's Publisher takes: Windows' own
+      CertNameToStrW(CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG), which Windows compares it
+      with (most specific part first, S= E= SERIALNUMBER= DC=, OID.x.y for other attributes,
+      values with , + = " < > # ; or outer blanks quoted, inner quotes doubled).
+  msix.py sign --in IN.msix --out OUT.msix (--certs PEM --key PEM | --pkcs12 PFX)
+         [--timestamp URL] [--tsa-certs PEM --tsa-key PEM]
+      osslsigncode sign -h sha256, timestamped with -ts URL (or osslsigncode's local
+      time-stamping authority); a PKCS#12 password comes from QM_SIGN_PASS.
+  msix.py logos --root ROOT --out FOLDER
+      The logo images the manifest names (Assets/*.png) written under FOLDER: the package's logos
+      resolve against its external location, the program folder, so they are installed there too.
   msix.py pack --root ROOT --manifest FILE --out PACKAGE.msix
       The package: the manifest and its logo images (made from the program's icon with
       ImageMagick), AppxBlockMap.xml (SHA-256 of every 64 KiB block of every file) and
@@ -18,6 +28,7 @@ import argparse
 import base64
 import hashlib
 import io
+import os
 import pathlib
 import re
 import subprocess
@@ -32,6 +43,9 @@ SHA256 = "http://www.w3.org/2001/04/xmlenc#sha256"
 TYPES_NS = "http://schemas.openxmlformats.org/package/2006/content-types"
 LOGOS = {"Assets/StoreLogo.png": 50, "Assets/Square150x150Logo.png": 150, "Assets/Square44x44Logo.png": 44}
 DATE = (1980, 1, 1, 0, 0, 0)
+# Windows 11 registers a package without a signature (Add-AppxPackage -AllowUnsigned) only when its
+# Publisher carries this attribute; such a package never has the identity of a signed one.
+UNSIGNED_PUBLISHER = "CN=Quillmark developers, OID.2.25.311729368913984317654407730594956997722=1"
 
 
 def fail(text):
@@ -65,12 +79,115 @@ def make_manifest(root, publisher):
     return text
 
 
+# The attribute names CertNameToStrW(CERT_X500_NAME_STR) writes; any other attribute is written
+# as OID.<dotted number>.
+X500_NAMES = {
+    "2.5.4.3": "CN", "2.5.4.4": "SN", "2.5.4.5": "SERIALNUMBER", "2.5.4.6": "C", "2.5.4.7": "L",
+    "2.5.4.8": "S", "2.5.4.9": "STREET", "2.5.4.10": "O", "2.5.4.11": "OU", "2.5.4.12": "T",
+    "2.5.4.42": "G", "2.5.4.43": "I", "1.2.840.113549.1.9.1": "E", "0.9.2342.19200300.100.1.25": "DC",
+}
+# CertNameToStrW quotes a value that holds one of these or starts or ends with a blank.
+QUOTED = set(',+="<>#;\n')
+
+
+def der_item(data, at):
+    """(tag, start of contents, end of contents) of the DER item at `at`, bounds checked."""
+    if at + 2 > len(data):
+        raise ValueError("truncated DER")
+    tag, length, at = data[at], data[at + 1], at + 2
+    if length & 0x80:
+        count = length & 0x7F
+        if count == 0 or count > 4 or at + count > len(data):
+            raise ValueError("bad DER length")
+        length = int.from_bytes(data[at:at + count], "big")
+        at += count
+    if at + length > len(data):
+        raise ValueError("truncated DER")
+    return tag, at, at + length
+
+
+def der_children(data, start, end):
+    while start < end:
+        tag, body, after = der_item(data, start)
+        yield tag, body, after
+        start = after
+
+
+def oid_text(raw):
+    first = raw[0]
+    parts = [str(min(first // 40, 2)), str(first - 40 * min(first // 40, 2))]
+    value = 0
+    for byte in raw[1:]:
+        value = (value << 7) | (byte & 0x7F)
+        if not byte & 0x80:
+            parts.append(str(value))
+            value = 0
+    return ".".join(parts)
+
+
+def string_value(tag, raw):
+    if tag == 0x1E:  # BMPString
+        return raw.decode("utf-16-be")
+    if tag == 0x1C:  # UniversalString
+        return raw.decode("utf-32-be")
+    if tag == 0x0C:  # UTF8String
+        return raw.decode("utf-8")
+    return raw.decode("latin-1")  # PrintableString, IA5String, T61String (as Windows reads them)
+
+
+def windows_value(value):
+    if value == "" or value[0] == " " or value[-1] == " " or QUOTED & set(value):
+        return '"' + value.replace('"', '""') + '"'
+    return value
+
+
+def subject_rdns(der):
+    """The certificate's subject as a list of RDNs, each a list of (OID, value), in DER order."""
+    _, body, end = der_item(der, 0)  # Certificate
+    _, tbs, tbs_end = der_item(der, body)  # TBSCertificate
+    fields = list(der_children(der, tbs, tbs_end))
+    if fields and fields[0][0] == 0xA0:  # [0] version
+        fields = fields[1:]
+    _, name, name_end = fields[4]  # serialNumber, signature, issuer, validity, subject
+    rdns = []
+    for _, rdn, rdn_end in der_children(der, name, name_end):
+        attributes = []
+        for _, pair, pair_end in der_children(der, rdn, rdn_end):
+            (_, oid, oid_end), (tag, value, value_end) = list(der_children(der, pair, pair_end))[:2]
+            attributes.append((oid_text(der[oid:oid_end]), string_value(tag, der[value:value_end])))
+        rdns.append(attributes)
+    return rdns
+
+
+def windows_subject(rdns):
+    """What CertNameToStrW(X509_ASN_ENCODING, subject, CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG)
+    gives: the most specific RDN first, RDNs joined by ", ", the attributes of one RDN by " + "."""
+    return ", ".join(" + ".join(X500_NAMES.get(oid, "OID." + oid) + "=" + windows_value(value)
+                                for oid, value in rdn) for rdn in reversed(rdns))
+
+
 def publisher_of(cert):
-    """The subject as Windows writes it: most specific part first, parts joined by ", "."""
-    out = subprocess.run(["openssl", "x509", "-in", str(cert), "-noout", "-subject", "-nameopt", "RFC2253"],
-                         check=True, capture_output=True, text=True).stdout.strip()
-    subject = out.split("=", 1)[1] if out.startswith("subject=") else out
-    return re.sub(r"(?<!\\),", ", ", subject)
+    """The certificate's subject in the form Windows compares a package's Publisher with."""
+    der = subprocess.run(["openssl", "x509", "-in", str(cert), "-outform", "DER"], check=True,
+                         capture_output=True).stdout
+    return windows_subject(subject_rdns(der))
+
+
+def sign(a):
+    """Signs the package with osslsigncode (SHA-256), timestamped when a timestamp server (or a
+    local time-stamping certificate and key, for tests) is given."""
+    command = ["osslsigncode", "sign", "-h", "sha256"]
+    if a.pkcs12:
+        command += ["-pkcs12", str(a.pkcs12), "-readpass", "/dev/stdin"]
+    else:
+        command += ["-certs", str(a.certs), "-key", str(a.key)]
+    if a.timestamp:
+        command += ["-ts", a.timestamp]
+    if a.tsa_certs:
+        command += ["-TSA-certs", str(a.tsa_certs), "-TSA-key", str(a.tsa_key)]
+    command += ["-in", str(a.input), "-out", str(a.out)]
+    password = os.environ.get("QM_SIGN_PASS", "") if a.pkcs12 else ""
+    subprocess.run(command, check=True, input=password.encode(), stdout=subprocess.DEVNULL)
 
 
 def logo(root, size):
@@ -137,9 +254,21 @@ def main():
     m = sub.add_parser("manifest")
     m.add_argument("--root", type=pathlib.Path, required=True)
     m.add_argument("--out", type=pathlib.Path, required=True)
-    m.add_argument("--publisher", default="CN=Quillmark developers")
+    m.add_argument("--publisher", default=UNSIGNED_PUBLISHER)
     p = sub.add_parser("publisher")
     p.add_argument("cert", type=pathlib.Path)
+    n = sub.add_parser("sign")
+    n.add_argument("--in", dest="input", type=pathlib.Path, required=True)
+    n.add_argument("--out", type=pathlib.Path, required=True)
+    n.add_argument("--certs", type=pathlib.Path)
+    n.add_argument("--key", type=pathlib.Path)
+    n.add_argument("--pkcs12", type=pathlib.Path)
+    n.add_argument("--timestamp")
+    n.add_argument("--tsa-certs", type=pathlib.Path)
+    n.add_argument("--tsa-key", type=pathlib.Path)
+    g = sub.add_parser("logos")
+    g.add_argument("--root", type=pathlib.Path, required=True)
+    g.add_argument("--out", type=pathlib.Path, required=True)
     k = sub.add_parser("pack")
     k.add_argument("--root", type=pathlib.Path, required=True)
     k.add_argument("--manifest", type=pathlib.Path, required=True)
@@ -151,6 +280,12 @@ def main():
             a.out.write_text(text, newline="\r\n")
     elif a.what == "publisher":
         print(publisher_of(a.cert))
+    elif a.what == "sign":
+        sign(a)
+    elif a.what == "logos":
+        for name, size in sorted(LOGOS.items()):
+            (a.out / name).parent.mkdir(parents=True, exist_ok=True)
+            (a.out / name).write_bytes(logo(a.root, size))
     else:
         pack(a.root, a.manifest, a.out)
 

@@ -154,6 +154,7 @@ public:
     // ---- page 4: tools (options_and_tools_pages_win.cpp) ----
     ui::GroupBox* GroupBox4 = nullptr;
     ui::Label* Label3 = nullptr;
+    ui::Label* Label22 = nullptr;  // the Windows 11 menu's state
     ui::Button* b_RebuiltIconCache = nullptr;
     void b_RebuiltIconCacheClick();
 

@@ -11,6 +11,7 @@
 #include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
 #include "core/shell/icon_cache_win.h"
+#include "core/shell/shell_status_win.h"
 #include "ui/form_win.h"
 
 namespace qm {
@@ -79,6 +80,7 @@ void TForm2::CreateToolsPage() {
     b_RebuiltIconCache =
         Add<ui::Button>(L"b_RebuiltIconCache", GroupBox4, ui::Bounds{12, 108, 160, 30}, L"Rebuild Icon-cache");
     b_RebuiltIconCache->OnClick = [this] { b_RebuiltIconCacheClick(); };
+    Label22 = Add<ui::Label>(L"Label22", p_4, ui::Bounds{0, 160, 517, 34}, Windows11MenuLine(CurrentShellStatus()));
 }
 
 void TForm2::ShowIconModeSetting() {

@@ -33,6 +33,13 @@
       "Rebuilds all Explorer icons and removes unused Explorer icons from memory. /n /n Rebuild icon when you "      \
       "find that Explorer is displaying the wrong icon for a programm or shortcut.")                                 \
     X(kRebuildIconCache, "Rebuild Icon-cache")                                                                       \
+    X(kWindows11MenuOn, "Windows 11 menu: on")                                                                       \
+    X(kWindows11MenuOff, "Windows 11 menu: off")                                                                     \
+    X(kWindows11MenuNotAvailable, "Windows 11 menu: not available")                                                  \
+    X(kWindows11MenuNoPackage, "no package beside the program")                                                      \
+    X(kWindows11MenuProvisioned, "provisioned; appears at the next sign-in")                                         \
+    X(kWindows11MenuUnsigned, "unsigned build; only an all-users installation registers it")                         \
+    X(kWindows11MenuNotRegistered, "package not registered")                                                         \
     X(kCurrentLanguage, "Current language:")                                                                         \
     X(kDoubleClickToSetLanguage, "Double click to setup it as current language ")                                    \
     X(kRestartForLanguage, "* Please Restart application to apply Language")                                         \

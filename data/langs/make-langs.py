@@ -80,6 +80,21 @@ T = {
         "Reconstruisez le cache lorsque l'Explorateur affiche une mauvaise icône pour un programme ou un "
         "raccourci."),
     "Rebuild Icon-cache": ("Перестроить кэш значков", "Symbol-Cache erneuern", "Reconstruire le cache"),
+    "Windows 11 menu: on": ("Меню Windows 11: включено", "Windows-11-Menü: an", "Menu de Windows 11 : activé"),
+    "Windows 11 menu: off": ("Меню Windows 11: выключено", "Windows-11-Menü: aus", "Menu de Windows 11 : désactivé"),
+    "Windows 11 menu: not available": (
+        "Меню Windows 11: недоступно", "Windows-11-Menü: nicht verfügbar", "Menu de Windows 11 : non disponible"),
+    "no package beside the program": (
+        "нет пакета рядом с программой", "kein Paket neben dem Programm", "aucun paquet à côté du programme"),
+    "provisioned; appears at the next sign-in": (
+        "подготовлено; появится при следующем входе",
+        "bereitgestellt; erscheint bei der nächsten Anmeldung",
+        "provisionné ; apparaît à la prochaine ouverture de session"),
+    "unsigned build; only an all-users installation registers it": (
+        "сборка без подписи; её регистрирует только установка для всех пользователей",
+        "unsignierter Build; nur eine Installation für alle Benutzer registriert ihn",
+        "version non signée ; seule une installation pour tous les utilisateurs l'enregistre"),
+    "package not registered": ("пакет не зарегистрирован", "Paket nicht registriert", "paquet non enregistré"),
     "Current language:": ("Текущий язык:", "Aktuelle Sprache:", "Langue actuelle :"),
     "Double click to setup it as current language": (
         "Дважды щёлкните, чтобы сделать язык текущим",

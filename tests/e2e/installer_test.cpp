@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -208,10 +209,17 @@ std::vector<std::wstring> FilesUnder(const std::wstring& folder) {
     return files;
 }
 
-// What an installation holds: the three programs, the Windows 11 menu's package, the uninstaller
+// What an installation holds: the three programs, the Windows 11 menu's package and its logos
+// (they resolve against the program folder, the package's external location), the uninstaller
 // and data\ without its generators.
 std::vector<std::wstring> ExpectedFiles() {
-    std::vector<std::wstring> files = {L"Quillmark.exe", L"Quillmark.msix", L"quillmark-cli.exe", L"quillshell.dll",
+    std::vector<std::wstring> files = {L"Assets\\Square150x150Logo.png",
+                                       L"Assets\\Square44x44Logo.png",
+                                       L"Assets\\StoreLogo.png",
+                                       L"Quillmark.exe",
+                                       L"Quillmark.msix",
+                                       L"quillmark-cli.exe",
+                                       L"quillshell.dll",
                                        L"uninstall.exe"};
     for (const wchar_t* d : {L"samples", L"langs", L"toolbar"}) {
         std::vector<std::wstring> sub;
@@ -267,6 +275,28 @@ int MenuIconEntries(const std::wstring& folder, bool allUsers) {
     return icons;
 }
 
+// The build number the installer reads, set for the life of the object and put back at the end.
+class BuildNumber {
+public:
+    explicit BuildNumber(const std::wstring& number) {
+        before_ = ReadRegValue(HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber");
+        Set(number);
+    }
+    ~BuildNumber() {
+        if (before_.exists) Set(before_.data);
+    }
+    BuildNumber(const BuildNumber&) = delete;
+    BuildNumber& operator=(const BuildNumber&) = delete;
+
+private:
+    static constexpr const wchar_t* kVersionKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    static void Set(const std::wstring& number) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber", REG_SZ, number.c_str(),
+                        static_cast<DWORD>((number.size() + 1) * sizeof(wchar_t)));
+    }
+    qmtest::RegValue before_;
+};
+
 class Installer : public testing::Test {
 protected:
     void SetUp() override {
@@ -274,6 +304,10 @@ protected:
         qmtest::RemoveQuillshellRegistration();
     }
     void TearDown() override { qmtest::RemoveQuillshellRegistration(); }
+
+    // Wine's prefix says Windows 7 (build 7601), which the installer refuses: the tests run on a
+    // Windows 10 build number unless they set their own.
+    BuildNumber windows10_{L"19045"};
 
     // Installs into `folder`, checks the files and the menu, puts user files beside them, and
     // uninstalls with the uninstall entry's quiet command; returns what the entry said.
@@ -362,107 +396,294 @@ TEST_F(Installer, AllUsersInstallRegistersTheExtensionItselfAndUninstallsToNothi
     EXPECT_TRUE(userAfter == userBefore) << Narrow(Difference(userBefore, userAfter));
 }
 
-// The build number the installer reads, set for the life of the object and put back at the end.
-class BuildNumber {
-public:
-    explicit BuildNumber(const std::wstring& number) {
-        before_ = ReadRegValue(HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber");
-        Set(number);
-    }
-    ~BuildNumber() {
-        if (before_.exists) Set(before_.data);
-    }
-    BuildNumber(const BuildNumber&) = delete;
-    BuildNumber& operator=(const BuildNumber&) = delete;
-
-private:
-    static constexpr const wchar_t* kVersionKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-    static void Set(const std::wstring& number) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber", REG_SZ, number.c_str(),
-                        static_cast<DWORD>((number.size() + 1) * sizeof(wchar_t)));
-    }
-    qmtest::RegValue before_;
+// A recording stand-in (qm_recording_standin.exe) at a system program's path: Wine's own
+// powershell.exe and certutil.exe are stubs that do nothing and exit 0, so a run that reached one
+// would pass unseen; the stand-in records every start, and whatever was there comes back at the end.
+struct StandInCall {
+    std::wstring commandLine, msix, dir;  // QM_MSIX and QM_DIR as the program found them
 };
 
-// A stand-in at Windows PowerShell's path that records its command line (Wine has no PowerShell);
-// whatever was there comes back at the end.
-class PowerShellStandIn {
+class RecordingStandIn {
 public:
-    PowerShellStandIn() {
+    explicit RecordingStandIn(const std::wstring& relativeToSystem) {
         wchar_t system[MAX_PATH] = {};
         GetSystemDirectoryW(system, MAX_PATH);
-        folder_ = std::wstring(system) + L"\\WindowsPowerShell\\v1.0";
-        CreateDirectoryW((std::wstring(system) + L"\\WindowsPowerShell").c_str(), nullptr);
-        CreateDirectoryW(folder_.c_str(), nullptr);
-        if (qmtest::Exists(program())) kept_ = qmtest::ReadBytes(program());
-        had_ = qmtest::Exists(program());
-        CopyFileW((qmtest::BuildFolder() + L"\\qm_shell_standin.exe").c_str(), program().c_str(), FALSE);
+        program_ = std::wstring(system) + L"\\" + relativeToSystem;
+        // The folders on the way (WindowsPowerShell\v1.0).
+        for (std::size_t at = wcslen(system) + 1; (at = program_.find(L'\\', at)) != std::wstring::npos; ++at) {
+            CreateDirectoryW(program_.substr(0, at).c_str(), nullptr);
+        }
+        had_ = qmtest::Exists(program_);
+        if (had_) kept_ = qmtest::ReadBytes(program_);
+        ours_ = qmtest::ReadBytes(qmtest::BuildFolder() + L"\\qm_recording_standin.exe");
+        qmtest::WriteBytes(program_, ours_);
         Clear();
     }
-    ~PowerShellStandIn() {
+    ~RecordingStandIn() {
         Clear();
         if (had_) {
-            qmtest::WriteBytes(program(), kept_);
+            qmtest::WriteBytes(program_, kept_);
         } else {
-            DeleteFileW(program().c_str());
+            DeleteFileW(program_.c_str());
         }
     }
-    PowerShellStandIn(const PowerShellStandIn&) = delete;
-    PowerShellStandIn& operator=(const PowerShellStandIn&) = delete;
-    std::wstring program() const { return folder_ + L"\\powershell.exe"; }
-    void Clear() const { DeleteFileW((folder_ + L"\\started.txt").c_str()); }
-    // The command line of the last start (after the process id line), empty when none came.
-    std::wstring LastCommandLine() const {
-        const std::wstring record = folder_ + L"\\started.txt";
-        if (!qmtest::Exists(record)) return {};
-        const auto bytes = qmtest::ReadBytes(record);
-        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-        std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-        return text.substr(text.find(L'\n') + 1);
+    RecordingStandIn(const RecordingStandIn&) = delete;
+    RecordingStandIn& operator=(const RecordingStandIn&) = delete;
+
+    const std::wstring& program() const { return program_; }
+    bool InPlace() const { return !ours_.empty() && qmtest::ReadBytes(program_) == ours_; }
+    void Clear() const {
+        DeleteFileW((program_ + L".calls.txt").c_str());
+        DeleteFileW((program_ + L".exitcode").c_str());
+    }
+    void ExitWith(DWORD code) const {
+        const std::string text = std::to_string(code);
+        qmtest::WriteBytes(program_ + L".exitcode", std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
+    std::vector<StandInCall> Calls() const {
+        std::vector<StandInCall> calls;
+        if (!qmtest::Exists(program_ + L".calls.txt")) return calls;
+        const auto bytes = qmtest::ReadBytes(program_ + L".calls.txt");
+        const std::wstring text = qm::Utf8ToWide(std::string(bytes.begin(), bytes.end()));
+        std::vector<std::wstring> lines;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = text.find(L'\n', at);
+            lines.push_back(text.substr(at, end - at));
+            at = end == std::wstring::npos ? text.size() : end + 1;
+        }
+        for (std::size_t i = 0; i + 3 < lines.size(); i += 4) {
+            if (lines[i + 3] != L"--") break;
+            calls.push_back({lines[i], lines[i + 1], lines[i + 2]});
+        }
+        return calls;
     }
 
 private:
-    std::wstring folder_;
-    std::vector<std::uint8_t> kept_;
+    std::wstring program_;
+    std::vector<std::uint8_t> kept_, ours_;
     bool had_ = false;
 };
 
-// On Windows 11 (build 22000 and later) the installer registers the Windows 11 menu's package
-// with the install folder as its external location and the uninstaller removes it; on Windows 10
-// neither runs PowerShell. A failed registration (Wine's stand-in does nothing) leaves the
-// installation as it is.
-TEST_F(Installer, Windows11RegistersTheMenuPackageAndUninstallRemovesIt) {
-    const PowerShellStandIn powershell;
+std::optional<DWORD> ReadDword(HKEY root, const std::wstring& subKey, const wchar_t* name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueW(root, subKey.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The PowerShell scripts the installer runs for the Windows 11 menu's package.
+const std::wstring kTry = L"$ErrorActionPreference='Stop'; try {";
+const std::wstring kCatch = L"exit 0 } catch { exit $_.Exception.HResult }";
+const std::wstring kRemoveForUser =
+    L"Get-AppxPackage -Name Ostrel.Quillmark | Remove-AppxPackage -ErrorAction SilentlyContinue;";
+const std::wstring kRemoveForAll =
+    L"Get-AppxProvisionedPackage -Online | Where-Object DisplayName -eq 'Ostrel.Quillmark' | "
+    L"Remove-AppxProvisionedPackage -Online -AllUsers -ErrorAction SilentlyContinue; Get-AppxPackage -AllUsers -Name "
+    L"Ostrel.Quillmark | Remove-AppxPackage -AllUsers -ErrorAction SilentlyContinue;";
+const std::wstring kAddForUser =
+    L"Add-AppxPackage -Path $env:QM_MSIX -ExternalLocation $env:QM_DIR -ForceApplicationShutdown;";
+std::wstring AddForAll(bool signedBuild) {
+    return std::wstring(L"Add-AppxPackage -Path $env:QM_MSIX -ExternalLocation $env:QM_DIR -Stage") +
+           (signedBuild ? L"" : L" -AllowUnsigned") +
+           L"; Add-AppxProvisionedPackage -Online -PackagePath $env:QM_MSIX -SkipLicense | Out-Null;";
+}
+std::wstring PowerShellCommand(const RecordingStandIn& powershell, const std::wstring& script) {
+    return qmtest::Quote(powershell.program()) + L" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"" +
+           kTry + L" " + script + L" " + kCatch + L"\"";
+}
+
+std::wstring SignedSetupProgram() { return qmtest::BuildFolder() + L"\\package-signed\\Quillmark-setup.exe"; }
+
+// The uninstall entry's quiet command, run to the end (the uninstaller goes on from a copy).
+void UninstallWithTheEntry(HKEY hive) {
+    const auto quiet = ReadRegValue(hive, kUninstallKey, L"QuietUninstallString");
+    ASSERT_TRUE(quiet.exists);
+    ASSERT_EQ(RunToTheEnd(quiet.data), 0u);
+    for (int i = 0; i < 1200 && RegKeyExists(hive, kUninstallKey); ++i) Sleep(100);
+    Sleep(500);
+    EXPECT_FALSE(RegKeyExists(hive, kUninstallKey));
+}
+
+// A folder name PowerShell would read as the end of a quoted literal: ', the typographic ’ (PowerShell
+// takes U+2018-U+201B as quotes too) and $ (a variable in a double-quoted one).
+const std::wstring kAwkwardName = L"Quill O'Brien \u2019s $HOME";
+
+// On Windows 11 the installer registers the menu's package as the build and the mode allow: an
+// all-users installation stages and provisions it (-AllowUnsigned for an unsigned build), a
+// per-user one registers a signed build for the user and leaves an unsigned one alone; earlier
+// registrations go first; the paths come from the environment; the outcome is kept in
+// Windows11MenuResult; the uninstaller removes what the mode added. Never certutil: no certificate
+// goes into any store. On Windows 10 nothing of the package runs.
+TEST_F(Installer, Windows11MenuPackageIsRegisteredAsTheBuildAndTheModeAllow) {
+    ASSERT_TRUE(qmtest::Exists(SignedSetupProgram())) << "the signed build needs osslsigncode";
+    const RecordingStandIn powershell(L"WindowsPowerShell\\v1.0\\powershell.exe");
+    const RecordingStandIn certutil(L"certutil.exe");
     struct Case {
+        const char* what;
         const wchar_t* build;
-        bool windows11;
+        bool allUsers, signedBuild;
+        const wchar_t* options;
+        DWORD exitCode;                   // the stand-in's answer
+        std::optional<DWORD> result;      // Windows11MenuResult
+        std::wstring install, uninstall;  // the scripts run, empty for none
     };
-    for (const Case c : {Case{L"19045", false}, Case{L"22000", true}, Case{L"22631", true}}) {
-        SCOPED_TRACE(qm::WideToUtf8(c.build));
+    const Case cases[] = {
+        {"unsigned, per user", L"22631", false, false, L"", 0, 3, L"", kRemoveForUser},
+        {"unsigned, all users", L"22631", true, false, L"", 0, 0, kRemoveForAll + L" " + AddForAll(false),
+         kRemoveForAll},
+        {"signed, per user", L"22000", false, true, L"", 0, 0, kRemoveForUser + L" " + kAddForUser, kRemoveForUser},
+        {"signed, all users", L"22631", true, true, L"", 0, 0, kRemoveForAll + L" " + AddForAll(true), kRemoveForAll},
+        {"declined", L"22631", true, false, L" /WIN11MENU=0", 0, 1, L"", kRemoveForAll},
+        {"refused by Windows", L"22631", false, true, L"", 0x800B0100, 0x800B0100, kRemoveForUser + L" " + kAddForUser,
+         kRemoveForUser},
+        {"Windows 10", L"19045", true, false, L"", 0, std::nullopt, L"", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         const BuildNumber build(c.build);
         TempDir root(L"qm-setup");
-        const std::wstring folder = root / L"Quill Eleven";
+        const std::wstring folder = root / kAwkwardName;
         powershell.Clear();
-        ASSERT_EQ(RunToTheEnd(qmtest::Quote(SetupProgram()) + L" /S /CURRENTUSER /D=" + folder), 0u);
+        certutil.Clear();
+        if (c.exitCode) powershell.ExitWith(c.exitCode);
+        const std::wstring setup = c.signedBuild ? SignedSetupProgram() : SetupProgram();
+        ASSERT_EQ(RunToTheEnd(qmtest::Quote(setup) + L" /S" + (c.allUsers ? L" /ALLUSERS" : L" /CURRENTUSER") +
+                              c.options + L" /D=" + folder),
+                  0u);
+        const HKEY hive = c.allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         EXPECT_EQ(FilesUnder(folder), ExpectedFiles());
-        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kHandlerKey, nullptr).data, kQuillshellClsidText);
-        const std::wstring prefix =
-            qmtest::Quote(powershell.program()) + L" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command ";
-        EXPECT_EQ(powershell.LastCommandLine(), c.windows11
-                                                    ? prefix + L"\"Add-AppxPackage -Path '" + folder +
-                                                          L"\\Quillmark.msix' -ExternalLocation '" + folder + L"'\""
-                                                    : L"");
+        EXPECT_EQ(ReadRegValue(hive, kHandlerKey, nullptr).data, kQuillshellClsidText);  // the classic menu stays
+        EXPECT_EQ(ReadDword(hive, kUninstallKey, L"Windows11MenuResult"), c.result);
+        ASSERT_TRUE(powershell.InPlace());
+        auto calls = powershell.Calls();
+        if (c.install.empty()) {
+            EXPECT_TRUE(calls.empty());
+        } else {
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(calls[0].commandLine, PowerShellCommand(powershell, c.install));
+            EXPECT_EQ(calls[0].commandLine.find(folder), std::wstring::npos);  // no path in the script
+            EXPECT_EQ(calls[0].msix, folder + L"\\Quillmark.msix");
+            EXPECT_EQ(calls[0].dir, folder);
+        }
 
         powershell.Clear();
-        const auto quiet = ReadRegValue(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString");
-        ASSERT_TRUE(quiet.exists);
-        ASSERT_EQ(RunToTheEnd(quiet.data), 0u);
-        for (int i = 0; i < 1200 && RegKeyExists(HKEY_CURRENT_USER, kUninstallKey); ++i) Sleep(100);
-        Sleep(500);
-        EXPECT_EQ(powershell.LastCommandLine(),
-                  c.windows11 ? prefix + L"\"Get-AppxPackage -Name Ostrel.Quillmark | Remove-AppxPackage\"" : L"");
-        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
+        UninstallWithTheEntry(hive);
+        calls = powershell.Calls();
+        if (c.uninstall.empty()) {
+            EXPECT_TRUE(calls.empty());
+        } else {
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(calls[0].commandLine, PowerShellCommand(powershell, c.uninstall));
+        }
+        EXPECT_TRUE(certutil.Calls().empty());
+        ASSERT_TRUE(certutil.InPlace());
     }
+}
+
+// A reinstall into the same folder while the extension is loaded from it (as Explorer or the
+// menu's surrogate holds it): the loaded library is moved aside, the new one written, no dialog,
+// and the package registered again after the earlier registration is removed.
+TEST_F(Installer, ReinstallWhileTheExtensionIsLoadedReplacesItAndRegistersAgain) {
+    const RecordingStandIn powershell(L"WindowsPowerShell\\v1.0\\powershell.exe");
+    const RecordingStandIn certutil(L"certutil.exe");
+    const BuildNumber build(L"22631");
+    TempDir root(L"qm-setup");
+    const std::wstring folder = root / kAwkwardName;
+    const std::wstring install = qmtest::Quote(SignedSetupProgram()) + L" /S /CURRENTUSER /D=" + folder;
+    ASSERT_EQ(RunToTheEnd(install), 0u);
+    qmtest::WriteBytes(folder + L"\\quillshell.dll",
+                       qmtest::ReadBytes(qmtest::BuildFolder() + L"\\qm_shell_standin.exe"));
+    HMODULE loaded = LoadLibraryExW((folder + L"\\quillshell.dll").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(loaded, nullptr);
+    powershell.Clear();
+
+    EXPECT_EQ(RunToTheEnd(install), 0u);
+    EXPECT_EQ(qmtest::ReadBytes(folder + L"\\quillshell.dll"),
+              qmtest::ReadBytes(qmtest::BuildFolder() + L"\\quillshell.dll"));
+    const auto calls = powershell.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].commandLine, PowerShellCommand(powershell, kRemoveForUser + L" " + kAddForUser));
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kUninstallKey, L"Windows11MenuResult"), std::optional<DWORD>(0));
+    FreeLibrary(loaded);
+    UninstallWithTheEntry(HKEY_CURRENT_USER);
+    EXPECT_TRUE(certutil.Calls().empty());
+}
+
+// Builds before Windows 10 1703 are refused with a message (answered by itself in a silent run)
+// before anything is written; 1703 itself installs.
+TEST_F(Installer, RefusesWindowsBeforeTheFloor) {
+    const RecordingStandIn powershell(L"WindowsPowerShell\\v1.0\\powershell.exe");
+    for (const auto& [number, refused] : {std::pair{L"14393", true}, std::pair{L"15063", false}}) {
+        SCOPED_TRACE(qm::WideToUtf8(number));
+        const BuildNumber build(number);
+        TempDir root(L"qm-setup");
+        const std::wstring folder = root / L"Quill Old";
+        const DWORD code = RunToTheEnd(qmtest::Quote(SetupProgram()) + L" /S /CURRENTUSER /D=" + folder);
+        if (refused) {
+            EXPECT_EQ(code, static_cast<DWORD>(ERROR_OLD_WIN_VERSION));
+            EXPECT_FALSE(qmtest::Exists(folder));
+            EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallKey));
+        } else {
+            EXPECT_EQ(code, 0u);
+            EXPECT_EQ(FilesUnder(folder), ExpectedFiles());
+            UninstallWithTheEntry(HKEY_CURRENT_USER);
+        }
+        EXPECT_TRUE(powershell.Calls().empty());
+    }
+}
+
+// A descendant window of `top` with this text, or null.
+HWND FindDescendant(HWND top, const std::wstring& text) {
+    struct Search {
+        const std::wstring* text;
+        HWND found;
+    } search{&text, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t buffer[256] = {};
+            GetWindowTextW(child, buffer, 256);
+            if (*s->text == buffer) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The program started from the finish page would run with the installer's rights: after an
+// installation by an administrator (Wine's user is one) the page offers no "Run Quillmark", and
+// nothing is started when Finish is pressed.
+TEST_F(Installer, FinishPageOffersNoRunAfterAnElevatedInstall) {
+    TempDir root(L"qm-setup");
+    const std::wstring folder = root / L"Quill Finish";
+    qmtest::ChildProcess setup(qmtest::Quote(SetupProgram()) + L" /CURRENTUSER /D=" + folder);
+    ASSERT_TRUE(setup.started());
+    const HWND wizard = setup.WaitForWindow(L"Quillmark Setup ", 30000);  // NSIS's caption ends with a blank
+    ASSERT_NE(wizard, nullptr);
+    const HWND next = GetDlgItem(wizard, IDOK);
+    ASSERT_NE(next, nullptr);
+    SendMessageW(next, BM_CLICK, 0, 0);  // the folder page's Install
+    HWND finish = nullptr;
+    for (int i = 0; i < 1200 && !finish; ++i) {
+        Sleep(100);
+        if (FindDescendant(wizard, L"&Finish")) finish = GetDlgItem(wizard, IDOK);
+    }
+    ASSERT_NE(finish, nullptr) << "no finish page";
+    const HWND run = FindDescendant(wizard, L"&Run Quillmark");
+    if (run) {
+        EXPECT_FALSE(IsWindowVisible(run));
+        EXPECT_EQ(SendMessageW(run, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    }
+    SendMessageW(finish, BM_CLICK, 0, 0);
+    ASSERT_TRUE(setup.Wait(30000));
+    Sleep(1000);
+    EXPECT_EQ(FilesUnder(folder), ExpectedFiles());  // nothing wrote settings into the program folder
+    UninstallWithTheEntry(HKEY_CURRENT_USER);
 }
 
 TEST_F(Installer, PortableZipHoldsTheInstalledLayout) {

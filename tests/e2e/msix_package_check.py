@@ -102,6 +102,34 @@ class MsixPackage(unittest.TestCase):
         second, _ = pack(again)
         self.assertEqual(first.read_bytes(), second.read_bytes())
 
+    def test_timestamped_package_reports_its_timestamp(self):
+        # Offline: osslsigncode's own time-stamping authority (-TSA-certs/-TSA-key) stands in for the
+        # server a release names in QM_SIGN_TIMESTAMP; the signing goes through scripts/msix.py sign.
+        if not shutil.which("openssl") or not shutil.which("osslsigncode"):
+            self.skipTest("openssl or osslsigncode missing (scripts/setup installs both)")
+        key, cert, tsa_key, tsa = (self.tmp / n for n in ("key.pem", "cert.pem", "tsa.key", "tsa.pem"))
+        for k, c, subject, usage in ((key, cert, "/CN=Quillmark Test Signer", "codeSigning"),
+                                     (tsa_key, tsa, "/CN=Quillmark Test TSA", "critical,timeStamping")):
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", str(k), "-out",
+                            str(c), "-days", "2", "-subj", subject, "-addext", "extendedKeyUsage=" + usage,
+                            "-addext", "basicConstraints=CA:FALSE"], check=True, capture_output=True)
+        package, _ = pack(self.tmp, "CN=Quillmark Test Signer")
+        signed, plain = self.tmp / "timestamped.msix", self.tmp / "plain.msix"
+        msix = [sys.executable, str(ROOT / "scripts/msix.py"), "sign", "--in", str(package), "--certs", str(cert),
+                "--key", str(key)]
+        subprocess.run(msix + ["--out", str(signed), "--tsa-certs", str(tsa), "--tsa-key", str(tsa_key)], check=True)
+        subprocess.run(msix + ["--out", str(plain)], check=True)
+        verify = subprocess.run(["osslsigncode", "verify", "-in", str(signed), "-CAfile", str(cert), "-TSA-CAfile",
+                                 str(tsa)], capture_output=True, text=True)
+        self.assertEqual(verify.returncode, 0, verify.stdout + verify.stderr)
+        self.assertIn("Timestamp Server Signature verification: ok", verify.stdout)
+        self.assertIn("Subject: /CN=Quillmark Test TSA", verify.stdout)
+        self.assertIn("Message digest algorithm  : SHA256", verify.stdout)
+        verify = subprocess.run(["osslsigncode", "verify", "-in", str(plain), "-CAfile", str(cert)],
+                                capture_output=True, text=True)
+        self.assertEqual(verify.returncode, 0, verify.stdout + verify.stderr)
+        self.assertNotIn("Timestamp Server Signature verification", verify.stdout)
+
     def test_signed_package_verifies_against_its_certificate(self):
         if not shutil.which("openssl") or not shutil.which("osslsigncode"):
             self.skipTest("openssl or osslsigncode missing (scripts/setup installs both)")

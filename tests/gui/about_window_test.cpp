@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "app/about_window_win.h"
+#include "version.rc.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/settings_backup_win.h"
 
@@ -51,6 +52,9 @@ TEST_F(AboutWindow, HasItsLayoutAndStartsWithOneDropAtTheLeftEdge) {
     }
     EXPECT_EQ(about.Label1->Text(), L"Quillmark");
     EXPECT_EQ(about.Label2->Text(), L"Version: 3.6");
+    // The window's text is the product's major.minor (project(Quillmark VERSION ...)).
+    EXPECT_EQ(about.Label2->Text(),
+              L"Version: " + std::to_wstring(QM_VERSION_MAJOR) + L"." + std::to_wstring(QM_VERSION_MINOR));
     LOGFONTW lf{};
     ASSERT_TRUE(GetObjectW(about.FontHandle(), sizeof lf, &lf));
     EXPECT_EQ(std::wstring(lf.lfFaceName), L"Lucida Grande");

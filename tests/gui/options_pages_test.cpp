@@ -3,9 +3,12 @@
 // the toolbar themes (listing, picking, the saved theme at show, the owner-drawn previews).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 
 #include "app/main_window/main_window_win.h"
+#include "core/base/text.h"
+#include "core/shell/shell_status_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/settings_win.h"
 #include "core/themes/theme_files_win.h"
@@ -113,6 +116,47 @@ TEST_F(OptionsPage, RebuildIconCacheButtonRunsTheRebuild) {
     qmtest::Click(*form.b_RebuiltIconCache);
     EXPECT_FALSE(qmtest::Exists(cache));  // the rebuild's first step removes the old cache file
     qmtest::SaveScreenshot(form.Handle(), L"tools_page");
+}
+
+// The tools page's line on the Windows 11 menu, from the registration answers (the seam stands in
+// for Windows: Wine has no package deployment), in English and in German.
+qm::ShellStatus g_answers;
+qm::ShellStatus Answers() { return g_answers; }
+
+TEST_F(OptionsPage, ToolsPageShowsTheWindows11MenuState) {
+    struct Case {
+        unsigned long build;
+        bool registered;
+        std::optional<bool> signedPackage;
+        const wchar_t *english, *german;
+    };
+    const Case cases[] = {
+        {22631, true, true, L"Windows 11 menu: on", L"Windows-11-Men\u00fc: an"},
+        {22631, false, false, L"Windows 11 menu: off: unsigned build; only an all-users installation registers it",
+         L"Windows-11-Men\u00fc: aus: unsignierter Build; nur eine Installation f\u00fcr alle Benutzer registriert "
+         L"ihn"},
+        {19045, false, true, L"Windows 11 menu: not available", L"Windows-11-Men\u00fc: nicht verf\u00fcgbar"},
+    };
+    // The shipped German file (UTF-16LE with a byte-order mark).
+    const auto bytes = qmtest::ReadBytes(qmtest::SourceFolder() + L"\\data\\langs\\German.ini");
+    ASSERT_GE(bytes.size(), 2u);
+    std::wstring shipped((bytes.size() - 2) / 2, L'\0');
+    std::memcpy(shipped.data(), bytes.data() + 2, shipped.size() * 2);
+    const qmtest::ScopedLanguageFile germanFile(L"German.ini", shipped);
+    qm::SetShellStatusSource(&Answers);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qm::WideToUtf8(c.english));
+        g_answers = qm::ShellStatus{true, true, c.registered, std::nullopt, c.signedPackage, c.build};
+        {
+            TForm2 form;
+            EXPECT_EQ(form.Label22->Text(), c.english);
+            EXPECT_EQ(form.Label22->Parent(), form.p_4);
+        }
+        qmtest::ScopedCurrentLanguage german(L"German.ini");
+        TForm2 form;
+        EXPECT_EQ(form.Label22->Text(), c.german);
+    }
+    qm::SetShellStatusSource(nullptr);
 }
 
 // ---- toolbar themes ------------------------------------------------------------------------------

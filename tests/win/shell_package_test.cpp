@@ -18,6 +18,7 @@
 #include "tests/support/com_client_win.h"
 #include "tests/support/explorer_command_client_win.h"
 #include "tests/support/files_win.h"
+#include "version.rc.h"
 
 namespace {
 
@@ -61,10 +62,14 @@ TEST(ShellPackage, ManifestNamesTheHandlerTheLibraryServesForFoldersAndTheirBack
     EXPECT_EQ(Values(xml, "com:Class", "ThreadingModel"), std::vector<std::string>{"STA"});
     // A sparse package: its files are the install folder's.
     EXPECT_EQ(Text(xml, "uap10:AllowExternalContent"), "true");
-    EXPECT_EQ(Text(xml, "uap:SupportedUsers"), "multiple");
     const auto version = Values(xml, "Identity", "Version");
     ASSERT_EQ(version.size(), 1u);
-    EXPECT_TRUE(std::regex_match(version[0], std::regex("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+"))) << version[0];
+    EXPECT_EQ(version[0], QM_VERSION_STR);  // the product version: it rises with every release
+    // A build without a certificate: the Publisher Windows requires of a package without a signature.
+    EXPECT_EQ(Values(xml, "Identity", "Publisher"),
+              std::vector<std::string>{"CN=Quillmark developers, OID.2.25.311729368913984317654407730594956997722=1"});
+    // The multi-user opt-in of another device family: not for a desktop package.
+    EXPECT_EQ(xml.find("SupportedUsers"), std::string::npos);
     const auto paths = Values(xml, "com:Class", "Path");
     const auto programs = Values(xml, "Application", "Executable");
     ASSERT_EQ(paths, std::vector<std::string>{"quillshell.dll"});
@@ -92,6 +97,29 @@ TEST(ShellPackage, ManifestNamesTheHandlerTheLibraryServesForFoldersAndTheirBack
     const auto entry = qmtest::ReadCommandEntry(command.get(), nullptr);
     EXPECT_EQ(entry.title, L"Quillmark");
     EXPECT_EQ(entry.flags, static_cast<EXPCMDFLAGS>(ECF_HASSUBCOMMANDS));
+}
+
+// The file and product versions of both modules are the project's (project(Quillmark VERSION ...)).
+TEST(ShellPackage, TheModulesCarryTheProductVersion) {
+    for (const wchar_t* module : {L"Quillmark.exe", L"quillshell.dll"}) {
+        SCOPED_TRACE(qm::WideToUtf8(module));
+        const std::wstring path = qmtest::BuildFolder() + L"\\" + module;
+        DWORD ignored = 0;
+        std::vector<BYTE> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+        ASSERT_FALSE(info.empty());
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+        ASSERT_GE(length, sizeof *fixed);
+        EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(QM_VERSION_MINOR, QM_VERSION_MAJOR)));
+        EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, QM_VERSION_PATCH)));
+        EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+        wchar_t* text = nullptr;
+        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
+                                   reinterpret_cast<void**>(&text), &length));
+        EXPECT_EQ(std::wstring(text), qm::Utf8ToWide(QM_VERSION_STR));
+    }
 }
 
 }  // namespace
