@@ -143,17 +143,10 @@ struct FolderMenu {
 };
 FolderMenu BuildFolderMenu(const std::wstring& dll, const std::wstring& folder);
 
-// COM initialised as a single-threaded apartment for the life of the object.
-class ComApartment {
+// COM initialised as a single-threaded apartment for the life of the object, as a shell thread has it.
+class ComApartment : public qm::ComApartment {
 public:
-    ComApartment();
-    ~ComApartment();
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    HRESULT result() const { return hr_; }
-
-private:
-    HRESULT hr_;
+    ComApartment() : qm::ComApartment(COINIT_APARTMENTTHREADED) {}
 };
 
 // Whether a module of that path is loaded in this process.
