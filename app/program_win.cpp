@@ -8,6 +8,7 @@
 #include "app/custom_icon_window_win.h"
 #include "app/menu_theme_window_win.h"
 #include "app/main_window/main_window_win.h"
+#include "core/base/handles_win.h"
 #include "core/settings/current_language.h"
 #include "core/settings/settings_win.h"
 #include "core/themes/themes_manager_win.h"
@@ -20,6 +21,9 @@ const wchar_t kApplicationTitle[] = L"Quillmark";
 }  // namespace
 
 int RunProgram(std::wstring_view commandLine) {
+    // The UI thread is a single-threaded apartment for the whole run, before any window: the shell
+    // asks for one before ShellExecute (the download and mail links) and the folder browser.
+    const ComApartment apartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     ui::App().SetTitle(kApplicationTitle);

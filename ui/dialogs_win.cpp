@@ -4,8 +4,12 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
+
+#include "core/base/handles_win.h"
+#include "ui/dpi_win.h"
 
 namespace ui {
 
@@ -22,6 +26,19 @@ ColourDialogSeam& ColourSeam() {
     static ColourDialogSeam seam;
     return seam;
 }
+PathFromItemSeam& PathSeam() {
+    static PathFromItemSeam seam;
+    return seam;
+}
+ColourDialogOpenedObserver& ColourOpened() {
+    static ColourDialogOpenedObserver observer;
+    return observer;
+}
+
+UINT_PTR CALLBACK ColourDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_INITDIALOG && ColourOpened()) ColourOpened()(dialog);
+    return 0;  // the dialog's own handling goes on
+}
 
 struct CoTaskFree {
     void operator()(void* p) const noexcept { CoTaskMemFree(p); }
@@ -31,24 +48,34 @@ struct CoTaskFree {
 void SetBrowseFolderSeam(BrowseFolderSeam seam) { BrowseSeam() = std::move(seam); }
 void SetOpenFileSeam(OpenFileSeam seam) { OpenSeam() = std::move(seam); }
 void SetColourDialogSeam(ColourDialogSeam seam) { ColourSeam() = std::move(seam); }
+void SetPathFromItemSeam(PathFromItemSeam seam) { PathSeam() = std::move(seam); }
+void SetColourDialogOpenedObserver(ColourDialogOpenedObserver observer) { ColourOpened() = std::move(observer); }
+
+std::optional<std::wstring> FileSystemPathOf(PCIDLIST_ABSOLUTE item) {
+    // SHGetPathFromIDListEx answers FALSE both for a buffer too small and for an item outside the
+    // file system: the buffer doubles up to the longest path Windows has (32,767 characters and
+    // the terminating zero), where a FALSE means the item has no path.
+    constexpr DWORD kLongestPath = 32768;
+    std::vector<wchar_t> path;
+    for (DWORD size = MAX_PATH;; size = std::min(size * 2, kLongestPath)) {
+        path.assign(size, L'\0');
+        const BOOL got = PathSeam() ? PathSeam()(item, path.data(), size, GPFIDL_DEFAULT)
+                                    : SHGetPathFromIDListEx(item, path.data(), size, GPFIDL_DEFAULT);
+        if (got) return std::wstring(path.data());
+        if (size == kLongestPath) return std::nullopt;
+    }
+}
 
 std::optional<std::wstring> BrowseForFolder(const BrowseFolderRequest& request) {
     if (BrowseSeam()) return BrowseSeam()(request);
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    std::optional<std::wstring> result;
-    {
-        BROWSEINFOW bi{};
-        bi.hwndOwner = request.owner;
-        bi.lpszTitle = request.title.c_str();
-        bi.ulFlags = request.flags;
-        std::unique_ptr<ITEMIDLIST, CoTaskFree> item(SHBrowseForFolderW(&bi));
-        if (item) {
-            wchar_t path[MAX_PATH + 1] = {};
-            if (SHGetPathFromIDListW(item.get(), path)) result = std::wstring(path);
-        }
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return result;
+    const qm::ComApartment apartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    BROWSEINFOW bi{};
+    bi.hwndOwner = request.owner;
+    bi.lpszTitle = request.title.c_str();
+    bi.ulFlags = request.flags;
+    const std::unique_ptr<ITEMIDLIST, CoTaskFree> item(SHBrowseForFolderW(&bi));
+    if (!item) return std::nullopt;
+    return FileSystemPathOf(item.get());
 }
 
 std::wstring FilterForPlatform(const std::wstring& filter) {
@@ -89,6 +116,13 @@ std::optional<COLORREF> ShowColourDialog(const ChooseColourRequest& request) {
     cc.rgbResult = request.initial;
     cc.lpCustColors = custom.data();
     cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
+    if (ColourOpened()) {
+        cc.Flags |= CC_ENABLEHOOK;
+        cc.lpfnHook = ColourDialogHook;
+    }
+    // The common colour dialog does not rescale itself under per-monitor v2: system aware, Windows
+    // stretches it on a monitor of another DPI instead of leaving it at the size of the first.
+    const ThreadDpiContextScope systemAware(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
     if (!ChooseColorW(&cc)) return std::nullopt;
     return cc.rgbResult;
 }

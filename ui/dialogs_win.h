@@ -2,6 +2,7 @@
 // The folder browser, the open-file dialog and the colour dialog, through one seam each so that tests can answer them
 // instead of the user. Message boxes are not behind a seam: tests read and answer real ones.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <array>
 #include <functional>
@@ -32,8 +33,11 @@ struct ChooseColourRequest {
 };
 
 // The chosen folder's file-system path, or nothing when the user cancels. Without a seam:
-// SHBrowseForFolderW with no root and no callback, then SHGetPathFromIDListW.
+// SHBrowseForFolderW with no root and no callback, then FileSystemPathOf.
 std::optional<std::wstring> BrowseForFolder(const BrowseFolderRequest& request);
+// The file-system path of a shell item, of any length (SHGetPathFromIDListEx with a buffer that
+// grows), or nothing when it has none (a virtual folder).
+std::optional<std::wstring> FileSystemPathOf(PCIDLIST_ABSOLUTE item);
 // The chosen file, or nothing when the user cancels. Without a seam: GetOpenFileNameW.
 std::optional<std::wstring> ShowOpenFileDialog(const OpenFileRequest& request);
 
@@ -48,6 +52,15 @@ using ColourDialogSeam = std::function<std::optional<COLORREF>(const ChooseColou
 void SetBrowseFolderSeam(BrowseFolderSeam seam);
 void SetOpenFileSeam(OpenFileSeam seam);
 void SetColourDialogSeam(ColourDialogSeam seam);
+
+// Tests: answers in place of SHGetPathFromIDListEx (the same arguments and answers; an empty
+// function restores the platform's).
+using PathFromItemSeam = std::function<BOOL(PCIDLIST_ABSOLUTE, PWSTR, DWORD, GPFIDL_FLAGS)>;
+void SetPathFromItemSeam(PathFromItemSeam seam);
+// Tests: called by the real colour dialog's hook when it opens (WM_INITDIALOG), on the thread of the
+// ChooseColorW call and while it runs; it may end the dialog.
+using ColourDialogOpenedObserver = std::function<void(HWND dialog)>;
+void SetColourDialogOpenedObserver(ColourDialogOpenedObserver observer);
 
 // "A|b|C|d" -> "A\0b\0C\0d\0\0", the form the platform's filter takes.
 std::wstring FilterForPlatform(const std::wstring& filter);

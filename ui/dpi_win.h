@@ -24,4 +24,20 @@ LOGFONTW FontForDpi(LOGFONTW font, int dpi);
 // image for that size. Null when the file is missing or unreadable.
 HICON LoadIconFileForDpi(const wchar_t* path, int dpi);
 
+// The calling thread in another DPI awareness context (SetThreadDpiAwarenessContext) for the
+// owner's lifetime; the thread's earlier context comes back at the end.
+class ThreadDpiContextScope {
+public:
+    explicit ThreadDpiContextScope(DPI_AWARENESS_CONTEXT context) noexcept
+        : previous_(SetThreadDpiAwarenessContext(context)) {}
+    ~ThreadDpiContextScope() {
+        if (previous_) SetThreadDpiAwarenessContext(previous_);
+    }
+    ThreadDpiContextScope(const ThreadDpiContextScope&) = delete;
+    ThreadDpiContextScope& operator=(const ThreadDpiContextScope&) = delete;
+
+private:
+    DPI_AWARENESS_CONTEXT previous_;  // null when the context was refused (nothing to give back)
+};
+
 }  // namespace ui

@@ -396,11 +396,17 @@ int Form::Scale(int value) const { return ScaleToDpi(value, dpi_); }
 
 int Form::Metric(int index) const { return SystemMetricForDpi(index, dpi_); }
 
-void Form::SetClientSize(int designWidth, int designHeight) {
-    const int width = Scale(designWidth), height = Scale(designHeight);
-    RECT r{0, 0, width, height};
+RECT Form::WindowRectAt(int dpi) const {
+    RECT r{0, 0, ScaleToDpi(designClient_.cx, dpi), ScaleToDpi(designClient_.cy, dpi)};
     AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_EXSTYLE)), static_cast<UINT>(dpi_));
+                             static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_EXSTYLE)), static_cast<UINT>(dpi));
+    return r;
+}
+
+void Form::SetClientSize(int designWidth, int designHeight) {
+    designClient_ = {designWidth, designHeight};
+    const int width = Scale(designWidth), height = Scale(designHeight);
+    const RECT r = WindowRectAt(dpi_);
     SetWindowPos(window_.get(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The platform may lay the frame out differently from AdjustWindowRectEx: correct by the
@@ -421,6 +427,7 @@ SIZE Form::ClientSize() const {
 }
 
 void Form::SetBorderStyle(BorderStyle style, bool minimizeBox, bool maximizeBox) {
+    border_ = style;
     const SIZE client = ClientSize();
     SetWindowLongW(window_.get(), GWL_STYLE, static_cast<LONG>(StyleFor(style, minimizeBox, maximizeBox)));
     SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0,
@@ -594,6 +601,17 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             // The new DPI in both words of wParam; lParam the rectangle the platform suggests.
             ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
             return 0;
+        case WM_GETDPISCALEDSIZE:
+            // Asked before WM_DPICHANGED (per-monitor v2). Unanswered, Windows scales the whole
+            // window, frame included, and the client area of a window of fixed size ends a pixel
+            // or two off its design: such a window asks for its design client area at the new DPI
+            // with that DPI's frame around it. A sizeable window keeps the platform's scaling.
+            if (border_ != BorderStyle::Sizeable) {
+                const RECT r = WindowRectAt(static_cast<int>(wp));
+                *reinterpret_cast<SIZE*>(lp) = {r.right - r.left, r.bottom - r.top};
+                return TRUE;
+            }
+            return FALSE;
         case WM_TIMER:
             if (auto* t = dynamic_cast<Timer*>(FindComponentById(static_cast<int>(wp)))) {
                 t->Fire();

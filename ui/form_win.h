@@ -260,6 +260,8 @@ private:
     // Takes `dpi`: every control to its 96-DPI place and font at the new DPI, the window to
     // `suggested` (the platform's rectangle for it) when given.
     void ChangeDpi(int dpi, const RECT* suggested);
+    // The window rectangle around the design client area at `dpi` (origin at the client's corner).
+    RECT WindowRectAt(int dpi) const;
 
     Form* owner_;
     qm::UniqueWindow window_;
@@ -271,6 +273,8 @@ private:
     qm::UniqueFont font_;
     qm::UniqueWindow tooltip_;
     bool centre_ = false;
+    BorderStyle border_ = BorderStyle::Sizeable;
+    SIZE designClient_{400, 300};  // the client size last set, at 96 DPI
     bool modal_ = false;
     int modalResult_ = mrNone;
 };

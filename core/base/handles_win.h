@@ -144,6 +144,23 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
+// COM on the calling thread for the owner's lifetime (CoInitializeEx with `flags`), uninitialised at
+// the end when this call initialised it. A thread already in another kind of apartment keeps it
+// (RPC_E_CHANGED_MODE, nothing to undo).
+class ComApartment {
+public:
+    explicit ComApartment(DWORD flags) noexcept : hr_(CoInitializeEx(nullptr, flags)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    HRESULT result() const noexcept { return hr_; }
+
+private:
+    HRESULT hr_;
+};
+
 // A COM interface pointer holding one reference.
 template <class T>
 class ComPtr {

@@ -53,7 +53,7 @@ TEST(AboutMode, RipplesAnimateTheMailLinkKeepsItOpenAndABannerClickEndsTheProgra
     ASSERT_TRUE(qmtest::WriteDefaultValue(HKEY_CLASSES_ROOT, kMailCommandKey, qmtest::Quote(mailer) + L" %1"));
 
     qmtest::ChildProcess p(qmtest::Quote(qmtest::BuildFolder() + L"\\Quillmark.exe") + L" /ABOUT");
-    ASSERT_TRUE(p.started());
+    ASSERT_TRUE(p.started()) << "CreateProcessW: error " << p.startError();
     HWND window = p.WaitForWindow(L"");
     ASSERT_NE(window, nullptr);
     RECT client{};
@@ -132,7 +132,7 @@ TEST(SaveOptions, WritesTheVerbWithQuotedPathsHoldingBlanksAndRemovesIt) {
     RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbKey.c_str());
 
     qmtest::ChildProcess p(qmtest::Quote(program));
-    ASSERT_TRUE(p.started());
+    ASSERT_TRUE(p.started()) << "CreateProcessW: error " << p.startError();
     HWND window = p.WaitForWindow(L"Icon for selected folder");
     ASSERT_NE(window, nullptr);
     HWND link = ChildWithText(window, L"Only make a link to icl-theme. Do not extract any icons.");
@@ -185,7 +185,7 @@ TEST(SaveOptions, ReadOnlyProgramFolderWritesTheUsersSettingsFile) {
     qmtest::ScopedRegistryDefaults keepVerb(HKEY_CLASSES_ROOT, {kVerbKey, kCommandKey});
 
     qmtest::ChildProcess p(qmtest::Quote(installed + L"\\Quillmark.exe"));
-    ASSERT_TRUE(p.started());
+    ASSERT_TRUE(p.started()) << "CreateProcessW: error " << p.startError();
     HWND window = p.WaitForWindow(L"Icon for selected folder");
     ASSERT_NE(window, nullptr);
     HWND link = ChildWithText(window, L"Only make a link to icl-theme. Do not extract any icons.");

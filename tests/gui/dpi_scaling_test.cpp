@@ -22,6 +22,7 @@
 #include "app/custom_icon_window_win.h"
 #include "app/icon_picker_window_win.h"
 #include "app/main_window/main_window_win.h"
+#include "app/menu_theme_window_win.h"
 #include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
@@ -410,6 +411,63 @@ TEST_F(DpiScaling, MovingToAnotherDpiScalesTheWindowAgain) {
     EXPECT_EQ(picker.ImageList3->Count(), 3);
     EXPECT_EQ(ListPixel(picker.ImageList3->Handle(), 0, large - 1, large - 1), ImageFor(large));
     EXPECT_EQ(picker.ImageList2->Count(), 2);
+}
+
+// Before WM_DPICHANGED Windows asks a per-monitor v2 window for its size at the new DPI
+// (WM_GETDPISCALEDSIZE); unanswered, it scales the window's whole size linearly, frame included,
+// which leaves the client area of a window of fixed size a pixel or two off its design. The
+// windows of a fixed size answer with their design client area scaled and the frame of the new
+// DPI around it; sizeable windows leave the size to the platform. Wine never sends the message:
+// the test sends it.
+TEST_F(DpiScaling, FixedSizeWindowsAnswerTheirDesignSizeAtTheNewDpi) {
+    auto expectAnswers = [](const std::string& window, ui::Form& form, const SIZE* design) {
+        const HWND h = form.Handle();
+        for (const int to : {96, 120, 144, 168, 192, 240}) {
+            RECT now{};
+            GetWindowRect(h, &now);
+            const SIZE linear{MulDiv(now.right - now.left, to, form.Dpi()),
+                              MulDiv(now.bottom - now.top, to, form.Dpi())};
+            SIZE size = linear;
+            const LRESULT answered =
+                SendMessageW(h, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(&size));
+            const std::string what = window + " to " + std::to_string(to) + " DPI";
+            if (!design) {
+                EXPECT_FALSE(answered) << what;
+                EXPECT_EQ(size.cx, linear.cx) << what;
+                EXPECT_EQ(size.cy, linear.cy) << what;
+                continue;
+            }
+            RECT expected{0, 0, ui::ScaleToDpi(design->cx, to), ui::ScaleToDpi(design->cy, to)};
+            ASSERT_TRUE(AdjustWindowRectExForDpi(&expected, static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE)), FALSE,
+                                                 static_cast<DWORD>(GetWindowLongW(h, GWL_EXSTYLE)),
+                                                 static_cast<UINT>(to)));
+            EXPECT_TRUE(answered) << what;
+            EXPECT_EQ(size.cx, expected.right - expected.left) << what;
+            EXPECT_EQ(size.cy, expected.bottom - expected.top) << what;
+        }
+    };
+    // The design client areas: each window made on a DPI-unaware thread.
+    const Layout mainDesign = UnawareLayout([] {
+        qm::TForm2 form;
+        return LayoutOf(form);
+    });
+    const Layout themeDesign = UnawareLayout([] {
+        qm::TfTheme form;
+        return LayoutOf(form);
+    });
+    const Layout aboutDesign = UnawareLayout([] {
+        qm::TfAbout form;
+        return LayoutOf(form);
+    });
+    qm::TForm2 main;
+    expectAnswers("main window", main, &mainDesign.client);
+    qm::TfTheme theme;
+    expectAnswers("theme window", theme, &themeDesign.client);
+    qm::TfAbout about;
+    expectAnswers("about window", about, &aboutDesign.client);
+    qmtest::TempDir dir;
+    qm::TfCustomIcon custom(dir.path());
+    expectAnswers("custom icon window (sizeable)", custom, nullptr);
 }
 
 }  // namespace

@@ -408,11 +408,6 @@ void ShellMenuHost::Release() {
 
 ShellMenuHost::~ShellMenuHost() { Release(); }
 
-ComApartment::ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-ComApartment::~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-}
-
 bool ModuleLoaded(const std::wstring& path) { return GetModuleHandleW(path.c_str()) != nullptr; }
 
 qm::shellext::ShellSeams* ShellSeamsOf(HMODULE library) {

@@ -144,17 +144,10 @@ struct FolderMenu {
 };
 FolderMenu BuildFolderMenu(const std::wstring& dll, const std::wstring& folder);
 
-// COM initialised as a single-threaded apartment for the life of the object.
-class ComApartment {
+// COM initialised as a single-threaded apartment for the life of the object, as a shell thread has it.
+class ComApartment : public qm::ComApartment {
 public:
-    ComApartment();
-    ~ComApartment();
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    HRESULT result() const { return hr_; }
-
-private:
-    HRESULT hr_;
+    ComApartment() : qm::ComApartment(COINIT_APARTMENTTHREADED) {}
 };
 
 // The test seams of a loaded quillshell.dll (its export by ordinal); nullptr when it has none or

@@ -13,6 +13,8 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, const std::wstring& 
         process_.reset(pi.hProcess);
         CloseHandle(pi.hThread);
         pid_ = pi.dwProcessId;
+    } else {
+        startError_ = GetLastError();
     }
 }
 

@@ -20,6 +20,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return static_cast<bool>(process_); }
+    // GetLastError of a CreateProcessW that failed (0 when it started).
+    DWORD startError() const { return startError_; }
     DWORD pid() const { return pid_; }
     bool running() const;
     // Waits for the end; false on timeout.
@@ -34,6 +36,7 @@ public:
 private:
     qm::UniqueKernelHandle process_;
     DWORD pid_ = 0;
+    DWORD startError_ = 0;
 };
 
 // The top-level windows of a process (the visible ones only, or all), in Z order.

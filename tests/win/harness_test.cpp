@@ -3,6 +3,7 @@
 
 #include "tests/support/files_win.h"
 #include "tests/support/message_box_watcher_win.h"
+#include "tests/support/process_win.h"
 
 namespace {
 
@@ -30,3 +31,30 @@ TEST(Harness, RunsUnderWineWithItsOwnPrefix) {
 }
 
 }  // namespace
+
+// A program that cannot be started says why: CreateProcessW's GetLastError is kept. A copy of the
+// program still held open for writing (as CopyFileW holds its destination until it returns) cannot
+// be started until the handle is closed; a missing one never.
+TEST(ChildProcess, KeepsTheErrorOfAStartThatFailed) {
+    qmtest::TempDir dir;
+    const std::wstring folder = dir.MakeFolder(L"Quill mark");
+    const std::wstring program = folder + L"\\Quillmark.exe";
+
+    qmtest::ChildProcess missing(qmtest::Quote(program) + L" /ABOUT");
+    EXPECT_FALSE(missing.started());
+    EXPECT_EQ(missing.startError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    ASSERT_TRUE(CopyFileW((qmtest::BuildFolder() + L"\\Quillmark.exe").c_str(), program.c_str(), FALSE));
+    {
+        qm::UniqueFile writing(CreateFileW(program.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writing);
+        qmtest::ChildProcess held(qmtest::Quote(program) + L" /ABOUT");
+        EXPECT_FALSE(held.started());
+        EXPECT_EQ(held.startError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    }
+    qmtest::ChildProcess started(qmtest::Quote(program) + L" /ABOUT");
+    ASSERT_TRUE(started.started()) << started.startError();
+    EXPECT_EQ(started.startError(), 0u);
+    EXPECT_NE(started.WaitForWindow(L""), nullptr);
+}
