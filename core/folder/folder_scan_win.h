@@ -39,22 +39,27 @@ struct FolderScan {
     DriveKind sourceDrive = DriveKind::Unknown;  // of a link's source (Unknown for a copy)
     bool sourceNotVisible = false;               // on a drive letter this elevated process cannot see (Unknown)
     bool resourceDisagrees = false;              // IconResource and IconFile/IconIndex both set, naming different icons
+    bool iniMissing = false;  // a Quillmark copy or sidecar is in the folder, desktop.ini names no icon
+    bool notMarked = false;   // desktop.ini names an icon; the folder has neither read-only nor system
 
     // desktop.ini names an icon or a tooltip.
-    bool Customized() const { return place != IconPlace::None || !infotip.empty(); }
+    bool Customized() const { return place != IconPlace::None || !infotip.empty() || iniMissing; }
     // The shell cannot show the icon the folder was given: its file is missing, or the two keys
     // name different icons. A source on a removable or network drive is a risk, not a break.
     bool Broken() const {
-        return (place != IconPlace::None && !sourcePresent && !sourceNotVisible) || resourceDisagrees;
+        return (place != IconPlace::None && !sourcePresent && !sourceNotVisible) || resourceDisagrees || iniMissing ||
+               notMarked;
     }
 };
 
 // Reads the folder's desktop.ini (section .ShellClassInfo) and looks for the icon's file. Changes
-// nothing. IconFile names the icon when set, otherwise IconResource does.
+// nothing. IconFile names the icon when set, otherwise IconResource does. The folder's marks are
+// read through CurrentAttributesOf (folder_files_win.h).
 FolderScan ScanFolder(const std::wstring& folder);
 
 // The state words of a scan, in this order: "copy" or "copy-missing", "link" or "source-missing",
-// "removable" or "network" (a link's source), "resource-mismatch", "tooltip" (no icon).
+// "removable" or "network" (a link's source), "resource-mismatch", "tooltip" (no icon),
+// "ini-missing", "not-marked".
 std::vector<std::wstring_view> ScanStates(const FolderScan& scan);
 
 }  // namespace qm
