@@ -118,7 +118,7 @@ SidecarReading ParseSidecar(std::span<const std::uint8_t> bytes) {
     if (file->find_first_of(L"\\/:") != std::wstring::npos || file->find(L"..") != std::wstring::npos)
         return {SidecarProblem::OutsideFolder, {}};
     if (!IsSafeCopyName(*file)) return {SidecarProblem::NotACopy, {}};
-    if (!ParseIconIndex(*index)) return {SidecarProblem::BadIndex, {}};
+    if (index->size() > 11 || !ParseIconIndex(*index)) return {SidecarProblem::BadIndex, {}};
     return {SidecarProblem::None, {std::move(*file), std::move(*index), std::move(*tip)}};
 }
 

@@ -39,7 +39,7 @@ enum class SidecarProblem {
     NoSection,      // no [Quillmark] section
     OutsideFolder,  // the name has a folder part, a drive, a stream or ".."
     NotACopy,       // the name is not OstrelQuillmark3_*.ico
-    BadIndex,       // IconIndex is not a decimal integer
+    BadIndex,       // IconIndex is not a decimal integer of at most 11 characters
     NotAnIcon,      // the named file is missing, a folder, or does not parse as an icon
 };
 
