@@ -309,4 +309,27 @@ TEST_F(SidecarTest, AFolderWithoutItsMarkIsNotMarkedAndAMarkNotKeptIsReported) {
     EXPECT_FALSE(r.markKept);
 }
 
+// A sidecar that cannot be written (here a folder is in its place) ends the apply with the
+// platform's words, and the apply's rollback puts the folder back: desktop.ini's bytes, the old
+// copy, no new copy.
+TEST_F(SidecarTest, ARefusedSidecarWritePutsTheFolderBack) {
+    SyncWorld world(true);
+    const std::wstring f = dir.MakeFolder(L"refused");
+    ASSERT_TRUE(qm::ApplyIconToFolder({f, ico, L"0", L"old"}, CallerProfile::MainWindow, qm::ApplyMode::Copy));
+    const std::wstring sidecar = f + L"\\Quillmark.folder.ini";
+    SetFileAttributesW(sidecar.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(DeleteFileW(sidecar.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(sidecar.c_str(), nullptr));
+    const auto iniBefore = qmtest::ReadBytes(f + L"\\desktop.ini");
+    const auto copiesBefore = qmtest::CopiesIn(f);
+
+    const auto outcome = qmtest::RunStep([&] {
+        return qm::ApplyIconToFolder({f, ico, L"0", L"new"}, CallerProfile::MainWindow, qm::ApplyMode::Copy);
+    });
+    EXPECT_FALSE(outcome.changed);
+    EXPECT_FALSE(outcome.error.empty());
+    EXPECT_EQ(qmtest::ReadBytes(f + L"\\desktop.ini"), iniBefore);
+    EXPECT_EQ(qmtest::CopiesIn(f), copiesBefore);
+}
+
 }  // namespace
