@@ -32,7 +32,8 @@ std::string JsonArray(const Texts& texts) {
 }
 
 bool IsFailure(std::wstring_view result) {
-    return result == L"failed" || result == L"missing" || result == L"broken" || result == L"not-repairable";
+    return result == L"failed" || result == L"missing" || result == L"broken" || result == L"not-repairable" ||
+           result == L"not-restorable";
 }
 
 std::optional<int> DepthValue(const std::wstring& text) {
@@ -95,6 +96,7 @@ struct FolderRun::Entry {
     std::wstring result;
     std::wstring message;
     std::optional<FolderScan> scan;
+    std::optional<bool> markKept;
 };
 
 // Routes the engine's and the icon loaders' messages to standard error, and keeps them.
@@ -126,7 +128,7 @@ void FolderRun::Add(Entry entry) {
         entry.scan->folder = ShellPathForm(entry.scan->folder);
         entry.scan->source = ShellPathForm(entry.scan->source);
     }
-    if (!options_.json) {
+    if (!options_.json && !(options_.quiet && !IsFailure(entry.result))) {
         // Text: a line per folder that has something to tell; a plain change tells nothing.
         if (entry.scan) {
             std::wstring states;
@@ -179,7 +181,7 @@ bool FolderRun::StillThere(const std::wstring& folder) {
 
 void FolderRun::Step() {
     ++done_;
-    if (total_ < kProgressFrom) return;
+    if (total_ < kProgressFrom || options_.quiet) return;
     const int percent = static_cast<int>(done_ * 100 / total_);
     if (percent == shownPercent_ && done_ != total_) return;
     shownPercent_ = percent;
@@ -215,10 +217,10 @@ void FolderRun::Note(const std::wstring& folder, const std::wstring& text) {
     sinks_->Keep(text);
 }
 
-void FolderRun::Report(const FolderScan& scan, std::wstring_view result, bool failed) {
+void FolderRun::Report(const FolderScan& scan, std::wstring_view result, bool failed, std::optional<bool> markKept) {
     if (failed) failed_ = true;
     if (scan.sourceNotVisible) Note(scan.folder, L"not visible to an elevated process");
-    Add({scan.folder, std::wstring(result), TakeMessages(), scan});
+    Add({scan.folder, std::wstring(result), TakeMessages(), scan, markKept});
 }
 
 int FolderRun::Finish() {
@@ -241,6 +243,7 @@ int FolderRun::Finish() {
                     ",\"source\":" + JsonString(s.source) +
                     ",\"drive\":" + JsonString(s.place == IconPlace::Link ? DriveKindName(s.sourceDrive) : L"");
         }
+        if (e.markKept) json += std::string(",\"markKept\":") + (*e.markKept ? "true" : "false");
         json += "}";
         if (IsFailure(e.result)) ++failed;
     }

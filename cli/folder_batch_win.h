@@ -4,6 +4,7 @@
 // error, progress for long runs, and the report (lines of text, or one JSON document).
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,7 @@ struct BatchOptions {
     int depth = kNoDepthLimit;
     bool dryRun = false;  // tell what would be done, change nothing
     bool json = false;    // the report as one JSON document on standard output
+    bool quiet = false;   // text report: lines only for folders that failed; no progress
 };
 
 // Takes the batch options out of `args`. False, with a message on standard error, for a --depth
@@ -53,8 +55,10 @@ public:
     // reports it. A folder of a walked tree that is gone by now is reported, not changed.
     void Change(const std::wstring& folder, const std::function<bool()>& change);
 
-    // Reports one folder with its scan; `result` is one of the report's words.
-    void Report(const FolderScan& scan, std::wstring_view result, bool failed);
+    // Reports one folder with its scan; `result` is one of the report's words. `markKept`, when
+    // given, is whether the folder kept the mark a restore set (JSON "markKept").
+    void Report(const FolderScan& scan, std::wstring_view result, bool failed,
+                std::optional<bool> markKept = std::nullopt);
 
     // The exit code: kExitFailed when any folder failed, was missing or broken.
     int Finish();

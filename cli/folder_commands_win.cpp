@@ -13,6 +13,7 @@
 #include "core/base/module_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
+#include "core/folder/folder_sidecar_win.h"
 #include "core/icons/picture_codec_win.h"
 
 namespace qm::cli {
@@ -21,10 +22,11 @@ namespace {
 constexpr std::wstring_view kUsage =
     L"folder show FOLDER...\n"
     L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT]"
-    L" [--recursive] [--depth N] [--dry-run] [--json]\n"
+    L" [--recursive] [--depth N] [--dry-run] [--json] [--sidecar always|synced|never]\n"
     L"folder reset FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder scan FOLDER... [--recursive] [--depth N] [--json]\n"
-    L"folder repair FOLDER... [--recursive] [--depth N] [--dry-run] [--json]";
+    L"folder repair FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
+    L"folder restore FOLDER... [--recursive] [--dry-run] [--json] [--quiet]";
 
 // A path argument made absolute against the current directory: the engine resolves a bare icon
 // name inside the target folder, and the shell resolves a relative IconFile against the folder,
@@ -38,17 +40,18 @@ std::vector<std::wstring> AbsolutePaths(std::vector<std::wstring> paths) {
 
 struct ApplyOptions {
     std::vector<std::wstring> folders;
-    std::optional<std::wstring> icon, index, tip, color;
+    std::optional<std::wstring> icon, index, tip, color, sidecar;
 };
 
 bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        std::optional<std::wstring>* target = a == L"--icon"    ? &out.icon
-                                              : a == L"--index" ? &out.index
-                                              : a == L"--tip"   ? &out.tip
-                                              : a == L"--color" ? &out.color
-                                                                : nullptr;
+        std::optional<std::wstring>* target = a == L"--icon"      ? &out.icon
+                                              : a == L"--index"   ? &out.index
+                                              : a == L"--tip"     ? &out.tip
+                                              : a == L"--color"   ? &out.color
+                                              : a == L"--sidecar" ? &out.sidecar
+                                                                  : nullptr;
         if (target) {
             if (i + 1 == args.size()) return false;
             *target = args[++i];
@@ -61,6 +64,14 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
     }
     if (out.icon) out.icon = AbsolutePath(*out.icon);
     if (out.color && (out.icon || out.index)) return false;
+    if (out.sidecar) {
+        const auto policy = SidecarPolicyFromName(*out.sidecar);
+        if (!policy) {
+            Err(L"--sidecar takes always, synced or never\n");
+            return false;
+        }
+        SetSidecarPolicy(*policy);
+    }
     return !out.folders.empty();
 }
 
@@ -136,6 +147,8 @@ int RunFolder(const std::vector<std::wstring>& args) {
             exit = RunFolderScan(rest);
         } else if (args[0] == L"repair") {
             exit = RunFolderRepair(rest);
+        } else if (args[0] == L"restore") {
+            exit = RunFolderRestore(rest);
         } else if (args[0] == L"reset" || args[0] == L"apply") {
             if (TakeBatchOptions(own, batch) && !own.empty()) {
                 if (args[0] == L"reset" && !HasUnknownOption(own)) exit = Reset(AbsolutePaths(own), batch);

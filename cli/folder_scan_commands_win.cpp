@@ -6,6 +6,7 @@
 #include "core/base/error.h"
 #include "core/base/module_path_win.h"
 #include "core/folder/folder_repair_win.h"
+#include "core/folder/folder_restore_win.h"
 
 namespace qm::cli {
 
@@ -22,8 +23,8 @@ std::optional<std::vector<std::wstring>> Roots(std::vector<std::wstring>& args, 
 // customized folder of their trees, and every one whose desktop.ini Explorer cannot read); a
 // named folder that is not there is reported as missing.
 template <class Visit>
-std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_view command, Visit visit) {
-    BatchOptions options;
+std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_view command, Visit visit,
+                               BatchOptions options = {}) {
     const auto roots = Roots(args, options);
     if (!roots) return std::nullopt;
     FolderRun run(command, options);
@@ -53,8 +54,55 @@ std::optional<int> RunFolderScan(std::vector<std::wstring> args) {
     });
 }
 
+// Puts back what sync lost of the scanned folder. False when there was nothing to put back.
+bool Restore(FolderRun& run, const FolderScan& scan) {
+    const RestorePlan plan = PlanRestore(scan);
+    if (plan.outcome == RestoreOutcome::NothingToDo) return false;
+    if (plan.outcome == RestoreOutcome::NotRestorable) {
+        run.Note(scan.folder, L"not-restorable: " + plan.why);
+        run.Report(scan, L"not-restorable", true);
+        return true;
+    }
+    if (run.Options().dryRun) {
+        run.Report(scan, L"would-restore", false);
+        return true;
+    }
+    RestoreResult result;
+    try {
+        result = RestoreFolder(scan);
+    } catch (const UserError& e) {
+        run.Note(scan.folder, ConsoleText(e.text()));
+        result.outcome = RestoreOutcome::Refused;
+    }
+    if (result.outcome == RestoreOutcome::Restored && !result.markKept)
+        run.Note(scan.folder,
+                 L"mark-not-kept: the folder did not keep its read-only mark, so Explorer may not show "
+                 L"its icon");
+    const FolderScan after = result.outcome == RestoreOutcome::Restored ? ScanFolder(scan.folder) : scan;
+    switch (result.outcome) {
+        case RestoreOutcome::Restored: run.Report(after, L"restored", false, result.markKept); break;
+        case RestoreOutcome::NotRestorable: run.Report(after, L"not-restorable", true); break;
+        case RestoreOutcome::NothingToDo: run.Report(after, L"ok", false); break;
+        case RestoreOutcome::Refused: run.Report(after, L"failed", true); break;
+    }
+    return true;
+}
+
+std::optional<int> RunFolderRestore(std::vector<std::wstring> args) {
+    BatchOptions options;
+    std::erase_if(args, [&](const std::wstring& a) { return a == L"--quiet" && (options.quiet = true); });
+    return ForEachScan(
+        args, L"restore",
+        [](FolderRun& run, const FolderScan& scan) {
+            if (!Restore(run, scan)) run.Report(scan, L"ok", false);
+        },
+        options);
+}
+
+// What sync lost is put back first; a linked folder becomes independent of its source.
 std::optional<int> RunFolderRepair(std::vector<std::wstring> args) {
     return ForEachScan(args, L"repair", [](FolderRun& run, const FolderScan& scan) {
+        if (Restore(run, scan)) return;
         RepairOutcome outcome = PlannedRepair(scan);
         if (outcome == RepairOutcome::Repaired) {
             if (run.Options().dryRun) return run.Report(scan, L"would-repair", false);

@@ -1,6 +1,6 @@
 #pragma once
-// quillmark-cli folder scan and folder repair: the state of customized folders, and the repair
-// of linked ones into copies.
+// quillmark-cli folder scan, repair and restore: the state of customized folders, the repair of
+// linked ones into copies, and putting back what a sync client lost.
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,5 +11,7 @@ namespace qm::cli {
 // shows the usage).
 std::optional<int> RunFolderScan(std::vector<std::wstring> args);
 std::optional<int> RunFolderRepair(std::vector<std::wstring> args);
+// The arguments after "restore" (the batch options and --quiet).
+std::optional<int> RunFolderRestore(std::vector<std::wstring> args);
 
 }  // namespace qm::cli

@@ -12,6 +12,7 @@
 #include "core/folder/folder_messages_win.h"
 #include "core/folder/folder_profiles.h"
 #include "core/folder/folder_rollback_win.h"
+#include "core/folder/folder_sidecar_win.h"
 #include "core/icons/icon_probe.h"
 #include "core/icons/icon_container.h"
 #include "core/icons/icon_file.h"
@@ -77,13 +78,13 @@ struct CopyRemoval {
 
 // The .ico bytes written as a new copy inside the folder, named by the folder's keys.
 CopyRemoval WriteCopy(const FolderCustomization& record, const std::vector<std::uint8_t>& ico,
-                      const ApplyProfile& profile, const DesktopIni& ini, const IconKeyWriter& keys,
+                      std::uint32_t copyAttributes, const DesktopIni& ini, const IconKeyWriter& keys,
                       FolderRollback& rollback) {
     const std::wstring name = FreshCopyName(record.Folder, ini.Read(kIconFileKey));
     const std::wstring copy = WithTrailingBackslash(record.Folder) + name;
     WriteNewFile(copy, ico);
     rollback.Created(copy);
-    SetAttributes(copy, profile.copyAfterWrite);
+    SetAttributes(copy, copyAttributes);
     keys.Write(name, L"0");
     return {true, copy};
 }
@@ -91,8 +92,8 @@ CopyRemoval WriteCopy(const FolderCustomization& record, const std::vector<std::
 // Copy mode: the icon extracted into a new copy inside the folder, or the folder linked to its
 // source when the source gives no icon. The icon is read before any old copy goes, so a folder
 // whose current copy is the source keeps its icon.
-CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, const DesktopIni& ini,
-                      const IconKeyWriter& keys, FolderRollback& rollback) {
+CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& profile, std::uint32_t copyAttributes,
+                      const DesktopIni& ini, const IconKeyWriter& keys, FolderRollback& rollback) {
     const int index = IconIndexValue(record.IconIndex);
     const std::wstring source = ResolveInFolder(record.Folder, record.IconFile);
 
@@ -114,7 +115,7 @@ CopyRemoval ApplyCopy(const FolderCustomization& record, const ApplyProfile& pro
         keys.Write(record.IconFile, record.IconIndex);
         return {profile.removesCopiesWithoutExtraction, source};
     }
-    return WriteCopy(record, icon.IcoBytes(), profile, ini, keys, rollback);
+    return WriteCopy(record, icon.IcoBytes(), copyAttributes, ini, keys, rollback);
 }
 
 bool Apply(const FolderCustomization& record, CallerProfile caller, const std::vector<std::uint8_t>* made,
@@ -160,13 +161,17 @@ bool Apply(const FolderCustomization& record, CallerProfile caller, const std::v
     }
     if (!chosen && copyMode && profile.tooltipOnly == TooltipOnlyRule::CopyModeWithoutIcon) tooltipOnly = true;
 
+    // Whether sync clients carry files with the system mark is documented nowhere: in a sync root
+    // the copy gets the hidden mark only.
+    const bool inSyncRoot = IsInSyncRoot(record.Folder);
+    const std::uint32_t copyAttributes = inSyncRoot ? profile.copyAfterWrite & ~kAttrSystem : profile.copyAfterWrite;
     CopyRemoval removal;
     if (!tooltipOnly) {
         const IconKeyWriter keys(ini);
         if (made) {
-            removal = WriteCopy(record, *made, profile, ini, keys, rollback);
+            removal = WriteCopy(record, *made, copyAttributes, ini, keys, rollback);
         } else if (copyMode) {
-            removal = ApplyCopy(record, profile, ini, keys, rollback);
+            removal = ApplyCopy(record, profile, copyAttributes, ini, keys, rollback);
         } else {
             removal = {profile.removesCopiesInLinkMode,
                        record.IconFile.empty() ? std::wstring() : ResolveInFolder(record.Folder, record.IconFile)};
@@ -175,6 +180,9 @@ bool Apply(const FolderCustomization& record, CallerProfile caller, const std::v
     }
     if (tooltipOnly || profile.writesInfotip) ini.Write(kInfotipKey, record.Infotip);
     ini.Write(kConfirmFileOpKey, L"0");
+    // Written before old copies go: a refused write puts the folder back as it was.
+    KeepSidecarWithKeys(record.Folder, {ini.Read(kIconFileKey), ini.Read(kIconIndexKey), ini.Read(kInfotipKey)},
+                        inSyncRoot);
     if (removal.due) ClearAllIcons(record.Folder, caller, removal.keep);
 
     SetAttributes(record.Folder, profile.folderAfterApply);

@@ -11,6 +11,7 @@
 #include "core/folder/folder_messages_win.h"
 #include "core/folder/folder_profiles.h"
 #include "core/folder/folder_rollback_win.h"
+#include "core/folder/folder_sidecar_win.h"
 #include "core/shell/shell_helpers_win.h"
 
 namespace qm {
@@ -117,6 +118,7 @@ bool ResetIconOfFolder(const std::wstring& folder, CallerProfile caller) {
             restore.Arm(ini.Path(), a);
         WriteEmptyKeys(ini);
     }
+    RemoveSidecar(folder);  // nothing is left to put back
     SetAttributes(folder, profile.folderAfterReset);
     if (profile.removesCopies) ClearAllIcons(folder, caller);
     NotifyFolderCustomized(folder);

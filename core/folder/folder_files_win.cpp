@@ -44,11 +44,15 @@ void SetAttributeObserver(AttributeObserver observer) { Observer() = std::move(o
 void SetNotificationObserver(NotificationObserver observer) { Notifications() = std::move(observer); }
 void SetCurrentAttributesSeam(CurrentAttributesSeam seam) { CurrentAttributes() = std::move(seam); }
 
+DWORD CurrentAttributesOf(const std::wstring& path) {
+    return CurrentAttributes() ? CurrentAttributes()(path) : GetFileAttributesW(LongPathForm(path).c_str());
+}
+
 bool SetAttributes(const std::wstring& path, DWORD attributes) {
     // In a sync root Windows and the provider own some bits (the user's pin state, offline and
     // recall): replacing the set must not clear them. NORMAL is valid only alone.
     const std::wstring longPath = LongPathForm(path);
-    const DWORD present = CurrentAttributes() ? CurrentAttributes()(path) : GetFileAttributesW(longPath.c_str());
+    const DWORD present = CurrentAttributesOf(path);
     const DWORD kept = present == INVALID_FILE_ATTRIBUTES ? 0 : present & kAttributesOwnedByWindows;
     if (kept) attributes = (attributes == FILE_ATTRIBUTE_NORMAL ? 0 : attributes) | kept;
     const bool done = SetFileAttributesW(longPath.c_str(), attributes) != FALSE;

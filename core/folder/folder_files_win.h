@@ -24,6 +24,8 @@ void SetAttributeObserver(AttributeObserver observer);
 // only hidden and system beside the read-only mode, so it cannot hold a pin state).
 using CurrentAttributesSeam = std::function<DWORD(const std::wstring& path)>;
 void SetCurrentAttributesSeam(CurrentAttributesSeam seam);
+// The present attributes of an item: the seam's answer when a test set one, else the platform's.
+DWORD CurrentAttributesOf(const std::wstring& path);
 
 // SHCNE_ATTRIBUTES for the folder, then SHCNE_UPDATEITEM for its desktop.ini (SHCNF_PATHW), each
 // named without the long-path prefix. A test may observe each notification as it is sent (Wine's

@@ -5,7 +5,9 @@
 
 #include "core/base/long_path_win.h"
 #include "core/folder/folder_customization.h"
+#include "core/folder/folder_files_win.h"
 #include "core/folder/folder_profiles.h"
+#include "core/folder/folder_sidecar_win.h"
 #include "core/folder/volume_facts_win.h"
 #include "core/settings/ini_file_win.h"
 
@@ -130,7 +132,14 @@ FolderScan ScanFolder(const std::wstring& folder) {
 
     const IconReference resource = SplitResource(scan.iconResource);
     const IconReference named = !scan.iconFile.empty() ? IconReference{scan.iconFile, scan.iconIndex} : resource;
-    if (named.file.empty()) return scan;
+    if (named.file.empty()) {
+        // What a sync client leaves of a customized folder: the copy and the sidecar travel.
+        scan.iniMissing = HasSidecar(folder) || !QuillmarkCopiesIn(folder).empty();
+        return scan;
+    }
+    // Explorer reads desktop.ini only in a folder with the read-only or the system mark.
+    const DWORD marks = CurrentAttributesOf(folder);
+    scan.notMarked = marks != INVALID_FILE_ATTRIBUTES && !(marks & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
     scan.place = IsBareFileName(named.file) ? IconPlace::Copy : IconPlace::Link;
     scan.source = Expanded(ResolveInFolder(folder, named.file));
     scan.sourceIndex = Trimmed(named.index.empty() ? L"0" : named.index);
@@ -162,6 +171,8 @@ std::vector<std::wstring_view> ScanStates(const FolderScan& scan) {
     if (scan.resourceDisagrees) states.push_back(L"resource-mismatch");
     if (scan.place == IconPlace::None && !scan.infotip.empty()) states.push_back(L"tooltip");
     if (scan.unreadableEncoding) states.push_back(L"unreadable-encoding");
+    if (scan.iniMissing) states.push_back(L"ini-missing");
+    if (scan.notMarked) states.push_back(L"not-marked");
     return states;
 }
 

@@ -41,25 +41,28 @@ struct FolderScan {
     bool resourceDisagrees = false;              // IconResource and IconFile/IconIndex both set, naming different icons
     // desktop.ini is in UTF-8 with a mark or in UTF-16BE, which Explorer cannot read.
     bool unreadableEncoding = false;
+    bool iniMissing = false;  // a Quillmark copy or sidecar is in the folder, desktop.ini names no icon
+    bool notMarked = false;   // desktop.ini names an icon; the folder has neither read-only nor system
 
     // desktop.ini names an icon or a tooltip.
-    bool Customized() const { return place != IconPlace::None || !infotip.empty(); }
+    bool Customized() const { return place != IconPlace::None || !infotip.empty() || iniMissing; }
     // The shell cannot show the icon the folder was given: its file is missing, or the two keys
     // name different icons, or the shell cannot read desktop.ini at all. A source on a removable or
     // network drive is a risk, not a break.
     bool Broken() const {
         return (place != IconPlace::None && !sourcePresent && !sourceNotVisible) || resourceDisagrees ||
-               unreadableEncoding;
+               unreadableEncoding || iniMissing || notMarked;
     }
 };
 
 // Reads the folder's desktop.ini (section .ShellClassInfo) and looks for the icon's file. Changes
-// nothing. IconFile names the icon when set, otherwise IconResource does.
+// nothing. IconFile names the icon when set, otherwise IconResource does. The folder's marks are
+// read through CurrentAttributesOf (folder_files_win.h).
 FolderScan ScanFolder(const std::wstring& folder);
 
 // The state words of a scan, in this order: "copy" or "copy-missing", "link" or "source-missing",
 // "removable" or "network" (a link's source), "resource-mismatch", "tooltip" (no icon),
-// "unreadable-encoding".
+// "unreadable-encoding", "ini-missing", "not-marked".
 std::vector<std::wstring_view> ScanStates(const FolderScan& scan);
 
 }  // namespace qm

@@ -150,6 +150,8 @@ TEST(ScanFolder, ALinkOnALetterAnElevatedProcessCannotSeeIsNotMissing) {
     const std::wstring folder = dir.MakeFolder(L"f");
     qmtest::WriteUtf16File(folder + L"\\desktop.ini",
                            L"[.ShellClassInfo]\r\nIconFile=Z:\\Icons\\Metal.icl\r\nIconIndex=4\r\n");
+    // The mark Explorer needs to read desktop.ini (system: Wine keeps no read-only mark on folders).
+    ASSERT_TRUE(SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_SYSTEM));
     qm::SetVolumeFactsSeam([](const std::wstring& path) {
         qm::VolumeFacts facts;
         facts.root = qm::VolumeRootOf(path);
@@ -201,6 +203,7 @@ TEST(ScanFolder, ReadsEveryFormOfTheIconKeys) {
     for (const auto& c : cases) {
         SCOPED_TRACE(qm::WideToUtf8(c.lines));
         const std::wstring folder = dir.MakeFolder(L"f" + std::to_wstring(n++));
+        ASSERT_TRUE(SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_SYSTEM));  // marked, as customized folders are
         if (!c.lines.empty())
             qmtest::WriteUtf16File(folder + L"\\desktop.ini", L"[.ShellClassInfo]\r\n" + c.lines + L"\r\n");
         const qm::FolderScan scan = qm::ScanFolder(folder);
