@@ -13,6 +13,7 @@
 #include "core/base/module_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
+#include "core/icons/marked_icon_win.h"
 #include "core/icons/picture_codec_win.h"
 
 namespace qm::cli {
@@ -20,7 +21,8 @@ namespace {
 
 constexpr std::wstring_view kUsage =
     L"folder show FOLDER...\n"
-    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT]"
+    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--emblem NAME|FILE[,INDEX]]"
+    L" [--tip TEXT]"
     L" [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder reset FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder scan FOLDER... [--recursive] [--depth N] [--json]\n"
@@ -38,17 +40,18 @@ std::vector<std::wstring> AbsolutePaths(std::vector<std::wstring> paths) {
 
 struct ApplyOptions {
     std::vector<std::wstring> folders;
-    std::optional<std::wstring> icon, index, tip, color;
+    std::optional<std::wstring> icon, index, tip, color, emblem;
 };
 
 bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        std::optional<std::wstring>* target = a == L"--icon"    ? &out.icon
-                                              : a == L"--index" ? &out.index
-                                              : a == L"--tip"   ? &out.tip
-                                              : a == L"--color" ? &out.color
-                                                                : nullptr;
+        std::optional<std::wstring>* target = a == L"--icon"     ? &out.icon
+                                              : a == L"--index"  ? &out.index
+                                              : a == L"--tip"    ? &out.tip
+                                              : a == L"--color"  ? &out.color
+                                              : a == L"--emblem" ? &out.emblem
+                                                                 : nullptr;
         if (target) {
             if (i + 1 == args.size()) return false;
             *target = args[++i];
@@ -61,6 +64,7 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
     }
     if (out.icon) out.icon = AbsolutePath(*out.icon);
     if (out.color && (out.icon || out.index)) return false;
+    if (out.emblem && !out.icon && !out.color) return false;  // the emblem marks the icon being applied
     return !out.folders.empty();
 }
 
@@ -100,8 +104,25 @@ int Apply(const ApplyOptions& o, const BatchOptions& batch) {
             Err(L"not a colour: \"" + *o.color + L"\" (give it as #RRGGBB, for example #3A7BD5)\n");
             return kExitUsage;
         }
-        colourIcon = MakeColourFolderIcon(*colour);
+        if (!o.emblem) colourIcon = MakeColourFolderIcon(*colour);
     }
+    std::optional<EmblemArgument> emblem;
+    if (o.emblem) {
+        emblem = ParseEmblemArgument(*o.emblem);
+        if (!emblem) return kExitUsage;
+        if (!emblem->stock) emblem->file = AbsolutePath(emblem->file);
+    }
+    // With an emblem the icon becomes a made one, drawn once for every folder; a file that cannot
+    // serve raises its message for each folder, and none is changed.
+    std::optional<std::vector<std::uint8_t>> markedIcon;
+    const auto marked = [&]() -> const std::vector<std::uint8_t>& {
+        if (!markedIcon) {
+            const auto images = o.color ? ColourFolderImages(*ParseColourText(*o.color))
+                                        : IconSourceImages(*o.icon, o.index ? IconIndexValue(*o.index) : 0);
+            markedIcon = MakeMarkedIcon(images, EmblemImages(*emblem));
+        }
+        return *markedIcon;
+    };
     return ForEachFolder(o.folders, batch, L"apply", TreeFilter::Every, [&](const std::wstring& folder) {
         FolderCustomization record = ReadFolderCustomization(folder);
         if (o.icon) {
@@ -111,6 +132,7 @@ int Apply(const ApplyOptions& o, const BatchOptions& batch) {
             record.IconIndex = *o.index;
         }
         if (o.tip) record.Infotip = *o.tip;
+        if (emblem) return ApplyMadeIconToFolder(record, marked(), CallerProfile::MainWindow);
         if (o.color) return ApplyMadeIconToFolder(record, colourIcon, CallerProfile::MainWindow);
         return ApplyIconToFolder(record, CallerProfile::MainWindow);
     });

@@ -159,6 +159,25 @@ std::optional<Emblem> EmblemByName(std::wstring_view name) {
     return std::nullopt;
 }
 
+std::optional<EmblemArgument> ParseEmblemArgument(std::wstring_view text) {
+    if (text.empty()) return std::nullopt;
+    EmblemArgument out;
+    if ((out.stock = EmblemByName(text))) return out;
+    out.file = std::wstring(text);
+    const std::size_t comma = text.rfind(L',');
+    if (comma == std::wstring_view::npos || comma == 0) return out;
+    const std::wstring_view digits = text.substr(comma + 1);
+    if (digits.empty() || digits.size() > 4) return out;
+    int index = 0;
+    for (const wchar_t c : digits) {
+        if (c < L'0' || c > L'9') return out;
+        index = index * 10 + (c - L'0');
+    }
+    out.file = std::wstring(text.substr(0, comma));
+    out.index = index;
+    return out;
+}
+
 int EmblemSide(int imageSize) {
     constexpr int kTable[][2] = {{16, 10}, {20, 12}, {24, 14}, {32, 16}, {40, 20}, {48, 24}, {64, 32}, {256, 128}};
     for (const auto& row : kTable)

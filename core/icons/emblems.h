@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/icons/icon_renderer.h"
@@ -30,6 +31,16 @@ inline constexpr std::array<Emblem, 8> kStockEmblems = {Emblem::Done,      Emble
 std::wstring_view EmblemName(Emblem emblem);
 // The emblem of an English name, in any case; empty for any other text.
 std::optional<Emblem> EmblemByName(std::wstring_view name);
+
+// What --emblem and the windows take: NAME (a stock emblem's name, in any case) or FILE[,INDEX]
+// (an .ico, an icon group of a library, or a picture). The text after the last comma is the index
+// when it is a number from 0 to 9999, else part of the file name. Empty for empty text.
+struct EmblemArgument {
+    std::optional<Emblem> stock;
+    std::wstring file;
+    int index = 0;
+};
+std::optional<EmblemArgument> ParseEmblemArgument(std::wstring_view text);
 
 // The emblem's side for an image of size x size: 10/12/14/16/20/24/32/128 for 16/20/24/32/40/48/
 // 64/256, half the size (at least 1) for any other size.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,33 @@ TEST(Emblems, NamesRoundTripInAnyCase) {
         EXPECT_EQ(EmblemByName(upper), kStockEmblems[i]) << n;
     }
     for (const wchar_t* bad : {L"", L"don", L"done ", L"star", L"favorite"}) EXPECT_FALSE(EmblemByName(bad)) << bad;
+}
+
+TEST(Emblems, ArgumentIsANameOrAFileWithAnIndex) {
+    struct Case {
+        const wchar_t* text;
+        std::optional<Emblem> stock;
+        const wchar_t* file;
+        int index;
+    };
+    const Case cases[] = {
+        {L"Flag", Emblem::Flag, L"", 0},
+        {L"C:\\marks\\tick.ico", std::nullopt, L"C:\\marks\\tick.ico", 0},
+        {L"C:\\Windows\\shell32.dll,44", std::nullopt, L"C:\\Windows\\shell32.dll", 44},
+        {L"C:\\a,b\\pic.png", std::nullopt, L"C:\\a,b\\pic.png", 0},    // no number after the comma
+        {L"C:\\lib.dll,-3", std::nullopt, L"C:\\lib.dll,-3", 0},        // no resource ids
+        {L"C:\\lib.dll,12345", std::nullopt, L"C:\\lib.dll,12345", 0},  // beyond 9999
+        {L"C:\\lib.dll,", std::nullopt, L"C:\\lib.dll,", 0},
+        {L"done,1", std::nullopt, L"done", 1},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseEmblemArgument(c.text);
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(parsed->stock, c.stock);
+        EXPECT_EQ(parsed->file, c.file);
+        EXPECT_EQ(parsed->index, c.index);
+    }
+    EXPECT_FALSE(ParseEmblemArgument(L""));
 }
 
 TEST(Emblems, SidesAndHalosPerImageSize) {

@@ -1,0 +1,146 @@
+// quillmark-cli folder apply --emblem: the icon being applied (an icon of a library, a picture, a
+// colour) gets the emblem in every image and becomes a made icon, always copied into the folder;
+// an emblem file that cannot serve gives its message and changes nothing.
+#include <gtest/gtest.h>
+
+#include "core/base/long_path_win.h"
+#include "core/base/text.h"
+#include "core/folder/folder_files_win.h"
+#include "core/folder/folder_profiles.h"
+#include "core/icons/icon_library.h"
+#include "core/icons/icon_library_win.h"
+#include "core/icons/marked_icon_win.h"
+#include "tests/support/cli_runner_win.h"
+#include "tests/support/process_win.h"
+#include "tests/support/files_win.h"
+#include "tests/support/folder_fixtures_win.h"
+#include "tests/support/icon_fixtures.h"
+
+namespace {
+
+using qmtest::RunCli;
+
+class FolderEmblemCliTest : public qmtest::FolderCliFixture {
+protected:
+    FolderEmblemCliTest() : FolderCliFixture(L"qm-emblem") {}
+
+    // The folder's copy, rendered at size x size.
+    qm::IconPixels CopyAt(const std::wstring& folder, int size) {
+        const auto c = qm::ReadFolderCustomization(folder);
+        EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, c.IconFile)) << qm::WideToUtf8(c.IconFile);
+        qm::IconLibrary copy;
+        qm::IconPixels out;
+        EXPECT_TRUE(copy.Open(folder + L"\\" + c.IconFile));
+        EXPECT_TRUE(qm::RenderLibraryIcon(copy, 0, size, size, out));
+        return out;
+    }
+};
+
+qm::IconPixels Rendered(const std::wstring& file, int index, int size) {
+    qm::IconLibrary library;
+    qm::IconPixels out;
+    EXPECT_TRUE(library.Open(file));
+    EXPECT_TRUE(qm::RenderLibraryIcon(library, index, size, size, out));
+    return out;
+}
+
+// Straight-alpha storage rounds premultiplied pixels by at most one step a channel.
+bool Near(std::uint32_t a, std::uint32_t b) {
+    for (int c = 0; c < 32; c += 8)
+        if (std::abs(static_cast<int>((a >> c) & 0xFF) - static_cast<int>((b >> c) & 0xFF)) > 1) return false;
+    return true;
+}
+
+TEST_F(FolderEmblemCliTest, TheAppliedIconGetsTheEmblemAndIsCopied) {
+    settings.SetCopyIco(L"0");  // link mode: a marked icon is copied all the same
+    const std::wstring a = dir.MakeFolder(L"a"), b = dir.MakeFolder(L"b");
+    auto r = RunCli(dir, L"folder apply " + qmtest::Quote(a) + L" " + qmtest::Quote(b) + L" --icon " +
+                             qmtest::Quote(library) + L" --index 4 --emblem Done --tip Finished");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    const auto expected = qm::MakeMarkedIcon(qm::IconSourceImages(library, 4),
+                                             qm::EmblemImages(qm::EmblemArgument{qm::Emblem::Done, L"", 0}));
+    for (const auto& f : {a, b}) {
+        const auto c = qm::ReadFolderCustomization(f);
+        EXPECT_EQ(c.Infotip, L"Finished");
+        EXPECT_EQ(qmtest::ReadBytes(f + L"\\" + c.IconFile), expected);
+    }
+    // the base shows where the emblem and its halo are not; the corner shows the emblem
+    for (const int size : {16, 32, 48, 256}) {
+        const qm::IconPixels base = Rendered(library, 4, size), made = CopyAt(a, size);
+        ASSERT_EQ(made.width, size);
+        const int free = size - qm::EmblemSide(size) - qm::EmblemHaloWidth(size);
+        for (int y = 0; y < free; ++y)
+            for (int x = 0; x < size; ++x)
+                ASSERT_TRUE(Near(made.bgra[y * size + x], base.bgra[y * size + x])) << size << " " << x << "," << y;
+        const qm::IconPixels emblem = qm::DrawEmblem(qm::Emblem::Done, qm::EmblemSide(size));
+        const int mid = qm::EmblemSide(size) / 2;  // the badge's opaque centre
+        const std::uint32_t want = emblem.bgra[mid * emblem.width + mid];
+        const int at = (size - qm::EmblemSide(size) + mid) * size + size - qm::EmblemSide(size) + mid;
+        EXPECT_TRUE(Near(made.bgra[at], want)) << size;
+    }
+}
+
+TEST_F(FolderEmblemCliTest, ColoursPicturesAndIconFilesAsEmblems) {
+    const std::wstring red = dir.MakeFolder(L"red"), own = dir.MakeFolder(L"own");
+    auto r = RunCli(dir, L"folder apply " + qmtest::Quote(red) + L" --color #C01C28 --emblem locked");
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    auto c = qm::ReadFolderCustomization(red);
+    EXPECT_EQ(qmtest::ReadBytes(red + L"\\" + c.IconFile),
+              qm::MakeMarkedIcon(qm::ColourFolderImages({0xC0, 0x1C, 0x28}),
+                                 qm::EmblemImages(qm::EmblemArgument{qm::Emblem::Locked, L"", 0})));
+
+    // icon 2 of the library as the emblem, drawn at each emblem side from the library's images
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(own) + L" --icon " + qmtest::Quote(library) +
+                        L" --index 1 --emblem " + qmtest::Quote(library + L",2"));
+    EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    c = qm::ReadFolderCustomization(own);
+    const qm::IconPixels made = CopyAt(own, 32), mark = Rendered(library, 2, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const std::uint32_t m = mark.bgra[y * 16 + x];
+            if ((m >> 24) == 255) {
+                EXPECT_TRUE(Near(made.bgra[(16 + y) * 32 + 16 + x], m)) << x << "," << y;
+            }
+        }
+
+    // --emblem marks the icon being applied: without one it is an argument error
+    const std::wstring bare = dir.MakeFolder(L"bare");
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(bare) + L" --emblem done");
+    EXPECT_EQ(r.exit, 2u);
+    EXPECT_TRUE(qmtest::ListFolder(bare).empty());
+}
+
+TEST_F(FolderEmblemCliTest, AnEmblemFileThatCannotServeChangesNothing) {
+    const std::wstring folder = dir.MakeFolder(L"kept");
+    std::vector<std::uint8_t> cut = icons.IcoFile(3);
+    cut.resize(cut.size() / 2);
+    const std::wstring cutIco = dir / L"cut.ico";
+    qmtest::WriteBytes(cutIco, cut);
+    // a PNG whose header states 20000 x 20000 pixels
+    std::vector<std::uint8_t> huge = {0x89, 'P',  'N',  'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0,
+                                      0,    0x4E, 0x20, 0,   0,    0x4E, 0x20, 8,    6, 0, 0, 0,  0,   0,   0,   0};
+    const std::wstring hugePng = dir / L"huge.png";
+    qmtest::WriteBytes(hugePng, huge);
+    const std::wstring text = dir / L"notes.txt";
+    qmtest::WriteBytes(text, {'h', 'e', 'l', 'l', 'o', '\r', '\n'});
+    struct Case {
+        std::wstring argument, file, why;
+    };
+    const Case cases[] = {
+        {cutIco, cutIco, L""},
+        {hugePng, hugePng, L"the picture is 20000 x 20000"},
+        {text, text, L"not an icon, a file with icons or a picture"},
+        {library + L",99", library, L""},
+    };
+    for (const auto& k : cases) {
+        const auto r = RunCli(dir, L"folder apply " + qmtest::Quote(folder) + L" --icon " + qmtest::Quote(library) +
+                                       L" --emblem " + qmtest::Quote(k.argument));
+        EXPECT_EQ(r.exit, 1u) << qm::WideToUtf8(k.argument);
+        const std::wstring head = qm::ShellPathForm(folder) + L": Cannot use " + k.file + L" as an emblem: ";
+        EXPECT_EQ(r.err.rfind(head, 0), 0u) << qm::WideToUtf8(r.err);
+        EXPECT_NE(r.err.find(k.why), std::wstring::npos) << qm::WideToUtf8(r.err);
+        EXPECT_TRUE(qmtest::ListFolder(folder).empty()) << qm::WideToUtf8(k.argument);
+    }
+}
+
+}  // namespace
