@@ -8,6 +8,7 @@
 
 #include "cli/command_table.h"
 #include "cli/folder_batch_win.h"
+#include "cli/folder_mark_commands_win.h"
 #include "cli/folder_scan_commands_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
@@ -24,6 +25,7 @@ constexpr std::wstring_view kUsage =
     L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--emblem NAME|FILE[,INDEX]]"
     L" [--tip TEXT]"
     L" [--recursive] [--depth N] [--dry-run] [--json]\n"
+    L"folder mark FOLDER... --emblem NAME|FILE[,INDEX] | --clear [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder reset FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder scan FOLDER... [--recursive] [--depth N] [--json]\n"
     L"folder repair FOLDER... [--recursive] [--depth N] [--dry-run] [--json]";
@@ -156,6 +158,8 @@ int RunFolder(const std::vector<std::wstring>& args) {
         ApplyOptions options;
         if (args[0] == L"scan") {
             exit = RunFolderScan(rest);
+        } else if (args[0] == L"mark") {
+            exit = RunFolderMark(rest);
         } else if (args[0] == L"repair") {
             exit = RunFolderRepair(rest);
         } else if (args[0] == L"reset" || args[0] == L"apply") {

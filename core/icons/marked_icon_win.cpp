@@ -38,8 +38,18 @@ bool RenderIconSource(const std::wstring& file, int index, const std::vector<int
         failure = L"not an icon, a file with icons or a picture";
         return false;
     }
+    // A negative index names the group by its resource id, as IconResource and the shell do.
+    if (index < 0) {
+        for (int i = 0; i < library.Count(); ++i) {
+            const PeResourceName name = library.GroupName(i);
+            if (name.isId && name.id == -index) {
+                index = i;
+                break;
+            }
+        }
+    }
     IconGroupData group;
-    if (!library.Group(index, group, &failure)) {
+    if (index < 0 || !library.Group(index, group, &failure)) {
         if (failure.empty()) failure = L"there is no icon " + std::to_wstring(index);
         return false;
     }

@@ -16,7 +16,8 @@
 namespace qm {
 
 // The pixels of icon `index` of an .ico file or library, or of a picture fitted into its square,
-// at each side of `sides` (square). False with the reason in `failure`.
+// at each side of `sides` (square); a negative index is the group's resource id. False with the
+// reason in `failure`.
 bool RenderIconSource(const std::wstring& file, int index, const std::vector<int>& sides, std::vector<IconPixels>& out,
                       std::wstring& failure);
 

@@ -3,9 +3,12 @@
 // an emblem file that cannot serve gives its message and changes nothing.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/base/long_path_win.h"
 #include "core/base/text.h"
 #include "core/folder/folder_files_win.h"
+#include "core/folder/folder_mark_win.h"
 #include "core/folder/folder_profiles.h"
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_library_win.h"
@@ -36,11 +39,14 @@ protected:
     }
 };
 
+// Icon `index` of a file (a negative index: the group of that resource id) at size x size.
 qm::IconPixels Rendered(const std::wstring& file, int index, int size) {
     qm::IconLibrary library;
     qm::IconPixels out;
-    EXPECT_TRUE(library.Open(file));
-    EXPECT_TRUE(qm::RenderLibraryIcon(library, index, size, size, out));
+    EXPECT_TRUE(library.Open(file)) << qm::WideToUtf8(file);
+    for (int i = 0; index < 0 && i < library.Count(); ++i)
+        if (library.GroupName(i).isId && library.GroupName(i).id == -index) index = i;
+    EXPECT_TRUE(qm::RenderLibraryIcon(library, index, size, size, out)) << qm::WideToUtf8(file) << "," << index;
     return out;
 }
 
@@ -141,6 +147,86 @@ TEST_F(FolderEmblemCliTest, AnEmblemFileThatCannotServeChangesNothing) {
         EXPECT_NE(r.err.find(k.why), std::wstring::npos) << qm::WideToUtf8(r.err);
         EXPECT_TRUE(qmtest::ListFolder(folder).empty()) << qm::WideToUtf8(k.argument);
     }
+}
+
+// Every file of the folder with its bytes, and the folder's attributes.
+struct FolderState {
+    std::map<std::wstring, std::vector<std::uint8_t>> files;
+    DWORD attributes = 0;
+    bool operator==(const FolderState&) const = default;
+};
+FolderState StateOf(const std::wstring& folder) {
+    FolderState state;
+    for (const auto& name : qmtest::ListFolder(folder)) state.files[name] = qmtest::ReadBytes(folder + L"\\" + name);
+    state.attributes = GetFileAttributesW(folder.c_str());
+    return state;
+}
+
+std::wstring Names(const FolderState& s) {
+    std::wstring out;
+    for (const auto& [name, bytes] : s.files) out += name + L" ";
+    return out;
+}
+
+// A mark keeps what the folder shows and a clear puts the folder back byte for byte: a folder
+// without an icon (the stock folder icon is marked), one showing a Quillmark copy (kept while the
+// mark stands), and one that Explorer gave an IconResource with a negative resource id.
+TEST_F(FolderEmblemCliTest, MarkThenClearLeavesTheFolderAsItWas) {
+    settings.SetCopyIco(L"1");
+    const std::wstring plain = dir.MakeFolder(L"plain"), copied = dir.MakeFolder(L"copied"),
+                       explorer = dir.MakeFolder(L"explorer");
+    auto r = RunCli(dir, L"folder apply " + qmtest::Quote(copied) + L" --icon " + qmtest::Quote(library) +
+                             L" --index 4 --tip Kept");
+    ASSERT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    qm::IconLibrary lib;
+    ASSERT_TRUE(lib.Open(library));
+    const qm::PeResourceName id = lib.GroupName(2);
+    ASSERT_TRUE(id.isId);
+    const std::string ini = "[.ShellClassInfo]\r\nIconResource=" + qm::WideToUtf8(library) + ",-" +
+                            std::to_string(id.id) + "\r\n[ViewState]\r\nMode=\r\n";
+    qmtest::WriteBytes(explorer + L"\\desktop.ini", std::vector<std::uint8_t>(ini.begin(), ini.end()));
+
+    for (const auto& folder : {plain, copied, explorer}) {
+        SCOPED_TRACE(qm::WideToUtf8(folder));
+        const FolderState before = StateOf(folder);
+        const qm::ShownIcon shown = qm::ShownIconOf(folder);
+        ASSERT_FALSE(shown.file.empty());
+        const qm::IconPixels base = Rendered(shown.file, shown.index, 32);
+
+        r = RunCli(dir, L"folder mark " + qmtest::Quote(folder) + L" --emblem done --dry-run");
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        EXPECT_TRUE(StateOf(folder) == before);
+
+        r = RunCli(dir, L"folder mark " + qmtest::Quote(folder) + L" --emblem done");
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        EXPECT_TRUE(qm::IsFolderMarked(folder));
+        const auto marked = qm::ReadFolderCustomization(folder);
+        EXPECT_TRUE(qm::IsCopyNameFor(qm::CallerProfile::MainWindow, marked.IconFile));
+        // the copy shows the base where the emblem is not
+        const qm::IconPixels made = CopyAt(folder, 32);
+        for (int i = 0; i < 32 * 14; ++i) ASSERT_TRUE(Near(made.bgra[i], base.bgra[i])) << i;
+
+        // marking again replaces the emblem on the same base: one made copy
+        r = RunCli(dir, L"folder mark " + qmtest::Quote(folder) + L" --emblem flag");
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        const auto again = qm::ReadFolderCustomization(folder);
+        EXPECT_NE(again.IconFile, marked.IconFile);
+        EXPECT_FALSE(qmtest::Exists(folder + L"\\" + marked.IconFile));
+        EXPECT_EQ(qmtest::ReadBytes(folder + L"\\" + again.IconFile),
+                  qm::MakeMarkedIcon(qm::IconSourceImages(qm::ShownIconOf(folder).file, qm::ShownIconOf(folder).index),
+                                     qm::EmblemImages(qm::EmblemArgument{qm::Emblem::Flag, L"", 0})));
+
+        r = RunCli(dir, L"folder mark " + qmtest::Quote(folder) + L" --clear");
+        EXPECT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+        const FolderState after = StateOf(folder);
+        EXPECT_TRUE(after == before) << qm::WideToUtf8(Names(before)) << "/ " << qm::WideToUtf8(Names(after));
+        EXPECT_FALSE(qm::IsFolderMarked(folder));
+    }
+    // a folder that is not marked is not changed by a clear
+    r = RunCli(dir, L"folder mark " + qmtest::Quote(plain) + L" --clear");
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_NE(r.err.find(L": the folder has no mark"), std::wstring::npos) << qm::WideToUtf8(r.err);
+    EXPECT_TRUE(qmtest::ListFolder(plain).empty());
 }
 
 }  // namespace
