@@ -119,6 +119,7 @@ bool MarkFolder(const std::wstring& folder, const std::vector<IconPixels>& emble
         for (std::size_t at = 0; at < bytes.size(); at += kHexPerKey / 2)
             before.push_back(Hex(bytes.data() + at, std::min(kHexPerKey / 2, bytes.size() - at)));
         iniAttributes = GetFileAttributesW(LongPathForm(iniPath).c_str());
+        original.Close();  // the apply below rewrites the file
     }
 
     // The picture is drawn before anything is written: a base that cannot be read ends here.

@@ -21,6 +21,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using qmtest::RunCli;
 
 class FolderEmblemCliTest : public qmtest::FolderCliFixture {
@@ -170,11 +171,13 @@ std::wstring Names(const FolderState& s) {
 
 // A mark keeps what the folder shows and a clear puts the folder back byte for byte: a folder
 // without an icon (the stock folder icon is marked), one showing a Quillmark copy (kept while the
-// mark stands), and one that Explorer gave an IconResource with a negative resource id.
+// mark stands), two that Explorer gave an IconResource (a negative resource id, a positive index),
+// and one linked to a library.
 TEST_F(FolderEmblemCliTest, MarkThenClearLeavesTheFolderAsItWas) {
     settings.SetCopyIco(L"1");
     const std::wstring plain = dir.MakeFolder(L"plain"), copied = dir.MakeFolder(L"copied"),
-                       explorer = dir.MakeFolder(L"explorer");
+                       explorer = dir.MakeFolder(L"explorer"), positive = dir.MakeFolder(L"positive"),
+                       linked = dir.MakeFolder(L"linked");
     auto r = RunCli(dir, L"folder apply " + qmtest::Quote(copied) + L" --icon " + qmtest::Quote(library) +
                              L" --index 4 --tip Kept");
     ASSERT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
@@ -182,15 +185,28 @@ TEST_F(FolderEmblemCliTest, MarkThenClearLeavesTheFolderAsItWas) {
     ASSERT_TRUE(lib.Open(library));
     const qm::PeResourceName id = lib.GroupName(2);
     ASSERT_TRUE(id.isId);
-    const std::string ini = "[.ShellClassInfo]\r\nIconResource=" + qm::WideToUtf8(library) + ",-" +
-                            std::to_string(id.id) + "\r\n[ViewState]\r\nMode=\r\n";
-    qmtest::WriteBytes(explorer + L"\\desktop.ini", std::vector<std::uint8_t>(ini.begin(), ini.end()));
+    // Explorer's Customize tab: IconResource with a negative resource id, or with a positive index
+    for (const auto& [folder, index] : {std::pair{explorer, "-" + std::to_string(id.id)}, std::pair{positive, "1"s}}) {
+        const std::string ini = "[.ShellClassInfo]\r\nIconResource=" + qm::WideToUtf8(library) + "," + index +
+                                "\r\n[ViewState]\r\nMode=\r\n";
+        qmtest::WriteBytes(folder + L"\\desktop.ini", std::vector<std::uint8_t>(ini.begin(), ini.end()));
+    }
+    // a linked icon, in a desktop.ini the engine wrote (UTF-16LE)
+    settings.SetCopyIco(L"0");
+    r = RunCli(dir, L"folder apply " + qmtest::Quote(linked) + L" --icon " + qmtest::Quote(library) + L" --index 3");
+    ASSERT_EQ(r.exit, 0u) << qm::WideToUtf8(r.err);
+    ASSERT_EQ(qm::ReadFolderCustomization(linked).IconFile, library);
 
-    for (const auto& folder : {plain, copied, explorer}) {
+    for (const auto& folder : {plain, copied, explorer, positive, linked}) {
         SCOPED_TRACE(qm::WideToUtf8(folder));
         const FolderState before = StateOf(folder);
         const qm::ShownIcon shown = qm::ShownIconOf(folder);
         ASSERT_FALSE(shown.file.empty());
+        const std::map<std::wstring, int> libraryIndex = {{explorer, -id.id}, {positive, 1}, {linked, 3}};
+        if (libraryIndex.count(folder)) {
+            EXPECT_TRUE(qm::SamePath(shown.file, library)) << qm::WideToUtf8(shown.file);
+            EXPECT_EQ(shown.index, libraryIndex.at(folder));
+        }
         const qm::IconPixels base = Rendered(shown.file, shown.index, 32);
 
         r = RunCli(dir, L"folder mark " + qmtest::Quote(folder) + L" --emblem done --dry-run");
