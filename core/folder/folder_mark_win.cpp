@@ -14,6 +14,7 @@
 #include "core/icons/icon_file.h"
 #include "core/icons/marked_icon_win.h"
 #include "core/settings/ini_file_win.h"
+#include "core/shell/icon_module_win.h"
 
 namespace qm {
 namespace {
@@ -72,7 +73,7 @@ ShownIcon StockFolderIcon() {
     SHSTOCKICONINFO info{};
     info.cbSize = sizeof info;
     if (FAILED(SHGetStockIconInfo(SIID_FOLDER, SHGSI_ICONLOCATION, &info))) return {};
-    return {info.szPath, info.iIcon};
+    return {IconGroupsFileOf(info.szPath), info.iIcon};
 }
 
 }  // namespace
@@ -95,7 +96,7 @@ ShownIcon ShownIconOf(const std::wstring& folder) {
         const auto index = ParseIconIndex(c.IconIndex);
         shown = {c.IconFile, index ? *index : 0};
     }
-    shown.file = ResolveInFolder(folder, Expanded(shown.file));
+    shown.file = IconGroupsFileOf(ResolveInFolder(folder, Expanded(shown.file)));
     return shown;
 }
 

@@ -23,7 +23,8 @@ inline constexpr std::size_t kMaxMarkedDesktopIniBytes = 16 * 1024;
 bool IsFolderMarked(const std::wstring& folder);
 
 // The icon the folder shows now, as file and index (an absolute path; a negative index is a
-// resource id): IconResource, else IconFile and IconIndex, else the shell's stock folder icon.
+// resource id): IconResource, else IconFile and IconIndex, else the shell's stock folder icon; a
+// system module without icon groups is read from its .mun (IconGroupsFileOf).
 // For a marked folder, the base the mark was drawn on.
 struct ShownIcon {
     std::wstring file;
