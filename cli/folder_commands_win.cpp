@@ -8,12 +8,14 @@
 
 #include "cli/command_table.h"
 #include "cli/folder_batch_win.h"
+#include "cli/folder_mark_commands_win.h"
 #include "cli/folder_scan_commands_win.h"
 #include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_sidecar_win.h"
+#include "core/icons/marked_icon_win.h"
 #include "core/icons/picture_codec_win.h"
 
 namespace qm::cli {
@@ -21,8 +23,10 @@ namespace {
 
 constexpr std::wstring_view kUsage =
     L"folder show FOLDER...\n"
-    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--tip TEXT]"
+    L"folder apply FOLDER... [--icon FILE|PICTURE] [--index N] [--color #RRGGBB] [--emblem NAME|FILE[,INDEX]]"
+    L" [--tip TEXT]"
     L" [--recursive] [--depth N] [--dry-run] [--json] [--sidecar always|synced|never]\n"
+    L"folder mark FOLDER... --emblem NAME|FILE[,INDEX] | --clear [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder reset FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
     L"folder scan FOLDER... [--recursive] [--depth N] [--json]\n"
     L"folder repair FOLDER... [--recursive] [--depth N] [--dry-run] [--json]\n"
@@ -40,7 +44,7 @@ std::vector<std::wstring> AbsolutePaths(std::vector<std::wstring> paths) {
 
 struct ApplyOptions {
     std::vector<std::wstring> folders;
-    std::optional<std::wstring> icon, index, tip, color, sidecar;
+    std::optional<std::wstring> icon, index, tip, color, sidecar, emblem;
 };
 
 bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
@@ -51,6 +55,7 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
                                               : a == L"--tip"     ? &out.tip
                                               : a == L"--color"   ? &out.color
                                               : a == L"--sidecar" ? &out.sidecar
+                                              : a == L"--emblem"  ? &out.emblem
                                                                   : nullptr;
         if (target) {
             if (i + 1 == args.size()) return false;
@@ -72,6 +77,7 @@ bool ParseApply(const std::vector<std::wstring>& args, ApplyOptions& out) {
         }
         SetSidecarPolicy(*policy);
     }
+    if (out.emblem && !out.icon && !out.color) return false;  // the emblem marks the icon being applied
     return !out.folders.empty();
 }
 
@@ -111,8 +117,25 @@ int Apply(const ApplyOptions& o, const BatchOptions& batch) {
             Err(L"not a colour: \"" + *o.color + L"\" (give it as #RRGGBB, for example #3A7BD5)\n");
             return kExitUsage;
         }
-        colourIcon = MakeColourFolderIcon(*colour);
+        if (!o.emblem) colourIcon = MakeColourFolderIcon(*colour);
     }
+    std::optional<EmblemArgument> emblem;
+    if (o.emblem) {
+        emblem = ParseEmblemArgument(*o.emblem);
+        if (!emblem) return kExitUsage;
+        if (!emblem->stock) emblem->file = AbsolutePath(emblem->file);
+    }
+    // With an emblem the icon becomes a made one, drawn once for every folder; a file that cannot
+    // serve raises its message for each folder, and none is changed.
+    std::optional<std::vector<std::uint8_t>> markedIcon;
+    const auto marked = [&]() -> const std::vector<std::uint8_t>& {
+        if (!markedIcon) {
+            const auto images = o.color ? ColourFolderImages(*ParseColourText(*o.color))
+                                        : IconSourceImages(*o.icon, o.index ? IconIndexValue(*o.index) : 0);
+            markedIcon = MakeMarkedIcon(images, EmblemImages(*emblem));
+        }
+        return *markedIcon;
+    };
     return ForEachFolder(o.folders, batch, L"apply", TreeFilter::Every, [&](const std::wstring& folder) {
         FolderCustomization record = ReadFolderCustomization(folder);
         if (o.icon) {
@@ -122,6 +145,7 @@ int Apply(const ApplyOptions& o, const BatchOptions& batch) {
             record.IconIndex = *o.index;
         }
         if (o.tip) record.Infotip = *o.tip;
+        if (emblem) return ApplyMadeIconToFolder(record, marked(), CallerProfile::MainWindow);
         if (o.color) return ApplyMadeIconToFolder(record, colourIcon, CallerProfile::MainWindow);
         return ApplyIconToFolder(record, CallerProfile::MainWindow);
     });
@@ -145,6 +169,8 @@ int RunFolder(const std::vector<std::wstring>& args) {
         ApplyOptions options;
         if (args[0] == L"scan") {
             exit = RunFolderScan(rest);
+        } else if (args[0] == L"mark") {
+            exit = RunFolderMark(rest);
         } else if (args[0] == L"repair") {
             exit = RunFolderRepair(rest);
         } else if (args[0] == L"restore") {

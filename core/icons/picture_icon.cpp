@@ -118,9 +118,9 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-// One image per made size; the 256-pixel one as PNG.
-template <class MakeImage>
-std::vector<std::uint8_t> MadeIconFile(MakeImage image, PngEncoder png) {
+}  // namespace
+
+std::vector<std::uint8_t> MadeIconFile(const std::function<IconPixels(int size)>& image, PngEncoder png) {
     std::vector<std::vector<std::uint8_t>> images;
     IconGroupData group;
     group.header = IconHeader{0, 1, static_cast<std::uint16_t>(kMadeIconSizes.size())};
@@ -144,8 +144,6 @@ std::vector<std::uint8_t> MadeIconFile(MakeImage image, PngEncoder png) {
     for (const auto& bytes : images) group.images.emplace_back(bytes.data(), bytes.size());
     return IcoFileBytes(group);
 }
-
-}  // namespace
 
 std::vector<std::uint8_t> BmpIconImage(const IconPixels& pixels) {
     const int w = pixels.width, h = pixels.height;

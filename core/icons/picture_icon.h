@@ -6,6 +6,7 @@
 // as PNG, made by an encoder the caller gives (the platform's imaging component on Windows).
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,10 @@ IconPixels FitPictureInSquare(const IconPixels& picture, int size);
 // The 32-bit BMP icon image of premultiplied pixels: BITMAPINFOHEADER with the height doubled,
 // straight-alpha BGRA rows bottom-up, then the AND mask (1 where alpha is 0).
 std::vector<std::uint8_t> BmpIconImage(const IconPixels& pixels);
+
+// The .ico file of a made icon: one image per size of kMadeIconSizes, as `image` draws it (size x
+// size premultiplied pixels), the 256-pixel one as PNG; empty when the encoder fails.
+std::vector<std::uint8_t> MadeIconFile(const std::function<IconPixels(int size)>& image, PngEncoder png);
 
 // The .ico file of a picture; empty when the picture is empty or the encoder fails.
 std::vector<std::uint8_t> PictureIconFile(const IconPixels& picture, PngEncoder png);

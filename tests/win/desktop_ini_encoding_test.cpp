@@ -155,6 +155,7 @@ TEST_F(DesktopIniEncodingTest, ScanReportsAnUnreadableFileAndRepairRewritesIt) {
         const std::wstring f = Folder(L"s" + std::to_wstring(n++), e.encoding);
         const DWORD iniAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
         ASSERT_TRUE(SetFileAttributesW((f + L"\\desktop.ini").c_str(), iniAttributes));
+        ASSERT_TRUE(SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_SYSTEM));  // marked, as customized folders are
         const auto before = qmtest::ReadBytes(f + L"\\desktop.ini");
 
         // Wine's profile reader reads every one of the four (Windows' reads UTF-16BE as bytes, and
