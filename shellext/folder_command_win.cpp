@@ -24,7 +24,13 @@ namespace {
 struct Flyout {
     std::wstring themePath;
     std::vector<std::wstring> iconLocations;  // one per icon entry; empty: no picture
+    ComPtr<IUnknown> site;                    // the root's site when the flyout opened
 };
+
+// The folders a command applies to: the selection, or the site's folder on a background.
+std::vector<std::wstring> FoldersOf(IShellItemArray* items, IUnknown* site) {
+    return SelectedFolders(ItemsOrSiteFolder(items, site).get());
+}
 
 HRESULT HandOut(const std::wstring& text, LPWSTR* out) {
     if (!out) return E_POINTER;
@@ -70,7 +76,7 @@ public:
         return Guarded("TFolderCommandEntry::GetState", [&]() -> HRESULT {
             *state = ECS_ENABLED;
             if (entry_.command && entry_.command->target == CommandTarget::OneFolder &&
-                SelectedFolders(items).size() != 1) {
+                FoldersOf(items, flyout_->site.get()).size() != 1) {
                 *state = ECS_DISABLED;
             }
             return S_OK;
@@ -93,7 +99,7 @@ private:
     HRESULT DoInvoke(IShellItemArray* items) {
         if (entry_.kind == MenuEntry::Kind::Separator) return E_INVALIDARG;
         if (entry_.command && entry_.command->target == CommandTarget::NoFolder) return RunCommand(*entry_.command, {});
-        const std::vector<std::wstring> folders = SelectedFolders(items);
+        const std::vector<std::wstring> folders = FoldersOf(items, flyout_->site.get());
         if (entry_.command) return RunCommand(*entry_.command, folders);
         if (folders.empty()) return E_FAIL;
         // Every folder in turn; a folder stopped by a message (the user saw why) makes the answer
@@ -184,7 +190,7 @@ HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* stat
     *state = ECS_HIDDEN;
     // A few attribute reads, quick enough for the shell's first, hurried call as well.
     return Guarded("TFolderCommand::GetState", [&] {
-        if (!SelectedFolders(items).empty()) *state = ECS_ENABLED;
+        if (!FoldersOf(items, site_.get()).empty()) *state = ECS_ENABLED;
         return S_OK;
     });
 }
@@ -203,6 +209,10 @@ HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
     return Guarded("TFolderCommand::EnumSubCommands", [&] {
         auto flyout = std::make_shared<Flyout>();
         flyout->themePath = CurrentThemePath();
+        if (site_) {
+            site_->AddRef();
+            flyout->site = ComPtr<IUnknown>::Attach(site_.get());
+        }
         {
             const ThemeIcons theme(flyout->themePath);  // the theme file is read once per flyout
             flyout->iconLocations = MenuIconLocations(flyout->themePath, theme);
@@ -210,6 +220,18 @@ HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
         *entries = new TFolderCommandList(std::move(flyout), 0);
         return S_OK;
     });
+}
+
+HRESULT TFolderCommand::SetSite(IUnknown* site) {
+    if (site) site->AddRef();
+    site_ = ComPtr<IUnknown>::Attach(site);
+    return S_OK;
+}
+
+HRESULT TFolderCommand::GetSite(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    return site_ ? site_->QueryInterface(riid, ppv) : E_FAIL;
 }
 
 }  // namespace qm::shellext

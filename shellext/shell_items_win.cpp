@@ -1,5 +1,8 @@
 #include "shellext/shell_items_win.h"
 
+#include <servprov.h>
+#include <shlobj.h>
+
 #include "core/base/long_path_win.h"
 #include "core/base/handles_win.h"
 #include "shellext/commands_win.h"
@@ -30,6 +33,30 @@ std::vector<std::wstring> SelectedFolders(IShellItemArray* items) {
         if (!IsExistingFolder(path)) return {};
     }
     return paths;
+}
+
+ComPtr<IShellItemArray> SiteFolder(IUnknown* site) {
+    ComPtr<IShellItemArray> items;
+    ComPtr<IServiceProvider> services;
+    ComPtr<IFolderView> view;
+    ComPtr<IShellItem> folder;
+    if (site && SUCCEEDED(site->QueryInterface(IID_IServiceProvider, services.put_void())) && services &&
+        SUCCEEDED(services->QueryService(SID_SFolderView, IID_IFolderView, view.put_void())) && view &&
+        SUCCEEDED(view->GetFolder(IID_IShellItem, folder.put_void())) && folder) {
+        if (FAILED(SHCreateShellItemArrayFromShellItem(folder.get(), IID_IShellItemArray, items.put_void()))) {
+            items.reset();
+        }
+    }
+    return items;
+}
+
+ComPtr<IShellItemArray> ItemsOrSiteFolder(IShellItemArray* items, IUnknown* site) {
+    DWORD count = 0;
+    if (items && SUCCEEDED(items->GetCount(&count)) && count > 0) {
+        items->AddRef();
+        return ComPtr<IShellItemArray>::Attach(items);
+    }
+    return SiteFolder(site);
 }
 
 }  // namespace qm::shellext

@@ -1,0 +1,234 @@
+// The Windows 11 folder menu on the background of a folder or of the desktop: Explorer may hand
+// the handler no item array or an empty one and sets its site (IObjectWithSite); the folder is
+// then the site's folder view's (IServiceProvider -> SID_SFolderView -> IFolderView::GetFolder).
+// The site here is a host object made by the test, as Explorer's view would answer; Wine's shell
+// never drives an IExplorerCommand.
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <servprov.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/base/handles_win.h"
+#include "core/base/text.h"
+#include "tests/support/com_client_win.h"
+#include "tests/support/explorer_command_client_win.h"
+#include "tests/support/files_win.h"
+
+namespace {
+
+using qm::ComPtr;
+
+// One reference count and QueryInterface over the listed interfaces, for the host's objects.
+template <class... Interfaces>
+class HostObject : public Interfaces... {
+public:
+    virtual ~HostObject() = default;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        (void)((riid == __uuidof(Interfaces) ? (*ppv = static_cast<Interfaces*>(this), true) : false) || ...);
+        if (!*ppv && riid == IID_IUnknown)
+            *ppv = static_cast<IUnknown*>(static_cast<typename Front<Interfaces...>::type*>(this));
+        if (!*ppv) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+private:
+    template <class F, class...>
+    struct Front {
+        using type = F;
+    };
+    ULONG refs_ = 1;
+};
+
+// An item array without items, as Explorer may hand one for a background.
+class EmptyItems final : public HostObject<IShellItemArray> {
+public:
+    HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void** ppv) override { return Fail(ppv); }
+    HRESULT STDMETHODCALLTYPE GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void** ppv) override { return Fail(ppv); }
+    HRESULT STDMETHODCALLTYPE GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void** ppv) override {
+        return Fail(ppv);
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributes(SIATTRIBFLAGS, SFGAOF, SFGAOF* attributes) override {
+        if (attributes) *attributes = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItemAt(DWORD, IShellItem** item) override {
+        return Fail(reinterpret_cast<void**>(item));
+    }
+    HRESULT STDMETHODCALLTYPE EnumItems(IEnumShellItems** items) override {
+        return Fail(reinterpret_cast<void**>(items));
+    }
+
+private:
+    static HRESULT Fail(void** ppv) {
+        if (ppv) *ppv = nullptr;
+        return E_NOTIMPL;
+    }
+};
+
+// The folder view of a window showing `folder`: only GetFolder answers.
+class HostFolderView final : public HostObject<IFolderView> {
+public:
+    explicit HostFolderView(std::wstring folder) : folder_(std::move(folder)) {}
+    HRESULT STDMETHODCALLTYPE GetFolder(REFIID riid, void** ppv) override {
+        return SHCreateItemFromParsingName(folder_.c_str(), nullptr, riid, ppv);
+    }
+    HRESULT STDMETHODCALLTYPE GetCurrentViewMode(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetCurrentViewMode(UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Item(int, PITEMID_CHILD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ItemCount(UINT, int*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Items(UINT, REFIID, void** ppv) override {
+        *ppv = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetSelectionMarkedItem(int*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetFocusedItem(int*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetItemPosition(PCUITEMID_CHILD, POINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSpacing(POINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDefaultSpacing(POINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAutoArrange() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SelectItem(int, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SelectAndPositionItems(UINT, PCUITEMID_CHILD_ARRAY, POINT*, DWORD) override {
+        return E_NOTIMPL;
+    }
+
+private:
+    std::wstring folder_;
+};
+
+// Explorer's site: its folder view through SID_SFolderView when it has a folder; its window.
+class HostSite final : public HostObject<IServiceProvider, IOleWindow> {
+public:
+    HostSite(std::wstring folder, HWND window) : folder_(std::move(folder)), window_(window) {}
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (service != SID_SFolderView || folder_.empty()) return E_NOINTERFACE;
+        auto* view = new HostFolderView(folder_);
+        const HRESULT hr = view->QueryInterface(riid, ppv);
+        view->Release();
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        *window = window_;
+        return window_ ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+private:
+    std::wstring folder_;
+    HWND window_;
+};
+
+template <class T>
+ComPtr<T> Own(T* object) {
+    return ComPtr<T>::Attach(object);
+}
+
+class ShellCommandSite : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(com_.result()));
+        library_.reset(LoadLibraryW(install_.dll().c_str()));
+        ASSERT_TRUE(library_);
+        install_.SetTheme(L"Two.icl", qmtest::ThemeLibrary(2));
+        folder_ = work_.MakeFolder(L"background");
+        other_ = work_.MakeFolder(L"selected");
+        root_ = qmtest::CreateFolderCommand(library_.get());
+        ASSERT_TRUE(root_);
+        ASSERT_EQ(root_->QueryInterface(IID_IObjectWithSite, withSite_.put_void()), S_OK);
+    }
+    // Whether the folder's desktop.ini names an icon.
+    static bool HasIcon(const std::wstring& folder) {
+        wchar_t icon[MAX_PATH] = {};
+        GetPrivateProfileStringW(L".ShellClassInfo", L"IconFile", L"", icon, MAX_PATH,
+                                 (folder + L"\\desktop.ini").c_str());
+        return icon[0] != L'\0';
+    }
+    EXPCMDSTATE StateFor(IShellItemArray* items) {
+        EXPCMDSTATE state = 0xFF;
+        EXPECT_EQ(root_->GetState(items, TRUE, &state), S_OK);
+        return state;
+    }
+
+    qmtest::ComApartment com_;
+    qmtest::ShellInstall install_;
+    qmtest::TempDir work_{L"qmsite"};
+    qm::UniqueModule library_;
+    std::wstring folder_, other_;
+    ComPtr<IExplorerCommand> root_;
+    ComPtr<IObjectWithSite> withSite_;
+};
+
+TEST_F(ShellCommandSite, BackgroundWithoutItemsTakesTheSitesFolder) {
+    auto site = Own<IUnknown>(static_cast<IServiceProvider*>(new HostSite(folder_, nullptr)));
+    ASSERT_EQ(withSite_->SetSite(site.get()), S_OK);
+    ComPtr<IUnknown> got;
+    EXPECT_EQ(withSite_->GetSite(IID_IServiceProvider, got.put_void()), S_OK);
+    EXPECT_TRUE(got);
+    auto empty = Own<IShellItemArray>(new EmptyItems);
+    for (IShellItemArray* items : {static_cast<IShellItemArray*>(nullptr), empty.get()}) {
+        SCOPED_TRACE(items ? "empty array" : "no array");
+        EXPECT_EQ(StateFor(items), ECS_ENABLED);
+        auto flyout = qmtest::ReadFlyout(root_.get(), items, true);
+        ASSERT_EQ(flyout.size(), 7u);
+        EXPECT_EQ(flyout[5].state, ECS_ENABLED);
+        EXPECT_EQ(flyout[5].command->Invoke(items, nullptr), S_OK);  // icon 0
+        EXPECT_TRUE(HasIcon(folder_));
+        EXPECT_EQ(flyout[1].command->Invoke(items, nullptr), S_OK);  // Reset
+        EXPECT_FALSE(HasIcon(folder_));
+    }
+    EXPECT_FALSE(HasIcon(other_));
+}
+
+TEST_F(ShellCommandSite, SelectedItemsGoBeforeTheSitesFolder) {
+    auto site = Own<IUnknown>(static_cast<IServiceProvider*>(new HostSite(folder_, nullptr)));
+    ASSERT_EQ(withSite_->SetSite(site.get()), S_OK);
+    const auto items = qmtest::ShellItemsOf({other_});
+    auto flyout = qmtest::ReadFlyout(root_.get(), items.get(), true);
+    ASSERT_EQ(flyout.size(), 7u);
+    EXPECT_EQ(flyout[6].command->Invoke(items.get(), nullptr), S_OK);
+    EXPECT_TRUE(HasIcon(other_));
+    EXPECT_FALSE(HasIcon(folder_));
+}
+
+TEST_F(ShellCommandSite, SiteWithoutAFolderOrNoSiteHidesTheEntry) {
+    auto empty = Own<IShellItemArray>(new EmptyItems);
+    // No site at all, a site without a folder view, a site that is no service provider.
+    EXPECT_EQ(StateFor(nullptr), ECS_HIDDEN);
+    EXPECT_EQ(StateFor(empty.get()), ECS_HIDDEN);
+    ComPtr<IUnknown> got;
+    EXPECT_EQ(withSite_->GetSite(IID_IUnknown, got.put_void()), E_FAIL);
+    EXPECT_FALSE(got);
+    auto silent = Own<IUnknown>(static_cast<IServiceProvider*>(new HostSite(L"", nullptr)));
+    ASSERT_EQ(withSite_->SetSite(silent.get()), S_OK);
+    EXPECT_EQ(StateFor(nullptr), ECS_HIDDEN);
+    EXPECT_EQ(StateFor(empty.get()), ECS_HIDDEN);
+    auto notProvider = Own<IUnknown>(new EmptyItems);
+    ASSERT_EQ(withSite_->SetSite(notProvider.get()), S_OK);
+    EXPECT_EQ(StateFor(nullptr), ECS_HIDDEN);
+    ASSERT_EQ(withSite_->SetSite(nullptr), S_OK);
+    EXPECT_EQ(withSite_->GetSite(IID_IUnknown, got.put_void()), E_FAIL);
+    // A selection still works without a site.
+    const auto items = qmtest::ShellItemsOf({other_});
+    EXPECT_EQ(StateFor(items.get()), ECS_ENABLED);
+}
+
+}  // namespace
