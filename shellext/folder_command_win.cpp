@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/message_owner_win.h"
 #include "core/base/text.h"
 #include "core/themes/theme_path_win.h"
 #include "shellext/commands_win.h"
@@ -82,8 +83,14 @@ public:
             return S_OK;
         });
     }
+    // The messages of the command are owned by the window of Explorer's view, the site's.
     HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray* items, IBindCtx*) override {
-        return Guarded("TFolderCommandEntry::Invoke", [&]() -> HRESULT { return DoInvoke(items); });
+        return Guarded("TFolderCommandEntry::Invoke", [&]() -> HRESULT {
+            HWND owner = nullptr;
+            if (flyout_->site && FAILED(IUnknown_GetWindow(flyout_->site.get(), &owner))) owner = nullptr;
+            const ThreadMessageOwnerScope messages(owner);
+            return DoInvoke(items);
+        });
     }
     HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override {
         if (!flags) return E_POINTER;

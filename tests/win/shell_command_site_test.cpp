@@ -18,6 +18,7 @@
 #include "tests/support/com_client_win.h"
 #include "tests/support/explorer_command_client_win.h"
 #include "tests/support/files_win.h"
+#include "tests/support/message_box_watcher_win.h"
 
 namespace {
 
@@ -229,6 +230,37 @@ TEST_F(ShellCommandSite, SiteWithoutAFolderOrNoSiteHidesTheEntry) {
     // A selection still works without a site.
     const auto items = qmtest::ShellItemsOf({other_});
     EXPECT_EQ(StateFor(items.get()), ECS_ENABLED);
+}
+
+TEST_F(ShellCommandSite, MessagesOfInvokeAreOwnedByTheSitesWindow) {
+    const qm::UniqueWindow window(CreateWindowExW(0, L"STATIC", L"Explorer", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                                  nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(window);
+    auto site = Own<IUnknown>(static_cast<IServiceProvider*>(new HostSite(folder_, window.get())));
+    ASSERT_EQ(withSite_->SetSite(site.get()), S_OK);
+    const auto items = qmtest::ShellItemsOf({other_});
+    auto flyout = qmtest::ReadFlyout(root_.get(), items.get(), true);
+    ASSERT_EQ(flyout.size(), 7u);
+    // The theme is cut short after the flyout was read: copying its last icon ends with the icon
+    // loader's message.
+    install_.WriteSetting(L"Options", L"CopyIco", L"1");
+    std::vector<std::uint8_t> cut = qmtest::ThemeLibrary(2);
+    cut.resize(cut.size() - 64);
+    install_.SetTheme(L"Two.icl", cut);
+    qmtest::MessageBoxWatcher boxes;
+    flyout[6].command->Invoke(items.get(), nullptr);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    for (const auto& box : boxes.Seen()) {
+        SCOPED_TRACE(qm::WideToUtf8(box.text));
+        EXPECT_EQ(box.owner, window.get());
+    }
+    // Without a window on the site the boxes have no owner, as before.
+    ASSERT_EQ(withSite_->SetSite(nullptr), S_OK);
+    flyout = qmtest::ReadFlyout(root_.get(), items.get(), true);
+    qmtest::MessageBoxWatcher unowned;
+    flyout[6].command->Invoke(items.get(), nullptr);
+    ASSERT_TRUE(unowned.WaitForCount(1));
+    EXPECT_EQ(unowned.Seen()[0].owner, nullptr);
 }
 
 }  // namespace
