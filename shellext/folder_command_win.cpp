@@ -33,6 +33,27 @@ std::vector<std::wstring> FoldersOf(IShellItemArray* items, IUnknown* site) {
     return SelectedFolders(ItemsOrSiteFolder(items, site).get());
 }
 
+// GetState's answer when Explorer's first call (okToBeSlow FALSE, on its window's thread) meets a
+// network or removable path: E_PENDING, and Explorer asks again where it may wait. Otherwise
+// `state` answers as `body` decides.
+template <class Body>
+HRESULT StateOf(const char* site, IShellItemArray* items, IUnknown* viewSite, BOOL okToBeSlow, EXPCMDSTATE* state,
+                Body&& body) {
+    if (!state) return E_POINTER;
+    *state = ECS_HIDDEN;
+    bool pending = false;
+    const HRESULT hr = Guarded(site, [&]() -> HRESULT {
+        if (!okToBeSlow && AnyOnSlowMedium(ItemsOrSiteFolder(items, viewSite).get())) {
+            pending = true;
+            *state = ECS_ENABLED;
+            return S_OK;
+        }
+        *state = body();
+        return S_OK;
+    });
+    return pending ? E_PENDING : hr;
+}
+
 HRESULT HandOut(const std::wstring& text, LPWSTR* out) {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -72,15 +93,11 @@ public:
         return E_NOTIMPL;
     }
     // The custom icon window edits one folder: its entry is disabled for several.
-    HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) override {
-        if (!state) return E_POINTER;
-        return Guarded("TFolderCommandEntry::GetState", [&]() -> HRESULT {
-            *state = ECS_ENABLED;
-            if (entry_.command && entry_.command->target == CommandTarget::OneFolder &&
-                FoldersOf(items, flyout_->site.get()).size() != 1) {
-                *state = ECS_DISABLED;
-            }
-            return S_OK;
+    HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) override {
+        IUnknown* site = flyout_->site.get();
+        return StateOf("TFolderCommandEntry::GetState", items, site, okToBeSlow, state, [&]() -> EXPCMDSTATE {
+            const bool oneFolder = entry_.command && entry_.command->target == CommandTarget::OneFolder;
+            return oneFolder && FoldersOf(items, site).size() != 1 ? ECS_DISABLED : ECS_ENABLED;
         });
     }
     // The messages of the command are owned by the window of Explorer's view, the site's.
@@ -192,14 +209,10 @@ HRESULT TFolderCommand::GetCanonicalName(GUID* name) {
     return S_OK;
 }
 
-HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) {
-    if (!state) return E_POINTER;
-    *state = ECS_HIDDEN;
-    // A few attribute reads, quick enough for the shell's first, hurried call as well.
-    return Guarded("TFolderCommand::GetState", [&] {
-        if (!FoldersOf(items, site_.get()).empty()) *state = ECS_ENABLED;
-        return S_OK;
-    });
+HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) {
+    // A few attribute reads on local disks, quick enough for the shell's first, hurried call.
+    return StateOf("TFolderCommand::GetState", items, site_.get(), okToBeSlow, state,
+                   [&] { return FoldersOf(items, site_.get()).empty() ? ECS_HIDDEN : ECS_ENABLED; });
 }
 
 HRESULT TFolderCommand::Invoke(IShellItemArray*, IBindCtx*) { return E_NOTIMPL; }  // it only opens its flyout

@@ -22,7 +22,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray* items, LPWSTR* icon) override;
     HRESULT STDMETHODCALLTYPE GetToolTip(IShellItemArray* items, LPWSTR* tip) override;
     HRESULT STDMETHODCALLTYPE GetCanonicalName(GUID* name) override;
-    // ECS_ENABLED when every item is an existing file-system folder, ECS_HIDDEN otherwise.
+    // ECS_ENABLED when every item is an existing file-system folder, ECS_HIDDEN otherwise;
+    // E_PENDING for a hurried call (okToBeSlow FALSE) when an item lies on a network or removable
+    // medium.
     HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) override;
     HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray* items, IBindCtx* context) override;
     HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override;

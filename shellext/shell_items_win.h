@@ -18,6 +18,13 @@ std::vector<std::wstring> FileSystemPaths(IShellItemArray* items);
 // The paths of the items when every one is an existing file-system folder; empty otherwise.
 std::vector<std::wstring> SelectedFolders(IShellItemArray* items);
 
+// Whether a path lies on a network share or a removable or optical medium, told from the path
+// alone (a UNC name, or the drive type of its letter), without touching the medium.
+bool IsOnSlowMedium(const std::wstring& path);
+
+// Whether any item's path lies on such a medium.
+bool AnyOnSlowMedium(IShellItemArray* items);
+
 // The folder the site's view shows (IServiceProvider -> SID_SFolderView -> IFolderView::GetFolder)
 // as a one-item array; empty when the site has no such view or folder.
 qm::ComPtr<IShellItemArray> SiteFolder(IUnknown* site);

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <servprov.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "tests/support/explorer_command_client_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/message_box_watcher_win.h"
+#include "tests/support/wine_drives_win.h"
 
 namespace {
 
@@ -54,9 +56,34 @@ private:
     ULONG refs_ = 1;
 };
 
-// An item array without items, as Explorer may hand one for a background.
-class EmptyItems final : public HostObject<IShellItemArray> {
+// An item of a file-system path that answers only its names; nothing looks the path up.
+class HostItem final : public HostObject<IShellItem> {
 public:
+    explicit HostItem(std::wstring path) : path_(std::move(path)) {}
+    HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void** ppv) override {
+        *ppv = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetParent(IShellItem** parent) override {
+        *parent = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayName(SIGDN, LPWSTR* name) override { return SHStrDupW(path_.c_str(), name); }
+    HRESULT STDMETHODCALLTYPE GetAttributes(SFGAOF, SFGAOF* attributes) override {
+        *attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
+
+private:
+    std::wstring path_;
+};
+
+// An item array of host items (none: as Explorer may hand one for a background).
+class HostItems final : public HostObject<IShellItemArray> {
+public:
+    HostItems() = default;
+    explicit HostItems(std::vector<std::wstring> paths) : paths_(std::move(paths)) {}
     HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void** ppv) override { return Fail(ppv); }
     HRESULT STDMETHODCALLTYPE GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void** ppv) override { return Fail(ppv); }
     HRESULT STDMETHODCALLTYPE GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void** ppv) override {
@@ -67,17 +94,20 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override {
-        *count = 0;
+        *count = static_cast<DWORD>(paths_.size());
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetItemAt(DWORD, IShellItem** item) override {
-        return Fail(reinterpret_cast<void**>(item));
+    HRESULT STDMETHODCALLTYPE GetItemAt(DWORD i, IShellItem** item) override {
+        if (i >= paths_.size()) return Fail(reinterpret_cast<void**>(item));
+        *item = new HostItem(paths_[i]);
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EnumItems(IEnumShellItems** items) override {
         return Fail(reinterpret_cast<void**>(items));
     }
 
 private:
+    std::vector<std::wstring> paths_;
     static HRESULT Fail(void** ppv) {
         if (ppv) *ppv = nullptr;
         return E_NOTIMPL;
@@ -184,7 +214,7 @@ TEST_F(ShellCommandSite, BackgroundWithoutItemsTakesTheSitesFolder) {
     ComPtr<IUnknown> got;
     EXPECT_EQ(withSite_->GetSite(IID_IServiceProvider, got.put_void()), S_OK);
     EXPECT_TRUE(got);
-    auto empty = Own<IShellItemArray>(new EmptyItems);
+    auto empty = Own<IShellItemArray>(new HostItems);
     for (IShellItemArray* items : {static_cast<IShellItemArray*>(nullptr), empty.get()}) {
         SCOPED_TRACE(items ? "empty array" : "no array");
         EXPECT_EQ(StateFor(items), ECS_ENABLED);
@@ -211,7 +241,7 @@ TEST_F(ShellCommandSite, SelectedItemsGoBeforeTheSitesFolder) {
 }
 
 TEST_F(ShellCommandSite, SiteWithoutAFolderOrNoSiteHidesTheEntry) {
-    auto empty = Own<IShellItemArray>(new EmptyItems);
+    auto empty = Own<IShellItemArray>(new HostItems);
     // No site at all, a site without a folder view, a site that is no service provider.
     EXPECT_EQ(StateFor(nullptr), ECS_HIDDEN);
     EXPECT_EQ(StateFor(empty.get()), ECS_HIDDEN);
@@ -222,7 +252,7 @@ TEST_F(ShellCommandSite, SiteWithoutAFolderOrNoSiteHidesTheEntry) {
     ASSERT_EQ(withSite_->SetSite(silent.get()), S_OK);
     EXPECT_EQ(StateFor(nullptr), ECS_HIDDEN);
     EXPECT_EQ(StateFor(empty.get()), ECS_HIDDEN);
-    auto notProvider = Own<IUnknown>(new EmptyItems);
+    auto notProvider = Own<IUnknown>(new HostItems);
     ASSERT_EQ(withSite_->SetSite(notProvider.get()), S_OK);
     EXPECT_EQ(StateFor(nullptr), ECS_HIDDEN);
     ASSERT_EQ(withSite_->SetSite(nullptr), S_OK);
@@ -261,6 +291,49 @@ TEST_F(ShellCommandSite, MessagesOfInvokeAreOwnedByTheSitesWindow) {
     flyout[6].command->Invoke(items.get(), nullptr);
     ASSERT_TRUE(unowned.WaitForCount(1));
     EXPECT_EQ(unowned.Seen()[0].owner, nullptr);
+}
+
+TEST_F(ShellCommandSite, HurriedStateIsPendingForNetworkAndRemovablePaths) {
+    qmtest::TempDir stick{L"qm-stick"}, share{L"qm-share"};
+    const qmtest::WineDriveLetter removable(stick.path(), DRIVE_REMOVABLE), network(share.path(), DRIVE_REMOTE);
+    if (removable.root().empty() || network.root().empty()) GTEST_SKIP() << removable.why() << network.why();
+    ASSERT_TRUE(CreateDirectoryW((removable.root() + L"f").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((network.root() + L"f").c_str(), nullptr));
+    struct Case {
+        std::vector<std::wstring> paths;
+        bool slow;
+    };
+    const std::vector<Case> cases = {
+        {{other_}, false},
+        {{folder_, other_}, false},
+        {{removable.root() + L"f"}, true},
+        {{network.root() + L"f"}, true},
+        {{other_, removable.root() + L"f"}, true},
+        {{L"\\\\qm-nosuchserver\\share\\f"}, true},
+        {{L"\\\\?\\UNC\\qm-nosuchserver\\share\\f"}, true},
+        {{L"\\\\?\\" + removable.root() + L"f"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qm::WideToUtf8(c.paths.back()));
+        auto items = Own<IShellItemArray>(new HostItems(c.paths));
+        EXPCMDSTATE state = 0xFF;
+        EXPECT_EQ(root_->GetState(items.get(), FALSE, &state), c.slow ? E_PENDING : S_OK);
+        if (!c.slow) EXPECT_EQ(state, ECS_ENABLED);
+        // Called again, allowed to be slow, it answers.
+        if (c.paths.back().find(L"nosuchserver") == std::wstring::npos) {
+            EXPECT_EQ(StateFor(items.get()), ECS_ENABLED);
+        }
+        // The flyout's entries answer the hurried call alike.
+        auto flyout = qmtest::ReadFlyout(root_.get(), items.get(), true);
+        ASSERT_EQ(flyout.size(), 7u);
+        EXPECT_EQ(flyout[2].command->GetState(items.get(), FALSE, &state), c.slow ? E_PENDING : S_OK);
+    }
+    // A background on a removable drive: the site's folder decides.
+    auto site = Own<IUnknown>(static_cast<IServiceProvider*>(new HostSite(removable.root() + L"f", nullptr)));
+    ASSERT_EQ(withSite_->SetSite(site.get()), S_OK);
+    EXPCMDSTATE state = 0xFF;
+    EXPECT_EQ(root_->GetState(nullptr, FALSE, &state), E_PENDING);
+    EXPECT_EQ(StateFor(nullptr), ECS_ENABLED);
 }
 
 }  // namespace
