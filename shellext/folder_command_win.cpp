@@ -10,6 +10,7 @@
 #include "core/base/message_owner_win.h"
 #include "core/base/text.h"
 #include "core/themes/theme_path_win.h"
+#include "shellext/apply_queue_win.h"
 #include "shellext/commands_win.h"
 #include "shellext/failure_trail_win.h"
 #include "shellext/menu_icon_files_win.h"
@@ -106,7 +107,7 @@ public:
             HWND owner = nullptr;
             if (flyout_->site && FAILED(IUnknown_GetWindow(flyout_->site.get(), &owner))) owner = nullptr;
             const ThreadMessageOwnerScope messages(owner);
-            return DoInvoke(items);
+            return DoInvoke(items, owner);
         });
     }
     HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override {
@@ -120,20 +121,25 @@ public:
     }
 
 private:
-    HRESULT DoInvoke(IShellItemArray* items) {
+    HRESULT DoInvoke(IShellItemArray* items, HWND owner) {
         if (entry_.kind == MenuEntry::Kind::Separator) return E_INVALIDARG;
         if (entry_.command && entry_.command->target == CommandTarget::NoFolder) return RunCommand(*entry_.command, {});
-        const std::vector<std::wstring> folders = FoldersOf(items, flyout_->site.get());
-        if (entry_.command) return RunCommand(*entry_.command, folders);
-        if (folders.empty()) return E_FAIL;
-        // Every folder in turn; a folder stopped by a message (the user saw why) makes the answer
-        // ERROR_CANCELLED.
-        HRESULT result = S_OK;
-        for (const std::wstring& folder : folders) {
-            const HRESULT applied = ApplyThemeIcon(folder, flyout_->themePath, entry_.icon);
-            if (FAILED(applied)) result = applied;
+        std::vector<std::wstring> folders = FoldersOf(items, flyout_->site.get());
+        // The windows the program opens come at once; what writes folders (an icon, a reset) goes
+        // to the library's worker, each folder in turn, its failures to the trail.
+        if (entry_.command && entry_.command->target != CommandTarget::EachFolder) {
+            return RunCommand(*entry_.command, folders);
         }
-        return result;
+        if (folders.empty()) return E_FAIL;
+        FolderJob job{std::move(folders), nullptr, owner};
+        if (entry_.command) {
+            job.run = entry_.command->run;
+        } else {
+            job.run = [themePath = flyout_->themePath, icon = entry_.icon](const std::wstring& folder) {
+                return ApplyThemeIcon(folder, themePath, icon);
+            };
+        }
+        return QueueFolderJob(std::move(job));
     }
 
     std::shared_ptr<const Flyout> flyout_;

@@ -17,10 +17,14 @@ struct ShellSeams {
     UINT (*menuDpi)() = nullptr;
     LONG(WINAPI* packagesByFamily)
     (PCWSTR family, UINT32* count, PWSTR* fullNames, UINT32* length, WCHAR* buffer) = nullptr;
+    void (*beforeFolderJob)(const wchar_t* folder) = nullptr;  // a slow disk: called before each folder
 };
 
 inline constexpr WORD kShellSeamsOrdinal = 100;
 using ShellSeamsExport = ShellSeams*(WINAPI*)();
+// Waits until the Windows 11 menu's queued applies have run (FALSE on timeout).
+inline constexpr WORD kWaitForJobsOrdinal = 101;
+using WaitForJobsExport = BOOL(WINAPI*)(DWORD timeoutMs);
 
 // The library's instance (inside the library).
 ShellSeams& Seams() noexcept;

@@ -11,11 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "shellext/test_seams_win.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/explorer_command_client_win.h"
 #include "tests/support/files_win.h"
@@ -185,6 +187,11 @@ protected:
         root_ = qmtest::CreateFolderCommand(library_.get());
         ASSERT_TRUE(root_);
         ASSERT_EQ(root_->QueryInterface(IID_IObjectWithSite, withSite_.put_void()), S_OK);
+        seams_ = qmtest::ShellSeamsOf(library_.get());
+        ASSERT_NE(seams_, nullptr);
+    }
+    void TearDown() override {
+        if (seams_) *seams_ = qm::shellext::ShellSeams();
     }
     // Whether the folder's desktop.ini names an icon.
     static bool HasIcon(const std::wstring& folder) {
@@ -206,7 +213,24 @@ protected:
     std::wstring folder_, other_;
     ComPtr<IExplorerCommand> root_;
     ComPtr<IObjectWithSite> withSite_;
+    qm::shellext::ShellSeams* seams_ = nullptr;
 };
+
+// A slow disk: each folder's job records its folder, then waits until the test opens the gate.
+std::mutex g_orderMutex;
+std::vector<std::wstring> g_order;
+HANDLE g_gate = nullptr;
+void SlowDisk(const wchar_t* folder) {
+    {
+        std::lock_guard lock(g_orderMutex);
+        g_order.emplace_back(folder);
+    }
+    WaitForSingleObject(g_gate, 10000);
+}
+std::vector<std::wstring> Order() {
+    std::lock_guard lock(g_orderMutex);
+    return g_order;
+}
 
 TEST_F(ShellCommandSite, BackgroundWithoutItemsTakesTheSitesFolder) {
     auto site = Own<IUnknown>(static_cast<IServiceProvider*>(new HostSite(folder_, nullptr)));
@@ -222,8 +246,10 @@ TEST_F(ShellCommandSite, BackgroundWithoutItemsTakesTheSitesFolder) {
         ASSERT_EQ(flyout.size(), 7u);
         EXPECT_EQ(flyout[5].state, ECS_ENABLED);
         EXPECT_EQ(flyout[5].command->Invoke(items, nullptr), S_OK);  // icon 0
+        ASSERT_TRUE(qmtest::WaitForShellJobs(library_.get()));
         EXPECT_TRUE(HasIcon(folder_));
         EXPECT_EQ(flyout[1].command->Invoke(items, nullptr), S_OK);  // Reset
+        ASSERT_TRUE(qmtest::WaitForShellJobs(library_.get()));
         EXPECT_FALSE(HasIcon(folder_));
     }
     EXPECT_FALSE(HasIcon(other_));
@@ -236,6 +262,7 @@ TEST_F(ShellCommandSite, SelectedItemsGoBeforeTheSitesFolder) {
     auto flyout = qmtest::ReadFlyout(root_.get(), items.get(), true);
     ASSERT_EQ(flyout.size(), 7u);
     EXPECT_EQ(flyout[6].command->Invoke(items.get(), nullptr), S_OK);
+    ASSERT_TRUE(qmtest::WaitForShellJobs(library_.get()));
     EXPECT_TRUE(HasIcon(other_));
     EXPECT_FALSE(HasIcon(folder_));
 }
@@ -262,6 +289,17 @@ TEST_F(ShellCommandSite, SiteWithoutAFolderOrNoSiteHidesTheEntry) {
     EXPECT_EQ(StateFor(items.get()), ECS_ENABLED);
 }
 
+// Serves this thread's windows (as Explorer's window thread does) until `done` or about 10 s.
+template <class Done>
+bool PumpUntil(Done&& done) {
+    for (int i = 0; i < 1000 && !done(); ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return done();
+}
+
 TEST_F(ShellCommandSite, MessagesOfInvokeAreOwnedByTheSitesWindow) {
     const qm::UniqueWindow window(CreateWindowExW(0, L"STATIC", L"Explorer", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
                                                   nullptr, nullptr, nullptr, nullptr));
@@ -279,18 +317,17 @@ TEST_F(ShellCommandSite, MessagesOfInvokeAreOwnedByTheSitesWindow) {
     install_.SetTheme(L"Two.icl", cut);
     qmtest::MessageBoxWatcher boxes;
     flyout[6].command->Invoke(items.get(), nullptr);
-    ASSERT_TRUE(boxes.WaitForCount(1));
-    for (const auto& box : boxes.Seen()) {
-        SCOPED_TRACE(qm::WideToUtf8(box.text));
-        EXPECT_EQ(box.owner, window.get());
-    }
+    // The box comes from the library's worker; its owner's thread (this one) keeps serving messages.
+    ASSERT_TRUE(PumpUntil([&] { return qmtest::WaitForShellJobs(library_.get(), 0); }));
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].owner, window.get()) << qm::WideToUtf8(boxes.Seen()[0].text);
     // Without a window on the site the boxes have no owner, as before.
     ASSERT_EQ(withSite_->SetSite(nullptr), S_OK);
     flyout = qmtest::ReadFlyout(root_.get(), items.get(), true);
-    qmtest::MessageBoxWatcher unowned;
     flyout[6].command->Invoke(items.get(), nullptr);
-    ASSERT_TRUE(unowned.WaitForCount(1));
-    EXPECT_EQ(unowned.Seen()[0].owner, nullptr);
+    ASSERT_TRUE(qmtest::WaitForShellJobs(library_.get()));
+    ASSERT_EQ(boxes.Seen().size(), 2u);
+    EXPECT_EQ(boxes.Seen()[1].owner, nullptr);
 }
 
 TEST_F(ShellCommandSite, HurriedStateIsPendingForNetworkAndRemovablePaths) {
@@ -318,7 +355,9 @@ TEST_F(ShellCommandSite, HurriedStateIsPendingForNetworkAndRemovablePaths) {
         auto items = Own<IShellItemArray>(new HostItems(c.paths));
         EXPCMDSTATE state = 0xFF;
         EXPECT_EQ(root_->GetState(items.get(), FALSE, &state), c.slow ? E_PENDING : S_OK);
-        if (!c.slow) EXPECT_EQ(state, ECS_ENABLED);
+        if (!c.slow) {
+            EXPECT_EQ(state, ECS_ENABLED);
+        }
         // Called again, allowed to be slow, it answers.
         if (c.paths.back().find(L"nosuchserver") == std::wstring::npos) {
             EXPECT_EQ(StateFor(items.get()), ECS_ENABLED);
@@ -334,6 +373,36 @@ TEST_F(ShellCommandSite, HurriedStateIsPendingForNetworkAndRemovablePaths) {
     EXPCMDSTATE state = 0xFF;
     EXPECT_EQ(root_->GetState(nullptr, FALSE, &state), E_PENDING);
     EXPECT_EQ(StateFor(nullptr), ECS_ENABLED);
+}
+
+TEST_F(ShellCommandSite, InvokeReturnsBeforeTheAppliesEndAndQueuesTheNextCommand) {
+    const qm::UniqueKernelHandle gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(gate);
+    g_gate = gate.get();
+    g_order.clear();
+    seams_->beforeFolderJob = &SlowDisk;
+    const std::wstring a = work_.MakeFolder(L"a"), b = work_.MakeFolder(L"b"), c = work_.MakeFolder(L"c");
+    const auto three = qmtest::ShellItemsOf({a, b, c});
+    const auto one = qmtest::ShellItemsOf({other_});
+    const auto first = qmtest::ShellItemsOf({a});
+    auto flyout = qmtest::ReadFlyout(root_.get(), three.get(), true);
+    ASSERT_EQ(flyout.size(), 7u);
+    // Icon 0 on three folders, icon 1 on another, then a reset of the first: each Invoke returns
+    // while the first folder's job is still held.
+    EXPECT_EQ(flyout[5].command->Invoke(three.get(), nullptr), S_OK);
+    EXPECT_EQ(flyout[6].command->Invoke(one.get(), nullptr), S_OK);
+    EXPECT_EQ(flyout[1].command->Invoke(first.get(), nullptr), S_OK);
+    EXPECT_FALSE(qmtest::WaitForShellJobs(library_.get(), 300));
+    EXPECT_LE(Order().size(), 1u);
+    for (const auto& folder : {a, b, c, other_}) EXPECT_FALSE(HasIcon(folder)) << qm::WideToUtf8(folder);
+    SetEvent(gate.get());
+    ASSERT_TRUE(qmtest::WaitForShellJobs(library_.get()));
+    // Each folder once, in the order the commands came; the reset came last for the first folder.
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{a, b, c, other_, a}));
+    EXPECT_FALSE(HasIcon(a));
+    EXPECT_TRUE(HasIcon(b));
+    EXPECT_TRUE(HasIcon(c));
+    EXPECT_TRUE(HasIcon(other_));
 }
 
 }  // namespace
