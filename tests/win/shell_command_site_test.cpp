@@ -21,6 +21,7 @@
 #include "tests/support/com_client_win.h"
 #include "tests/support/explorer_command_client_win.h"
 #include "tests/support/files_win.h"
+#include "tests/support/shell_library_test_win.h"
 #include "tests/support/message_box_watcher_win.h"
 #include "tests/support/wine_drives_win.h"
 
@@ -175,23 +176,18 @@ ComPtr<T> Own(T* object) {
     return ComPtr<T>::Attach(object);
 }
 
-class ShellCommandSite : public testing::Test {
+class ShellCommandSite : public qmtest::ShellLibraryTest {
 protected:
+    ShellCommandSite() : ShellLibraryTest(L"qmsite") {}
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        library_.reset(LoadLibraryW(install_.dll().c_str()));
-        ASSERT_TRUE(library_);
+        ShellLibraryTest::SetUp();
+        if (HasFatalFailure()) return;
         install_.SetTheme(L"Two.icl", qmtest::ThemeLibrary(2));
         folder_ = work_.MakeFolder(L"background");
         other_ = work_.MakeFolder(L"selected");
         root_ = qmtest::CreateFolderCommand(library_.get());
         ASSERT_TRUE(root_);
         ASSERT_EQ(root_->QueryInterface(IID_IObjectWithSite, withSite_.put_void()), S_OK);
-        seams_ = qmtest::ShellSeamsOf(library_.get());
-        ASSERT_NE(seams_, nullptr);
-    }
-    void TearDown() override {
-        if (seams_) *seams_ = qm::shellext::ShellSeams();
     }
     // Whether the folder's desktop.ini names an icon.
     static bool HasIcon(const std::wstring& folder) {
@@ -206,14 +202,9 @@ protected:
         return state;
     }
 
-    qmtest::ComApartment com_;
-    qmtest::ShellInstall install_;
-    qmtest::TempDir work_{L"qmsite"};
-    qm::UniqueModule library_;
     std::wstring folder_, other_;
     ComPtr<IExplorerCommand> root_;
     ComPtr<IObjectWithSite> withSite_;
-    qm::shellext::ShellSeams* seams_ = nullptr;
 };
 
 // A slow disk: each folder's job records its folder, then waits until the test opens the gate.

@@ -15,6 +15,7 @@
 #include "shellext/test_seams_win.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/files_win.h"
+#include "tests/support/shell_library_test_win.h"
 
 namespace {
 
@@ -37,21 +38,16 @@ LONG WINAPI AnsweringPackages(PCWSTR family, UINT32* count, PWSTR* names, UINT32
     return g_status;
 }
 
-class ShellMenuPackage : public testing::Test {
+class ShellMenuPackage : public qmtest::ShellLibraryTest {
 protected:
+    ShellMenuPackage() : ShellLibraryTest(L"qmpkg") {}
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        library_.reset(LoadLibraryW(install_.dll().c_str()));
-        ASSERT_TRUE(library_);
-        seams_ = qmtest::ShellSeamsOf(library_.get());
-        ASSERT_NE(seams_, nullptr);
+        ShellLibraryTest::SetUp();
+        if (HasFatalFailure()) return;
         install_.SetTheme(L"Two.icl", qmtest::ThemeLibrary(2));
         folder_ = work_.MakeFolder(L"f");
         g_calls = 0;
         g_asked.clear();
-    }
-    void TearDown() override {
-        if (seams_) *seams_ = ShellSeams();
     }
     // QueryContextMenu's answer and the number of entries it added to the shell's menu.
     std::pair<HRESULT, int> Menu() {
@@ -62,11 +58,6 @@ protected:
         return {hr, GetMenuItemCount(host.menu())};
     }
 
-    qmtest::ComApartment com_;
-    qmtest::ShellInstall install_;
-    qmtest::TempDir work_{L"qmpkg"};
-    qm::UniqueModule library_;
-    ShellSeams* seams_ = nullptr;
     std::wstring folder_;
 };
 
