@@ -18,6 +18,9 @@
   msix.py logos --root ROOT --out FOLDER
       The logo images the manifest names (Assets/*.png) written under FOLDER: the package's logos
       resolve against its external location, the program folder, so they are installed there too.
+  msix.py family --manifest FILE --out HEADER
+      The package family name of a made manifest (its Identity's Name, "_", the publisher id) as a
+      C++ header for quillshell.dll, which asks Windows whether that package is registered.
   msix.py pack --root ROOT --manifest FILE --out PACKAGE.msix
       The package: the manifest and its logo images (made from the program's icon with
       ImageMagick), AppxBlockMap.xml (SHA-256 of every 64 KiB block of every file) and
@@ -34,6 +37,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ET
 import zipfile
 from xml.sax.saxutils import escape, quoteattr
 
@@ -164,6 +168,33 @@ def windows_subject(rdns):
     gives: the most specific RDN first, RDNs joined by ", ", the attributes of one RDN by " + "."""
     return ", ".join(" + ".join(X500_NAMES.get(oid, "OID." + oid) + "=" + windows_value(value)
                                 for oid, value in rdn) for rdn in reversed(rdns))
+# Crockford's base-32 digits, lower case, as package family names write them.
+CROCKFORD = "0123456789abcdefghjkmnpqrstvwxyz"
+
+
+def publisher_id(publisher):
+    """The 13 characters Windows derives from a publisher: the first 8 bytes of the SHA-256 of the
+    publisher as UTF-16LE, read as one big-endian number, a zero bit appended (65 bits), written
+    five bits at a time."""
+    bits = int.from_bytes(hashlib.sha256(publisher.encode("utf-16-le")).digest()[:8], "big") << 1
+    return "".join(CROCKFORD[(bits >> (60 - 5 * i)) & 31] for i in range(13))
+
+
+def family_name(name, publisher):
+    return name + "_" + publisher_id(publisher)
+
+
+def manifest_family_name(manifest):
+    identity = ET.parse(manifest).getroot().find("{http://schemas.microsoft.com/appx/manifest/foundation/windows10}Identity")
+    if identity is None or not identity.get("Name") or not identity.get("Publisher"):
+        fail("no Identity with a Name and a Publisher in " + str(manifest))
+    return family_name(identity.get("Name"), identity.get("Publisher"))
+
+
+def family_header(manifest):
+    return ("#pragma once\n// Made by scripts/msix.py family from " + manifest.name + ": the package family name of\n"
+            "// the Windows 11 menu's package.\n"
+            "inline constexpr const wchar_t* kPackageFamilyName = L\"" + manifest_family_name(manifest) + "\";\n")
 
 
 def publisher_of(cert):
@@ -269,6 +300,9 @@ def main():
     g = sub.add_parser("logos")
     g.add_argument("--root", type=pathlib.Path, required=True)
     g.add_argument("--out", type=pathlib.Path, required=True)
+    f = sub.add_parser("family")
+    f.add_argument("--manifest", type=pathlib.Path, required=True)
+    f.add_argument("--out", type=pathlib.Path, required=True)
     k = sub.add_parser("pack")
     k.add_argument("--root", type=pathlib.Path, required=True)
     k.add_argument("--manifest", type=pathlib.Path, required=True)
@@ -278,6 +312,11 @@ def main():
         text = make_manifest(a.root, a.publisher)
         if not a.out.exists() or a.out.read_text() != text:  # unchanged: no new time for make
             a.out.write_text(text, newline="\r\n")
+    elif a.what == "family":
+        text = family_header(a.manifest)
+        if not a.out.exists() or a.out.read_text() != text:
+            a.out.parent.mkdir(parents=True, exist_ok=True)
+            a.out.write_text(text)
     elif a.what == "publisher":
         print(publisher_of(a.cert))
     elif a.what == "sign":

@@ -7,8 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/message_owner_win.h"
 #include "core/base/text.h"
 #include "core/themes/theme_path_win.h"
+#include "shellext/apply_queue_win.h"
 #include "shellext/commands_win.h"
 #include "shellext/failure_trail_win.h"
 #include "shellext/menu_icon_files_win.h"
@@ -24,7 +26,34 @@ namespace {
 struct Flyout {
     std::wstring themePath;
     std::vector<std::wstring> iconLocations;  // one per icon entry; empty: no picture
+    ComPtr<IUnknown> site;                    // the root's site when the flyout opened
 };
+
+// The folders a command applies to: the selection, or the site's folder on a background.
+std::vector<std::wstring> FoldersOf(IShellItemArray* items, IUnknown* site) {
+    return SelectedFolders(ItemsOrSiteFolder(items, site).get());
+}
+
+// GetState's answer when Explorer's first call (okToBeSlow FALSE, on its window's thread) meets a
+// network or removable path: E_PENDING, and Explorer asks again where it may wait. Otherwise
+// `state` answers as `body` decides.
+template <class Body>
+HRESULT StateOf(const char* site, IShellItemArray* items, IUnknown* viewSite, BOOL okToBeSlow, EXPCMDSTATE* state,
+                Body&& body) {
+    if (!state) return E_POINTER;
+    *state = ECS_HIDDEN;
+    bool pending = false;
+    const HRESULT hr = Guarded(site, [&]() -> HRESULT {
+        if (!okToBeSlow && AnyOnSlowMedium(ItemsOrSiteFolder(items, viewSite).get())) {
+            pending = true;
+            *state = ECS_ENABLED;
+            return S_OK;
+        }
+        *state = body();
+        return S_OK;
+    });
+    return pending ? E_PENDING : hr;
+}
 
 HRESULT HandOut(const std::wstring& text, LPWSTR* out) {
     if (!out) return E_POINTER;
@@ -65,19 +94,21 @@ public:
         return E_NOTIMPL;
     }
     // The custom icon window edits one folder: its entry is disabled for several.
-    HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) override {
-        if (!state) return E_POINTER;
-        return Guarded("TFolderCommandEntry::GetState", [&]() -> HRESULT {
-            *state = ECS_ENABLED;
-            if (entry_.command && entry_.command->target == CommandTarget::OneFolder &&
-                SelectedFolders(items).size() != 1) {
-                *state = ECS_DISABLED;
-            }
-            return S_OK;
+    HRESULT STDMETHODCALLTYPE GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) override {
+        IUnknown* site = flyout_->site.get();
+        return StateOf("TFolderCommandEntry::GetState", items, site, okToBeSlow, state, [&]() -> EXPCMDSTATE {
+            const bool oneFolder = entry_.command && entry_.command->target == CommandTarget::OneFolder;
+            return oneFolder && FoldersOf(items, site).size() != 1 ? ECS_DISABLED : ECS_ENABLED;
         });
     }
+    // The messages of the command are owned by the window of Explorer's view, the site's.
     HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray* items, IBindCtx*) override {
-        return Guarded("TFolderCommandEntry::Invoke", [&]() -> HRESULT { return DoInvoke(items); });
+        return Guarded("TFolderCommandEntry::Invoke", [&]() -> HRESULT {
+            HWND owner = nullptr;
+            if (flyout_->site && FAILED(IUnknown_GetWindow(flyout_->site.get(), &owner))) owner = nullptr;
+            const ThreadMessageOwnerScope messages(owner);
+            return DoInvoke(items, owner);
+        });
     }
     HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS* flags) override {
         if (!flags) return E_POINTER;
@@ -90,20 +121,25 @@ public:
     }
 
 private:
-    HRESULT DoInvoke(IShellItemArray* items) {
+    HRESULT DoInvoke(IShellItemArray* items, HWND owner) {
         if (entry_.kind == MenuEntry::Kind::Separator) return E_INVALIDARG;
         if (entry_.command && entry_.command->target == CommandTarget::NoFolder) return RunCommand(*entry_.command, {});
-        const std::vector<std::wstring> folders = SelectedFolders(items);
-        if (entry_.command) return RunCommand(*entry_.command, folders);
-        if (folders.empty()) return E_FAIL;
-        // Every folder in turn; a folder stopped by a message (the user saw why) makes the answer
-        // ERROR_CANCELLED.
-        HRESULT result = S_OK;
-        for (const std::wstring& folder : folders) {
-            const HRESULT applied = ApplyThemeIcon(folder, flyout_->themePath, entry_.icon);
-            if (FAILED(applied)) result = applied;
+        std::vector<std::wstring> folders = FoldersOf(items, flyout_->site.get());
+        // The windows the program opens come at once; what writes folders (an icon, a reset) goes
+        // to the library's worker, each folder in turn, its failures to the trail.
+        if (entry_.command && entry_.command->target != CommandTarget::EachFolder) {
+            return RunCommand(*entry_.command, folders);
         }
-        return result;
+        if (folders.empty()) return E_FAIL;
+        FolderJob job{std::move(folders), nullptr, owner};
+        if (entry_.command) {
+            job.run = entry_.command->run;
+        } else {
+            job.run = [themePath = flyout_->themePath, icon = entry_.icon](const std::wstring& folder) {
+                return ApplyThemeIcon(folder, themePath, icon);
+            };
+        }
+        return QueueFolderJob(std::move(job));
     }
 
     std::shared_ptr<const Flyout> flyout_;
@@ -179,14 +215,10 @@ HRESULT TFolderCommand::GetCanonicalName(GUID* name) {
     return S_OK;
 }
 
-HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) {
-    if (!state) return E_POINTER;
-    *state = ECS_HIDDEN;
-    // A few attribute reads, quick enough for the shell's first, hurried call as well.
-    return Guarded("TFolderCommand::GetState", [&] {
-        if (!SelectedFolders(items).empty()) *state = ECS_ENABLED;
-        return S_OK;
-    });
+HRESULT TFolderCommand::GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) {
+    // A few attribute reads on local disks, quick enough for the shell's first, hurried call.
+    return StateOf("TFolderCommand::GetState", items, site_.get(), okToBeSlow, state,
+                   [&] { return FoldersOf(items, site_.get()).empty() ? ECS_HIDDEN : ECS_ENABLED; });
 }
 
 HRESULT TFolderCommand::Invoke(IShellItemArray*, IBindCtx*) { return E_NOTIMPL; }  // it only opens its flyout
@@ -203,6 +235,10 @@ HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
     return Guarded("TFolderCommand::EnumSubCommands", [&] {
         auto flyout = std::make_shared<Flyout>();
         flyout->themePath = CurrentThemePath();
+        if (site_) {
+            site_->AddRef();
+            flyout->site = ComPtr<IUnknown>::Attach(site_.get());
+        }
         {
             const ThemeIcons theme(flyout->themePath);  // the theme file is read once per flyout
             flyout->iconLocations = MenuIconLocations(flyout->themePath, theme);
@@ -210,6 +246,18 @@ HRESULT TFolderCommand::EnumSubCommands(IEnumExplorerCommand** entries) {
         *entries = new TFolderCommandList(std::move(flyout), 0);
         return S_OK;
     });
+}
+
+HRESULT TFolderCommand::SetSite(IUnknown* site) {
+    if (site) site->AddRef();
+    site_ = ComPtr<IUnknown>::Attach(site);
+    return S_OK;
+}
+
+HRESULT TFolderCommand::GetSite(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    return site_ ? site_->QueryInterface(riid, ppv) : E_FAIL;
 }
 
 }  // namespace qm::shellext

@@ -12,6 +12,7 @@
 #include "shellext/drop_files_win.h"
 #include "shellext/failure_trail_win.h"
 #include "shellext/menu_layout_win.h"
+#include "shellext/menu_package_win.h"
 #include "shellext/menu_pictures_win.h"
 #include "shellext/server_win.h"
 #include "shellext/test_seams_win.h"
@@ -114,6 +115,8 @@ HRESULT TFolContMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
     // A double-click asks only for the default verb, which this menu does not change: nothing to
     // add, and none of the theme is read.
     if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
+    // The Windows 11 menu's package, when registered, shows its own entry here too: not a second.
+    if (MenuPackageRegistered()) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
     return Guarded("TFolContMenu::QueryContextMenu",
                    [&] { return DoQueryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast); });
 }

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "core/base/message_owner_win.h"
 #include "core/settings/language_support.h"
 
 namespace qm {
@@ -48,7 +49,7 @@ void ShowFolderMessage(MessageChannel channel, const FolderMessageText& english)
     if (sink) {
         sink(message);
     } else if (channel == MessageChannel::Extension) {
-        MessageBoxW(nullptr, message.text.c_str(), message.caption.c_str(), MB_OK);
+        MessageBoxW(ThreadMessageOwner(), message.text.c_str(), message.caption.c_str(), MB_OK);
     } else {
         MessageBoxExW(owner, message.text.c_str(), message.caption.c_str(), MB_OK, 0);
     }

@@ -1,8 +1,9 @@
 #pragma once
 // The one way the folder engine talks to the user. The text and caption pass through the caller's
 // lookup first (program or extension); then the program shows an MB_OK box owned by the
-// application's window with language 0 (MessageBoxExW), the extension an unowned MB_OK box
-// (MessageBoxW). A console tool or a test may take the messages instead (a sink).
+// application's window with language 0 (MessageBoxExW), the extension an MB_OK box owned by the
+// thread's message owner (MessageBoxW; core/base/message_owner_win.h). A console tool or a test may
+// take the messages instead (a sink).
 #include <windows.h>
 
 #include <functional>

@@ -12,7 +12,7 @@
 namespace qm {
 
 // How a message reaches the user: the program's lookup and an owned MessageBoxExW, or the
-// extension's lookup and an unowned MessageBoxW.
+// extension's lookup and a MessageBoxW owned by the thread's message owner.
 enum class MessageChannel { Program, Extension };
 
 // A message as written in the code (English, "/n" for a line break). An empty text means the

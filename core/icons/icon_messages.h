@@ -9,8 +9,8 @@ namespace qm {
 
 using IconMessageSink = std::function<void(const std::wstring& text)>;
 
-// Shows text through this thread's sink, or by default (Windows: MessageBoxW without owner,
-// MB_OK; natively: standard error).
+// Shows text through this thread's sink, or by default (Windows: MessageBoxW owned by the thread's
+// message owner, MB_OK; natively: standard error).
 void ShowIconLoadMessage(const std::wstring& text);
 
 // Installs a sink for this thread for the object's lifetime (an empty one means the default);

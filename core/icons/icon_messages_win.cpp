@@ -1,10 +1,14 @@
 #include <windows.h>
 
+#include "core/base/message_owner_win.h"
 #include "core/icons/icon_messages.h"
 
 namespace qm {
 
-// A plain message box with an OK button, without owner, shown as it is (no translation).
-void ShowIconMessageByDefault(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), L"Quillmark", MB_OK); }
+// A plain message box with an OK button, owned by the thread's message owner, shown as it is (no
+// translation).
+void ShowIconMessageByDefault(const std::wstring& text) {
+    MessageBoxW(ThreadMessageOwner(), text.c_str(), L"Quillmark", MB_OK);
+}
 
 }  // namespace qm

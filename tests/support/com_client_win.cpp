@@ -417,4 +417,10 @@ qm::shellext::ShellSeams* ShellSeamsOf(HMODULE library) {
     return seams && seams->size == sizeof(qm::shellext::ShellSeams) ? seams : nullptr;
 }
 
+bool WaitForShellJobs(HMODULE library, DWORD timeoutMs) {
+    const auto wait = reinterpret_cast<qm::shellext::WaitForJobsExport>(
+        reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(qm::shellext::kWaitForJobsOrdinal))));
+    return wait && wait(timeoutMs);
+}
+
 }  // namespace qmtest

@@ -153,6 +153,8 @@ public:
 // The test seams of a loaded quillshell.dll (its export by ordinal); nullptr when it has none or
 // they are of another size than this build's.
 qm::shellext::ShellSeams* ShellSeamsOf(HMODULE library);
+// Waits until the library's queued folder jobs (the Windows 11 menu's applies) have run.
+bool WaitForShellJobs(HMODULE library, DWORD timeoutMs = 30000);
 
 // Whether a module of that path is loaded in this process.
 bool ModuleLoaded(const std::wstring& path);

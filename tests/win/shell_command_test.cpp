@@ -307,12 +307,14 @@ TEST_F(ShellCommand, IconEntryAppliesToEverySelectedFolderAsTheClassicMenuDoes) 
         auto entries = Flyout(items.get(), true);
         ASSERT_EQ(entries.size(), static_cast<std::size_t>(kFirstIcon + 10));
         EXPECT_EQ(entries[kFirstIcon + kIcon].command->Invoke(items.get(), nullptr), S_OK);
+        ASSERT_TRUE(qmtest::WaitForShellJobs(library_.get()));  // the applies run on the library's worker
         for (const auto& folder : folders) {
             SCOPED_TRACE(qm::WideToUtf8(folder));
             const FolderState now = StateOf(folder);
             EXPECT_TRUE(now == applied) << Describe(now) << "\n" << Describe(applied);
         }
         EXPECT_EQ(entries[1].command->Invoke(items.get(), nullptr), S_OK);  // Reset
+        ASSERT_TRUE(qmtest::WaitForShellJobs(library_.get()));
         for (const auto& folder : folders) {
             SCOPED_TRACE(qm::WideToUtf8(folder));
             const FolderState now = StateOf(folder);

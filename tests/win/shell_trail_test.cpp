@@ -18,6 +18,7 @@
 #include "tests/support/com_client_win.h"
 #include "tests/support/explorer_command_client_win.h"
 #include "tests/support/files_win.h"
+#include "tests/support/shell_library_test_win.h"
 
 namespace {
 
@@ -40,27 +41,16 @@ BOOL WINAPI RefusingInsert(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMIN
 
 bool Has(const std::wstring& line, const std::wstring& part) { return line.find(part) != std::wstring::npos; }
 
-class ShellTrail : public testing::Test {
+class ShellTrail : public qmtest::ShellLibraryTest {
 protected:
+    ShellTrail() : ShellLibraryTest(L"qmtrail") {}
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        library_.reset(LoadLibraryW(install_.dll().c_str()));
-        ASSERT_TRUE(library_);
-        seams_ = qmtest::ShellSeamsOf(library_.get());
-        ASSERT_NE(seams_, nullptr);
+        ShellLibraryTest::SetUp();
+        if (HasFatalFailure()) return;
         seams_->trail = &RecordTrail;
         g_trail.clear();
         folder_ = work_.MakeFolder(L"f");
     }
-    void TearDown() override {
-        if (seams_) *seams_ = ShellSeams();
-    }
-
-    qmtest::ComApartment com_;
-    qmtest::ShellInstall install_;
-    qmtest::TempDir work_{L"qmtrail"};
-    qm::UniqueModule library_;
-    ShellSeams* seams_ = nullptr;
     std::wstring folder_;
 };
 
