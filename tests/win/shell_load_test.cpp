@@ -71,13 +71,19 @@ struct Handed {
     std::vector<HBITMAP> pictures;
 };
 
+// A failed step of a cycle, named on standard output so that a rare failure under load says where.
+bool StepFailed(const char* step, HRESULT hr) {
+    std::printf("cycle failed at %s: 0x%08lX\n", step, static_cast<unsigned long>(hr));
+    return false;
+}
+
 // One cycle of Explorer's sequence on an already loaded library; false on any failed step.
 bool Cycle(HMODULE library, const std::wstring& folder, Handed* handed) {
     qmtest::ShellMenuHost host;
-    if (host.CreateFrom(library) != S_OK) return false;
-    if (host.InitializeWithFolders({folder}) != S_OK) return false;
+    if (const HRESULT hr = host.CreateFrom(library); hr != S_OK) return StepFailed("CreateInstance", hr);
+    if (const HRESULT hr = host.InitializeWithFolders({folder}); hr != S_OK) return StepFailed("Initialize", hr);
     const HRESULT hr = host.QueryContextMenu();
-    if (!SUCCEEDED(hr) || HRESULT_CODE(hr) != kThemeIcons + 5) return false;
+    if (!SUCCEEDED(hr) || HRESULT_CODE(hr) != kThemeIcons + 5) return StepFailed("QueryContextMenu", hr);
     if (handed) {
         const auto top = qmtest::ReadMenu(host.menu());
         if (top.size() != 1 || !top[0].submenu) return false;
