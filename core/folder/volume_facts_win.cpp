@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "core/base/process_elevation_win.h"
 #include "core/base/long_path_win.h"
 #include "core/folder/folder_scan_win.h"
 
@@ -18,16 +19,6 @@ namespace {
 VolumeFactsSeam& Seam() {
     static VolumeFactsSeam seam;
     return seam;
-}
-
-bool IsElevated() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    UniqueKernelHandle token(raw);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
-           elevation.TokenIsElevated != 0;
 }
 
 // The device under a volume root tells whether it is removable and on which bus: a USB disk or
@@ -82,7 +73,7 @@ VolumeFacts VolumeFactsFromPlatform(const std::wstring& path) {
     }
     facts.driveType = GetDriveTypeW(facts.root.c_str());
     // A letter mapped in the user's session is not there for an elevated process of the same user.
-    if (facts.driveType == DRIVE_NO_ROOT_DIR && named.size() == 3 && named[1] == L':' && IsElevated())
+    if (facts.driveType == DRIVE_NO_ROOT_DIR && named.size() == 3 && named[1] == L':' && ProcessIsElevated())
         facts.hiddenFromElevated = true;
     if (facts.driveType == DRIVE_FIXED) AskTheDevice(facts);
     return facts;

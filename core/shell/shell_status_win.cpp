@@ -6,6 +6,7 @@
 
 #include "core/base/file_bytes_win.h"
 #include "core/base/handles_win.h"
+#include "core/base/process_elevation_win.h"
 #include "core/base/json_text.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_support.h"
@@ -61,16 +62,6 @@ bool HasPackageKey(HKEY root, const wchar_t* subKey) {
     }
 }
 
-bool Elevated() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    UniqueKernelHandle token(raw);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
-           elevation.TokenIsElevated != 0;
-}
-
 // A signed package holds the part AppxSignature.p7x; its name is stored as written in the zip's
 // headers.
 std::optional<bool> PackageSigned(const std::wstring& package) {
@@ -96,7 +87,7 @@ ShellStatus ReadShellStatus() {
     s.classicApproved = ReadString(HKEY_LOCAL_MACHINE, kApprovedKey, kClassText).has_value() ||
                         ReadString(HKEY_CURRENT_USER, kApprovedKey, kClassText).has_value();
     s.packageRegistered = HasPackageKey(HKEY_CURRENT_USER, kUserPackagesKey);
-    if (Elevated()) s.provisioned = HasPackageKey(HKEY_LOCAL_MACHINE, kProvisionedKey);
+    if (ProcessIsElevated()) s.provisioned = HasPackageKey(HKEY_LOCAL_MACHINE, kProvisionedKey);
     s.packageSigned = PackageSigned(ModuleFolder() + L"Quillmark.msix");
     const auto build =
         ReadString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentBuildNumber");

@@ -1,0 +1,19 @@
+#include "core/base/process_elevation_win.h"
+
+#include <windows.h>
+
+#include "core/base/handles_win.h"
+
+namespace qm {
+
+bool ProcessIsElevated() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    UniqueKernelHandle token(raw);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+}  // namespace qm
