@@ -70,10 +70,7 @@ bool WantsSidecar(SidecarPolicy policy, bool inSyncRoot) {
 
 std::wstring SidecarPathOf(const std::wstring& folder) { return WithTrailingBackslash(folder) + kSidecarName; }
 
-bool HasSidecar(const std::wstring& folder) {
-    const DWORD a = GetFileAttributesW(LongPathForm(SidecarPathOf(folder)).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool HasSidecar(const std::wstring& folder) { return IsExistingFile(SidecarPathOf(folder)); }
 
 void WriteSidecar(const std::wstring& folder, const SidecarRecord& record) {
     const std::wstring path = SidecarPathOf(folder);
@@ -91,8 +88,7 @@ void RemoveSidecar(const std::wstring& folder) {
 }
 
 bool IsIconCopyFile(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(LongPathForm(path).c_str());
-    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!IsExistingFile(path)) return false;
     std::int32_t kind = kIconFileUnknown, count = 0;
     ProbeIconFile(path, kind, count);
     return kind == kIconFileIco && count > 0;

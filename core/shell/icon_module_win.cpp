@@ -16,7 +16,7 @@ std::wstring IconGroupsFileOf(const std::wstring& module) {
     const std::size_t slash = module.find_last_of(L"\\/");
     const std::wstring name = slash == std::wstring::npos ? module : module.substr(slash + 1);
     const std::wstring mun = folders.windows + L"\\SystemResources\\" + name + L".mun";
-    return GetFileAttributesW(LongPathForm(mun).c_str()) != INVALID_FILE_ATTRIBUTES ? mun : module;
+    return IsExistingFile(mun) ? mun : module;
 }
 
 }  // namespace qm
