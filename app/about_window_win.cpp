@@ -75,11 +75,6 @@ UniqueBitmap LoadBanner(int width, int height) {
     SelectObject(to.get(), oldTo);
     return scaled;
 }
-
-void CentreText(ui::Label& label) {
-    const LONG style = GetWindowLongW(label.Handle(), GWL_STYLE);
-    SetWindowLongW(label.Handle(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_CENTER);
-}
 }  // namespace
 
 // ---- Picture24Buffer ---------------------------------------------------------------------------
@@ -167,7 +162,7 @@ TfAbout::TfAbout(ui::Form* owner) : ui::Form(owner), FRandom(GetTickCount()) {
 
     auto label = [&](const wchar_t* name, ui::Bounds b, const wchar_t* text, LOGFONTW font) {
         ui::Label* l = Add<ui::Label>(name, nullptr, b, text);
-        CentreText(*l);
+        l->SetAlignment(ui::Alignment::Center);
         l->SetFont(font);
         l->SetTextColor(ui::SystemColor(COLOR_BTNTEXT));
         return l;
@@ -267,7 +262,7 @@ void TfAbout::Timer1Timer() {
     if (!FRipples) return;
     Picture24 source = FSource.View(), target = FTarget.View();
     FRipples->Animate(source, target);
-    RedrawWindow(Image2->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Image2->Repaint();
     FDropToggle = !FDropToggle;
     if (RandomBelow(5) == 2) {
         FRipples->AddDrop(RandomBelow(FSource.Width()), RandomBelow(FSource.Height()), RandomBelow(Scale(24)),

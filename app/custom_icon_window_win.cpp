@@ -17,11 +17,6 @@ namespace qm {
 
 namespace {
 constexpr int kClientWidth = 518, kClientHeight = 451;
-
-void SetStyleBits(HWND hwnd, int which, LONG_PTR set, LONG_PTR clear) {
-    SetWindowLongPtrW(hwnd, which, (GetWindowLongPtrW(hwnd, which) | set) & ~clear);
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
 }  // namespace
 
 TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owner), FFolder(std::move(folder)) {
@@ -31,7 +26,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     SetCenterOnScreen(true);
 
     Label1 = Add<ui::Label>(L"Label1", nullptr, ui::Bounds{8, 8, 194, 21}, L"Tooltip for Folder:");
-    SetStyleBits(Label1->Handle(), GWL_STYLE, SS_RIGHT, 0);
+    Label1->SetAlignment(ui::Alignment::Right);
     t_Tip = Add<ui::Edit>(L"t_Tip", nullptr, ui::Bounds{208, 8, 302, 21});
 
     Image3 = Add<ui::Image>(L"Image3", nullptr, ui::Bounds{0, 0, 194, 64});
@@ -73,17 +68,11 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     OpenDialog1 = Add<ui::OpenDialog>(L"OpenDialog1", L"", AsciiToWide(texts::kFilesWithIconsAndPicturesFilter));
     OpenDialog2 = Add<ui::OpenDialog>(L"OpenDialog2");
 
-    FAnchors = std::make_unique<ui::AnchorLayout>(*this);
-    FAnchors->Add(*t_Tip, ui::akLeft | ui::akTop | ui::akRight);
-    FAnchors->Add(*ListBox1, ui::akLeft | ui::akTop | ui::akBottom);
-    FAnchors->Add(*ListView1, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
-    FAnchors->Add(*Memo1, ui::akLeft | ui::akRight | ui::akBottom);
-    FAnchors->Add(*Button2, ui::akRight | ui::akBottom);
-    FAnchors->Add(*bApply, ui::akRight | ui::akBottom);
-    FAnchors->Add(*bCancel, ui::akRight | ui::akBottom);
-    FAnchors->Add(*b_ThemeAdd, ui::akLeft | ui::akBottom);
-    FAnchors->Add(*b_ThemeMinus, ui::akLeft | ui::akBottom);
-    FAnchors->Add(*b_Colour, ui::akLeft | ui::akBottom);
+    SetAnchors(*t_Tip, ui::akLeft | ui::akTop | ui::akRight);
+    AnchorThemeAndIconLists(*this, *ListBox1, *ListView1, *Memo1);
+    for (ui::Button* b : {Button2, bApply, bCancel}) SetAnchors(*b, ui::akRight | ui::akBottom);
+    for (ui::Button* b : {b_ThemeAdd, b_ThemeMinus, b_Colour}) SetAnchors(*b, ui::akLeft | ui::akBottom);
+    SetCancelButton(bCancel);
 
     ListBox1->OnClick = [this] { ListBox1Click(); };
     ListView1->OnDblClick = [this] { ListView1DblClick(); };
@@ -172,7 +161,7 @@ void TfCustomIcon::ListBox1Click() {
     cb_FileName->SetText(theme);
     Button1Click();
 
-    ShowThemeDescription(*FAnchors, *ListView1, *Memo1, theme);
+    ShowThemeDescription(*ListView1, *Memo1, theme);
 }
 
 void TfCustomIcon::Button2Click() {
@@ -212,17 +201,6 @@ void TfCustomIcon::ListView1DblClick() {
 }
 
 void TfCustomIcon::bCancelClick() { Close(); }
-
-LRESULT TfCustomIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    // Escape reaches the window as the dialog command IDCANCEL: the Cancel button's job.
-    if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL && lp == 0) {
-        Guard([this] { bCancelClick(); });
-        return 0;
-    }
-    const LRESULT result = ui::Form::WindowProc(msg, wp, lp);
-    if (msg == WM_SIZE && FAnchors) FAnchors->Apply();
-    return result;
-}
 
 int RunCustomIconWindow(const std::wstring& folder) {
     TfCustomIcon window(folder);

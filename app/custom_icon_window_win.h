@@ -62,9 +62,6 @@ public:
     ui::OpenDialog* OpenDialog1 = nullptr;
     ui::OpenDialog* OpenDialog2 = nullptr;
 
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-
 private:
     void FormCreate();
     void PaintRowBackgrounds();
@@ -74,7 +71,6 @@ private:
     std::vector<std::uint8_t> FColourIcon;  // the listed colour folder's .ico, while it is listed
     std::unique_ptr<ThemeList> FThemes;
     std::unique_ptr<IconList> FIcons;
-    std::unique_ptr<ui::AnchorLayout> FAnchors;
 };
 
 // The program under "/CUSTOM folder": shows the window and runs until it closes.

@@ -11,21 +11,6 @@
 namespace qm {
 
 namespace {
-// Turns the view's painting off while it is filled, and back on (and repaints) at the end.
-class RedrawPause {
-public:
-    explicit RedrawPause(HWND hwnd) : hwnd_(hwnd) { SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawPause() {
-        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(hwnd_, nullptr, TRUE);
-    }
-    RedrawPause(const RedrawPause&) = delete;
-    RedrawPause& operator=(const RedrawPause&) = delete;
-
-private:
-    HWND hwnd_;
-};
-
 IconPixels Transparent(int width, int height) {
     return IconPixels{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0)};
 }
@@ -65,7 +50,8 @@ bool IconList::EntryGroup(int item, IconGroupData& group) const {
 }
 
 int IconList::FillWithIcon(std::vector<std::uint8_t> ico) {
-    RedrawPause pause(ListView1->Handle());
+    // The view's painting is off while it is filled.
+    ui::RedrawPause pause(*ListView1);
     Empty();
     madeIco_ = std::move(ico);
     std::wstring failure;
@@ -86,7 +72,7 @@ int IconList::Fill(const std::wstring& file) {
         Empty();
         return FillWithIcon(MakePictureIcon(file));
     }
-    RedrawPause pause(ListView1->Handle());
+    ui::RedrawPause pause(*ListView1);
     Empty();
 
     if (!library_.Open(file)) return 0;

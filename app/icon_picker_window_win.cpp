@@ -16,8 +16,6 @@
 namespace qm {
 
 namespace {
-// Lists the icons of cb_FileName after the combo box has taken the chosen entry's text.
-constexpr UINT kListIconsLater = WM_APP + 0x51;
 constexpr int kClientWidth = 589, kClientHeight = 469;
 }  // namespace
 
@@ -25,6 +23,7 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     SetCaption(L"Select Icon for Folder");
     SetBorderStyle(ui::BorderStyle::Sizeable, false, true);
     SetClientSize(kClientWidth, kClientHeight);
+    SetCenterOnScreen(true);
 
     Image1 = Add<ui::Image>(L"Image1", nullptr, ui::Bounds{0, 0, kClientWidth, kClientHeight});
     Label1 = Add<ui::Label>(L"Label1", nullptr, ui::Bounds{12, 8, 180, 16}, L"Icon libraries:");
@@ -63,21 +62,17 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     OpenDialog2 = Add<ui::OpenDialog>(L"OpenDialog2");
 
     // The background lies under every other control and does not paint over them.
-    SetWindowLongW(Image1->Handle(), GWL_STYLE, GetWindowLongW(Image1->Handle(), GWL_STYLE) | WS_CLIPSIBLINGS);
-    SetWindowPos(Image1->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Image1->ModifyStyle(WS_CLIPSIBLINGS, 0);
+    Image1->SendToBack();
     Label1->SetBackgroundColor(ui::SystemColor(COLOR_WINDOW));
 
-    FAnchors = std::make_unique<ui::AnchorLayout>(*this);
-    FAnchors->Add(*Image1, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
-    FAnchors->Add(*ListBox1, ui::akLeft | ui::akTop | ui::akBottom);
-    FAnchors->Add(*cb_FileName, ui::akLeft | ui::akTop | ui::akRight);
-    FAnchors->Add(*BitBtn1, ui::akTop | ui::akRight);
-    FAnchors->Add(*ListView1, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
-    FAnchors->Add(*Memo1, ui::akLeft | ui::akRight | ui::akBottom);
-    FAnchors->Add(*Button2, ui::akRight | ui::akBottom);
-    FAnchors->Add(*b_Cancel, ui::akRight | ui::akBottom);
-    FAnchors->Add(*Button3, ui::akLeft | ui::akBottom);
-    FAnchors->Add(*b_ThDelete, ui::akLeft | ui::akBottom);
+    SetAnchors(*Image1, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    SetAnchors(*cb_FileName, ui::akLeft | ui::akTop | ui::akRight);
+    SetAnchors(*BitBtn1, ui::akTop | ui::akRight);
+    AnchorThemeAndIconLists(*this, *ListBox1, *ListView1, *Memo1);
+    for (ui::Button* b : {Button2, b_Cancel}) SetAnchors(*b, ui::akRight | ui::akBottom);
+    for (ui::Button* b : {Button3, b_ThDelete}) SetAnchors(*b, ui::akLeft | ui::akBottom);
+    SetCancelButton(b_Cancel);
 
     ListBox1->OnClick = [this] { ListBox1Click(); };
     cb_FileName->OnChange = [this] { cb_FileNameChange(); };
@@ -129,29 +124,7 @@ void TForm1::PaintRowBackgrounds() {
 
 void TForm1::ListThemes() { FThemes->ListThemes(); }
 
-void TForm1::CentreOnOwner() {
-    RECT self{}, over{};
-    GetWindowRect(Handle(), &self);
-    if (OwnerForm()) {
-        GetWindowRect(OwnerForm()->Handle(), &over);
-    } else {
-        over = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    const int w = self.right - self.left, h = self.bottom - self.top;
-    int x = over.left + ((over.right - over.left) - w) / 2;
-    int y = over.top + ((over.bottom - over.top) - h) / 2;
-    // Kept on the screen of the owner when the owner lies near its edge.
-    MONITORINFO monitor{sizeof monitor};
-    if (GetMonitorInfoW(MonitorFromRect(&over, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        const RECT& work = monitor.rcWork;
-        x = std::max<int>(work.left, std::min<int>(x, work.right - w));
-        y = std::max<int>(work.top, std::min<int>(y, work.bottom - h));
-    }
-    SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TForm1::FormShow() {
-    CentreOnOwner();
     cb_FileName->Clear();
     const std::wstring history = HistoryFilePath();
     if (GetFileAttributesW(history.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -172,7 +145,9 @@ void TForm1::Button1Click() { FIcons->Fill(cb_FileName->Text()); }
 
 // A chosen history entry reaches the edit text after the notification: list the icons once the
 // combo box has taken it.
-void TForm1::cb_FileNameChange() { PostMessageW(Handle(), kListIconsLater, 0, 0); }
+void TForm1::cb_FileNameChange() {
+    Later([this] { Button1Click(); });
+}
 
 void TForm1::ListBox1Click() {
     const int index = ListBox1->ItemIndex();
@@ -181,7 +156,7 @@ void TForm1::ListBox1Click() {
     cb_FileName->SetText(theme);
     Button1Click();
 
-    ShowThemeDescription(*FAnchors, *ListView1, *Memo1, theme);
+    ShowThemeDescription(*ListView1, *Memo1, theme);
     b_ThDelete->SetEnabled(true);
 }
 
@@ -209,7 +184,7 @@ void TForm1::Button2Click() {
         canvas.Rectangle(RECT{0, 0, side, side});
         if (number >= 0 && number < ImageList1->Count()) {
             FIcons->MakePictures(number, number);  // an entry chosen before the view ever showed it
-            ImageList_Draw(ImageList1->Handle(), number, canvas.Handle(), 0, 0, ILD_TRANSPARENT);
+            ImageList1->Draw(number, canvas, 0, 0);
         }
         FTarget.preview->Invalidate();
     }
@@ -224,7 +199,7 @@ void TForm1::Button2Click() {
         known |= entries.back() == file;
     }
     if (!known) {
-        SendMessageW(cb_FileName->Handle(), CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
+        cb_FileName->Insert(0, file);
         entries.insert(entries.begin(), file);
         WriteHistoryFile(HistoryFilePath(), entries);
     }
@@ -247,20 +222,12 @@ void TForm1::b_ThDeleteClick() {
 
 void TForm1::b_CancelClick() { Close(); }
 
-LRESULT TForm1::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kListIconsLater) {
-        Guard([this] { Button1Click(); });
-        return 0;
+void TForm1::FormResize() {
+    if (!Image1) return;  // not made yet
+    const SIZE size = Image1->ClientPixels();
+    if (!Image1->Picture() || Image1->Picture()->Width() != size.cx || Image1->Picture()->Height() != size.cy) {
+        PaintBackground();
     }
-    const LRESULT result = ui::Form::WindowProc(msg, wp, lp);
-    if (msg == WM_SIZE && FAnchors) {
-        FAnchors->Apply();
-        const SIZE size = Image1->ClientPixels();
-        if (!Image1->Picture() || Image1->Picture()->Width() != size.cx || Image1->Picture()->Height() != size.cy) {
-            PaintBackground();
-        }
-    }
-    return result;
 }
 
 void ShowIconPicker(ui::Form* owner, IconChoiceTarget target) {

@@ -64,21 +64,18 @@ public:
     ui::ImageList* ImageList3 = nullptr;
     ui::OpenDialog* OpenDialog1 = nullptr;
     ui::OpenDialog* OpenDialog2 = nullptr;
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    // The background again at the new size.
+    void FormResize() override;
 
 private:
     void FormCreate();
     void PaintBackground();
     void PaintRowBackgrounds();
-    void CentreOnOwner();
     void ShowMessage(const wchar_t* english, const wchar_t* caption);
 
     IconChoiceTarget FTarget;
     std::unique_ptr<ThemeList> FThemes;
     std::unique_ptr<IconList> FIcons;
-    std::unique_ptr<ui::AnchorLayout> FAnchors;
 };
 
 // Creates the picker over `owner`, shows it modally and destroys it when it closes.

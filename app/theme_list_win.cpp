@@ -57,13 +57,13 @@ UniqueBitmap StraightAlphaBitmap(IconPixels& pixels) {
 int AddAlphaPictures(ui::ImageList& list, IconPixels strip) {
     const UniqueBitmap bitmap = StraightAlphaBitmap(strip);
     if (!bitmap) return -1;
-    return ImageList_Add(list.Handle(), bitmap.get(), nullptr);
+    return list.AddBitmap(bitmap.get());
 }
 
 bool ReplaceAlphaPicture(ui::ImageList& list, int index, IconPixels picture) {
     if (index < 0 || index >= list.Count()) return false;
     const UniqueBitmap bitmap = StraightAlphaBitmap(picture);
-    return bitmap && ImageList_Replace(list.Handle(), index, bitmap.get(), nullptr);
+    return bitmap && list.ReplaceBitmap(index, bitmap.get());
 }
 
 int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color transparent) {
@@ -89,7 +89,7 @@ int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, u
     HGDIOBJ original = SelectObject(dc.get(), copy.get());
     BitBlt(dc.get(), 0, 0, width, strip.Height(), strip.Dc(), 0, 0, SRCCOPY);
     SelectObject(dc.get(), original);
-    return ImageList_AddMasked(list.Handle(), copy.get(), ui::ToRgb(transparent));
+    return list.AddMasked(copy.get(), ui::ToRgb(transparent));
 }
 
 ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style)
@@ -161,16 +161,7 @@ bool ThemeList::DeleteSelectedTheme(HWND owner) {
     return true;
 }
 
-int ThemeList::TextHeightOfWg() const {
-    WindowDc dc(ListBox1->Handle());
-    if (!dc.get()) return 0;
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(ListBox1->Handle(), WM_GETFONT, 0, 0));
-    HGDIOBJ original = font ? SelectObject(dc.get(), font) : nullptr;
-    SIZE size{};
-    GetTextExtentPoint32W(dc.get(), L"Wg", 2, &size);
-    if (original) SelectObject(dc.get(), original);
-    return size.cy;
-}
+int ThemeList::TextHeightOfWg() const { return ListBox1->TextExtent(L"Wg").cy; }
 
 void ThemeList::ListBox1MeasureItem(int, int& height) {
     height = style_.fixedItemHeight > 0 ? form_.Scale(style_.fixedItemHeight) : TextHeightOfWg() + form_.Scale(42);
@@ -193,7 +184,7 @@ void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Ca
     }
 
     LOGFONTW font{};
-    HFONT listFont = reinterpret_cast<HFONT>(SendMessageW(ListBox1->Handle(), WM_GETFONT, 0, 0));
+    HFONT listFont = ListBox1->Font();
     if (!listFont || !GetObjectW(listFont, sizeof font, &font)) font = ui::IconTitleFont();
     font.lfWeight = FW_BOLD;
     font.lfHeight = -MulDiv(9, ui::kDesignDpi, 72);  // 9 points at 96 DPI; the canvas makes it for its DPI
@@ -208,34 +199,38 @@ void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Ca
         canvas.TextOut(s(2), rect.bottom - canvas.TextHeight(L"Wg") - s(5), name);
     }
     if (index >= 0 && index < ImageList2->Count()) {
-        ImageList_Draw(ImageList2->Handle(), index, canvas.Handle(), rect.left + s(4), rect.top + s(4),
-                       ILD_TRANSPARENT);
+        ImageList2->Draw(index, canvas, rect.left + s(4), rect.top + s(4));
     }
 }
 
 ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds) {
     ui::Memo* memo = form.Add<ui::Memo>(L"Memo1", nullptr, bounds);
     memo->SetReadOnly(true);
-    const HWND hwnd = memo->Handle();
-    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
-    SetWindowLongPtrW(hwnd, GWL_STYLE, (GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_VSCROLL) & ~WS_BORDER);
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    memo->ModifyExStyle(0, WS_EX_CLIENTEDGE);
+    memo->ModifyStyle(WS_VSCROLL, WS_BORDER);
     memo->SetVisible(false);
     return memo;
 }
 
-bool ShowThemeDescription(ui::AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath) {
+void AnchorThemeAndIconLists(ui::Form& form, ui::ListBox& themes, ui::ListView& icons, ui::Memo& description) {
+    form.SetAnchors(themes, ui::akLeft | ui::akTop | ui::akBottom);
+    form.SetAnchors(icons, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    form.SetAnchors(description, ui::akLeft | ui::akRight | ui::akBottom);
+}
+
+bool ShowThemeDescription(ui::ListView& view, ui::Memo& memo, const std::wstring& themePath) {
+    ui::Form& layout = view.Owner();
     const ui::Bounds m = memo.GetBounds();
     ui::Bounds v = view.GetBounds();
     const std::optional<std::wstring> description = ReadTextFileAnyEncoding(DescriptionPathOf(themePath));
     if (!description) {
         memo.SetVisible(false);
         v.height = m.y + m.height - v.y;
-        layout.Place(view, v);
+        layout.PlaceAnchored(view, v);
         return false;
     }
     v.height = m.y - v.y - 12;
-    layout.Place(view, v);
+    layout.PlaceAnchored(view, v);
     // Line breaks as the edit control shows them.
     std::wstring text;
     const std::vector<std::wstring> lines = SplitLines(*description);

@@ -10,7 +10,6 @@
 
 #include "core/base/text_file.h"
 #include "core/icons/icon_renderer.h"
-#include "ui/anchor_layout_win.h"
 #include "ui/controls_win.h"
 
 namespace qm {
@@ -94,9 +93,13 @@ private:
 // vertical scroll bar, hidden until a description is shown.
 ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds);
 
+// The anchors the windows with a theme list, an icon list and a description give them: the theme
+// list grows downwards, the icon list both ways, the description sideways.
+void AnchorThemeAndIconLists(ui::Form& form, ui::ListBox& themes, ui::ListView& icons, ui::Memo& description);
+
 // The description of a theme under its icon list: when the theme has a description file, the
 // list view ends 12 pixels above the memo and the memo shows the text; otherwise the memo is
 // hidden and the list view reaches down to the memo's bottom. True when a description is shown.
-bool ShowThemeDescription(ui::AnchorLayout& layout, ui::ListView& view, ui::Memo& memo, const std::wstring& themePath);
+bool ShowThemeDescription(ui::ListView& view, ui::Memo& memo, const std::wstring& themePath);
 
 }  // namespace qm

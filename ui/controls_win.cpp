@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "ui/dialogs_win.h"
 #include "ui/dpi_win.h"
@@ -166,6 +167,12 @@ Label::Label(Form& owner, std::wstring name, Control* parent, Bounds b, std::wst
     Create(L"STATIC", SS_LEFT | SS_NOTIFY, 0, b, caption);
 }
 
+void Label::SetAlignment(Alignment alignment) {
+    const DWORD type = alignment == Alignment::Center ? SS_CENTER : alignment == Alignment::Right ? SS_RIGHT : SS_LEFT;
+    ModifyStyle(type, SS_TYPEMASK & ~type);
+    Invalidate();
+}
+
 // The class cursor belongs to every STATIC of the process (message box texts too): a link label
 // answers WM_SETCURSOR over its own client area instead.
 void Label::SetHandCursor() {
@@ -216,28 +223,46 @@ DWORD ListBoxStyle(ListStyle s) {
 }
 }  // namespace
 
-ListBox::ListBox(Form& owner, std::wstring name, Control* parent, Bounds b, ListStyle style, int itemHeight)
-    : ListBox(owner, std::move(name), Kind::ListBox, parent, b, ListBoxStyle(style), itemHeight) {}
+namespace {
+constexpr StringListMessages kListBoxMessages{LB_ADDSTRING,  LB_INSERTSTRING, LB_RESETCONTENT, LB_GETCOUNT,
+                                              LB_GETTEXTLEN, LB_GETTEXT,      LB_GETCURSEL,    LB_SETCURSEL};
+constexpr StringListMessages kComboBoxMessages{CB_ADDSTRING,    CB_INSERTSTRING, CB_RESETCONTENT, CB_GETCOUNT,
+                                               CB_GETLBTEXTLEN, CB_GETLBTEXT,    CB_GETCURSEL,    CB_SETCURSEL};
+}  // namespace
 
-ListBox::ListBox(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, DWORD style, int itemHeight)
-    : Control(owner, std::move(name), kind, parent), itemHeight_(itemHeight) {
-    Create(L"LISTBOX", style | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, b, {});
-}
+StringList::StringList(Form& owner, std::wstring name, Kind kind, Control* parent, const StringListMessages& messages)
+    : Control(owner, std::move(name), kind, parent), messages_(messages) {}
 
-int ListBox::Add(std::wstring_view text) {
+int StringList::Add(std::wstring_view text) {
     const std::wstring t(text);
-    return static_cast<int>(SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str())));
+    return static_cast<int>(SendMessageW(Handle(), messages_.add, 0, reinterpret_cast<LPARAM>(t.c_str())));
 }
-void ListBox::Clear() { SendMessageW(Handle(), LB_RESETCONTENT, 0, 0); }
-int ListBox::Count() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }
-std::wstring ListBox::Item(int index) const { return ListText(Handle(), LB_GETTEXTLEN, LB_GETTEXT, index); }
-std::vector<std::wstring> ListBox::Items() const {
+int StringList::Insert(int index, std::wstring_view text) {
+    const std::wstring t(text);
+    return static_cast<int>(
+        SendMessageW(Handle(), messages_.insert, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(t.c_str())));
+}
+void StringList::Clear() { SendMessageW(Handle(), messages_.reset, 0, 0); }
+int StringList::Count() const { return static_cast<int>(SendMessageW(Handle(), messages_.count, 0, 0)); }
+std::wstring StringList::Item(int index) const { return ListText(Handle(), messages_.textLength, messages_.text, index); }
+std::vector<std::wstring> StringList::Items() const {
     std::vector<std::wstring> items;
     for (int i = 0, n = Count(); i < n; ++i) items.push_back(Item(i));
     return items;
 }
-int ListBox::ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0)); }
-void ListBox::SetItemIndex(int index) { SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+int StringList::ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), messages_.getSelection, 0, 0)); }
+void StringList::SetItemIndex(int index) {
+    SendMessageW(Handle(), messages_.setSelection, static_cast<WPARAM>(index), 0);
+}
+
+ListBox::ListBox(Form& owner, std::wstring name, Control* parent, Bounds b, ListStyle style, int itemHeight)
+    : ListBox(owner, std::move(name), Kind::ListBox, parent, b, ListBoxStyle(style), itemHeight) {}
+
+ListBox::ListBox(Form& owner, std::wstring name, Kind kind, Control* parent, Bounds b, DWORD style, int itemHeight)
+    : StringList(owner, std::move(name), kind, parent, kListBoxMessages), itemHeight_(itemHeight) {
+    Create(L"LISTBOX", style | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, b, {});
+}
+
 RECT ListBox::ItemRect(int index) const {
     RECT r{};
     SendMessageW(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
@@ -318,22 +343,19 @@ DWORD ComboStyleBits(ComboStyle s) {
 }  // namespace
 
 ComboBox::ComboBox(Form& owner, std::wstring name, Control* parent, Bounds b, ComboStyle style, int itemHeight)
-    : Control(owner, std::move(name), Kind::ComboBox, parent), itemHeight_(itemHeight) {
+    : StringList(owner, std::move(name), Kind::ComboBox, parent, kComboBoxMessages), itemHeight_(itemHeight) {
     // The height given is that of the closed box; the drop-down list gets room for several items.
     Bounds withList = b;
     withList.height = b.height + 8 * std::max(itemHeight, 16);
     Create(L"COMBOBOX", ComboStyleBits(style) | WS_VSCROLL | WS_TABSTOP, 0, withList, {});
 }
 
-int ComboBox::Add(std::wstring_view text) {
-    const std::wstring t(text);
-    return static_cast<int>(SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str())));
+void ComboBox::SetItemHeight(int height) {
+    itemHeight_ = height;
+    for (const WPARAM which : {static_cast<WPARAM>(0), static_cast<WPARAM>(-1)}) {
+        SendMessageW(Handle(), CB_SETITEMHEIGHT, which, Owner().Scale(height));
+    }
 }
-void ComboBox::Clear() { SendMessageW(Handle(), CB_RESETCONTENT, 0, 0); }
-int ComboBox::Count() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
-std::wstring ComboBox::Item(int index) const { return ListText(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index); }
-int ComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0)); }
-void ComboBox::SetItemIndex(int index) { SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 std::wstring ComboBox::Text() const {
     if ((GetWindowLongW(Handle(), GWL_STYLE) & 3) == CBS_DROPDOWNLIST) {
@@ -416,14 +438,32 @@ int ListView::ColumnCount() const {
     return header ? Header_GetItemCount(header) : 0;
 }
 
+namespace {
+// The list view tells no text's length before it is read: read into a buffer that grows until the
+// text fits with room to spare. `read` copies at most `room` characters (with the terminator) and
+// returns false when there is nothing to read.
+template <class Read>
+std::wstring ReadGrowing(Read read) {
+    for (std::size_t room = 256;; room *= 2) {
+        std::wstring s(room, L'\0');
+        if (!read(s.data(), static_cast<int>(room))) return {};
+        const std::size_t length = std::wcslen(s.c_str());
+        if (length + 1 < room || room >= (std::size_t{1} << 24)) {
+            s.resize(length);
+            return s;
+        }
+    }
+}
+}  // namespace
+
 std::wstring ListView::ColumnCaption(int index) const {
-    wchar_t buf[1024] = {};
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT;
-    col.pszText = buf;
-    col.cchTextMax = 1024;
-    if (!SendMessageW(Handle(), LVM_GETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col))) return {};
-    return buf;
+    return ReadGrowing([&](wchar_t* buffer, int room) {
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT;
+        col.pszText = buffer;
+        col.cchTextMax = room;
+        return SendMessageW(Handle(), LVM_GETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col)) != 0;
+    });
 }
 
 void ListView::SetColumnCaption(int index, std::wstring_view caption) {
@@ -463,13 +503,19 @@ void ListView::SetSubItem(int itemIndex, int column, std::wstring_view text) {
 }
 
 std::wstring ListView::ItemText(int itemIndex, int column) const {
-    wchar_t buf[1024] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buf;
-    item.cchTextMax = 1024;
-    SendMessageW(Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(itemIndex), reinterpret_cast<LPARAM>(&item));
-    return buf;
+    // An owner-data entry's caption comes from the owner itself, in full.
+    if (ownerData_) {
+        return OnItemText && column == 0 && itemIndex >= 0 && itemIndex < Count() ? OnItemText(itemIndex)
+                                                                                   : std::wstring();
+    }
+    return ReadGrowing([&](wchar_t* buffer, int room) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = room;
+        SendMessageW(Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(itemIndex), reinterpret_cast<LPARAM>(&item));
+        return true;
+    });
 }
 
 void ListView::Clear() { ListView_DeleteAllItems(Handle()); }
@@ -705,6 +751,16 @@ void ImageList::DpiChanged() {
 }
 
 int ImageList::Add(HICON icon) { return ImageList_AddIcon(list_.get(), icon); }
+int ImageList::AddBitmap(HBITMAP bitmap, HBITMAP mask) { return ImageList_Add(list_.get(), bitmap, mask); }
+int ImageList::AddMasked(HBITMAP bitmap, COLORREF transparent) {
+    return ImageList_AddMasked(list_.get(), bitmap, transparent);
+}
+bool ImageList::ReplaceBitmap(int index, HBITMAP bitmap, HBITMAP mask) {
+    return ImageList_Replace(list_.get(), index, bitmap, mask) != FALSE;
+}
+void ImageList::Draw(int index, Canvas& canvas, int x, int y) const {
+    ImageList_Draw(list_.get(), index, canvas.Handle(), x, y, ILD_TRANSPARENT);
+}
 int ImageList::Count() const { return ImageList_GetImageCount(list_.get()); }
 void ImageList::Clear() { ImageList_RemoveAll(list_.get()); }
 void ImageList::SetCount(int count) { ImageList_SetImageCount(list_.get(), static_cast<UINT>(std::max(count, 0))); }

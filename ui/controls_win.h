@@ -83,9 +83,13 @@ public:
 };
 
 // ---- texts -------------------------------------------------------------------------------------
+enum class Alignment { Left, Center, Right };
+
 class Label : public Control {
 public:
     Label(Form& owner, std::wstring name, Control* parent, Bounds b, std::wstring_view caption);
+    // Where the caption lies in the label (left by default).
+    void SetAlignment(Alignment alignment);
     void HandleCommand(WORD code) override;
     // A hand cursor over this label only (links); the class cursor of STATIC stays the arrow.
     void SetHandCursor();
@@ -121,17 +125,35 @@ using DrawItemHandler = std::function<void(int index, const RECT& rect, UINT sta
 // The measure handler gets the item height at the form's DPI and may change it (in pixels).
 using MeasureItemHandler = std::function<void(int index, int& height)>;
 
-class ListBox : public Control {
+// The messages by which a list box or a combo box keeps its strings.
+struct StringListMessages {
+    UINT add, insert, reset, count, textLength, text, getSelection, setSelection;
+};
+
+// The strings of a list box or of a combo box's list, read and written the same way.
+class StringList : public Control {
+public:
+    int Add(std::wstring_view text);
+    // Puts the text at `index` (-1: at the end, unsorted); returns where it went.
+    int Insert(int index, std::wstring_view text);
+    void Clear();
+    int Count() const;
+    std::wstring Item(int index) const;  // in full
+    std::vector<std::wstring> Items() const;
+    int ItemIndex() const;         // -1: none selected
+    void SetItemIndex(int index);  // does not fire the change events (as the platform)
+
+protected:
+    StringList(Form& owner, std::wstring name, Kind kind, Control* parent, const StringListMessages& messages);
+
+private:
+    const StringListMessages& messages_;
+};
+
+class ListBox : public StringList {
 public:
     ListBox(Form& owner, std::wstring name, Control* parent, Bounds b, ListStyle style = ListStyle::Standard,
             int itemHeight = 16);
-    int Add(std::wstring_view text);
-    void Clear();
-    int Count() const;
-    std::wstring Item(int index) const;
-    std::vector<std::wstring> Items() const;
-    int ItemIndex() const;         // -1: none selected
-    void SetItemIndex(int index);  // does not fire OnClick (as the platform)
     RECT ItemRect(int index) const;
 
     std::function<void()> OnSelect;  // selection changed by the user (alongside OnClick)
@@ -168,17 +190,14 @@ private:
 
 enum class ComboStyle { DropDown, DropDownList, OwnerDrawFixed };
 
-class ComboBox : public Control {
+class ComboBox : public StringList {
 public:
     ComboBox(Form& owner, std::wstring name, Control* parent, Bounds b, ComboStyle style = ComboStyle::DropDownList,
              int itemHeight = 16);
     bool HoldsUserText() const override { return true; }
-    int Add(std::wstring_view text);
-    void Clear();
-    int Count() const;
-    std::wstring Item(int index) const;
-    int ItemIndex() const;
-    void SetItemIndex(int index);
+    // The height of the list's items and of the selection field, at 96 DPI
+    // (a new font resets the field's height: set it after the font).
+    void SetItemHeight(int height);
     // The edit text, or for a drop-down list the selected item's text.
     std::wstring Text() const override;
 
@@ -343,6 +362,14 @@ public:
     ImageList(Form& owner, std::wstring name, int width = 32, int height = 32);
     HIMAGELIST Handle() const { return list_.get(); }
     int Add(HICON icon);  // copies the icon; returns its index
+    // Adds the images lying side by side in a bitmap (32-bit with alpha, or with a mask); returns
+    // the index of the first.
+    int AddBitmap(HBITMAP bitmap, HBITMAP mask = nullptr);
+    // The same, with `transparent` as the transparent colour.
+    int AddMasked(HBITMAP bitmap, COLORREF transparent);
+    bool ReplaceBitmap(int index, HBITMAP bitmap, HBITMAP mask = nullptr);
+    // Draws image `index` transparently at (x, y) of the canvas.
+    void Draw(int index, Canvas& canvas, int x, int y) const;
     int Count() const;
     void Clear();
     // Makes the list hold `count` images: blank ones added at the end, or the last ones removed.

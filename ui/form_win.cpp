@@ -16,6 +16,8 @@ namespace {
 const wchar_t kControlProp[] = L"ui.Control";
 const wchar_t kFormProp[] = L"ui.Form";
 const wchar_t kFormClass[] = L"UiForm";
+// Posted to a form to run what Form::Later queued.
+constexpr UINT kRunLater = WM_APP + 0x3F0;
 
 // The message font at 96 DPI (the form makes it for its own DPI).
 LOGFONTW MessageFont() {
@@ -180,8 +182,48 @@ void Control::SetEnabled(bool enabled) { EnableWindow(window_.get(), enabled ? T
 void Control::BringToFront() {
     SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
+void Control::SendToBack() {
+    SetWindowPos(window_.get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 void Control::Invalidate() { InvalidateRect(window_.get(), nullptr, TRUE); }
+void Control::Repaint() { RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
 void Control::SetFocus() { ::SetFocus(window_.get()); }
+bool Control::ContainsFocus() const {
+    const HWND focus = GetFocus();
+    return focus && (focus == window_.get() || IsChild(window_.get(), focus));
+}
+
+namespace {
+void ModifyWindowLong(HWND hwnd, int which, DWORD add, DWORD remove) {
+    const auto bits = static_cast<DWORD>(GetWindowLongPtrW(hwnd, which));
+    SetWindowLongPtrW(hwnd, which, static_cast<LONG_PTR>((bits | add) & ~remove));
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+}  // namespace
+
+void Control::ModifyStyle(DWORD add, DWORD remove) { ModifyWindowLong(window_.get(), GWL_STYLE, add, remove); }
+void Control::ModifyExStyle(DWORD add, DWORD remove) { ModifyWindowLong(window_.get(), GWL_EXSTYLE, add, remove); }
+
+HFONT Control::Font() const { return reinterpret_cast<HFONT>(SendMessageW(window_.get(), WM_GETFONT, 0, 0)); }
+
+SIZE Control::TextExtent(std::wstring_view text) const {
+    SIZE size{};
+    qm::WindowDc dc(window_.get());
+    if (!dc.get()) return size;
+    const HFONT font = Font();
+    HGDIOBJ original = font ? SelectObject(dc.get(), font) : nullptr;
+    GetTextExtentPoint32W(dc.get(), text.data(), static_cast<int>(text.size()), &size);
+    if (original) SelectObject(dc.get(), original);
+    return size;
+}
+
+RedrawPause::RedrawPause(Control& control) : window_(control.Handle()) {
+    SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+}
+RedrawPause::~RedrawPause() {
+    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window_, nullptr, TRUE);
+}
 
 void Control::SetFont(const LOGFONTW& font) {
     fontDesign_ = font;
@@ -480,6 +522,41 @@ void Form::ChangeDpi(int dpi, const RECT* suggested) {
     FormDpiChanged();
 }
 
+void Form::SetAnchors(Control& control, unsigned anchors) {
+    anchored_.push_back({&control, anchors, control.LayoutBounds(), ClientSize()});
+}
+
+void Form::PlaceAnchored(Control& control, Bounds bounds) {
+    control.SetBounds(bounds);
+    for (Anchored& a : anchored_) {
+        if (a.control != &control) continue;
+        a.design = bounds;
+        a.client = ClientSize();
+    }
+}
+
+void Form::ApplyAnchors() {
+    const SIZE now = ClientSize();
+    if (now.cx <= 0 || now.cy <= 0) return;  // minimised
+    for (const Anchored& a : anchored_) {
+        Bounds b = a.design;
+        const int dx = now.cx - a.client.cx, dy = now.cy - a.client.cy;
+        if (a.anchors & akRight) {
+            if (a.anchors & akLeft)
+                b.width = std::max(0, b.width + dx);
+            else
+                b.x += dx;
+        }
+        if (a.anchors & akBottom) {
+            if (a.anchors & akTop)
+                b.height = std::max(0, b.height + dy);
+            else
+                b.y += dy;
+        }
+        a.control->SetBounds(b);
+    }
+}
+
 HWND Form::TooltipWindow() {
     if (!tooltip_) {
         tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -489,15 +566,27 @@ HWND Form::TooltipWindow() {
     return tooltip_.get();
 }
 
+void CentreOnOwner(HWND window, HWND owner) {
+    const bool overOwner = owner && !IsIconic(owner);
+    const HMONITOR monitor =
+        overOwner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST) : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{sizeof info};
+    if (!GetMonitorInfoW(monitor, &info)) info.rcWork = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT& work = info.rcWork;
+    RECT over = work, self{};
+    if (overOwner) GetWindowRect(owner, &over);
+    GetWindowRect(window, &self);
+    const int w = self.right - self.left, h = self.bottom - self.top;
+    // Kept on the owner's monitor when the owner lies near its edge (the top left corner shown
+    // when the window is larger than the work area).
+    const int x = std::max<int>(work.left, std::min<int>(over.left + (over.right - over.left - w) / 2, work.right - w));
+    const int y = std::max<int>(work.top, std::min<int>(over.top + (over.bottom - over.top - h) / 2, work.bottom - h));
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Form::Show() {
     Guard([this] { FormShow(); });
-    if (centre_) {
-        RECT r{};
-        GetWindowRect(window_.get(), &r);
-        const int w = r.right - r.left, h = r.bottom - r.top;
-        SetWindowPos(window_.get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                     (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (centre_) CentreOnOwner(window_.get(), owner_ ? owner_->Handle() : nullptr);
     ShowWindow(window_.get(), SW_SHOW);
     SetForegroundWindow(window_.get());
     UpdateWindow(window_.get());
@@ -561,6 +650,16 @@ void Form::Close() {
     if (App().MainForm() == this) PostQuitMessage(0);
 }
 
+void Form::Later(std::function<void()> fn) {
+    later_.push_back(std::move(fn));
+    PostMessageW(window_.get(), kRunLater, 0, 0);
+}
+
+void Form::FocusFirstControl() {
+    const HWND first = GetNextDlgTabItem(window_.get(), nullptr, FALSE);
+    ::SetFocus(first ? first : window_.get());
+}
+
 void Form::Guard(const std::function<void()>& fn) noexcept {
     try {
         fn();
@@ -597,6 +696,38 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (RouteToChild(*this, msg, wp, lp, r)) return r;
     switch (msg) {
         case WM_CLOSE: Close(); return 0;
+        case kRunLater:
+            if (!later_.empty()) {
+                const std::function<void()> fn = std::move(later_.front());
+                later_.erase(later_.begin());
+                Guard(fn);
+            }
+            return 0;
+        case WM_COMMAND:
+            // Escape reaches the window as the dialog command IDCANCEL: the Cancel button's job.
+            if (LOWORD(wp) == IDCANCEL && lp == 0) {
+                if (cancel_ && cancel_->Enabled()) cancel_->HandleCommand(BN_CLICKED);
+                return 0;
+            }
+            break;
+        case WM_SIZE: {
+            const LRESULT r = DefWindowProcW(window_.get(), msg, wp, lp);
+            ApplyAnchors();
+            FormResize();
+            return r;
+        }
+        case WM_GETMINMAXINFO:
+            if (minClient_.cx > 0 || minClient_.cy > 0) {
+                RECT r{0, 0, Scale(minClient_.cx), Scale(minClient_.cy)};
+                AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_STYLE)), FALSE,
+                                         static_cast<DWORD>(GetWindowLongW(window_.get(), GWL_EXSTYLE)),
+                                         static_cast<UINT>(dpi_));
+                auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+                if (minClient_.cx > 0) mm->ptMinTrackSize.x = std::max<LONG>(mm->ptMinTrackSize.x, r.right - r.left);
+                if (minClient_.cy > 0) mm->ptMinTrackSize.y = std::max<LONG>(mm->ptMinTrackSize.y, r.bottom - r.top);
+                return 0;
+            }
+            break;
         case WM_DPICHANGED:
             // The new DPI in both words of wParam; lParam the rectangle the platform suggests.
             ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));

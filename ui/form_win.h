@@ -50,6 +50,7 @@ const wchar_t* KindName(Kind kind);
 std::wstring WindowText(HWND hwnd);
 
 class Form;
+class Button;
 
 class Component {
 public:
@@ -115,12 +116,26 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled);
     void BringToFront();
+    // Puts the control beneath its siblings (a background picture under the others).
+    void SendToBack();
     void Invalidate();
+    // Invalidates the control and paints it at once.
+    void Repaint();
     void SetFocus();
+    // True when the control or one of its children has the keyboard focus.
+    bool ContainsFocus() const;
+    // Adds and removes window style bits (GWL_STYLE) or extended ones (GWL_EXSTYLE), and lets the
+    // frame follow them.
+    void ModifyStyle(DWORD add, DWORD remove);
+    void ModifyExStyle(DWORD add, DWORD remove);
 
     // Own font (given at 96 DPI, made for the form's DPI); a control without one follows its form's font.
     void SetFont(const LOGFONTW& font);
     bool ParentFont() const { return !font_; }
+    // The font the control draws its text with (its own or its form's), at the form's DPI.
+    HFONT Font() const;
+    // The size of `text` in pixels in the control's font.
+    SIZE TextExtent(std::wstring_view text) const;
     void SetTextColor(Color c);
     void SetBackgroundColor(Color c);
 
@@ -168,6 +183,27 @@ private:
     bool holdsUserText_ = false;
 };
 
+// Turns a control's painting off for the life of the object, then on again with a repaint (while a
+// list is filled).
+class RedrawPause {
+public:
+    explicit RedrawPause(Control& control);
+    ~RedrawPause();
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    HWND window_;
+};
+
+// Which edges of its parent's client area a control keeps its distance to when the form is
+// resized; anchored on both sides of an axis it stretches.
+enum Anchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+
+// Centres `window` over `owner` (over the work area of the primary monitor when there is no owner
+// or it is minimised), kept inside the work area of the owner's monitor.
+void CentreOnOwner(HWND window, HWND owner);
+
 enum class BorderStyle { Sizeable, FixedSingle, Dialog };
 
 enum ModalResult { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrYes = IDYES, mrNo = IDNO };
@@ -198,8 +234,21 @@ public:
     // A system metric at the form's DPI (SM_CXICON, SM_CXSMICON, ...).
     int Metric(int index) const;
     void SetBorderStyle(BorderStyle style, bool minimizeBox = true, bool maximizeBox = false);
-    // Centred on the screen each time it is shown.
+    // Centred each time it is shown: over its owner on the owner's monitor (CentreOnOwner).
     void SetCenterOnScreen(bool centre) { centre_ = centre; }
+    // The smallest client size the user can size the form to, at 96 DPI (0: no limit).
+    void SetMinClientSize(int width, int height) { minClient_ = {width, height}; }
+
+    // Anchors: the control keeps its distances to the anchored edges of its parent as the form is
+    // resized. Recorded against the control's bounds and the form's client size at this call.
+    void SetAnchors(Control& control, unsigned anchors);
+    // Moves an anchored control and makes the new bounds its design place.
+    void PlaceAnchored(Control& control, Bounds bounds);
+
+    // Escape presses this button (its click handler and modal result); a form without one stays
+    // open on Escape.
+    void SetCancelButton(Button* button) { cancel_ = button; }
+    Button* CancelButton() const { return cancel_; }
     // Given at 96 DPI; also for every control that follows the form's font.
     void SetFont(const LOGFONTW& font);
     HFONT FontHandle() const { return font_.get(); }
@@ -231,6 +280,11 @@ public:
     // ends the application. Otherwise hides the form.
     void Close();
 
+    // Runs `fn` (in the form's guard) once the messages already waiting have been handled.
+    void Later(std::function<void()> fn);
+    // Gives the focus to the first control that takes Tab (the form itself when there is none).
+    void FocusFirstControl();
+
     // Runs `fn`; an exception that leaves it is shown in the error box and goes no further.
     void Guard(const std::function<void()>& fn) noexcept;
 
@@ -241,6 +295,8 @@ public:
     virtual void FormShow() {}
     // Called when the user or Close() asks the form to close; false keeps it open.
     virtual bool FormCloseQuery() { return true; }
+    // Called after the form was resized and its anchored controls moved.
+    virtual void FormResize() {}
     // Called after the window moved to another DPI and its controls and fonts were scaled: the
     // form renders its pictures again at the sizes of the new DPI.
     virtual void FormDpiChanged() {}
@@ -262,6 +318,14 @@ private:
     void ChangeDpi(int dpi, const RECT* suggested);
     // The window rectangle around the design client area at `dpi` (origin at the client's corner).
     RECT WindowRectAt(int dpi) const;
+    void ApplyAnchors();
+
+    struct Anchored {
+        Control* control;
+        unsigned anchors;
+        Bounds design;
+        SIZE client;
+    };
 
     Form* owner_;
     qm::UniqueWindow window_;
@@ -273,6 +337,10 @@ private:
     qm::UniqueFont font_;
     qm::UniqueWindow tooltip_;
     bool centre_ = false;
+    SIZE minClient_{0, 0};
+    std::vector<Anchored> anchored_;
+    Button* cancel_ = nullptr;
+    std::vector<std::function<void()>> later_;
     BorderStyle border_ = BorderStyle::Sizeable;
     SIZE designClient_{400, 300};  // the client size last set, at 96 DPI
     bool modal_ = false;

@@ -56,8 +56,7 @@ COLORREF DarkenColor(ui::Color color) {
 
 void TForm2::CreateLanguagePage() {
     Label13 = Add<ui::Label>(L"Label13", p_3, ui::Bounds{0, 2, 114, 16}, L"Current language:");
-    SetWindowLongW(Label13->Handle(), GWL_STYLE,
-                   (GetWindowLongW(Label13->Handle(), GWL_STYLE) & ~SS_TYPEMASK) | SS_RIGHT);
+    Label13->SetAlignment(ui::Alignment::Right);
     Edit1 = Add<ui::Edit>(L"Edit1", p_3, ui::Bounds{120, 0, 393, 22}, L"", true);
     Edit1->SetBackgroundColor(ui::SystemColor(COLOR_BTNFACE));
     Label14 =

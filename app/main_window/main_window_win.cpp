@@ -188,17 +188,13 @@ void TForm2::SetActivePage(int page) {
     ui::Panel* front = pages[static_cast<std::size_t>(page - 1)];
     front->SetVisible(true);
     front->BringToFront();
-    const HWND focus = GetFocus();
     bool focusHidden = false;
     for (ui::Panel* p : pages) {
         if (p == front) continue;
-        if (focus && IsChild(p->Handle(), focus)) focusHidden = true;
+        focusHidden |= p->ContainsFocus();
         p->SetVisible(false);
     }
-    if (focusHidden) {
-        const HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
-        ::SetFocus(first ? first : Handle());
-    }
+    if (focusHidden) FocusFirstControl();
     FActivePage = page;
 }
 

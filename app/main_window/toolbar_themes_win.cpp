@@ -39,8 +39,7 @@ void TForm2::LoadToolbarTheme(const std::wstring& name) {
 void TForm2::ApplySavedToolbarTheme() {
     // Items and the selection field 48 pixels high, set after the window's font (a new font resets
     // the field's height).
-    SendMessageW(cbTBThemes->Handle(), CB_SETITEMHEIGHT, 0, Scale(48));
-    SendMessageW(cbTBThemes->Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(48));
+    cbTBThemes->SetItemHeight(48);
     cbTBThemes->Clear();
     cbTBThemes->Add(kDefaultTheme);
     for (const std::wstring& name : ListToolbarThemes(ToolbarFolder())) cbTBThemes->Add(name);
