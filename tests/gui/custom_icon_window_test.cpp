@@ -153,4 +153,10 @@ TEST_F(CustomIconWindow, APictureFromTheOpenDialogListsAsOneIconAndApplyCopiesIt
     EXPECT_EQ(qmtest::ReadBytes(files_ / c.IconFile), qm::MakePictureIcon(picture));
 }
 
+TEST_F(CustomIconWindow, EscapePressesCancel) {
+    window_.Show();
+    qmtest::PressKey(*window_.t_Tip, VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(window_.Handle()));
+}
+
 }  // namespace

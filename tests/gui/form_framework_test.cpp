@@ -2,6 +2,7 @@
 // leave a handler, modal forms, owner-drawn lists, fonts, file lists and the dialog seams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -336,3 +337,207 @@ TEST_F(Framework, TimersAndMenuItemsReceiveTheirMessages) {
 }
 
 }  // namespace
+
+namespace {
+// A form over a list view with entries of the item kind (the texts kept by the control).
+class ItemListForm : public ui::Form {
+public:
+    ItemListForm() {
+        SetClientSize(300, 200);
+        view = Add<ui::ListView>(L"ListView1", nullptr, ui::Bounds{0, 0, 300, 200});
+    }
+    ui::ListView* view;
+};
+}  // namespace
+
+TEST_F(Framework, ListViewTextsAreReadInFull) {
+    ItemListForm form;
+    // Around the sizes a reading buffer takes, and well past them.
+    for (const std::size_t length : {0u, 1u, 255u, 256u, 1023u, 1024u, 1025u, 3000u}) {
+        SCOPED_TRACE(length);
+        std::wstring caption(length, L'c'), text(length, L't'), sub(length, L's');
+        if (length > 1) caption.back() = text.back() = sub.back() = L'!';  // the end is read too
+        form.view->Clear();
+        while (form.view->ColumnCount() > 0) ListView_DeleteColumn(form.view->Handle(), 0);
+        form.view->AddColumn(caption, 100);
+        form.view->AddColumn(L"Second", 100);
+        const int item = form.view->AddItem(text);
+        form.view->SetSubItem(item, 1, sub);
+        EXPECT_EQ(form.view->ColumnCaption(0), caption);
+        EXPECT_EQ(form.view->ItemText(item), text);
+        EXPECT_EQ(form.view->ItemText(item, 1), sub);
+    }
+}
+
+namespace {
+// A form that centres itself when shown, with an owner or without.
+class CentredForm : public ui::Form {
+public:
+    explicit CentredForm(ui::Form* owner) : Form(owner) {
+        SetBorderStyle(ui::BorderStyle::Dialog, false);
+        SetClientSize(240, 160);
+        SetCenterOnScreen(true);
+    }
+};
+
+RECT WindowRect(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r;
+}
+}  // namespace
+
+TEST_F(Framework, CentredFormsLieOverTheirOwnerOnTheOwnersMonitor) {
+    SampleForm owner;
+    owner.SetClientSize(120, 80);  // smaller than the centred form
+    owner.Show();
+    MONITORINFO monitor{sizeof monitor};
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(owner.Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT work = monitor.rcWork;
+    struct Case {
+        const char* what;
+        POINT ownerAt;  // relative to the work area's corner
+        bool clampedLeftTop;
+    };
+    const Case cases[] = {
+        {"owner inside the work area", {300, 200}, false},
+        {"owner in the work area's corner", {0, 0}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetWindowPos(owner.Handle(), nullptr, work.left + c.ownerAt.x, work.top + c.ownerAt.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        CentredForm form(&owner);
+        form.Show();
+        const RECT mine = WindowRect(form.Handle()), over = WindowRect(owner.Handle());
+        const int w = mine.right - mine.left, h = mine.bottom - mine.top;
+        const int x = std::max<int>(work.left, over.left + (over.right - over.left - w) / 2);
+        const int y = std::max<int>(work.top, over.top + (over.bottom - over.top - h) / 2);
+        EXPECT_EQ(mine.left, x);
+        EXPECT_EQ(mine.top, y);
+        EXPECT_EQ(mine.left == work.left && mine.top == work.top, c.clampedLeftTop);
+    }
+    // Without an owner: the middle of the primary monitor's work area.
+    CentredForm alone(nullptr);
+    alone.Show();
+    const RECT mine = WindowRect(alone.Handle());
+    EXPECT_EQ(mine.left, work.left + (work.right - work.left - (mine.right - mine.left)) / 2);
+    EXPECT_EQ(mine.top, work.top + (work.bottom - work.top - (mine.bottom - mine.top)) / 2);
+}
+
+namespace {
+// Two buttons, the second the form's Cancel button when asked for.
+class EscapeForm : public ui::Form {
+public:
+    explicit EscapeForm(bool withCancel) {
+        SetClientSize(200, 80);
+        ok = Add<ui::Button>(L"b_Ok", nullptr, ui::Bounds{5, 5, 80, 24}, L"OK");
+        cancel = Add<ui::Button>(L"b_Cancel", nullptr, ui::Bounds{90, 5, 80, 24}, L"Cancel");
+        cancel->OnClick = [this] {
+            ++cancelClicks;
+            Close();
+        };
+        if (withCancel) SetCancelButton(cancel);
+    }
+    ui::Button* ok;
+    ui::Button* cancel;
+    int cancelClicks = 0;
+};
+}  // namespace
+
+TEST_F(Framework, EscapePressesTheCancelButtonAndClosesNoOtherForm) {
+    {
+        EscapeForm form(true);
+        form.Show();
+        qmtest::PressKey(*form.ok, VK_ESCAPE);
+        EXPECT_EQ(form.cancelClicks, 1);
+        EXPECT_FALSE(IsWindowVisible(form.Handle()));
+        // A disabled Cancel button is not pressed.
+        form.Show();
+        form.cancel->SetEnabled(false);
+        qmtest::PressKey(*form.ok, VK_ESCAPE);
+        EXPECT_EQ(form.cancelClicks, 1);
+        EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    }
+    {
+        EscapeForm form(false);
+        form.Show();
+        qmtest::PressKey(*form.ok, VK_ESCAPE);
+        EXPECT_EQ(form.cancelClicks, 0);
+        EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    }
+    // Modal: the Cancel button's modal result ends it.
+    SampleForm owner;
+    owner.Show();
+    int result = 0;
+    owner.inPanel->OnClick = [&] {
+        EscapeForm modal(true);
+        modal.cancel->modalResult = ui::mrNo;
+        modal.Later([&] { qmtest::PressKey(*modal.ok, VK_ESCAPE); });
+        result = modal.ShowModal();
+    };
+    qmtest::Click(*owner.inPanel);
+    EXPECT_EQ(result, ui::mrNo);
+}
+
+TEST_F(Framework, AnchoredControlsFollowTheFormDownToItsMinimumSize) {
+    SampleForm form;
+    form.SetAnchors(*form.list, ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    form.SetAnchors(*form.failing, ui::akLeft | ui::akBottom);
+    form.SetMinClientSize(200, 180);
+    form.Show();
+    form.SetClientSize(400, 300);
+    EXPECT_EQ(form.list->GetBounds().width, 290);
+    EXPECT_EQ(form.list->GetBounds().height, 170);
+    EXPECT_EQ(form.failing->GetBounds().y, 190);
+    form.PlaceAnchored(*form.list, ui::Bounds{100, 125, 100, 100});
+    form.SetClientSize(300, 240);
+    EXPECT_EQ(form.list->GetBounds().width, 0);
+    EXPECT_EQ(form.list->GetBounds().height, 40);
+    // The user cannot size the form below its minimum client size.
+    MINMAXINFO limits{};
+    SendMessageW(form.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    RECT frame{0, 0, form.Scale(200), form.Scale(180)};
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(form.Handle(), GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(form.Handle(), GWL_EXSTYLE)),
+                             static_cast<UINT>(form.Dpi()));
+    EXPECT_EQ(limits.ptMinTrackSize.x, frame.right - frame.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, frame.bottom - frame.top);
+}
+
+TEST_F(Framework, ComboItemsInsertAndTakeTheirHeight) {
+    ui::Form form;
+    auto* combo = form.Add<ui::ComboBox>(L"ComboBox1", nullptr, ui::Bounds{0, 0, 200, 21},
+                                         ui::ComboStyle::OwnerDrawFixed);
+    combo->Add(L"b");
+    combo->Insert(0, L"a");
+    combo->Insert(-1, std::wstring(2000, L'z'));
+    EXPECT_EQ(combo->Count(), 3);
+    EXPECT_EQ(combo->Item(0), L"a");
+    EXPECT_EQ(combo->Item(1), L"b");
+    EXPECT_EQ(combo->Item(2), std::wstring(2000, L'z'));
+    combo->SetItemHeight(40);
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETITEMHEIGHT, 0, 0), form.Scale(40));
+    // Wine answers the selection field's height with 2 pixels more than it was given.
+    EXPECT_GE(SendMessageW(combo->Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), form.Scale(40));
+}
+
+TEST_F(Framework, LabelsTakeTheirAlignmentAndControlsTheirStyleBits) {
+    ui::Form form;
+    auto* label = form.Add<ui::Label>(L"Label1", nullptr, ui::Bounds{0, 0, 100, 16}, L"text");
+    const std::pair<ui::Alignment, DWORD> alignments[] = {
+        {ui::Alignment::Right, SS_RIGHT}, {ui::Alignment::Center, SS_CENTER}, {ui::Alignment::Left, SS_LEFT}};
+    for (const auto& [alignment, bits] : alignments) {
+        label->SetAlignment(alignment);
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(label->Handle(), GWL_STYLE));
+        EXPECT_EQ(style & SS_TYPEMASK, bits);
+        EXPECT_TRUE(style & SS_NOTIFY);  // the other bits stay
+    }
+    auto* memo = form.Add<ui::Memo>(L"Memo1", nullptr, ui::Bounds{0, 20, 100, 60});
+    memo->ModifyExStyle(0, WS_EX_CLIENTEDGE);
+    memo->ModifyStyle(WS_BORDER, WS_VSCROLL);
+    EXPECT_FALSE(GetWindowLongW(memo->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(GetWindowLongW(memo->Handle(), GWL_STYLE) & WS_BORDER);
+    EXPECT_FALSE(GetWindowLongW(memo->Handle(), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(memo->Font(), form.FontHandle());
+}

@@ -520,4 +520,17 @@ TEST_F(IconPicker, APictureListsAsOneIconAndSelectHandsItBack) {
     EXPECT_GT(qmtest::InkPixels(*page.image3->Picture(), 48, 48), 32 * 32 / 2);
 }
 
+TEST_F(IconPicker, EscapeCancelsThePicker) {
+    const std::wstring lib = Library(L"five.icl", 5);
+    Page page;
+    page.label8->SetText(lib);
+    page.label9->SetText(L"1");
+    qm::TForm1 picker(&page.form, page.Target());
+    picker.Show();
+    qmtest::SelectItem(*picker.ListView1, 4);
+    qmtest::PressKey(*picker.ListView1, VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(picker.Handle()));
+    EXPECT_EQ(page.label9->Text(), L"1");
+}
+
 }  // namespace

@@ -286,4 +286,11 @@ TEST(ToolbarCaption, SplitsAtTheFirstLineBreak) {
     }
 }
 
+TEST_F(MainWindow, EscapeLeavesTheWindowOpen) {
+    TForm2 form;
+    form.Show();
+    qmtest::PressKey(Find<ui::Button>(form, L"b_Cancel"), VK_ESCAPE);
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
 }  // namespace

@@ -105,6 +105,15 @@ void TypeText(ui::Control& control, std::wstring_view text) {
     PumpMessages();
 }
 
+void PressKey(ui::Control& control, UINT key) {
+    control.SetFocus();
+    const HWND target = control.Handle();
+    const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    PostMessageW(target, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
+    PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+    PumpMessages();
+}
+
 HWND FrontChildAt(ui::Form& form, POINT client) {
     return ChildWindowFromPointEx(form.Handle(), client, CWP_SKIPINVISIBLE);
 }

@@ -54,6 +54,10 @@ void SelectItem(ui::ListView& view, int index);
 // Replaces the text as typing does (edit controls notify EN_CHANGE themselves).
 void TypeText(ui::Control& control, std::wstring_view text);
 
+// Gives the control the focus, then posts the key's press and release to it as the keyboard does
+// (dialog keys such as Escape and Tab pass through the form's dialog handling) and pumps.
+void PressKey(ui::Control& control, UINT key);
+
 // The topmost child of the form's client area at a point (pages stacked on each other).
 HWND FrontChildAt(ui::Form& form, POINT client);
 
