@@ -2,6 +2,7 @@
 
 #include "app/window_translation_win.h"
 #include "core/base/error.h"
+#include "core/base/message_owner_win.h"
 #include "core/base/text.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
@@ -189,7 +190,7 @@ void TfCustomIcon::bApplyClick() {
         record.IconIndex = L"-1";
     }
     record.Infotip = t_Tip->Text();
-    MessageOwnerScope owner(Handle());
+    const ThreadMessageOwnerScope owner(Handle());
     const bool applied = item >= 0 && !FColourIcon.empty()
                              ? ApplyMadeIconToFolder(record, FColourIcon, CallerProfile::CustomIconWindow)
                              : ApplyIconToFolder(record, CallerProfile::CustomIconWindow);

@@ -4,6 +4,7 @@
 
 #include "app/gradient_fill_win.h"
 #include "core/base/error.h"
+#include "core/base/message_owner_win.h"
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
 #include "core/folder/folder_profiles.h"
@@ -168,7 +169,8 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::ShowMessage(const wchar_t* english, const wchar_t* caption) {
     // Owned by the picker: a box owned by the disabled main window would enable it again on closing.
-    MessageBoxExW(Handle(), TranslateText(english).c_str(), TranslateText(caption).c_str(), MB_OK, 0);
+    const ThreadMessageOwnerScope owner(Handle());
+    ShowUserMessage(TranslateText(english), TranslateText(caption));
 }
 
 void TForm1::Button2Click() {

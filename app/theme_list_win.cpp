@@ -5,6 +5,7 @@
 
 #include "app/gradient_fill_win.h"
 #include "core/base/handles_win.h"
+#include "core/base/message_owner_win.h"
 #include "core/base/text.h"
 #include "core/icons/icon_library_win.h"
 #include "core/settings/language_support.h"
@@ -152,8 +153,8 @@ bool ThemeList::InstallThemeFromDialog(ui::OpenDialog& dialog, HWND owner) {
 bool ThemeList::DeleteSelectedTheme(HWND owner) {
     const std::wstring theme = SelectedThemePath();
     if (theme.empty()) {
-        MessageBoxExW(owner, TranslateText(L"Please select theme to delete").c_str(), TranslateText(L"Info").c_str(),
-                      MB_OK, 0);
+        const ThreadMessageOwnerScope messages(owner);
+        ShowUserMessage(TranslateText(L"Please select theme to delete"), TranslateText(L"Info"));
         return false;
     }
     DeleteTheme(theme, owner);
@@ -170,15 +171,13 @@ void ThemeList::ListBox1MeasureItem(int, int& height) {
 void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas) {
     const bool selected = (state & ODS_SELECTED) != 0;
     canvas.SetTransparentText(true);
-    SetTextAlign(canvas.Handle(), TA_LEFT | TA_TOP);
 
     ui::Image* background = selected                            ? style_.selectedRow
                             : (index % 2 == 1 && style_.oddRow) ? style_.oddRow
                                                                 : style_.evenRow;
     const ui::Bitmap* picture = background ? background->Picture() : nullptr;
     if (picture) {
-        StretchBlt(canvas.Handle(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, picture->Dc(),
-                   0, 0, picture->Width(), picture->Height(), SRCCOPY);
+        canvas.StretchDraw(rect, *picture);
     } else {
         canvas.FillRect(rect, ui::SystemColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     }

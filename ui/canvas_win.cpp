@@ -84,6 +84,7 @@ void Canvas::Line(int x1, int y1, int x2, int y2) {
 }
 
 void Canvas::TextOut(int x, int y, std::wstring_view text) {
+    SetTextAlign(dc_, TA_LEFT | TA_TOP);
     ::TextOutW(dc_, x, y, text.data(), static_cast<int>(text.size()));
 }
 
@@ -99,6 +100,11 @@ void Canvas::DrawIcon(int x, int y, HICON icon) {
 
 void Canvas::Draw(int x, int y, const Bitmap& bitmap) {
     BitBlt(dc_, x, y, bitmap.Width(), bitmap.Height(), bitmap.Dc(), 0, 0, SRCCOPY);
+}
+
+void Canvas::StretchDraw(const RECT& r, const Bitmap& bitmap) {
+    StretchBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, bitmap.Dc(), 0, 0, bitmap.Width(),
+               bitmap.Height(), SRCCOPY);
 }
 
 COLORREF Canvas::Pixel(int x, int y) const { return GetPixel(dc_, x, y); }

@@ -60,6 +60,7 @@ public:
     void Rectangle(const RECT& r);
     void Line(int x1, int y1, int x2, int y2);  // the end point itself is not drawn
 
+    // (x, y) is the text's top left corner (the device context's alignment set back to that).
     void TextOut(int x, int y, std::wstring_view text);
     SIZE TextExtent(std::wstring_view text) const;
     int TextWidth(std::wstring_view text) const { return TextExtent(text).cx; }
@@ -68,6 +69,8 @@ public:
     // Draws an icon at its own size.
     void DrawIcon(int x, int y, HICON icon);
     void Draw(int x, int y, const Bitmap& bitmap);
+    // The whole bitmap stretched over `r`.
+    void StretchDraw(const RECT& r, const Bitmap& bitmap);
 
     COLORREF Pixel(int x, int y) const;
 

@@ -244,7 +244,9 @@ int StringList::Insert(int index, std::wstring_view text) {
 }
 void StringList::Clear() { SendMessageW(Handle(), messages_.reset, 0, 0); }
 int StringList::Count() const { return static_cast<int>(SendMessageW(Handle(), messages_.count, 0, 0)); }
-std::wstring StringList::Item(int index) const { return ListText(Handle(), messages_.textLength, messages_.text, index); }
+std::wstring StringList::Item(int index) const {
+    return ListText(Handle(), messages_.textLength, messages_.text, index);
+}
 std::vector<std::wstring> StringList::Items() const {
     std::vector<std::wstring> items;
     for (int i = 0, n = Count(); i < n; ++i) items.push_back(Item(i));
@@ -506,7 +508,7 @@ std::wstring ListView::ItemText(int itemIndex, int column) const {
     // An owner-data entry's caption comes from the owner itself, in full.
     if (ownerData_) {
         return OnItemText && column == 0 && itemIndex >= 0 && itemIndex < Count() ? OnItemText(itemIndex)
-                                                                                   : std::wstring();
+                                                                                  : std::wstring();
     }
     return ReadGrowing([&](wchar_t* buffer, int room) {
         LVITEMW item{};

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/base/error.h"
+#include "core/base/message_owner_win.h"
 #include "core/base/text.h"
 #include "ui/controls_win.h"
 #include "ui/dpi_win.h"
@@ -568,10 +569,11 @@ HWND Form::TooltipWindow() {
 
 void CentreOnOwner(HWND window, HWND owner) {
     const bool overOwner = owner && !IsIconic(owner);
-    const HMONITOR monitor =
-        overOwner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST) : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    const HMONITOR monitor = overOwner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                       : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{sizeof info};
-    if (!GetMonitorInfoW(monitor, &info)) info.rcWork = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!GetMonitorInfoW(monitor, &info))
+        info.rcWork = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     const RECT& work = info.rcWork;
     RECT over = work, self{};
     if (overOwner) GetWindowRect(owner, &over);
@@ -791,8 +793,8 @@ void Application::ShowError(std::wstring_view text) {
     // Owned by the window the user is working in, so a modal form keeps its owner disabled.
     HWND owner = GetActiveWindow();
     if (!owner && main_) owner = main_->Handle();
-    const std::wstring t(text);
-    MessageBoxExW(owner, t.c_str(), title_.c_str(), MB_OK | MB_ICONERROR, 0);
+    const qm::ThreadMessageOwnerScope scope(owner);
+    qm::ShowUserMessage(std::wstring(text), title_, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 #include "app/icon_picker_window_win.h"
 #include "app/main_window/main_window_win.h"
 #include "core/base/error.h"
+#include "core/base/message_owner_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_profiles.h"
@@ -102,12 +103,12 @@ void TForm2::b_SelIcoClick() { ShowIconPicker(this, IconChoiceTarget{Label8, Lab
 
 void TForm2::b_ApplyClick() {
     const FolderCustomization record{t_Folder->Text(), Label8->Text(), Label9->Text(), t_Tip->Text()};
-    MessageOwnerScope owner(Handle());
+    const ThreadMessageOwnerScope owner(Handle());
     ApplyIconToFolder(record, CallerProfile::MainWindow);
 }
 
 void TForm2::Button1Click() {
-    MessageOwnerScope owner(Handle());
+    const ThreadMessageOwnerScope owner(Handle());
     ResetIconOfFolder(t_Folder->Text(), CallerProfile::MainWindow);
 }
 

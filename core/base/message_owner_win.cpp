@@ -12,4 +12,8 @@ ThreadMessageOwnerScope::ThreadMessageOwnerScope(HWND owner) noexcept : previous
 
 ThreadMessageOwnerScope::~ThreadMessageOwnerScope() { t_owner = previous_; }
 
+int ShowUserMessage(const std::wstring& text, const std::wstring& caption, UINT flags) {
+    return MessageBoxExW(t_owner, text.c_str(), caption.c_str(), flags, 0);
+}
+
 }  // namespace qm

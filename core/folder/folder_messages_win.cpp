@@ -11,7 +11,6 @@ namespace {
 struct MessageRoute {
     std::mutex mutex;
     FolderMessageSink sink;
-    HWND owner = nullptr;
 };
 
 MessageRoute& Route() {
@@ -25,11 +24,6 @@ void SetFolderMessageSink(FolderMessageSink sink) {
     Route().sink = std::move(sink);
 }
 
-void SetProgramMessageOwner(HWND owner) {
-    std::lock_guard lock(Route().mutex);
-    Route().owner = owner;
-}
-
 void ShowFolderMessage(MessageChannel channel, const FolderMessageText& english) {
     FolderMessage message{channel, {}, {}};
     if (channel == MessageChannel::Extension) {
@@ -40,18 +34,14 @@ void ShowFolderMessage(MessageChannel channel, const FolderMessageText& english)
         message.caption = TranslateText(english.caption);
     }
     FolderMessageSink sink;
-    HWND owner = nullptr;
     {
         std::lock_guard lock(Route().mutex);
         sink = Route().sink;
-        owner = Route().owner;
     }
     if (sink) {
         sink(message);
-    } else if (channel == MessageChannel::Extension) {
-        MessageBoxW(ThreadMessageOwner(), message.text.c_str(), message.caption.c_str(), MB_OK);
     } else {
-        MessageBoxExW(owner, message.text.c_str(), message.caption.c_str(), MB_OK, 0);
+        ShowUserMessage(message.text, message.caption, MB_OK);
     }
 }
 

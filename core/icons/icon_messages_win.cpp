@@ -7,8 +7,6 @@ namespace qm {
 
 // A plain message box with an OK button, owned by the thread's message owner, shown as it is (no
 // translation).
-void ShowIconMessageByDefault(const std::wstring& text) {
-    MessageBoxW(ThreadMessageOwner(), text.c_str(), L"Quillmark", MB_OK);
-}
+void ShowIconMessageByDefault(const std::wstring& text) { ShowUserMessage(text, L"Quillmark", MB_OK); }
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 
 #include "core/base/data_folder_win.h"
 #include "core/base/handles_win.h"
+#include "core/base/message_owner_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_keys.h"
 #include "core/settings/language_support.h"
@@ -17,7 +18,8 @@ namespace {
 constexpr wchar_t kLineBreak[] = L"\n\r";
 
 int Show(const ThemeStore& store, const std::wstring& text, std::string_view caption, UINT buttons) {
-    return MessageBoxW(store.owner, text.c_str(), TranslateText(caption).c_str(), buttons | MB_ICONINFORMATION);
+    const ThreadMessageOwnerScope owner(store.owner);
+    return ShowUserMessage(text, TranslateText(caption), buttons | MB_ICONINFORMATION);
 }
 
 void ShowError(const ThemeStore& store, std::string_view text) {

@@ -507,8 +507,8 @@ TEST_F(Framework, AnchoredControlsFollowTheFormDownToItsMinimumSize) {
 
 TEST_F(Framework, ComboItemsInsertAndTakeTheirHeight) {
     ui::Form form;
-    auto* combo = form.Add<ui::ComboBox>(L"ComboBox1", nullptr, ui::Bounds{0, 0, 200, 21},
-                                         ui::ComboStyle::OwnerDrawFixed);
+    auto* combo =
+        form.Add<ui::ComboBox>(L"ComboBox1", nullptr, ui::Bounds{0, 0, 200, 21}, ui::ComboStyle::OwnerDrawFixed);
     combo->Add(L"b");
     combo->Insert(0, L"a");
     combo->Insert(-1, std::wstring(2000, L'z'));
