@@ -30,15 +30,14 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     Label1->SetAlignment(ui::Alignment::Right);
     t_Tip = Add<ui::Edit>(L"t_Tip", nullptr, ui::Bounds{208, 8, 302, 21});
 
-    Image3 = Add<ui::Image>(L"Image3", nullptr, ui::Bounds{0, 0, 194, 64});
-    Image1 = Add<ui::Image>(L"Image1", nullptr, ui::Bounds{0, 0, 194, 64});
-    Image4 = Add<ui::Image>(L"Image4", nullptr, ui::Bounds{0, 0, 194, 64});
-    for (ui::Image* image : {Image3, Image1, Image4}) image->SetVisible(false);
     ThemeListStyle rows;
-    rows.evenRow = Image3;
-    rows.oddRow = Image1;
-    rows.selectedRow = Image4;
+    rows.evenRow = {L"Image3", 194, 64, ui::SystemColor(COLOR_3DLIGHT), ui::SystemColor(COLOR_3DLIGHT)};
+    rows.oddRow = {L"Image1", 194, 64};
+    rows.selectedRow = {L"Image4", 194, 64};
     FThemes = std::make_unique<ThemeList>(*this, nullptr, ui::Bounds{8, 35, 194, 380}, rows);
+    Image3 = FThemes->EvenRow;
+    Image1 = FThemes->OddRow;
+    Image4 = FThemes->SelectedRow;
     ListBox1 = FThemes->ListBox1;
     ImageList2 = FThemes->ImageList2;
 
@@ -79,8 +78,7 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     ListView1->OnDblClick = [this] { ListView1DblClick(); };
     Button1->OnClick = [this] { Button1Click(); };
     Button2->OnClick = [this] { Button2Click(); };
-    b_ThemeAdd->OnClick = [this] { b_ThemeAddClick(); };
-    b_ThemeMinus->OnClick = [this] { b_ThemeMinusClick(); };
+    FThemes->BindStoreButtons(*b_ThemeAdd, *b_ThemeMinus, *OpenDialog2, [this] { Button1Click(); });
     b_Colour->OnClick = [this] { b_ColourClick(); };
     bApply->OnClick = [this] { bApplyClick(); };
     bCancel->OnClick = [this] { bCancelClick(); };
@@ -89,22 +87,13 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
 }
 
 void TfCustomIcon::FormCreate() {
-    PaintRowBackgrounds();
     ListThemes();
     // The copy names of the apply come from the engine's own generator, seeded once per process.
 }
 
 void TfCustomIcon::FormDpiChanged() {
-    PaintRowBackgrounds();
     FThemes->DpiChanged();
     FIcons->DpiChanged();
-}
-
-void TfCustomIcon::PaintRowBackgrounds() {
-    ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_3DLIGHT), ui::SystemColor(COLOR_3DLIGHT));
-    ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
-                                  ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
-    ThemeList::PaintRowBackground(*Image1, ui::SystemColor(COLOR_WINDOW), ui::SystemColor(COLOR_WINDOW));
 }
 
 void TfCustomIcon::ListThemes() { FThemes->ListThemes(); }
@@ -169,14 +158,6 @@ void TfCustomIcon::Button2Click() {
     if (!OpenDialog1->Execute()) return;
     cb_FileName->SetText(OpenDialog1->fileName);
     Button1Click();
-}
-
-void TfCustomIcon::b_ThemeAddClick() {
-    if (FThemes->InstallThemeFromDialog(*OpenDialog2, Handle())) Button1Click();
-}
-
-void TfCustomIcon::b_ThemeMinusClick() {
-    if (FThemes->DeleteSelectedTheme(Handle())) Button1Click();
 }
 
 void TfCustomIcon::bApplyClick() {

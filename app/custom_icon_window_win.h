@@ -30,9 +30,6 @@ public:
     void Button2Click();
     // "Colour...": the colour dialog, then our folder shape in that colour as the one icon listed.
     void b_ColourClick();
-    // "+" and "-": install and delete themes.
-    void b_ThemeAddClick();
-    void b_ThemeMinusClick();
     // Applies the chosen icon (if any) and the tooltip to the folder; closes after success.
     void bApplyClick();
     void bCancelClick();
@@ -64,7 +61,6 @@ public:
 
 private:
     void FormCreate();
-    void PaintRowBackgrounds();
     void SetTheFonts();
 
     std::wstring FFolder;

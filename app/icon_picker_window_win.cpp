@@ -29,14 +29,12 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     Image1 = Add<ui::Image>(L"Image1", nullptr, ui::Bounds{0, 0, kClientWidth, kClientHeight});
     Label1 = Add<ui::Label>(L"Label1", nullptr, ui::Bounds{12, 8, 180, 16}, L"Icon libraries:");
 
-    Image3 = Add<ui::Image>(L"Image3", nullptr, ui::Bounds{0, 0, 186, 64});
-    Image4 = Add<ui::Image>(L"Image4", nullptr, ui::Bounds{0, 0, 186, 64});
-    Image3->SetVisible(false);
-    Image4->SetVisible(false);
     ThemeListStyle rows;
-    rows.evenRow = Image3;
-    rows.selectedRow = Image4;
+    rows.evenRow = {L"Image3", 186, 64, ui::SystemColor(COLOR_BTNFACE), ui::SystemColor(COLOR_WINDOW)};
+    rows.selectedRow = {L"Image4", 186, 64};
     FThemes = std::make_unique<ThemeList>(*this, nullptr, ui::Bounds{8, 24, 186, 401}, rows);
+    Image3 = FThemes->EvenRow;
+    Image4 = FThemes->SelectedRow;
     ListBox1 = FThemes->ListBox1;
     ImageList2 = FThemes->ImageList2;
 
@@ -80,8 +78,7 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
     BitBtn1->OnClick = [this] { BitBtn1Click(); };
     Button1->OnClick = [this] { Button1Click(); };
     Button2->OnClick = [this] { Button2Click(); };
-    Button3->OnClick = [this] { Button3Click(); };
-    b_ThDelete->OnClick = [this] { b_ThDeleteClick(); };
+    FThemes->BindStoreButtons(*Button3, *b_ThDelete, *OpenDialog2, [this] { Button1Click(); });
     b_Cancel->OnClick = [this] { b_CancelClick(); };
     ListView1->OnDblClick = [this] { ListView1DblClick(); };
 
@@ -89,7 +86,6 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
 }
 
 void TForm1::FormCreate() {
-    PaintRowBackgrounds();
     ListThemes();
     PaintBackground();
     SetTheFonts();
@@ -111,16 +107,9 @@ void TForm1::PaintBackground() {
 void TForm1::SetTheFonts() { SetFont(ui::WindowFont()); }
 
 void TForm1::FormDpiChanged() {
-    PaintRowBackgrounds();
     FThemes->DpiChanged();
     FIcons->DpiChanged();
     PaintBackground();
-}
-
-void TForm1::PaintRowBackgrounds() {
-    ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_BTNFACE), ui::SystemColor(COLOR_WINDOW));
-    ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
-                                  ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
 }
 
 void TForm1::ListThemes() { FThemes->ListThemes(); }
@@ -211,15 +200,6 @@ void TForm1::Button2Click() {
 
 void TForm1::ListView1DblClick() {
     if (ListView1->ItemIndex() >= 0) Button2Click();
-}
-
-void TForm1::Button3Click() {
-    // The store's boxes are owned by the picker, which is modal over the main window.
-    if (FThemes->InstallThemeFromDialog(*OpenDialog2, Handle())) Button1Click();
-}
-
-void TForm1::b_ThDeleteClick() {
-    if (FThemes->DeleteSelectedTheme(Handle())) Button1Click();
 }
 
 void TForm1::b_CancelClick() { Close(); }

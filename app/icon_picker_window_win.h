@@ -36,10 +36,6 @@ public:
     void Button1Click();
     // Select.
     void Button2Click();
-    // "+": install a theme.
-    void Button3Click();
-    // "-": delete the selected theme.
-    void b_ThDeleteClick();
     void b_CancelClick();
     void ListView1DblClick();
     void SetTheFonts();
@@ -70,7 +66,6 @@ public:
 private:
     void FormCreate();
     void PaintBackground();
-    void PaintRowBackgrounds();
     void ShowMessage(const wchar_t* english, const wchar_t* caption);
 
     IconChoiceTarget FTarget;

@@ -28,16 +28,14 @@ TfTheme::TfTheme(ui::Form* owner) : ui::Form(owner) {
     Image5 = Add<ui::Image>(L"Image5", GroupBox1, ui::Bounds{16, 32, kThemeStripWidth, kThemeStripHeight});
     GroupBox2 = Add<ui::GroupBox>(L"GroupBox2", nullptr, ui::Bounds{8, 120, 360, 313}, L"Available themes");
 
-    Image3 = Add<ui::Image>(L"Image3", nullptr, ui::Bounds{0, 0, 265, 73});
-    Image4 = Add<ui::Image>(L"Image4", nullptr, ui::Bounds{0, 0, 265, 65});
-    Image3->SetVisible(false);
-    Image4->SetVisible(false);
     ThemeListStyle rows;
-    rows.evenRow = Image3;
-    rows.selectedRow = Image4;
+    rows.evenRow = {L"Image3", 265, 73, ui::SystemColor(COLOR_BTNFACE), ui::SystemColor(COLOR_WINDOW)};
+    rows.selectedRow = {L"Image4", 265, 65};
     rows.fixedItemHeight = kItemHeight;
     rows.nameBesideStrip = true;
     FThemes = std::make_unique<ThemeList>(*this, GroupBox2, ui::Bounds{10, 17, 337, 249}, rows);
+    Image3 = FThemes->EvenRow;
+    Image4 = FThemes->SelectedRow;
     ListBox1 = FThemes->ListBox1;
     ImageList2 = FThemes->ImageList2;
 
@@ -56,19 +54,11 @@ TfTheme::TfTheme(ui::Form* owner) : ui::Form(owner) {
 void TfTheme::FormCreate() {
     // ReadSetting gives the default on any failure.
     FThemeName = ReadSetting(kThemeNameSetting);
-    PaintRowBackgrounds();
     FillThemeList();
     ShowCurrentTheme();
 }
 
-void TfTheme::PaintRowBackgrounds() {
-    ThemeList::PaintRowBackground(*Image3, ui::SystemColor(COLOR_BTNFACE), ui::SystemColor(COLOR_WINDOW));
-    ThemeList::PaintRowBackground(*Image4, ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION),
-                                  ui::SystemColor(COLOR_GRADIENTACTIVECAPTION));
-}
-
 void TfTheme::FormDpiChanged() {
-    PaintRowBackgrounds();
     FThemes->DpiChanged();
     ShowCurrentTheme();
 }

@@ -49,7 +49,6 @@ public:
 
 private:
     void FormCreate();
-    void PaintRowBackgrounds();
 
     std::wstring FThemeName;
     std::unique_ptr<ThemeList> FThemes;

@@ -95,6 +95,12 @@ int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, u
 
 ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, ThemeListStyle style)
     : form_(form), style_(style) {
+    style_.selectedRow.from = ui::SystemColor(COLOR_GRADIENTINACTIVECAPTION);
+    style_.selectedRow.to = ui::SystemColor(COLOR_GRADIENTACTIVECAPTION);
+    EvenRow = AddRowPicture(style_.evenRow);
+    OddRow = AddRowPicture(style_.oddRow);
+    SelectedRow = AddRowPicture(style_.selectedRow);
+    PaintRowPictures();
     ListBox1 = form.Add<ui::ListBox>(L"ListBox1", parent, bounds, ui::ListStyle::OwnerDrawVariable, 42);
     ImageList2 = form.Add<ui::ImageList>(L"ImageList2", kThemeStripWidth, kThemeStripHeight);
     ListBox1->OnMeasureItem = [this](int index, int& height) { ListBox1MeasureItem(index, height); };
@@ -103,11 +109,33 @@ ThemeList::ThemeList(ui::Form& form, ui::Control* parent, ui::Bounds bounds, The
     };
 }
 
-void ThemeList::PaintRowBackground(ui::Image& image, ui::Color from, ui::Color to) {
-    const SIZE size = image.ClientPixels();
-    auto picture = std::make_unique<ui::Bitmap>(std::max<int>(1, size.cx), std::max<int>(1, size.cy));
-    FillGradient(picture->GetCanvas(), RECT{0, 0, picture->Width(), picture->Height()}, 128, from, to, 0);
-    image.SetPicture(std::move(picture));
+ui::Image* ThemeList::AddRowPicture(const ThemeRowPicture& row) {
+    if (!row.name) return nullptr;
+    ui::Image* image = form_.Add<ui::Image>(row.name, nullptr, ui::Bounds{0, 0, row.width, row.height});
+    image->SetVisible(false);
+    return image;
+}
+
+void ThemeList::PaintRowPictures() {
+    const std::pair<ui::Image*, const ThemeRowPicture*> rows[] = {
+        {EvenRow, &style_.evenRow}, {SelectedRow, &style_.selectedRow}, {OddRow, &style_.oddRow}};
+    for (const auto& [image, row] : rows) {
+        if (!image) continue;
+        const SIZE size = image->ClientPixels();
+        auto picture = std::make_unique<ui::Bitmap>(std::max<int>(1, size.cx), std::max<int>(1, size.cy));
+        FillGradient(picture->GetCanvas(), RECT{0, 0, picture->Width(), picture->Height()}, 128, row->from, row->to, 0);
+        image->SetPicture(std::move(picture));
+    }
+}
+
+void ThemeList::BindStoreButtons(ui::Button& plus, ui::Button& minus, ui::OpenDialog& dialog,
+                                 std::function<void()> changed) {
+    plus.OnClick = [this, &dialog, changed] {
+        if (InstallThemeFromDialog(dialog, form_.Handle()) && changed) changed();
+    };
+    minus.OnClick = [this, changed] {
+        if (DeleteSelectedTheme(form_.Handle()) && changed) changed();
+    };
 }
 
 void ThemeList::ListThemes() {
@@ -129,6 +157,7 @@ void ThemeList::MakeStrips() {
 }
 
 void ThemeList::DpiChanged() {
+    PaintRowPictures();
     MakeStrips();
     ListBox1->Invalidate();
 }
@@ -172,9 +201,7 @@ void ThemeList::ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Ca
     const bool selected = (state & ODS_SELECTED) != 0;
     canvas.SetTransparentText(true);
 
-    ui::Image* background = selected                            ? style_.selectedRow
-                            : (index % 2 == 1 && style_.oddRow) ? style_.oddRow
-                                                                : style_.evenRow;
+    ui::Image* background = selected ? SelectedRow : (index % 2 == 1 && OddRow) ? OddRow : EvenRow;
     const ui::Bitmap* picture = background ? background->Picture() : nullptr;
     if (picture) {
         canvas.StretchDraw(rect, *picture);

@@ -4,6 +4,7 @@
 // row with a preview strip of the theme's first icons; plus the theme descriptions those windows show beside it.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,12 +36,20 @@ int AddMaskedPicture(ui::ImageList& list, const ui::Bitmap& picture, ui::Color t
 // list's images. Returns the index of the first.
 int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, ui::Color transparent);
 
+// A hidden picture of the form, painted top to bottom from one colour to another in 128 bands,
+// that a kind of row is stretched from.
+struct ThemeRowPicture {
+    const wchar_t* name = nullptr;  // the form's image component; nullptr: none of this kind
+    int width = 0, height = 0;      // at 96 DPI
+    ui::Color from = ui::SystemColor(COLOR_WINDOW), to = ui::SystemColor(COLOR_WINDOW);
+};
+
 // How the windows differ in drawing their theme rows.
 struct ThemeListStyle {
-    // Row backgrounds: stretched over the row. `oddRow` null: every unselected row takes `evenRow`.
-    ui::Image* evenRow = nullptr;
-    ui::Image* oddRow = nullptr;
-    ui::Image* selectedRow = nullptr;
+    // Row backgrounds, made in this order before the list. No odd-row picture: every unselected
+    // row takes the even one. The selected row runs from the inactive to the active caption's
+    // gradient colour.
+    ThemeRowPicture evenRow, oddRow, selectedRow;
     // 0: the height of "Wg" in the list's font plus 42; otherwise this fixed height.
     int fixedItemHeight = 0;
     // Where the name goes: false at x = 2 near the bottom (bottom - height of "Wg" - 5); true
@@ -69,16 +78,22 @@ public:
     // the themes anew, without a selection; true.
     bool DeleteSelectedTheme(HWND owner);
 
-    // Paints a background picture top to bottom in 128 bands (the windows' hidden row images).
-    static void PaintRowBackground(ui::Image& image, ui::Color from, ui::Color to);
+    // Binds the windows' "+" and "-" buttons to InstallThemeFromDialog (through `dialog`) and
+    // DeleteSelectedTheme, their boxes owned by the form; `changed` runs after either changed the store.
+    void BindStoreButtons(ui::Button& plus, ui::Button& minus, ui::OpenDialog& dialog, std::function<void()> changed);
 
+    ui::Image* EvenRow = nullptr;
+    ui::Image* OddRow = nullptr;  // null when the style has none
+    ui::Image* SelectedRow = nullptr;
     ui::ListBox* ListBox1 = nullptr;
     ui::ImageList* ImageList2 = nullptr;
 
-    // After the form's DPI changed: the strips again at the new size.
+    // After the form's DPI changed: the row pictures and the strips again at the new size.
     void DpiChanged();
 
 private:
+    ui::Image* AddRowPicture(const ThemeRowPicture& row);
+    void PaintRowPictures();
     void MakeStrips();
     void ListBox1MeasureItem(int index, int& height);
     void ListBox1DrawItem(int index, const RECT& rect, UINT state, ui::Canvas& canvas);
