@@ -1,5 +1,7 @@
 #include "app/custom_icon_window_win.h"
 
+#include <tuple>
+
 #include "app/window_translation_win.h"
 #include "core/base/error.h"
 #include "core/base/message_owner_win.h"
@@ -50,11 +52,9 @@ TfCustomIcon::TfCustomIcon(std::wstring folder, ui::Form* owner) : ui::Form(owne
     Button2 = Add<ui::Button>(L"Button2", nullptr, ui::Bounds{208, 421, 140, 25}, L"Select custom icon...");
     bApply = Add<ui::Button>(L"bApply", nullptr, ui::Bounds{354, 420, 75, 25}, L"Apply");
     bCancel = Add<ui::Button>(L"bCancel", nullptr, ui::Bounds{435, 420, 75, 25}, L"Cancel");
-    b_ThemeAdd = Add<ui::Button>(L"b_ThemeAdd", nullptr, ui::Bounds{8, 421, 25, 25}, L"+");
-    b_ThemeMinus = Add<ui::Button>(L"b_ThemeMinus", nullptr, ui::Bounds{39, 421, 25, 25}, L"-");
+    std::tie(b_ThemeAdd, b_ThemeMinus) =
+        FThemes->AddStoreButtons(L"b_ThemeAdd", {8, 421, 25, 25}, L"b_ThemeMinus", {39, 421, 25, 25}, -14);
     b_Colour = Add<ui::Button>(L"b_Colour", nullptr, ui::Bounds{127, 421, 75, 25}, L"Colour...");
-    b_ThemeAdd->SetFont(ui::BoldWindowFont(-14));
-    b_ThemeMinus->SetFont(ui::BoldWindowFont(-14));
 
     cb_FileName = Add<ui::Edit>(L"cb_FileName", nullptr, ui::Bounds{0, 0, 100, 21});
     cb_FileName->SetVisible(false);
@@ -145,13 +145,8 @@ void TfCustomIcon::b_ColourClick() {
 }
 
 void TfCustomIcon::ListBox1Click() {
-    const int index = ListBox1->ItemIndex();
-    if (index == -1) return;
-    const std::wstring theme = FThemes->ThemePath(index);
-    cb_FileName->SetText(theme);
-    Button1Click();
-
-    ShowThemeDescription(*ListView1, *Memo1, theme);
+    ShowSelectedTheme(
+        *FThemes, *cb_FileName, [this] { Button1Click(); }, *ListView1, *Memo1);
 }
 
 void TfCustomIcon::Button2Click() {

@@ -1,6 +1,7 @@
 #include "app/icon_picker_window_win.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "app/gradient_fill_win.h"
 #include "core/base/error.h"
@@ -49,10 +50,8 @@ TForm1::TForm1(ui::Form* owner, IconChoiceTarget target) : ui::Form(owner), FTar
 
     Button2 = Add<ui::Button>(L"Button2", nullptr, ui::Bounds{376, 432, 96, 28}, L"Select");
     b_Cancel = Add<ui::Button>(L"b_Cancel", nullptr, ui::Bounds{480, 432, 96, 26}, L"Cancel");
-    Button3 = Add<ui::Button>(L"Button3", nullptr, ui::Bounds{8, 431, 29, 29}, L"+");
-    b_ThDelete = Add<ui::Button>(L"b_ThDelete", nullptr, ui::Bounds{43, 431, 29, 30}, L"-");
-    Button3->SetFont(ui::BoldWindowFont(-16));
-    b_ThDelete->SetFont(ui::BoldWindowFont(-16));
+    std::tie(Button3, b_ThDelete) =
+        FThemes->AddStoreButtons(L"Button3", {8, 431, 29, 29}, L"b_ThDelete", {43, 431, 29, 30}, -16);
     b_ThDelete->SetEnabled(false);
     Button1 = Add<ui::Button>(L"Button1", nullptr, ui::Bounds{0, 0, 75, 25}, L"Button1");
     Button1->SetVisible(false);
@@ -140,14 +139,10 @@ void TForm1::cb_FileNameChange() {
 }
 
 void TForm1::ListBox1Click() {
-    const int index = ListBox1->ItemIndex();
-    if (index == -1) return;
-    const std::wstring theme = FThemes->ThemePath(index);
-    cb_FileName->SetText(theme);
-    Button1Click();
-
-    ShowThemeDescription(*ListView1, *Memo1, theme);
-    b_ThDelete->SetEnabled(true);
+    if (ShowSelectedTheme(
+            *FThemes, *cb_FileName, [this] { Button1Click(); }, *ListView1, *Memo1)) {
+        b_ThDelete->SetEnabled(true);
+    }
 }
 
 void TForm1::BitBtn1Click() {

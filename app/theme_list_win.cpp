@@ -128,6 +128,15 @@ void ThemeList::PaintRowPictures() {
     }
 }
 
+std::pair<ui::Button*, ui::Button*> ThemeList::AddStoreButtons(const wchar_t* plusName, ui::Bounds plus,
+                                                               const wchar_t* minusName, ui::Bounds minus,
+                                                               int fontHeight) {
+    ui::Button* plusButton = form_.Add<ui::Button>(plusName, nullptr, plus, L"+");
+    ui::Button* minusButton = form_.Add<ui::Button>(minusName, nullptr, minus, L"-");
+    for (ui::Button* b : {plusButton, minusButton}) b->SetFont(ui::BoldWindowFont(fontHeight));
+    return {plusButton, minusButton};
+}
+
 void ThemeList::BindStoreButtons(ui::Button& plus, ui::Button& minus, ui::OpenDialog& dialog,
                                  std::function<void()> changed) {
     plus.OnClick = [this, &dialog, changed] {
@@ -236,6 +245,17 @@ ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds) {
     memo->ModifyStyle(WS_VSCROLL, WS_BORDER);
     memo->SetVisible(false);
     return memo;
+}
+
+bool ShowSelectedTheme(const ThemeList& themes, ui::Control& fileName, const std::function<void()>& listIcons,
+                       ui::ListView& view, ui::Memo& memo) {
+    const int index = themes.ListBox1->ItemIndex();
+    if (index == -1) return false;
+    const std::wstring theme = themes.ThemePath(index);
+    fileName.SetText(theme);
+    listIcons();
+    ShowThemeDescription(view, memo, theme);
+    return true;
 }
 
 void AnchorThemeAndIconLists(ui::Form& form, ui::ListBox& themes, ui::ListView& icons, ui::Memo& description) {

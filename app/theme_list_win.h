@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,10 @@ public:
     // the themes anew, without a selection; true.
     bool DeleteSelectedTheme(HWND owner);
 
+    // Adds the windows' "+" and "-" buttons (in this order, captions in a bold window font of
+    // `fontHeight`); bind them with BindStoreButtons.
+    std::pair<ui::Button*, ui::Button*> AddStoreButtons(const wchar_t* plusName, ui::Bounds plus,
+                                                        const wchar_t* minusName, ui::Bounds minus, int fontHeight);
     // Binds the windows' "+" and "-" buttons to InstallThemeFromDialog (through `dialog`) and
     // DeleteSelectedTheme, their boxes owned by the form; `changed` runs after either changed the store.
     void BindStoreButtons(ui::Button& plus, ui::Button& minus, ui::OpenDialog& dialog, std::function<void()> changed);
@@ -107,6 +112,11 @@ private:
 // Memo1, the place of a theme's description: read-only, without border or client edge, with a
 // vertical scroll bar, hidden until a description is shown.
 ui::Memo* AddDescriptionMemo(ui::Form& form, ui::Bounds bounds);
+
+// The theme list's click in the windows that list a theme's icons: the selected theme's path into
+// `fileName`, its icons listed (`listIcons`), its description shown. False when nothing is selected.
+bool ShowSelectedTheme(const ThemeList& themes, ui::Control& fileName, const std::function<void()>& listIcons,
+                       ui::ListView& view, ui::Memo& memo);
 
 // The anchors the windows with a theme list, an icon list and a description give them: the theme
 // list grows downwards, the icon list both ways, the description sideways.
