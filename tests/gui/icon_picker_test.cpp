@@ -387,7 +387,7 @@ TEST_F(IconPicker, SelectWithoutAnIconAsksForOne) {
     EXPECT_FALSE(qmtest::Exists(program_.History()));
 }
 
-TEST_F(IconPicker, DoubleClickingAnIconSelectsItAndCancelChangesNothing) {
+TEST_F(IconPicker, DoubleClickingAnIconSelectsItAndCancelOrEscapeChangesNothing) {
     const std::wstring lib = Library(L"five.icl", 5);
     {
         Page page;
@@ -401,14 +401,20 @@ TEST_F(IconPicker, DoubleClickingAnIconSelectsItAndCancelChangesNothing) {
         EXPECT_FALSE(IsWindowVisible(picker.Handle()));
         EXPECT_EQ(page.label9->Text(), L"3");
     }
-    {
+    // Cancel, by its button or by Escape.
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "Cancel button");
         Page page;
         page.label8->SetText(lib);
         page.label9->SetText(L"1");
         qm::TForm1 picker(&page.form, page.Target());
         picker.Show();
         qmtest::SelectItem(*picker.ListView1, 4);
-        qmtest::Click(*picker.b_Cancel);
+        if (escape) {
+            qmtest::PressKey(*picker.ListView1, VK_ESCAPE);
+        } else {
+            qmtest::Click(*picker.b_Cancel);
+        }
         EXPECT_FALSE(IsWindowVisible(picker.Handle()));
         EXPECT_EQ(page.label9->Text(), L"1");
         EXPECT_EQ(qmtest::InkPixels(*page.image3->Picture(), 48, 48), 0);
@@ -518,19 +524,6 @@ TEST_F(IconPicker, APictureListsAsOneIconAndSelectHandsItBack) {
     EXPECT_EQ(page.label9->Text(), L"0");
     ASSERT_NE(page.image3->Picture(), nullptr);
     EXPECT_GT(qmtest::InkPixels(*page.image3->Picture(), 48, 48), 32 * 32 / 2);
-}
-
-TEST_F(IconPicker, EscapeCancelsThePicker) {
-    const std::wstring lib = Library(L"five.icl", 5);
-    Page page;
-    page.label8->SetText(lib);
-    page.label9->SetText(L"1");
-    qm::TForm1 picker(&page.form, page.Target());
-    picker.Show();
-    qmtest::SelectItem(*picker.ListView1, 4);
-    qmtest::PressKey(*picker.ListView1, VK_ESCAPE);
-    EXPECT_FALSE(IsWindowVisible(picker.Handle()));
-    EXPECT_EQ(page.label9->Text(), L"1");
 }
 
 }  // namespace
