@@ -678,7 +678,7 @@ ImageListDestroyObserver& DestroyObserver() {
 }  // namespace
 
 void DestroyImageList(HIMAGELIST list) noexcept {
-    const bool destroyed = ImageList_Destroy(list) != FALSE;
+    const bool destroyed = qm::UniqueImageList(list).close() != FALSE;
     try {
         if (DestroyObserver()) DestroyObserver()(list, destroyed);
     } catch (...) {}
