@@ -66,13 +66,12 @@ UniqueBitmap LoadBanner(int width, int height) {
     UniqueBitmap scaled(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueMemoryDc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
     if (!scaled || !from || !to) return {};
-    HGDIOBJ oldFrom = SelectObject(from.get(), banner.get());
-    HGDIOBJ oldTo = SelectObject(to.get(), scaled.get());
-    SetStretchBltMode(to.get(), HALFTONE);
-    SetBrushOrgEx(to.get(), 0, 0, nullptr);
-    StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    SelectObject(from.get(), oldFrom);
-    SelectObject(to.get(), oldTo);
+    {
+        const SelectedObject source(from.get(), banner.get()), target(to.get(), scaled.get());
+        SetStretchBltMode(to.get(), HALFTONE);
+        SetBrushOrgEx(to.get(), 0, 0, nullptr);
+        StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    }  // both bitmaps out of their device contexts before they are returned or deleted
     return scaled;
 }
 }  // namespace
@@ -114,10 +113,8 @@ RippleImage::RippleImage(ui::Form& owner, std::wstring name, ui::Control* parent
 LRESULT RippleImage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            shown_.DrawTo(dc, 0, 0);
-            EndPaint(Handle(), &ps);
+            const PaintScope painting(Handle());
+            shown_.DrawTo(painting.dc(), 0, 0);
             return 0;
         }
         case WM_MOUSEMOVE:

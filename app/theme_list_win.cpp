@@ -87,9 +87,10 @@ int AddMaskedPictures(ui::ImageList& list, const ui::Bitmap& strip, int width, u
     UniqueBitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     if (!copy || !dc) return -1;
-    HGDIOBJ original = SelectObject(dc.get(), copy.get());
-    BitBlt(dc.get(), 0, 0, width, strip.Height(), strip.Dc(), 0, 0, SRCCOPY);
-    SelectObject(dc.get(), original);
+    {
+        const SelectedObject target(dc.get(), copy.get());  // out again before the image list reads it
+        BitBlt(dc.get(), 0, 0, width, strip.Height(), strip.Dc(), 0, 0, SRCCOPY);
+    }
     return list.AddMasked(copy.get(), ui::ToRgb(transparent));
 }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <utility>
 
+#include "core/base/handles_win.h"
 #include "core/base/message_owner_win.h"
 #include "shellext/failure_trail_win.h"
 #include "shellext/server_win.h"
@@ -30,8 +31,9 @@ JobQueue& Queue() {
     return *queue;
 }
 
-DWORD WINAPI Work(void* module) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+// Runs the queued jobs in an apartment of its own, which ends before the thread does.
+void RunJobs() {
+    const ComApartment com(COINIT_APARTMENTTHREADED);
     JobQueue& queue = Queue();
     for (;;) {
         FolderJob job;
@@ -51,9 +53,12 @@ DWORD WINAPI Work(void* module) {
             Guarded("FolderJob", [&] { return job.run(folder); });
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+}
+
+DWORD WINAPI Work(void* module) {
+    RunJobs();
     ServerCounters::Unlock();
-    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
+    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);  // never returns: no owner may be left open here
 }
 
 }  // namespace
@@ -63,19 +68,18 @@ HRESULT QueueFolderJob(FolderJob job) {
     std::lock_guard lock(queue.mutex);
     if (!queue.working) {
         // The worker's own reference keeps the library mapped until its last instruction.
-        HMODULE self = nullptr;
-        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Work), &self)) {
+        UniqueModule self;
+        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Work), self.put())) {
             return LastErrorResult();
         }
         ServerCounters::Lock();
-        HANDLE worker = CreateThread(nullptr, 0, &Work, self, 0, nullptr);
+        const UniqueKernelHandle worker(CreateThread(nullptr, 0, &Work, self.get(), 0, nullptr));
         if (!worker) {
             const HRESULT hr = LastErrorResult();
             ServerCounters::Unlock();
-            FreeLibrary(self);
             return hr;
         }
-        CloseHandle(worker);
+        self.release();  // the worker's now: it frees the reference as it exits
         queue.working = true;
     }
     queue.jobs.push_back(std::move(job));

@@ -19,10 +19,9 @@ std::vector<std::wstring> FileSystemPaths(IShellItemArray* items) {
     for (DWORD i = 0; i < count; ++i) {
         ComPtr<IShellItem> item;
         if (FAILED(items->GetItemAt(i, item.put())) || !item) return {};
-        PWSTR raw = nullptr;
-        const HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, &raw);
-        std::wstring path = SUCCEEDED(hr) && raw ? raw : L"";
-        CoTaskMemFree(raw);
+        UniqueCoTaskString raw;
+        const HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, raw.put());
+        std::wstring path = SUCCEEDED(hr) && raw ? raw.get() : L"";
         if (path.empty()) return {};
         paths.push_back(std::move(path));
     }

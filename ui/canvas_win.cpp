@@ -125,15 +125,10 @@ Bitmap::Bitmap(int width, int height, int dpi) : width_(width), height_(height) 
     bitmap_.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dc_ || !bitmap_ || !bits) throw std::runtime_error("cannot create bitmap");
     bits_ = static_cast<const std::uint32_t*>(bits);
-    original_ = SelectObject(dc_.get(), bitmap_.get());
+    selected_.emplace(dc_.get(), bitmap_.get());
     canvas_ = std::make_unique<Canvas>(dc_.get(), dpi);
     const RECT all{0, 0, width, height};
     canvas_->FillRect(all, kWhite);
-}
-
-Bitmap::~Bitmap() {
-    canvas_.reset();
-    SelectObject(dc_.get(), original_);
 }
 
 COLORREF Bitmap::Pixel(int x, int y) const {

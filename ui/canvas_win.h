@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -88,7 +89,6 @@ private:
 class Bitmap {
 public:
     Bitmap(int width, int height, int dpi = 96);
-    ~Bitmap();
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
 
@@ -104,7 +104,7 @@ private:
     int width_, height_;
     qm::UniqueMemoryDc dc_;
     qm::UniqueBitmap bitmap_;
-    HGDIOBJ original_ = nullptr;
+    std::optional<qm::SelectedObject> selected_;  // the bitmap in its device context, until the canvas ends
     const std::uint32_t* bits_ = nullptr;
     std::unique_ptr<Canvas> canvas_;
 };

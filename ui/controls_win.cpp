@@ -40,15 +40,11 @@ std::wstring ListText(HWND hwnd, UINT lenMsg, UINT textMsg, int index) {
 template <class Paint>
 LRESULT PaintClient(const Control& control, Paint paint) {
     const HWND hwnd = control.Handle();
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    {
-        Canvas canvas(dc, control.Owner().Dpi());
-        RECT all{};
-        GetClientRect(hwnd, &all);
-        paint(canvas, all);
-    }
-    EndPaint(hwnd, &ps);
+    const qm::PaintScope painting(hwnd);
+    Canvas canvas(painting.dc(), control.Owner().Dpi());  // ends before the painting does
+    RECT all{};
+    GetClientRect(hwnd, &all);
+    paint(canvas, all);
     return 0;
 }
 
@@ -145,10 +141,9 @@ LRESULT Panel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 canvas.FillRect(all, color);
                 const std::wstring caption = Text();
                 if (caption.empty()) return;
-                HGDIOBJ old = SelectObject(canvas.Handle(), Owner().FontHandle());
+                const qm::SelectedObject font(canvas.Handle(), Owner().FontHandle());
                 canvas.SetTransparentText(true);
                 DrawTextW(canvas.Handle(), caption.c_str(), -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-                SelectObject(canvas.Handle(), old);
             });
         case WM_SETTEXT: {
             const LRESULT r = Control::WindowProc(msg, wp, lp);
@@ -726,7 +721,7 @@ ImageListDestroyObserver& DestroyObserver() {
 }  // namespace
 
 void DestroyImageList(HIMAGELIST list) noexcept {
-    const bool destroyed = ImageList_Destroy(list) != FALSE;
+    const bool destroyed = qm::UniqueImageList(list).close() != FALSE;
     try {
         if (DestroyObserver()) DestroyObserver()(list, destroyed);
     } catch (...) {}

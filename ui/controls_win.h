@@ -347,12 +347,8 @@ void DestroyImageList(HIMAGELIST list) noexcept;
 // (false: the handle was no longer a valid list). Empty: nobody is told.
 using ImageListDestroyObserver = std::function<void(HIMAGELIST list, bool destroyed)>;
 void SetImageListDestroyObserver(ImageListDestroyObserver observer);
-
-struct ImageListTraits {
-    static HIMAGELIST invalid() noexcept { return nullptr; }
-    static void close(HIMAGELIST h) noexcept { DestroyImageList(h); }
-};
-using UniqueImageList = qm::UniqueHandle<HIMAGELIST, ImageListTraits>;
+// The form's owner of an image list: released through DestroyImageList, so the observer hears of it.
+using UniqueImageList = qm::UniqueHandle<HIMAGELIST, &DestroyImageList>;
 
 // The size is given at 96 DPI; the list holds images of that size at the form's DPI (Width(),
 // Height() in pixels). When the DPI changes the list keeps its count of images, all blank: the

@@ -39,10 +39,6 @@ UINT_PTR CALLBACK ColourDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM) {
     if (msg == WM_INITDIALOG && ColourOpened()) ColourOpened()(dialog);
     return 0;  // the dialog's own handling goes on
 }
-
-struct CoTaskFree {
-    void operator()(void* p) const noexcept { CoTaskMemFree(p); }
-};
 }  // namespace
 
 void SetBrowseFolderSeam(BrowseFolderSeam seam) { BrowseSeam() = std::move(seam); }
@@ -73,7 +69,7 @@ std::optional<std::wstring> BrowseForFolder(const BrowseFolderRequest& request) 
     bi.hwndOwner = request.owner;
     bi.lpszTitle = request.title.c_str();
     bi.ulFlags = request.flags;
-    const std::unique_ptr<ITEMIDLIST, CoTaskFree> item(SHBrowseForFolderW(&bi));
+    const qm::UniqueCoTaskMem<ITEMIDLIST> item(SHBrowseForFolderW(&bi));
     if (!item) return std::nullopt;
     return FileSystemPathOf(item.get());
 }

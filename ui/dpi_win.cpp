@@ -21,23 +21,17 @@ LOGFONTW FontForDpi(LOGFONTW font, int dpi) {
     return font;
 }
 
-HICON LoadIconFileForDpi(const wchar_t* path, int dpi) {
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
-    HICON first = static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+qm::UniqueIcon LoadIconFileForDpi(const wchar_t* path, int dpi) {
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return {};
+    qm::UniqueIcon first(static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
     if (!first || dpi == kDesignDpi) return first;
-    ICONINFO info{};
     BITMAP bm{};
-    const bool sized =
-        GetIconInfo(first, &info) && GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    if (!sized) return first;
-    const int height = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;  // a mask-only icon holds AND and XOR
-    HICON scaled = static_cast<HICON>(
-        LoadImageW(nullptr, path, IMAGE_ICON, ScaleToDpi(bm.bmWidth, dpi), ScaleToDpi(height, dpi), LR_LOADFROMFILE));
-    if (!scaled) return first;
-    DestroyIcon(first);
-    return scaled;
+    const qm::IconInfo info(first.get());
+    if (!info || !GetObjectW(info.picture(), sizeof bm, &bm)) return first;
+    const int height = info.color() ? bm.bmHeight : bm.bmHeight / 2;  // a mask-only icon holds AND and XOR
+    qm::UniqueIcon scaled(static_cast<HICON>(
+        LoadImageW(nullptr, path, IMAGE_ICON, ScaleToDpi(bm.bmWidth, dpi), ScaleToDpi(height, dpi), LR_LOADFROMFILE)));
+    return scaled ? std::move(scaled) : std::move(first);
 }
 
 }  // namespace ui

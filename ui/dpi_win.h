@@ -4,6 +4,8 @@
 // and applies them when a control is created or moved and when the window's DPI changes.
 #include <windows.h>
 
+#include "core/base/handles_win.h"
+
 namespace ui {
 
 inline constexpr int kDesignDpi = 96;
@@ -21,8 +23,8 @@ int SystemMetricForDpi(int index, int dpi);
 // A font given at 96 DPI, made for `dpi` (its height and width scaled, rounded towards zero).
 LOGFONTW FontForDpi(LOGFONTW font, int dpi);
 // An .ico file at the size of its first image, scaled to `dpi`: the platform takes the file's best
-// image for that size. Null when the file is missing or unreadable.
-HICON LoadIconFileForDpi(const wchar_t* path, int dpi);
+// image for that size. Empty when the file is missing or unreadable.
+qm::UniqueIcon LoadIconFileForDpi(const wchar_t* path, int dpi);
 
 // The calling thread in another DPI awareness context (SetThreadDpiAwarenessContext) for the
 // owner's lifetime; the thread's earlier context comes back at the end.

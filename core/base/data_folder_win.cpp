@@ -29,10 +29,9 @@ bool CanCreateFilesIn(const std::wstring& folder) {
 namespace {
 // A known folder + "Quillmark\", with trailing backslash; empty when the known folder is unknown.
 std::wstring QuillmarkFolderIn(REFKNOWNFOLDERID known) {
-    PWSTR raw = nullptr;
-    const HRESULT hr = SHGetKnownFolderPath(known, KF_FLAG_DONT_VERIFY, nullptr, &raw);
-    std::wstring folder = SUCCEEDED(hr) && raw ? raw : L"";
-    CoTaskMemFree(raw);
+    UniqueCoTaskString raw;
+    const HRESULT hr = SHGetKnownFolderPath(known, KF_FLAG_DONT_VERIFY, nullptr, raw.put());
+    std::wstring folder = SUCCEEDED(hr) && raw ? raw.get() : L"";
     if (folder.empty()) return folder;
     if (folder.back() != L'\\') folder.push_back(L'\\');
     return folder + L"Quillmark\\";

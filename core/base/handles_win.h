@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objidl.h>
 #include <ole2.h>
+#include <commctrl.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -10,98 +11,68 @@
 
 namespace qm {
 
-template <class H, class Traits>
+// The owner of one handle of a kind: `Close` releases it, `Invalid` is the value that means none
+// (0: null; -1: INVALID_HANDLE_VALUE). Each kind is one line below.
+template <class H, auto Close, std::intptr_t Invalid = 0>
 class UniqueHandle {
 public:
+    static H invalid() noexcept {
+        if constexpr (Invalid == 0) {
+            return nullptr;
+        } else {
+            return reinterpret_cast<H>(Invalid);
+        }
+    }
     UniqueHandle() noexcept = default;
     explicit UniqueHandle(H h) noexcept : h_(h) {}
     ~UniqueHandle() { reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::invalid())) {}
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
     UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.h_, Traits::invalid()));
+        if (this != &o) reset(o.release());
         return *this;
     }
     H get() const noexcept { return h_; }
-    explicit operator bool() const noexcept { return h_ != Traits::invalid(); }
-    H release() noexcept { return std::exchange(h_, Traits::invalid()); }
-    void reset(H h = Traits::invalid()) noexcept {
-        if (h_ != Traits::invalid()) Traits::close(h_);
+    explicit operator bool() const noexcept { return h_ != invalid(); }
+    // Gives the handle up: the caller (or whoever it hands the handle to) releases it.
+    H release() noexcept { return std::exchange(h_, invalid()); }
+    void reset(H h = invalid()) noexcept {
+        if (h_ != invalid()) Close(h_);
         h_ = h;
     }
+    // For the out parameter of a call that hands out a handle: the one held so far is released.
+    H* put() noexcept {
+        reset();
+        return &h_;
+    }
+    // Releases the handle now and answers what the release function answered (BOOL, LSTATUS...),
+    // for a caller that checks the platform took it. Only for an owner that holds a handle.
+    auto close() noexcept { return Close(release()); }
 
 private:
-    H h_ = Traits::invalid();
+    H h_ = invalid();
 };
 
-namespace handle_traits {
-struct File {  // CreateFile: INVALID_HANDLE_VALUE means none
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) noexcept { CloseHandle(h); }
-};
-struct Kernel {  // events, threads, processes, mappings: nullptr means none
-    static HANDLE invalid() noexcept { return nullptr; }
-    static void close(HANDLE h) noexcept { CloseHandle(h); }
-};
-struct Find {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) noexcept { FindClose(h); }
-};
-struct Key {
-    static HKEY invalid() noexcept { return nullptr; }
-    static void close(HKEY h) noexcept { RegCloseKey(h); }
-};
-struct Module {
-    static HMODULE invalid() noexcept { return nullptr; }
-    static void close(HMODULE h) noexcept { FreeLibrary(h); }
-};
-struct Icon {
-    static HICON invalid() noexcept { return nullptr; }
-    static void close(HICON h) noexcept { DestroyIcon(h); }
-};
-template <class G>
-struct GdiObject {
-    static G invalid() noexcept { return nullptr; }
-    static void close(G h) noexcept { DeleteObject(h); }
-};
-struct Menu {
-    static HMENU invalid() noexcept { return nullptr; }
-    static void close(HMENU h) noexcept { DestroyMenu(h); }
-};
-struct MemoryDc {  // CreateCompatibleDC
-    static HDC invalid() noexcept { return nullptr; }
-    static void close(HDC h) noexcept { DeleteDC(h); }
-};
-struct Window {  // CreateWindowEx: a window this code created and destroys
-    static HWND invalid() noexcept { return nullptr; }
-    static void close(HWND h) noexcept { DestroyWindow(h); }
-};
-struct Local {  // LocalAlloc, and buffers FormatMessage allocates
-    static HLOCAL invalid() noexcept { return nullptr; }
-    static void close(HLOCAL h) noexcept { LocalFree(h); }
-};
-struct View {  // MapViewOfFile
-    static const void* invalid() noexcept { return nullptr; }
-    static void close(const void* p) noexcept { UnmapViewOfFile(p); }
-};
-}  // namespace handle_traits
-
-using UniqueFile = UniqueHandle<HANDLE, handle_traits::File>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, handle_traits::Kernel>;
-using UniqueFind = UniqueHandle<HANDLE, handle_traits::Find>;
-using UniqueKey = UniqueHandle<HKEY, handle_traits::Key>;
-using UniqueModule = UniqueHandle<HMODULE, handle_traits::Module>;
-using UniqueIcon = UniqueHandle<HICON, handle_traits::Icon>;
-using UniqueBitmap = UniqueHandle<HBITMAP, handle_traits::GdiObject<HBITMAP>>;
-using UniqueBrush = UniqueHandle<HBRUSH, handle_traits::GdiObject<HBRUSH>>;
-using UniqueFont = UniqueHandle<HFONT, handle_traits::GdiObject<HFONT>>;
-using UniquePen = UniqueHandle<HPEN, handle_traits::GdiObject<HPEN>>;
-using UniqueMenu = UniqueHandle<HMENU, handle_traits::Menu>;
-using UniqueMemoryDc = UniqueHandle<HDC, handle_traits::MemoryDc>;
-using UniqueView = UniqueHandle<const void*, handle_traits::View>;
-using UniqueWindow = UniqueHandle<HWND, handle_traits::Window>;
-using UniqueLocal = UniqueHandle<HLOCAL, handle_traits::Local>;
+using UniqueFile = UniqueHandle<HANDLE, &CloseHandle, -1>;      // CreateFile
+using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;  // events, threads, processes, mappings
+using UniqueFind = UniqueHandle<HANDLE, &FindClose, -1>;
+using UniqueKey = UniqueHandle<HKEY, &RegCloseKey>;
+using UniqueModule = UniqueHandle<HMODULE, &FreeLibrary>;
+using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;
+using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, &DeleteObject>;
+using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
+using UniquePen = UniqueHandle<HPEN, &DeleteObject>;
+using UniqueMenu = UniqueHandle<HMENU, &DestroyMenu>;
+using UniqueMemoryDc = UniqueHandle<HDC, &DeleteDC>;             // CreateCompatibleDC
+using UniqueView = UniqueHandle<const void*, &UnmapViewOfFile>;  // MapViewOfFile
+using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;         // a window this code created and destroys
+using UniqueLocal = UniqueHandle<HLOCAL, &LocalFree>;            // LocalAlloc, and buffers FormatMessage allocates
+using UniqueImageList = UniqueHandle<HIMAGELIST, &ImageList_Destroy>;
+template <class T>
+using UniqueCoTaskMem = UniqueHandle<T*, &CoTaskMemFree>;  // memory a COM call hands out
+using UniqueCoTaskString = UniqueCoTaskMem<wchar_t>;       // SHGetKnownFolderPath, IShellItem::GetDisplayName
 
 // A device context from GetDC, released to its window (nullptr: the screen).
 class WindowDc {
@@ -118,6 +89,63 @@ public:
 private:
     HWND hwnd_;
     HDC dc_;
+};
+
+// An object (font, bitmap, pen, brush) selected into a device context for the owner's lifetime; the
+// one it replaced is selected again at the end, before the object's own owner deletes it. A null
+// object selects nothing.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+    ~SelectedObject() {
+        if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// One WM_PAINT's drawing: BeginPaint at the start, EndPaint (which every BeginPaint needs) at the end.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) noexcept : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+    ~PaintScope() { EndPaint(hwnd_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const noexcept { return dc_; }
+    const PAINTSTRUCT& info() const noexcept { return ps_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
+// What GetIconInfo tells of an icon, with both bitmaps it makes (the colour one, which a monochrome
+// icon lacks, and the mask) deleted at the end. Empty when the icon is null or unreadable.
+class IconInfo {
+public:
+    explicit IconInfo(HICON icon) noexcept {
+        if (icon && GetIconInfo(icon, &info_)) {
+            color_.reset(info_.hbmColor);
+            mask_.reset(info_.hbmMask);
+            read_ = true;
+        }
+    }
+    explicit operator bool() const noexcept { return read_; }
+    HBITMAP color() const noexcept { return color_.get(); }
+    HBITMAP mask() const noexcept { return mask_.get(); }
+    // The colour bitmap, or the mask of a monochrome icon (which holds both AND and XOR halves).
+    HBITMAP picture() const noexcept { return color_ ? color_.get() : mask_.get(); }
+    const ICONINFO& get() const noexcept { return info_; }
+
+private:
+    ICONINFO info_{};
+    UniqueBitmap color_, mask_;
+    bool read_ = false;
 };
 
 // The two handles CreateProcess returns: pass put() to CreateProcess; both are closed at the end.
@@ -159,6 +187,24 @@ public:
 
 private:
     HRESULT hr_;
+};
+
+// Runs `f` when the scope ends (also on an exception), unless dismissed first: for an undo that
+// has no handle of its own (attributes to put back, a counter to give back).
+template <class F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F f) noexcept : f_(std::move(f)) {}
+    ~ScopeExit() {
+        if (armed_) f_();
+    }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    void dismiss() noexcept { armed_ = false; }
+
+private:
+    F f_;
+    bool armed_ = true;
 };
 
 // A COM interface pointer holding one reference.

@@ -7,9 +7,8 @@
 namespace qm {
 
 bool ProcessIsElevated() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    UniqueKernelHandle token(raw);
+    UniqueKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
     return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&

@@ -1,5 +1,6 @@
 #include "core/folder/folder_repair_win.h"
 
+#include "core/base/handles_win.h"
 #include "core/folder/desktop_ini_win.h"
 #include "core/folder/folder_engine_win.h"
 #include "core/folder/folder_files_win.h"
@@ -18,14 +19,9 @@ RepairOutcome RewriteUnreadable(const FolderScan& scan) {
     const DWORD attributes = ini.Attributes();
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly) SetAttributes(ini.Path(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    struct Restore {
-        const DesktopIni& ini;
-        DWORD attributes;
-        bool armed;
-        ~Restore() {
-            if (armed) SetAttributes(ini.Path(), attributes);
-        }
-    } restore{ini, attributes, readOnly};
+    const ScopeExit restore([&] {
+        if (readOnly) SetAttributes(ini.Path(), attributes);
+    });
     ini.RewriteInPlatformEncoding();
     NotifyFolderCustomized(scan.folder);
     return ScanFolder(scan.folder).Broken() ? RepairOutcome::NotRepairable : RepairOutcome::Repaired;

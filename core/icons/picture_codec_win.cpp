@@ -25,21 +25,6 @@ constexpr GUID kTiffContainer = {0x163bcc30, 0xe2e9, 0x4f0b, {0x96, 0x1d, 0xa3, 
 constexpr GUID kPremultipliedBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
 constexpr GUID kStraightBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
 
-// COM for the length of one call on a thread that may not have it; a thread in another
-// apartment keeps its own.
-class ComForCall {
-public:
-    ComForCall() : result_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComForCall() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComForCall(const ComForCall&) = delete;
-    ComForCall& operator=(const ComForCall&) = delete;
-
-private:
-    HRESULT result_;
-};
-
 ComPtr<IWICImagingFactory> ImagingFactory() {
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(kWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
@@ -83,7 +68,7 @@ bool DecodePictureWithWic(ByteView bytes, PictureFormat format, std::uint32_t ma
     const GUID* container = ContainerOf(format);
     if (!container) return Fail(failure, std::wstring(kNotAPicture));
     if (bytes.empty() || bytes.size() > std::numeric_limits<DWORD>::max()) return Fail(failure, std::wstring(kDamaged));
-    const ComForCall com;
+    const ComApartment com(COINIT_MULTITHREADED);  // for this call; a thread in another apartment keeps its own
     const ComPtr<IWICImagingFactory> factory = ImagingFactory();
     if (!factory) return Fail(failure, L"the platform's imaging component is missing");
     ComPtr<IWICStream> stream;
@@ -129,7 +114,7 @@ bool EncodePngWithWic(const IconPixels& pixels, std::vector<std::uint8_t>& png) 
         pixels.bgra.size() != static_cast<std::size_t>(pixels.width) * pixels.height) {
         return false;
     }
-    const ComForCall com;
+    const ComApartment com(COINIT_MULTITHREADED);  // for this call; a thread in another apartment keeps its own
     const ComPtr<IWICImagingFactory> factory = ImagingFactory();
     if (!factory) return false;
     ComPtr<IStream> stream;

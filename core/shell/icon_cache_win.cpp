@@ -53,16 +53,12 @@ void BroadcastSettingChange() { EnumWindows(SendSettingChange, 0); }
 bool ApplyActiveDesktopChanges() {
     static const CLSID kActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
     static const IID kIActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
-    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    bool obtained = false;
-    {
-        ComPtr<IActiveDesktop> desktop;
-        obtained = SUCCEEDED(CoCreateInstance(kActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIActiveDesktop,
-                                              desktop.put_void())) &&
-                   desktop;
-        if (obtained) desktop->ApplyChanges(AD_APPLY_SAVE | AD_APPLY_HTMLGEN | AD_APPLY_REFRESH | AD_APPLY_FORCE);
-    }  // released before the apartment is left
-    if (SUCCEEDED(init)) CoUninitialize();
+    const ComApartment apartment(COINIT_APARTMENTTHREADED);
+    ComPtr<IActiveDesktop> desktop;  // released before the apartment is left
+    const bool obtained = SUCCEEDED(CoCreateInstance(kActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIActiveDesktop,
+                                                     desktop.put_void())) &&
+                          desktop;
+    if (obtained) desktop->ApplyChanges(AD_APPLY_SAVE | AD_APPLY_HTMLGEN | AD_APPLY_REFRESH | AD_APPLY_FORCE);
     return obtained;
 }
 

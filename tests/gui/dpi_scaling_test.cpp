@@ -146,12 +146,9 @@ COLORREF Rgb(std::uint32_t bgra) { return RGB((bgra >> 16) & 0xFF, (bgra >> 8) &
 
 // The side of an icon's colour bitmap.
 int IconSide(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    const qm::IconInfo info(icon);
     BITMAP bm{};
-    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (!info || !GetObjectW(info.picture(), sizeof bm, &bm)) return 0;
     return bm.bmWidth;
 }
 

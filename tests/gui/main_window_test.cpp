@@ -125,13 +125,11 @@ TEST_F(MainWindow, FrameHasItsSizeBorderAndComponents) {
     for (const wchar_t* name : {L"i_1", L"i_2", L"i_3", L"i_4", L"Image1", L"Image2"}) {
         HICON icon = Find<ui::Image>(form, name).Icon();
         ASSERT_NE(icon, nullptr) << name;
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(icon, &info));
+        const qm::IconInfo info(icon);
+        ASSERT_TRUE(info) << name;
         BITMAP bm{};
-        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+        GetObjectW(info.picture(), sizeof bm, &bm);
         EXPECT_EQ(bm.bmWidth, 32) << name;
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
     }
     auto& files = Find<ui::FileListBox>(form, L"FileListBox1");
     EXPECT_EQ(files.mask, L"*.ini");

@@ -150,12 +150,11 @@ namespace {
 
 // The pixels of an icon, as 32-bit rows of its colour and mask bitmaps.
 std::vector<std::uint32_t> IconPixels(HICON icon) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return {};
-    UniqueBitmap color(info.hbmColor), mask(info.hbmMask);
+    const IconInfo info(icon);
+    if (!info) return {};
     std::vector<std::uint32_t> out;
     UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    for (HBITMAP bitmap : {color.get(), mask.get()}) {
+    for (HBITMAP bitmap : {info.color(), info.mask()}) {
         if (!bitmap) continue;
         BITMAP bm{};
         GetObjectW(bitmap, sizeof bm, &bm);
