@@ -141,7 +141,8 @@ void TForm1::CentreOnOwner() {
     int x = over.left + ((over.right - over.left) - w) / 2;
     int y = over.top + ((over.bottom - over.top) - h) / 2;
     // Kept on the screen of the owner when the owner lies near its edge.
-    MONITORINFO monitor{sizeof monitor};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoW(MonitorFromRect(&over, MONITOR_DEFAULTTONEAREST), &monitor)) {
         const RECT& work = monitor.rcWork;
         x = std::max<int>(work.left, std::min<int>(x, work.right - w));
