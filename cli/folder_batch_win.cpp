@@ -96,7 +96,7 @@ struct FolderRun::Entry {
     std::wstring result;
     std::wstring message;
     std::optional<FolderScan> scan;
-    std::optional<bool> markKept;
+    std::optional<bool> markKept = std::nullopt;
 };
 
 // Routes the engine's and the icon loaders' messages to standard error, and keeps them.

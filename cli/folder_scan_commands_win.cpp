@@ -33,7 +33,9 @@ std::optional<int> ForEachScan(std::vector<std::wstring>& args, std::wstring_vie
         if (run.StillThere(folder)) {
             if (!options.recursive && !IsExistingFolder(folder)) {
                 run.Note(folder, L"no such folder");
-                run.Report(FolderScan{folder}, L"missing", true);
+                FolderScan missing;
+                missing.folder = folder;
+                run.Report(missing, L"missing", true);
             } else if (FolderScan scan = ScanFolder(folder);
                        !options.recursive || scan.Customized() || scan.unreadableEncoding) {
                 visit(run, scan);

@@ -155,6 +155,7 @@ def main():
     for name, code in args.step:
         if int(code) == 0:
             tally.passed += 1
+            print(f"summary: {name}: passed")
         else:
             tally.fail(f"{name} (exit {code})")
     for what in tally.failures:

@@ -15,9 +15,11 @@ LRESULT CALLBACK FrameworkControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 namespace {
 // The framework's own control classes share one window procedure.
 const wchar_t* FrameworkClass(const wchar_t* name, bool doubleClicks) {
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return name;
-    wc = WNDCLASSEXW{sizeof wc};
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
     wc.style = doubleClicks ? CS_DBLCLKS : 0;
     wc.lpfnWndProc = FrameworkControlProc;
     wc.hInstance = GetModuleHandleW(nullptr);

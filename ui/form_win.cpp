@@ -45,7 +45,8 @@ DWORD StyleFor(BorderStyle border, bool minimizeBox, bool maximizeBox) {
 void RegisterFormClass() {
     static bool done = false;
     if (done) return;
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = DefWindowProcW;  // replaced per window below
     wc.hInstance = GetModuleHandleW(nullptr);

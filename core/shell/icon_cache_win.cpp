@@ -41,7 +41,8 @@ void RunSystemIconCacheRefresh() {
     const std::wstring exe = std::wstring(system) + L"\\ie4uinit.exe";
     if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     std::wstring cmd = L"\"" + exe + L"\" -show";
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     ProcessInformation started;  // not waited for: both handles go at once
     CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
                    started.put());

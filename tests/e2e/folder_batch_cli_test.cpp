@@ -18,11 +18,13 @@
 #include "tests/support/files_win.h"
 #include "tests/support/folder_fixtures_win.h"
 #include "tests/support/icon_fixtures.h"
+#include "tests/support/json_checker.h"
 #include "tests/support/process_win.h"
 #include "tests/support/wine_drives_win.h"
 
 namespace {
 
+using qmtest::JsonChecker;
 using qmtest::Quote;
 using qmtest::RunCli;
 
@@ -140,85 +142,6 @@ std::map<std::wstring, std::vector<std::wstring>> ReportLines(const std::wstring
     }
     return lines;
 }
-
-// A strict check that a text is one JSON value (RFC 8259 grammar).
-class JsonChecker {
-public:
-    explicit JsonChecker(std::wstring_view text) : t_(text) {}
-    bool Valid() {
-        if (!Value()) return false;
-        Blank();
-        return i_ == t_.size();
-    }
-
-private:
-    void Blank() {
-        while (i_ < t_.size() && (t_[i_] == L' ' || t_[i_] == L'\n' || t_[i_] == L'\r' || t_[i_] == L'\t')) ++i_;
-    }
-    bool Take(wchar_t c) {
-        Blank();
-        if (i_ < t_.size() && t_[i_] == c) return ++i_, true;
-        return false;
-    }
-    bool Word(std::wstring_view w) {
-        Blank();
-        if (t_.substr(i_, w.size()) != w) return false;
-        i_ += w.size();
-        return true;
-    }
-    bool String() {
-        if (!Take(L'"')) return false;
-        while (i_ < t_.size() && t_[i_] != L'"') {
-            if (t_[i_] < 0x20) return false;
-            if (t_[i_] == L'\\') {
-                ++i_;
-                if (i_ >= t_.size()) return false;
-                if (t_[i_] == L'u') {
-                    for (int k = 1; k <= 4; ++k)
-                        if (i_ + k >= t_.size() || !iswxdigit(t_[i_ + k])) return false;
-                    i_ += 4;
-                } else if (std::wstring_view(L"\"\\/bfnrt").find(t_[i_]) == std::wstring_view::npos) {
-                    return false;
-                }
-            }
-            ++i_;
-        }
-        return Take(L'"');
-    }
-    bool Number() {
-        Blank();
-        const std::size_t start = i_;
-        while (i_ < t_.size() && (iswdigit(t_[i_]) || t_[i_] == L'-')) ++i_;
-        return i_ > start;
-    }
-    bool Value() {
-        Blank();
-        if (i_ >= t_.size()) return false;
-        switch (t_[i_]) {
-            case L'{':
-                ++i_;
-                if (Take(L'}')) return true;
-                do {
-                    if (!String() || !Take(L':') || !Value()) return false;
-                } while (Take(L','));
-                return Take(L'}');
-            case L'[':
-                ++i_;
-                if (Take(L']')) return true;
-                do {
-                    if (!Value()) return false;
-                } while (Take(L','));
-                return Take(L']');
-            case L'"': return String();
-            case L't': return Word(L"true");
-            case L'f': return Word(L"false");
-            case L'n': return Word(L"null");
-            default: return Number();
-        }
-    }
-    std::wstring_view t_;
-    std::size_t i_ = 0;
-};
 
 // A path as a JSON string literal (backslashes doubled), for finding it in a report.
 std::wstring JsonText(const std::wstring& path) {

@@ -53,8 +53,10 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
-    qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 0, nullptr));
+    // Sharing deletion too: a file a program has just renamed into place is still open there with
+    // DELETE access until MoveFileEx returns.
+    qm::UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
     if (!f) throw std::runtime_error("cannot open " + qm::WideToUtf8(path));
     LARGE_INTEGER size{};
     GetFileSizeEx(f.get(), &size);

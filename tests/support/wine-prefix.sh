@@ -23,19 +23,15 @@ prefix_processes() {
 }
 
 # Windows need a display: without one, the prefix gets a private Xvfb whose number wine-run reads.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/private-xvfb.sh"
 xvfb_file=$build/xvfb-display
 start_private_xvfb() {
   [[ -n ${DISPLAY:-} ]] && return
-  if [[ -f $xvfb_file.pid ]] && kill -0 "$(cat "$xvfb_file.pid")" 2>/dev/null; then return; fi
-  rm -f "$xvfb_file"
-  (setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_file" </dev/null >/dev/null 2>&1 & echo $! >"$xvfb_file.pid")
-  for _ in $(seq 100); do [[ -s $xvfb_file ]] && break; sleep 0.05; done
-  echo "wine-prefix: private Xvfb on :$(cat "$xvfb_file")"
+  xvfb_start "$xvfb_file" && echo "wine-prefix: private Xvfb on $(xvfb_display "$xvfb_file")"
 }
 stop_private_xvfb() {
   [[ -n ${QM_WINEPREFIX:-} ]] && return  # the build's own prefix owns the display
-  [[ -f $xvfb_file.pid ]] && kill "$(cat "$xvfb_file.pid")" 2>/dev/null
-  rm -f "$xvfb_file" "$xvfb_file.pid"
+  xvfb_stop "$xvfb_file"
 }
 
 case $action in
