@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/base/handles_win.h"
-#include "core/shell/shell_helpers_win.h"
+#include "core/shell/registry_win.h"
 
 namespace qm {
 
