@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
 
 namespace qm {
 
@@ -61,8 +62,7 @@ bool DeleteFilePermanently(const std::wstring& path) { return RunFileOperation(F
 
 bool CopyFileSilently(const std::wstring& source, const std::wstring& target) {
     // Some shells report success for a copy into a folder that refuses it: the file on disk decides.
-    return RunFileOperation(FO_COPY, source, &target, kSilent) &&
-           GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return RunFileOperation(FO_COPY, source, &target, kSilent) && IsExistingFile(target);
 }
 
 namespace {
