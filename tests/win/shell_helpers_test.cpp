@@ -108,6 +108,13 @@ TEST_F(ShellFileOperations, CopyMakesAndReplacesTargetsWithoutAsking) {
     EXPECT_FALSE(Exists(dir_ / L"other.icl"));
 }
 
+TEST_F(ShellFileOperations, CopyOntoAFolderOfTheTargetsNameFails) {
+    // The shell copies the file into such a folder: nothing then stands at the target as a file.
+    WriteBytes(dir_ / L"src.icl", Bytes("x"));
+    ASSERT_TRUE(CreateDirectoryW((dir_ / L"taken.icl").c_str(), nullptr));
+    EXPECT_FALSE(qm::CopyFileSilently(dir_ / L"src.icl", dir_ / L"taken.icl"));
+}
+
 TEST_F(ShellFileOperations, CopyOntoAReadOnlyMediumFails) {
     const std::wstring ro = qmtest::ReadOnlyMediaFolder();
     if (ro.empty()) GTEST_SKIP() << "no read-only medium";
