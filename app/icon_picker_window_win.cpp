@@ -5,6 +5,7 @@
 
 #include "app/gradient_fill_win.h"
 #include "core/base/error.h"
+#include "core/base/long_path_win.h"
 #include "core/base/message_owner_win.h"
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
@@ -116,7 +117,7 @@ void TForm1::ListThemes() { FThemes->ListThemes(); }
 void TForm1::FormShow() {
     cb_FileName->Clear();
     const std::wstring history = HistoryFilePath();
-    if (GetFileAttributesW(history.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (qm::IsExistingFile(history)) {
         for (const std::wstring& line : ReadHistoryFile(history)) cb_FileName->Add(line);
     }
     std::wstring file = FTarget.iconFile ? FTarget.iconFile->Text() : std::wstring();

@@ -5,6 +5,7 @@
 #include "core/base/error.h"
 #include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
+#include "core/shell/registry_win.h"
 #include "shellext/failure_trail_win.h"
 #include "shellext/folder_menu_win.h"
 #include "shellext/server_win.h"
@@ -22,20 +23,13 @@ constexpr const wchar_t* kHandlerKey = L"Directory\\shellex\\ContextMenuHandlers
     throw UserError(L"Error creating system registry entry");
 }
 
-LSTATUS SetString(HKEY key, const wchar_t* valueName, const std::wstring& data) {
-    const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));  // with the zero
-    return RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes);
-}
-
-// Creates HKEY_CLASSES_ROOT\subKey when missing and sets one string value (nullptr = default).
-void WriteClassesRootString(const std::wstring& subKey, const wchar_t* valueName, const std::wstring& data) {
-    HKEY raw = nullptr;
-    const LSTATUS created = RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                            KEY_SET_VALUE, nullptr, &raw, nullptr);
-    if (created != ERROR_SUCCESS) FailRegistryEntry(created, L"HKEY_CLASSES_ROOT\\" + subKey);
-    const UniqueKey key(raw);
-    const LSTATUS set = SetString(key.get(), valueName, data);
-    if (set != ERROR_SUCCESS) FailRegistryEntry(set, L"HKEY_CLASSES_ROOT\\" + subKey);
+// Creates HKEY_CLASSES_ROOT\subKey when missing and sets one string value (empty name = default).
+void WriteClassesRootString(const std::wstring& subKey, std::wstring_view valueName, const std::wstring& data) {
+    LSTATUS status = ERROR_SUCCESS;
+    const UniqueKey key = CreateKey(HKEY_CLASSES_ROOT, subKey, KEY_SET_VALUE, &status);
+    if (!key) FailRegistryEntry(status, L"HKEY_CLASSES_ROOT\\" + subKey);
+    status = SetStringValue(key.get(), valueName, data);
+    if (status != ERROR_SUCCESS) FailRegistryEntry(status, L"HKEY_CLASSES_ROOT\\" + subKey);
 }
 
 // The library's file, in its short (8.3) form when the path holds a blank. A volume without
@@ -61,35 +55,30 @@ void TFolContMenuFactory::UpdateRegistry(bool doRegister) {
     const std::wstring serverKey = classKey + L"\\InprocServer32";
 
     if (doRegister) {
-        WriteClassesRootString(classKey, nullptr, kDescription);
-        WriteClassesRootString(serverKey, nullptr, ServerPath());
+        WriteClassesRootString(classKey, L"", kDescription);
+        WriteClassesRootString(serverKey, L"", ServerPath());
     } else {
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, serverKey.c_str());
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, classKey.c_str());
+        DeleteKey(HKEY_CLASSES_ROOT, serverKey);
+        DeleteKey(HKEY_CLASSES_ROOT, classKey);
     }
 
     SetApproval(doRegister, clsidText);
 
     if (doRegister) {
-        WriteClassesRootString(kHandlerKey, nullptr, clsidText);
+        WriteClassesRootString(kHandlerKey, L"", clsidText);
         WriteClassesRootString(serverKey, L"ThreadingModel", L"Apartment");
     } else {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, kHandlerKey);
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, kHandlerKey);
+        DeleteTree(HKEY_CLASSES_ROOT, kHandlerKey);
     }
 }
 
 void TFolContMenuFactory::SetApproval(bool doRegister, const std::wstring& clsidText) {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kApprovedKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
-        return;  // no right to write HKEY_LOCAL_MACHINE: nothing to approve, nothing reported
-    }
-    const UniqueKey key(raw);
+    const UniqueKey key = CreateKey(HKEY_LOCAL_MACHINE, kApprovedKey, KEY_SET_VALUE | KEY_QUERY_VALUE);
+    if (!key) return;  // no right to write HKEY_LOCAL_MACHINE: nothing to approve, nothing reported
     if (doRegister) {
-        SetString(key.get(), clsidText.c_str(), kDescription);
+        SetStringValue(key.get(), clsidText, kDescription);
     } else {
-        RegDeleteValueW(key.get(), clsidText.c_str());
+        DeleteValue(key.get(), clsidText);
     }
 }
 

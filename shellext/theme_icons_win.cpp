@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "core/base/long_path_win.h"
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_library_win.h"
 #include "shellext/failure_trail_win.h"
@@ -15,11 +16,8 @@ struct ThemeIcons::Library {
 
 ThemeIcons::ThemeIcons(const std::wstring& themePath) : library_(std::make_unique<Library>()) {
     // A theme that cannot be read gives a menu of the commands only; the trail says why.
-    const DWORD attributes = GetFileAttributesW(themePath.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ReportFailure("ThemeIcons",
-                      attributes == INVALID_FILE_ATTRIBUTES ? LastErrorResult() : HRESULT_FROM_WIN32(ERROR_DIRECTORY),
-                      themePath);
+    if (!IsExistingFile(themePath)) {
+        ReportFailure("ThemeIcons", LastErrorResult(), themePath);  // a folder: ERROR_DIRECTORY
         return;
     }
     if (!library_->icons.Open(themePath)) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "core/base/long_path_win.h"
 #include "ui/dialogs_win.h"
 #include "ui/dpi_win.h"
 
@@ -318,9 +319,7 @@ bool FileListBox::ListFolder(const std::wstring& folder) {
     pattern += mask;
     WIN32_FIND_DATAW fd;
     qm::UniqueFind find(FindFirstFileW(pattern.c_str(), &fd));
-    if (!find)
-        return (GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-               GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!find) return qm::IsExistingFolder(folder);
     std::vector<std::wstring> names;
     do {
         const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

@@ -1,5 +1,7 @@
 #include "ui/dpi_win.h"
 
+#include "core/base/long_path_win.h"
+
 namespace ui {
 
 int ScaleToDpi(int value, int dpi) { return dpi == kDesignDpi ? value : MulDiv(value, dpi, kDesignDpi); }
@@ -22,7 +24,7 @@ LOGFONTW FontForDpi(LOGFONTW font, int dpi) {
 }
 
 qm::UniqueIcon LoadIconFileForDpi(const wchar_t* path, int dpi) {
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return {};
+    if (!qm::IsExistingFile(path)) return {};
     qm::UniqueIcon first(static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
     if (!first || dpi == kDesignDpi) return first;
     BITMAP bm{};

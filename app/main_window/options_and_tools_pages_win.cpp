@@ -4,42 +4,16 @@
 
 #include <windows.h>
 
-#include "core/base/error.h"
-#include "core/base/handles_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/ini_file_win.h"
 #include "core/settings/language_support.h"
 #include "core/settings/settings_win.h"
+#include "core/shell/icl_verb_win.h"
 #include "core/shell/icon_cache_win.h"
 #include "core/shell/shell_status_win.h"
 #include "ui/form_win.h"
 
 namespace qm {
-
-namespace {
-// The ".icl" shell verb that starts the program with "/INSTALL" on a theme file.
-const wchar_t kVerbKey[] = L"iclfile\\shell\\Open.Ostrel.Quillmark";
-const wchar_t kVerbCommandKey[] = L"iclfile\\shell\\Open.Ostrel.Quillmark\\command";
-
-// Opens (creating when missing) a key for full access; empty when the user may not.
-UniqueKey CreateKeyForFullAccess(HKEY root, const wchar_t* subkey) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        return UniqueKey();
-    }
-    return UniqueKey(key);
-}
-
-// Sets the key's default value; a refused write after the key was opened is the registry
-// layer's error.
-void SetDefaultValue(HKEY key, const std::wstring& text) {
-    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    if (RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes) != ERROR_SUCCESS) {
-        throw UserError(FormatMessageText(TranslateText(std::string_view("Failed to set data for '%s'")), L""));
-    }
-}
-}  // namespace
 
 void TForm2::CreateOptionsPage() {
     GroupBox3 = Add<ui::GroupBox>(L"GroupBox3", p_2, ui::Bounds{0, 0, 517, 82}, L"How to install icon:");
@@ -90,12 +64,7 @@ void TForm2::ShowIconModeSetting() {
 }
 
 void TForm2::ShowShellVerbSetting() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kVerbCommandKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-        cb_ShellMenu->SetChecked(false);
-        return;
-    }
-    UniqueKey owned(key);
+    if (!IclVerbRegistered()) cb_ShellMenu->SetChecked(false);
 }
 
 void TForm2::Button2Click() {
@@ -108,17 +77,9 @@ void TForm2::Button2Click() {
     }
 
     if (cb_ShellMenu->Checked()) {
-        UniqueKey verb = CreateKeyForFullAccess(HKEY_CLASSES_ROOT, kVerbKey);
-        if (!verb) return;
-        SetDefaultValue(verb.get(), TranslateText(std::string_view("Install as Theme for Quillmark")));
-        UniqueKey command = CreateKeyForFullAccess(verb.get(), L"command");
-        if (!command) return;
-        // Both the program and the placeholder are quoted: a library path with a blank reaches
-        // "/INSTALL" whole, and a program path with a blank is not resolved by its prefixes.
-        SetDefaultValue(command.get(), L"\"" + ModulePath() + L"\" /INSTALL \"%1\"");
+        RegisterIclVerb(TranslateText(std::string_view("Install as Theme for Quillmark")), ModulePath());
     } else {
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbCommandKey);
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, kVerbKey);
+        UnregisterIclVerb();
     }
 }
 

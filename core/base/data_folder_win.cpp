@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
 #include "core/base/module_path_win.h"
 
 namespace qm {
@@ -65,8 +66,7 @@ bool CreateFolderPath(const std::wstring& folder) {
     std::wstring path = folder;
     while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
     if (path.empty()) return false;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (IsExistingPath(path)) return IsExistingFolder(path);
     const std::wstring parent = FolderOf(path);
     // The root of a drive or share always exists; stop at it.
     if (!parent.empty() && parent.size() < path.size() && parent != path) CreateFolderPath(parent);

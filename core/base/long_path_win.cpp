@@ -38,14 +38,30 @@ std::wstring ShellPathForm(std::wstring_view path) {
     return std::wstring(path);
 }
 
+namespace {
+// The attributes of what the path names; INVALID_FILE_ATTRIBUTES (and the platform's error) when
+// nothing is there.
+DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(LongPathForm(path).c_str()); }
+}  // namespace
+
 bool IsExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD attributes = AttributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    return attributes != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsExistingFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const DWORD attributes = AttributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    return attributes != INVALID_FILE_ATTRIBUTES;
 }
+
+bool IsExistingPath(const std::wstring& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace qm

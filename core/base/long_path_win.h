@@ -21,8 +21,10 @@ std::wstring ShellPathForm(std::wstring_view path);
 // cannot take the path: MAX_PATH characters or more, or already in the long form.
 bool PassesClassicPathLimit(std::wstring_view path);
 
-// True for an existing file (not a folder), and for an existing folder, by a path of any length.
+// True for an existing file (not a folder), for an existing folder, and for either, by a path of
+// any length. When the answer is false, GetLastError gives the platform's reason.
 bool IsExistingFile(const std::wstring& path);
 bool IsExistingFolder(const std::wstring& path);
+bool IsExistingPath(const std::wstring& path);
 
 }  // namespace qm

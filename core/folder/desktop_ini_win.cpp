@@ -18,7 +18,7 @@ DesktopIni::DesktopIni(const std::wstring& folder) : ini_(DesktopIniPathOf(folde
 
 DWORD DesktopIni::Attributes() const { return GetFileAttributesW(LongPathForm(Path()).c_str()); }
 
-bool DesktopIni::Exists() const { return Attributes() != INVALID_FILE_ATTRIBUTES; }
+bool DesktopIni::Exists() const { return IsExistingPath(Path()); }
 
 bool DesktopIni::PassesWriteTest(DWORD attributes) const {
     if (!Exists()) return true;

@@ -36,8 +36,7 @@ std::wstring FreshCopyName(const std::wstring& folder, const std::wstring& curre
     for (int attempt = 0;; ++attempt) {
         std::wstring name = CopyNames().NextName();
         // A name the folder already shows could keep the shell's cached picture of the old icon.
-        const bool taken = SamePath(name, current) ||
-                           GetFileAttributesW(LongPathForm(prefix + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        const bool taken = SamePath(name, current) || IsExistingPath(prefix + name);
         if (!taken || attempt >= 64) return name;
     }
 }
@@ -63,7 +62,7 @@ private:
 // The platform's error when the source file does not exist (as opposed to one that exists and
 // holds no icon), else 0.
 DWORD SourceGoneError(const std::wstring& path) {
-    if (GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES) return 0;
+    if (IsExistingPath(path)) return 0;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? error : 0;
 }

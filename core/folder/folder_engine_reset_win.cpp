@@ -85,7 +85,7 @@ std::size_t ClearAllIcons(const std::wstring& folder, CallerProfile rule, const 
     // The second attempt goes only to copies that survived the first: a shell delete of a file that
     // is gone would show the shell's error box.
     for (const auto& path : copies) {
-        if (GetFileAttributesW(LongPathForm(path).c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (!IsExistingPath(path)) continue;
         if (rule == CallerProfile::Extension) SetAttributes(path, attrs.oldCopyBeforeDelete);
         DeleteCopy(path);
     }

@@ -12,6 +12,7 @@
 #include "core/base/long_path_win.h"
 #include "core/base/text.h"
 #include "core/settings/profile_text.h"
+#include "core/settings/read_or_fall_back.h"
 
 namespace qm {
 
@@ -103,6 +104,15 @@ std::wstring IniFile::ReadString(std::wstring_view section, std::wstring_view ke
     return buf;
 }
 
+std::optional<std::wstring> IniFile::TryReadString(std::wstring_view section, std::wstring_view key,
+                                                   std::wstring_view def) const noexcept {
+    return TryReading([&] { return ReadString(section, key, def); });
+}
+
+std::wstring IniFile::ReadStringOr(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) const {
+    return ReadingOr([&] { return ReadString(section, key, fallback); }, fallback);
+}
+
 std::vector<std::wstring> IniFile::ReadStrings(std::wstring_view section, std::span<const std::wstring_view> keys,
                                                std::wstring_view def, ProfileEncoding* encoding) const {
     std::vector<std::wstring> values(keys.size(), std::wstring(def));
@@ -144,9 +154,7 @@ void IniFile::WriteString(std::wstring_view section, std::wstring_view key, std:
         if (!OwnWrite(path_, &write, access_ == IniAccess::OwnInPlatformEncoding)) RaiseWriteError();
         return;
     }
-    if (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateUtf16IniFile(path_) &&
-        GetLastError() != ERROR_FILE_EXISTS)
-        RaiseWriteError();
+    if (!IsExistingPath(path_) && !CreateUtf16IniFile(path_) && GetLastError() != ERROR_FILE_EXISTS) RaiseWriteError();
     const std::wstring s(section), k(key), v(value);
     if (!WritePrivateProfileStringW(s.c_str(), k.c_str(), v.c_str(), path_.c_str())) RaiseWriteError();
 }

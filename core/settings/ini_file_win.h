@@ -9,6 +9,7 @@
 // file is read and written by the layer's own access (ProfileText, by the same rules, through the
 // long form of the path). The own access is also chosen where a write must keep the file whole:
 // it writes only the bytes that change and puts them back when the medium refuses the rest.
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,6 +44,13 @@ public:
 
     // The stored value, or `def` when the file, the section or the key is missing.
     std::wstring ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view def) const;
+
+    // Read or fall back: as ReadString, but a read that fails (no memory for the value) gives
+    // nothing (TryReadString) or `fallback` (ReadStringOr, which is also the value of a missing
+    // file, section or key) instead of an error.
+    std::optional<std::wstring> TryReadString(std::wstring_view section, std::wstring_view key,
+                                              std::wstring_view def) const noexcept;
+    std::wstring ReadStringOr(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) const;
 
     // Several keys of one section from one read of the file (always the own access), each `def`
     // when missing, in the order asked.

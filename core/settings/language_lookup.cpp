@@ -42,17 +42,14 @@ LanguageKey NormaliseLanguageKey(std::wstring_view english) {
 std::wstring LookUpText(std::wstring_view english, bool builtInEnglish, const DictionaryReader& readDict) {
     if (builtInEnglish) return ExpandLineBreaks(english);
     if (TrimLowCodes(english).empty()) return std::wstring();
-    try {
-        const LanguageKey key = NormaliseLanguageKey(english);
-        if (key.key.empty()) return ExpandLineBreaks(english);  // "..." alone: no key to read
-        std::wstring value = readDict(key.key);
-        // A key that is present with nothing (or only blanks) behind it leaves the text as written.
-        if (TrimLowCodes(value).empty()) return ExpandLineBreaks(english);
-        if (key.dotsRemoved) value += L" ...";
-        return ExpandLineBreaks(value);
-    } catch (...) {
-        return ExpandLineBreaks(english);
-    }
+    const LanguageKey key = NormaliseLanguageKey(english);
+    if (key.key.empty()) return ExpandLineBreaks(english);  // "..." alone: no key to read
+    std::optional<std::wstring> value = readDict(key.key);
+    // An unreadable file, or a key that is present with nothing (or only blanks) behind it, leaves
+    // the text as written.
+    if (!value || TrimLowCodes(*value).empty()) return ExpandLineBreaks(english);
+    if (key.dotsRemoved) *value += L" ...";
+    return ExpandLineBreaks(*value);
 }
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 // The string lookup's steps that need no platform: trimming, the key a text is stored under, the
 // "/n" line breaks, and the lookup itself over a dictionary reader.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,9 @@ struct LanguageKey {
 LanguageKey NormaliseLanguageKey(std::wstring_view english);
 
 // Reads section "Dict", key `key` of the current language file, `key` itself when the file, the
-// section or the key is missing. May throw; the lookup then falls back to the English text.
-using DictionaryReader = std::function<std::wstring(const std::wstring& key)>;
+// section or the key is missing; nothing when the file cannot be read, and the lookup then gives
+// the English text as written.
+using DictionaryReader = std::function<std::optional<std::wstring>(const std::wstring& key)>;
 
 // The lookup once the language is known: `builtInEnglish` returns the text as written (with its
 // line breaks); otherwise the key is read, trailing dots come back as " ...", an empty value gives

@@ -22,8 +22,9 @@ struct LanguageProfile {
     std::wstring language;
 };
 
-// The whole lookup for one profile. Never fails towards the caller; holds no state between calls
-// and shares none between threads.
+// The whole lookup for one profile. A language file that cannot be read gives the text as
+// written: nothing but a lack of memory fails towards the caller. Holds no state between calls and
+// shares none between threads.
 std::wstring TranslateTextWith(const LanguageProfile& profile, std::wstring_view english);
 
 // The program's lookup: CurrentLanguage() and the program's folder.

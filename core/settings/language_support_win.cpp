@@ -18,8 +18,8 @@ constexpr wchar_t kDictSection[] = L"Dict";
 constexpr wchar_t kInfoSection[] = L"info";
 
 // Each call binds its own reader to the file: nothing is shared between calls or threads.
-std::wstring ReadDictionary(const std::wstring& languageFile, const std::wstring& key) {
-    return IniFile(languageFile).ReadString(kDictSection, key, key);
+std::optional<std::wstring> ReadDictionary(const std::wstring& languageFile, const std::wstring& key) {
+    return IniFile(languageFile).TryReadString(kDictSection, key, key);
 }
 }  // namespace
 
@@ -27,53 +27,36 @@ std::wstring LanguageFolderIn(const std::wstring& moduleFolder) { return moduleF
 
 std::wstring LanguageFilePathIn(const std::wstring& moduleFolder) {
     if (moduleFolder.empty()) return std::wstring();
-    std::wstring name;
-    try {
-        name = IniFile(SettingsFilePathIn(moduleFolder))
-                   .ReadString(kCurLangSetting.section, kCurLangSetting.key, kCurLangSetting.fallback);
-    } catch (...) {
-        name = kCurLangSetting.fallback;
-    }
-    return LanguageFolderIn(moduleFolder) + name;
+    return LanguageFolderIn(moduleFolder) +
+           IniFile(SettingsFilePathIn(moduleFolder))
+               .ReadStringOr(kCurLangSetting.section, kCurLangSetting.key, kCurLangSetting.fallback);
 }
 
 std::wstring LanguageFilePath() { return LanguageFilePathIn(ModuleFolder()); }
 
 std::wstring TranslateTextWith(const LanguageProfile& profile, std::wstring_view english) {
-    try {
-        if (profile.moduleFolder.empty()) return ExpandLineBreaks(english);
-        if (profile.lookup == LanguageLookup::Program) {
-            const std::wstring file = LanguageFolderIn(profile.moduleFolder) + profile.language;
-            return LookUpText(english, profile.language == kBuiltInLanguage,
-                              [&](const std::wstring& key) { return ReadDictionary(file, key); });
-        }
-        // The extension has no built-in language: no file under the current name means the texts
-        // as written. The path is formed again for the read, as the settings may change meanwhile.
-        const bool noFile = !IsExistingFile(LanguageFilePathIn(profile.moduleFolder));
-        return LookUpText(english, noFile, [&](const std::wstring& key) {
-            return ReadDictionary(LanguageFilePathIn(profile.moduleFolder), key);
-        });
-    } catch (...) {
-        return ExpandLineBreaks(english);
+    if (profile.moduleFolder.empty()) return ExpandLineBreaks(english);
+    if (profile.lookup == LanguageLookup::Program) {
+        const std::wstring file = LanguageFolderIn(profile.moduleFolder) + profile.language;
+        return LookUpText(english, profile.language == kBuiltInLanguage,
+                          [&](const std::wstring& key) { return ReadDictionary(file, key); });
     }
+    // The extension has no built-in language: no file under the current name means the texts
+    // as written. The path is formed again for the read, as the settings may change meanwhile.
+    const bool noFile = !IsExistingFile(LanguageFilePathIn(profile.moduleFolder));
+    return LookUpText(english, noFile, [&](const std::wstring& key) {
+        return ReadDictionary(LanguageFilePathIn(profile.moduleFolder), key);
+    });
 }
 
 std::wstring TranslateText(std::wstring_view english) {
-    try {
-        return TranslateTextWith({LanguageLookup::Program, ModuleFolder(), CurrentLanguage()}, english);
-    } catch (...) {
-        return ExpandLineBreaks(english);
-    }
+    return TranslateTextWith({LanguageLookup::Program, ModuleFolder(), CurrentLanguage()}, english);
 }
 
 std::wstring TranslateText(std::string_view english) { return TranslateText(AsciiToWide(english)); }
 
 std::wstring TranslateTextForExtension(std::wstring_view english) {
-    try {
-        return TranslateTextWith({LanguageLookup::Extension, ModuleFolder(), {}}, english);
-    } catch (...) {
-        return ExpandLineBreaks(english);
-    }
+    return TranslateTextWith({LanguageLookup::Extension, ModuleFolder(), {}}, english);
 }
 
 std::wstring TranslateTextForExtension(std::string_view english) {
@@ -81,12 +64,8 @@ std::wstring TranslateTextForExtension(std::string_view english) {
 }
 
 std::wstring LanguageInfoIn(const std::wstring& moduleFolder, std::wstring_view entry, std::wstring_view key) {
-    try {
-        if (moduleFolder.empty() || entry.empty()) return std::wstring();
-        return IniFile(LanguageFolderIn(moduleFolder) + std::wstring(entry)).ReadString(kInfoSection, key, L"");
-    } catch (...) {
-        return std::wstring();
-    }
+    if (moduleFolder.empty() || entry.empty()) return std::wstring();
+    return IniFile(LanguageFolderIn(moduleFolder) + std::wstring(entry)).ReadStringOr(kInfoSection, key, L"");
 }
 
 std::wstring LanguageNativeName(std::wstring_view entry) {

@@ -19,12 +19,7 @@ std::wstring SettingsFilePathForWriting() {
 std::wstring ReadSetting(const SettingKey& key) { return ReadSetting(key, key.fallback); }
 
 std::wstring ReadSetting(const SettingKey& key, std::wstring_view fallback) {
-    try {
-        IniFile ini(SettingsFilePath());
-        return ini.ReadString(key.section, key.key, fallback);
-    } catch (...) {
-        return std::wstring(fallback);
-    }
+    return IniFile(SettingsFilePath()).ReadStringOr(key.section, key.key, fallback);
 }
 
 void ReadCurrentLanguage(std::wstring_view fallback) { CurrentLanguage() = ReadSetting(kCurLangSetting, fallback); }

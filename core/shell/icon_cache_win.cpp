@@ -7,7 +7,8 @@
 #include <string>
 
 #include "core/base/handles_win.h"
-#include "core/shell/shell_helpers_win.h"
+#include "core/base/long_path_win.h"
+#include "core/shell/registry_win.h"
 
 namespace qm {
 
@@ -39,7 +40,7 @@ void RunSystemIconCacheRefresh() {
     wchar_t system[MAX_PATH] = {};
     if (!GetSystemDirectoryW(system, MAX_PATH)) return;
     const std::wstring exe = std::wstring(system) + L"\\ie4uinit.exe";
-    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (!IsExistingFile(exe)) return;
     std::wstring cmd = L"\"" + exe + L"\" -show";
     STARTUPINFOW si{};
     si.cb = sizeof si;

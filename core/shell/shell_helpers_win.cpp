@@ -5,6 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
+
 namespace qm {
 
 std::uint64_t FindFileSize(const std::wstring& path) {
@@ -59,8 +62,7 @@ bool DeleteFilePermanently(const std::wstring& path) { return RunFileOperation(F
 
 bool CopyFileSilently(const std::wstring& source, const std::wstring& target) {
     // Some shells report success for a copy into a folder that refuses it: the file on disk decides.
-    return RunFileOperation(FO_COPY, source, &target, kSilent) &&
-           GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return RunFileOperation(FO_COPY, source, &target, kSilent) && IsExistingFile(target);
 }
 
 namespace {
@@ -83,45 +85,6 @@ SystemFolders GetSystemFolders() {
 }
 
 void SetSystemFoldersSeam(std::optional<SystemFolders> folders) { SystemFoldersSeam() = std::move(folders); }
-
-UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey) {
-    const std::wstring path(subkey);
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return UniqueKey();
-    return UniqueKey(key);
-}
-
-UniqueKey OpenKeyForRead(HKEY root, std::wstring_view subkey) {
-    const std::wstring path(subkey);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) return UniqueKey(key);
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) return UniqueKey(key);
-    return UniqueKey();
-}
-
-void WriteRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring_view text) {
-    UniqueKey key = OpenKeyForWrite(root, subkey);
-    if (!key) return;
-    const std::wstring name(valueName), value(text);
-    RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-bool ReadRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring& text) {
-    UniqueKey key = OpenKeyForRead(root, subkey);
-    if (!key) return false;
-    // One character more than stated, so the buffer always ends in a zero, whatever the value holds.
-    wchar_t buffer[kRegStringCapacity + 1] = {};
-    DWORD size = kRegStringCapacity * sizeof(wchar_t);
-    const std::wstring name(valueName);
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS)
-        return false;
-    text = buffer;
-    return true;
-}
 
 void GetFileDescription(const std::wstring& path, std::wstring& text) {
     // A version resource is at most 64 KiB; a larger stated size is not trusted.

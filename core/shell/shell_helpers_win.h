@@ -1,6 +1,7 @@
 #pragma once
-// Small helpers through which the program asks the platform for file sizes, shell file operations,
-// registry strings and a file's version-information description. No state is kept between calls.
+// Small helpers through which the program asks the platform for file sizes, shell file operations
+// and a file's version-information description (registry strings: core/shell/registry_win.h). No
+// state is kept between calls.
 #include <windows.h>
 
 #include <cstdint>
@@ -8,8 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "core/base/handles_win.h"
 
 namespace qm {
 
@@ -42,21 +41,6 @@ struct SystemFolders {
 SystemFolders GetSystemFolders();
 // Test seam: GetSystemFolders answers these instead of the platform while set.
 void SetSystemFoldersSeam(std::optional<SystemFolders> folders);
-
-// RegCreateKeyExW with KEY_WRITE, creating missing keys on the way; empty on failure.
-UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey);
-// RegOpenKeyExW with KEY_ALL_ACCESS, then KEY_READ; empty when both fail.
-UniqueKey OpenKeyForRead(HKEY root, std::wstring_view subkey);
-
-// Stores `text` as REG_SZ (terminating zero included). Failures are not reported.
-void WriteRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring_view text);
-
-// Longest value ReadRegString reads, terminating zero included (in characters).
-inline constexpr std::size_t kRegStringCapacity = 255;
-// Reads a value (its type is not tested) into a buffer of kRegStringCapacity characters; on
-// success `text` becomes the value up to its first zero. On failure (no key, no value, a longer
-// value) `text` is left as it was and the result is false.
-bool ReadRegString(HKEY root, std::wstring_view subkey, std::wstring_view valueName, std::wstring& text);
 
 // Replaces `text` with the file's version-information FileDescription (string block of its first
 // translation entry, else 040904E4); leaves it unchanged when the file has none.

@@ -10,6 +10,7 @@
 #include "core/base/json_text.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_support.h"
+#include "core/shell/registry_win.h"
 
 namespace qm {
 
@@ -27,39 +28,19 @@ constexpr const wchar_t* kProvisionedKey =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Appx\\AppxAllUserStore\\Applications";
 constexpr const wchar_t* kPackagePrefix = L"Ostrel.Quillmark_";
 
-std::optional<std::wstring> ReadString(HKEY root, const std::wstring& subKey, const wchar_t* name) {
-    DWORD bytes = 0;
-    if (RegGetValueW(root, subKey.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegGetValueW(root, subKey.c_str(), name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    text.resize(wcsnlen(text.c_str(), text.size()));
-    return text;
-}
-
 bool ClassicRegisteredIn(HKEY root) {
-    return ReadString(root, kHandlerKey, nullptr) == std::wstring(kClassText) &&
-           ReadString(root, std::wstring(L"Software\\Classes\\CLSID\\") + kClassText + L"\\InprocServer32", nullptr)
+    return ReadStringValue(root, kHandlerKey, L"") == std::wstring(kClassText) &&
+           ReadStringValue(root, std::wstring(L"Software\\Classes\\CLSID\\") + kClassText + L"\\InprocServer32", L"")
                .has_value();
 }
 
 bool HasPackageKey(HKEY root, const wchar_t* subKey) {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, subKey, 0, KEY_ENUMERATE_SUB_KEYS | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS) return false;
-    UniqueKey key(raw);
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 256;
-        const LSTATUS r = RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (r == ERROR_NO_MORE_ITEMS) return false;
-        if (r == ERROR_SUCCESS && std::wstring_view(name, length).substr(0, wcslen(kPackagePrefix)) == kPackagePrefix) {
-            return true;
-        }
+    const UniqueKey key = OpenKey(root, subKey, KEY_ENUMERATE_SUB_KEYS | KEY_WOW64_64KEY);
+    if (!key) return false;
+    for (const std::wstring& name : SubkeyNames(key.get())) {
+        if (std::wstring_view(name).substr(0, wcslen(kPackagePrefix)) == kPackagePrefix) return true;
     }
+    return false;
 }
 
 // A signed package holds the part AppxSignature.p7x; its name is stored as written in the zip's
@@ -84,13 +65,13 @@ const wchar_t* YesNo(bool value) { return value ? L"yes" : L"no"; }
 ShellStatus ReadShellStatus() {
     ShellStatus s;
     s.classicRegistered = ClassicRegisteredIn(HKEY_CURRENT_USER) || ClassicRegisteredIn(HKEY_LOCAL_MACHINE);
-    s.classicApproved = ReadString(HKEY_LOCAL_MACHINE, kApprovedKey, kClassText).has_value() ||
-                        ReadString(HKEY_CURRENT_USER, kApprovedKey, kClassText).has_value();
+    s.classicApproved = ReadStringValue(HKEY_LOCAL_MACHINE, kApprovedKey, kClassText).has_value() ||
+                        ReadStringValue(HKEY_CURRENT_USER, kApprovedKey, kClassText).has_value();
     s.packageRegistered = HasPackageKey(HKEY_CURRENT_USER, kUserPackagesKey);
     if (ProcessIsElevated()) s.provisioned = HasPackageKey(HKEY_LOCAL_MACHINE, kProvisionedKey);
     s.packageSigned = PackageSigned(ModuleFolder() + L"Quillmark.msix");
     const auto build =
-        ReadString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentBuildNumber");
+        ReadStringValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentBuildNumber");
     s.windowsBuild = build ? std::wcstoul(build->c_str(), nullptr, 10) : 0;
     return s;
 }

@@ -26,13 +26,9 @@ std::wstring UserThemeFolder() { return ThemeStoreFolderIn(DataFolder()); }
 std::wstring ShippedThemeFolder() { return ThemeStoreFolderIn(ModuleFolder()); }
 
 std::wstring ReadThemeNameIn(const std::wstring& moduleFolder) {
-    try {
-        if (moduleFolder.empty()) return kDefaultThemeName;
-        IniFile ini(SettingsFilePathIn(moduleFolder));
-        return ini.ReadString(kThemeNameSetting.section, kThemeNameSetting.key, kDefaultThemeName);
-    } catch (...) {
-        return kDefaultThemeName;
-    }
+    if (moduleFolder.empty()) return kDefaultThemeName;
+    return IniFile(SettingsFilePathIn(moduleFolder))
+        .ReadStringOr(kThemeNameSetting.section, kThemeNameSetting.key, kDefaultThemeName);
 }
 
 std::wstring ReadThemeName() { return ReadSetting(kThemeNameSetting); }

@@ -2,6 +2,7 @@
 
 #include "core/base/data_folder_win.h"
 #include "core/base/handles_win.h"
+#include "core/base/long_path_win.h"
 #include "core/base/message_owner_win.h"
 #include "core/base/module_path_win.h"
 #include "core/settings/language_keys.h"
@@ -26,8 +27,6 @@ void ShowError(const ThemeStore& store, std::string_view text) {
     Show(store, TranslateText(text), texts::kSorryError, MB_OK);
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 bool SameFile(const std::wstring& a, const std::wstring& b) {
     auto open = [](const std::wstring& p) {
         return UniqueFile(CreateFileW(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -51,11 +50,11 @@ void CopyStep(const ThemeStore& store, const std::wstring& source, const std::ws
     const std::uint64_t sourceSize = FindFileSize(source);
     const std::uint64_t targetSize = FindFileSize(target);
     // A source that is not there cannot be copied: say so before anything of the store is touched.
-    if (!Exists(source)) {
+    if (!IsExistingFile(source)) {
         ShowError(store, texts::kErrorCopyingTheme);
         return;
     }
-    if (!Exists(target)) {
+    if (!IsExistingPath(target)) {       // a folder of the theme's name is replaced like a theme
         CreateFolderPath(store.folder);  // a store folder that went missing, or the user's on first use
         CopyIntoStore(store, source, target);
         return;

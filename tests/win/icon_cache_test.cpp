@@ -4,7 +4,7 @@
 
 #include <shlobj.h>
 
-#include "core/shell/shell_helpers_win.h"
+#include "core/shell/registry_win.h"
 #include "core/shell/icon_cache_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/shell_notify_observer_win.h"

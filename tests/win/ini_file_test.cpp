@@ -1,6 +1,9 @@
 // The INI access layer against real files under Wine.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "core/base/error.h"
 #include "core/settings/ini_file_win.h"
 #include "core/base/text.h"
@@ -268,6 +271,29 @@ TEST(IniFile, PastMaxPathAFileIsCreatedReadAndWrittenAsUtf16) {
     // A value longer than the layer reads is cut as the platform's reader cuts it.
     ini.WriteString(L"S", L"Long", std::wstring(3000, L'x'));
     EXPECT_EQ(ini.ReadString(L"S", L"Long", L""), std::wstring(IniFile::kMaxValueLength, L'x'));
+}
+
+TEST(IniFile, ReadOrFallBackGivesTheStoredValueOrTheFallback) {
+    TempDir dir;
+    qmtest::WriteAnsiFile(dir / L"a.ini", "[S]\r\nK=v\r\nEmpty=\r\n");
+    const std::wstring longFolder = qmtest::FolderOfLength(dir.path(), 300);
+    IniFile(longFolder + L"\\a.ini").WriteString(L"S", L"K", L"v");
+    IniFile(longFolder + L"\\a.ini").WriteString(L"S", L"Empty", L"");
+    for (const std::wstring& folder : {dir.path(), longFolder}) {  // the platform's access and the own
+        SCOPED_TRACE(std::to_string(folder.size()) + " characters");
+        const IniFile ini(folder + L"\\a.ini");
+        EXPECT_EQ(ini.TryReadString(L"S", L"K", L"d"), std::optional<std::wstring>(L"v"));
+        EXPECT_EQ(ini.TryReadString(L"S", L"Missing", L"d"), std::optional<std::wstring>(L"d"));
+        EXPECT_EQ(ini.ReadStringOr(L"S", L"K", L"fallback"), L"v");
+        EXPECT_EQ(ini.ReadStringOr(L"s", L"k", L"fallback"), L"v");
+        EXPECT_EQ(ini.ReadStringOr(L"S", L"Empty", L"fallback"), L"");  // present, empty: no fallback
+        EXPECT_EQ(ini.ReadStringOr(L"S", L"Missing", L"fallback"), L"fallback");
+        EXPECT_EQ(ini.ReadStringOr(L"Other", L"K", L"fallback"), L"fallback");
+        const IniFile missing(folder + L"\\none.ini");
+        EXPECT_EQ(missing.ReadStringOr(L"S", L"K", L"fallback"), L"fallback");
+        EXPECT_EQ(missing.TryReadString(L"S", L"K", L"d"), std::optional<std::wstring>(L"d"));
+        EXPECT_FALSE(qmtest::Exists(qmtest::Prefixed(folder + L"\\none.ini")));
+    }
 }
 
 }  // namespace

@@ -108,6 +108,13 @@ TEST_F(ShellFileOperations, CopyMakesAndReplacesTargetsWithoutAsking) {
     EXPECT_FALSE(Exists(dir_ / L"other.icl"));
 }
 
+TEST_F(ShellFileOperations, CopyOntoAFolderOfTheTargetsNameFails) {
+    // The shell copies the file into such a folder: nothing then stands at the target as a file.
+    WriteBytes(dir_ / L"src.icl", Bytes("x"));
+    ASSERT_TRUE(CreateDirectoryW((dir_ / L"taken.icl").c_str(), nullptr));
+    EXPECT_FALSE(qm::CopyFileSilently(dir_ / L"src.icl", dir_ / L"taken.icl"));
+}
+
 TEST_F(ShellFileOperations, CopyOntoAReadOnlyMediumFails) {
     const std::wstring ro = qmtest::ReadOnlyMediaFolder();
     if (ro.empty()) GTEST_SKIP() << "no read-only medium";
@@ -137,78 +144,6 @@ TEST_F(ShellFileOperations, DeletePermanentlyBypassesTheRecycleBin) {
         EXPECT_FALSE(InTrash(name));
     }
     EXPECT_FALSE(qm::DeleteFilePermanently(dir_ / L"missing.ico"));
-}
-
-class Registry : public testing::Test {
-protected:
-    const std::wstring root_ = L"Software\\QuillmarkTest" + std::to_wstring(GetCurrentProcessId());
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str()); }
-    void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD bytes) {
-        qm::UniqueKey key = qm::OpenKeyForWrite(HKEY_CURRENT_USER, root_);
-        ASSERT_TRUE(key);
-        ASSERT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes),
-                  ERROR_SUCCESS);
-    }
-};
-
-TEST_F(Registry, WriteCreatesThePathAndReadGivesTheValueBack) {
-    const std::wstring sub = root_ + L"\\Deep\\Er";
-    EXPECT_FALSE(qm::OpenKeyForRead(HKEY_CURRENT_USER, sub));
-    qm::WriteRegString(HKEY_CURRENT_USER, sub, L"Name", L"Value \u00e9\u6587");
-    EXPECT_TRUE(qm::OpenKeyForRead(HKEY_CURRENT_USER, sub));
-
-    // Stored as REG_SZ with its terminating zero.
-    DWORD type = 0, bytes = 0;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), L"Name", RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &bytes),
-              ERROR_SUCCESS);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(bytes, 9u * sizeof(wchar_t));  // 8 characters and the zero
-
-    std::wstring text = L"before";
-    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, sub, L"Name", text));
-    EXPECT_EQ(text, L"Value \u00e9\u6587");
-
-    qm::WriteRegString(HKEY_CURRENT_USER, sub, L"", L"default value");
-    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, sub, L"", text));
-    EXPECT_EQ(text, L"default value");
-}
-
-TEST_F(Registry, ReadFailuresLeaveTheTextUnchanged) {
-    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"Short", L"ok");
-    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"Long", std::wstring(300, L'L'));
-    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"Limit", std::wstring(254, L'a'));
-    qm::WriteRegString(HKEY_CURRENT_USER, root_, L"OverLimit", std::wstring(255, L'b'));
-    struct Case {
-        const wchar_t* subkey;
-        const wchar_t* value;
-        bool ok;
-        std::wstring expected;
-    } cases[] = {
-        {L"", L"Short", true, L"ok"},
-        {L"", L"Missing", false, L"unchanged"},
-        {L"\\NoSuchKey", L"Short", false, L"unchanged"},
-        {L"", L"Long", false, L"unchanged"},
-        {L"", L"Limit", true, std::wstring(254, L'a')},
-        {L"", L"OverLimit", false, L"unchanged"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        std::wstring text = L"unchanged";
-        EXPECT_EQ(qm::ReadRegString(HKEY_CURRENT_USER, root_ + c.subkey, c.value, text), c.ok);
-        EXPECT_EQ(text, c.expected);
-    }
-}
-
-TEST_F(Registry, ValuesWithoutTerminatorOrOfOtherTypesStayInsideTheBuffer) {
-    const wchar_t unterminated[3] = {L'a', L'b', L'c'};
-    SetRaw(L"NoZero", REG_SZ, unterminated, sizeof unterminated);
-    const BYTE odd[3] = {'x', 0, 'y'};
-    SetRaw(L"Odd", REG_BINARY, odd, sizeof odd);
-    std::wstring text;
-    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, root_, L"NoZero", text));
-    EXPECT_EQ(text, L"abc");
-    EXPECT_TRUE(qm::ReadRegString(HKEY_CURRENT_USER, root_, L"Odd", text));  // the type is not tested
-    EXPECT_EQ(text.substr(0, 1), L"x");
 }
 
 TEST(FileDescription, FromTheTranslationBlockOrTheFallbackBlock) {

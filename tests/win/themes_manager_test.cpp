@@ -152,6 +152,16 @@ TEST_F(ThemeStoreTest, MissingSourceReportsTheCopyErrorAndKeepsTheStoredTheme) {
     EXPECT_FALSE(Exists(InStore(L"Never.icl")));
 }
 
+TEST_F(ThemeStoreTest, AFolderNamedLikeALibraryIsNoThemeAndIsNotCopied) {
+    dirs_.MakeFolder(L"from");
+    const std::wstring folder = dirs_.MakeFolder(L"from\\Folder.icl");
+    WriteBytes(folder + L"\\inside.txt", Bytes("not a theme"));
+    qm::InstallTheme(store_, folder);
+    ASSERT_EQ(boxes_.Seen().size(), 1u);
+    ExpectInfoBox(boxes_.Seen()[0], L"Sorry, Error", L"Sorry, occured error when copying  theme", {L"OK"});
+    EXPECT_FALSE(qmtest::Exists(InStore(L"Folder.icl")));
+}
+
 TEST_F(ThemeStoreTest, CopyIntoAStoreThatRefusesItIsReported) {
     const std::wstring ro = qmtest::ReadOnlyMediaFolder();
     if (ro.empty()) GTEST_SKIP() << "no read-only medium";
