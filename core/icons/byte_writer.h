@@ -89,7 +89,10 @@ public:
         bytes_.insert(bytes_.end(), b, b + 4);
     }
     void Bytes(std::span<const std::uint8_t> bytes) { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
-    void Zeros(std::size_t count) { bytes_.resize(bytes_.size() + count, 0); }
+    // Byte by byte: GCC 12 misreads resize() inlined here as an access out of bounds.
+    void Zeros(std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) bytes_.push_back(0);
+    }
     // Zeros up to the next multiple of alignment (nothing when already there).
     void PadTo(std::size_t alignment) {
         if (alignment > 1 && bytes_.size() % alignment) Zeros(alignment - bytes_.size() % alignment);

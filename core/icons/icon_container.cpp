@@ -5,6 +5,7 @@
 #include <span>
 
 #include "core/base/error.h"
+#include "core/icons/byte_writer.h"
 #include "core/icons/icon_file.h"
 #include "core/icons/icon_messages.h"
 #include "core/icons/icon_probe.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/icons/binary_layouts.h"
+#include "core/icons/byte_writer.h"
 
 namespace qm {
 

@@ -1,5 +1,7 @@
 #include "core/icons/icon_records.h"
 
+#include "core/icons/byte_writer.h"
+
 namespace qm {
 
 std::optional<std::wstring_view> CheckIconHeader(const IconHeader& header) {

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "core/icons/binary_layouts.h"
-#include "core/icons/byte_writer.h"
 
 namespace qm {
+
+class ByteWriter;
 
 // An icon held by the system has at most this many images.
 inline constexpr std::size_t kMaxIconImages = 32;

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/icons/binary_layouts.h"
+#include "core/icons/byte_writer.h"
 #include "core/icons/icon_readers.h"
 #include "tests/support/icon_fixtures.h"
 

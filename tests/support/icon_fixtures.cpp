@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "core/icons/binary_layouts.h"
+#include "core/icons/byte_writer.h"
 
 namespace qmtest {
 
