@@ -122,7 +122,9 @@ inline constexpr std::uint16_t kMachineI386 = 0x14C;
 inline constexpr std::uint16_t kExecutableDll32 = 0x2102;  // executable image, 32-bit machine, DLL
 }  // namespace pe_header
 
-namespace pe_optional_header {  // PE32 (magic 0x10B); PE32+ differs from the image base on
+// The optional header of PE32 (magic 0x10B); in PE32+ (0x20B) the fields from the image base on
+// lie elsewhere, and only its data directories are read here.
+namespace pe_optional_header {
 inline constexpr std::size_t kMagic = 0;
 inline constexpr std::size_t kLinkerVersion = 2;  // major and minor, 8 bits each
 inline constexpr std::size_t kCodeSize = 4;
