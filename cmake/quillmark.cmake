@@ -1,10 +1,13 @@
 # Helpers shared by the CMake files of the tree.
 
 # qm_sources(VAR dir): the .cpp files below dir that belong to this build.
-# Natively, files named *_win.cpp (Windows API) are left out.
+# Files named *_win.cpp (Windows API) build only for Windows, *_posix.cpp (POSIX API) only
+# elsewhere; every other source builds everywhere.
 function(qm_sources var dir)
   file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-  if(NOT WIN32)
+  if(WIN32)
+    list(FILTER files EXCLUDE REGEX "_posix\\.cpp$")
+  else()
     list(FILTER files EXCLUDE REGEX "_win\\.cpp$")
   endif()
   set(${var} ${files} PARENT_SCOPE)

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "core/base/error.h"
+#include "core/icons/byte_writer.h"
 #include "core/icons/icon_file.h"
 #include "core/icons/icon_messages.h"
 #include "core/icons/icon_probe.h"
@@ -125,9 +126,10 @@ bool TWrenIcoObj::LoadFromPE(const std::wstring& fileName, std::int32_t index) {
 std::vector<std::uint8_t> TWrenIcoObj::IcoBytes() const {
     const std::size_t count = std::min<std::size_t>(Header.Count, kMaxIconImages);
     std::vector<std::uint8_t> out;
-    AppendHeader(out, Header);
-    for (std::size_t i = 0; i < count; ++i) AppendDirectoryEntry(out, Entries[i]);
-    for (std::size_t i = 0; i < count; ++i) out.insert(out.end(), Images[i].begin(), Images[i].end());
+    ByteWriter w(out);
+    AppendHeader(w, Header);
+    for (std::size_t i = 0; i < count; ++i) AppendDirectoryEntry(w, Entries[i]);
+    for (std::size_t i = 0; i < count; ++i) w.Bytes(Images[i]);
     return out;
 }
 

@@ -1,19 +1,12 @@
-// The POSIX side of icon source files (the Windows side is icon_file_win.cpp).
-#ifndef _WIN32
+// The portable side of icon source files: the file held in memory, reading it whole, writing a
+// new one, and the last open error; the platform calls come from icon_file_platform.h.
 #include "core/icons/icon_file.h"
 
 #include <algorithm>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <new>
 
 #include "core/base/error.h"
-#include "core/base/text.h"
+#include "core/icons/icon_file_platform.h"
 
 namespace qm {
 
@@ -36,71 +29,65 @@ ByteView InputFile::Bytes() const {
 
 void InputFile::Close() { impl_.reset(); }
 
-namespace {
-// Closes the descriptor however the open ends.
-struct Descriptor {
-    int fd;
-    ~Descriptor() {
-        if (fd >= 0) close(fd);
-    }
-};
-}  // namespace
-
 bool OpenForReading(InputFile& file, const std::wstring& fileName) {
     file.Close();
     SetOpenError(L"");
-    auto failed = [](int error) {
-        SetOpenError(Utf8ToWide(std::strerror(error)));
+    const auto failed = [](platform_file::Error error) {
+        SetOpenError(platform_file::ErrorText(error));
         return false;
     };
-    const Descriptor d{open(WideToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC)};
-    if (d.fd < 0) return failed(errno);
-    struct stat st {};
-    if (fstat(d.fd, &st) != 0) return failed(errno);
-    if (!S_ISREG(st.st_mode)) return failed(EISDIR);
-    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > kMaxSourceFileBytes) return failed(EFBIG);
+    platform_file::File source;
+    if (const auto error = source.OpenForReading(fileName)) return failed(error);
+    std::uint64_t size = 0;
+    if (const auto error = source.Size(size)) return failed(error);
+    if (size > kMaxSourceFileBytes) return failed(platform_file::TooLargeError());
     auto impl = std::make_unique<InputFile::Impl>();
-    const std::size_t wanted = static_cast<std::size_t>(st.st_size);
+    const std::size_t wanted = static_cast<std::size_t>(size);
     if (wanted > 0) {
         impl->bytes.reset(new (std::nothrow) std::uint8_t[wanted]);
-        if (!impl->bytes) return failed(ENOMEM);
+        if (!impl->bytes) return failed(platform_file::OutOfMemoryError());
     }
     while (impl->size < wanted) {
-        const ssize_t n = read(d.fd, impl->bytes.get() + impl->size, wanted - impl->size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return failed(errno);
-        if (n == 0) break;  // cut short since its size was taken
-        impl->size += static_cast<std::size_t>(n);
+        std::size_t got = 0;
+        if (const auto error = source.Read(impl->bytes.get() + impl->size, wanted - impl->size, got))
+            return failed(error);
+        if (got == 0) break;  // cut short since its size was taken
+        impl->size += got;
     }
     file.impl_ = std::move(impl);
     return true;
 }
 
-namespace {
-[[noreturn]] void RaiseErrno(int error) { throw UserError(Utf8ToWide(std::strerror(error))); }
-}  // namespace
-
 void WriteNewFile(const std::wstring& fileName, std::span<const std::uint8_t> bytes) {
-    const std::string name = WideToUtf8(fileName);
-    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) RaiseErrno(errno);
+    platform_file::File out;
+    if (const auto error = out.CreateForWriting(fileName)) throw UserError(platform_file::ErrorText(error));
     std::size_t done = 0;
-    int error = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
+    platform_file::Error error = 0;
+    while (done < bytes.size() && error == 0) {
+        std::size_t written = 0;
+        error = out.Write(bytes.data() + done, bytes.size() - done, written);
+        done += written;
     }
-    if (close(fd) != 0 && error == 0) error = errno;
+    const platform_file::Error closed = out.Close();
+    if (error == 0) error = closed;
     if (error != 0) {
-        unlink(name.c_str());
-        RaiseErrno(error);
+        platform_file::RemoveFile(fileName);
+        throw UserError(platform_file::ErrorText(error));
     }
 }
 
+namespace {
+// A plain character buffer: thread-local objects with destructors would make the runtime hold a
+// module reference per thread in the shell extension.
+thread_local wchar_t t_openError[256];
+}  // namespace
+
+void SetOpenError(const std::wstring& text) {
+    const std::size_t n = std::min<std::size_t>(text.size(), 255);
+    std::copy_n(text.data(), n, t_openError);
+    t_openError[n] = L'\0';
+}
+
+std::wstring LastOpenErrorText() { return t_openError; }
+
 }  // namespace qm
-#endif

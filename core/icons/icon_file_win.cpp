@@ -1,93 +1,73 @@
-#include "core/icons/icon_file.h"
-
+// The Windows side of icon source files (the POSIX side is icon_file_posix.cpp).
 #include <windows.h>
 
 #include <algorithm>
-#include <new>
 
 #include "core/base/error.h"
 #include "core/base/handles_win.h"
 #include "core/base/long_path_win.h"
+#include "core/icons/icon_file_platform.h"
 
-namespace qm {
+namespace qm::platform_file {
 
-struct InputFile::Impl {
-    std::unique_ptr<std::uint8_t[]> bytes;
-    std::size_t size = 0;
+Error TooLargeError() { return ERROR_FILE_TOO_LARGE; }
+Error OutOfMemoryError() { return ERROR_NOT_ENOUGH_MEMORY; }
+
+std::wstring ErrorText(Error error) { return SystemErrorText(error); }
+
+struct File::Handle {
+    UniqueFile file;
 };
 
-InputFile::InputFile() = default;
-InputFile::~InputFile() = default;
-InputFile::InputFile(InputFile&&) noexcept = default;
-InputFile& InputFile::operator=(InputFile&&) noexcept = default;
+File::File() : handle_(std::make_unique<Handle>()) {}
+File::~File() = default;
 
-bool InputFile::IsOpen() const { return impl_ != nullptr; }
-
-ByteView InputFile::Bytes() const {
-    if (!impl_ || impl_->size == 0) return {};
-    return ByteView(impl_->bytes.get(), impl_->size);
+Error File::OpenForReading(const std::wstring& fileName) {
+    handle_->file.reset(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return handle_->file ? 0 : GetLastError();
 }
 
-void InputFile::Close() { impl_.reset(); }
-
-bool OpenForReading(InputFile& file, const std::wstring& fileName) {
-    file.Close();
-    SetOpenError(L"");
-    auto failed = [](DWORD error) {
-        SetOpenError(SystemErrorText(error));
-        return false;
-    };
-    // Read access only, so that read-only files and files on read-only media open.
-    UniqueFile handle(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return failed(GetLastError());
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handle.get(), &size)) return failed(GetLastError());
-    if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > kMaxSourceFileBytes)
-        return failed(ERROR_FILE_TOO_LARGE);
-    auto impl = std::make_unique<InputFile::Impl>();
-    const std::size_t wanted = static_cast<std::size_t>(size.QuadPart);
-    if (wanted > 0) {
-        impl->bytes.reset(new (std::nothrow) std::uint8_t[wanted]);
-        if (!impl->bytes) return failed(ERROR_NOT_ENOUGH_MEMORY);
-    }
-    while (impl->size < wanted) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wanted - impl->size, 1u << 24));
-        DWORD got = 0;
-        if (!ReadFile(handle.get(), impl->bytes.get() + impl->size, chunk, &got, nullptr))
-            return failed(GetLastError());
-        if (got == 0) break;  // cut short since its size was taken
-        impl->size += got;
-    }
-    file.impl_ = std::move(impl);
-    return true;
+Error File::CreateForWriting(const std::wstring& fileName) {
+    handle_->file.reset(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return handle_->file ? 0 : GetLastError();
 }
 
-namespace {
-[[noreturn]] void RaiseLastError(DWORD error) { throw UserError(SystemErrorText(error)); }
-}  // namespace
-
-void WriteNewFile(const std::wstring& fileName, std::span<const std::uint8_t> bytes) {
-    UniqueFile out(CreateFileW(LongPathForm(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out) RaiseLastError(GetLastError());
-    std::size_t done = 0;
-    DWORD error = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(out.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-            error = GetLastError();
-            if (error == 0) error = ERROR_WRITE_FAULT;
-            break;
-        }
-        done += written;
-    }
-    out.reset();
-    if (error != 0) {
-        DeleteFileW(LongPathForm(fileName).c_str());
-        RaiseLastError(error);
-    }
+Error File::Size(std::uint64_t& size) {
+    LARGE_INTEGER value{};
+    if (!GetFileSizeEx(handle_->file.get(), &value)) return GetLastError();
+    if (value.QuadPart < 0) return ERROR_FILE_TOO_LARGE;
+    size = static_cast<std::uint64_t>(value.QuadPart);
+    return 0;
 }
 
-}  // namespace qm
+Error File::Read(std::uint8_t* to, std::size_t count, std::size_t& done) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 24));
+    DWORD got = 0;
+    done = 0;
+    if (!ReadFile(handle_->file.get(), to, chunk, &got, nullptr)) return GetLastError();
+    done = got;
+    return 0;
+}
+
+Error File::Write(const std::uint8_t* from, std::size_t count, std::size_t& done) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    DWORD written = 0;
+    done = 0;
+    if (!WriteFile(handle_->file.get(), from, chunk, &written, nullptr) || written == 0) {
+        const DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_WRITE_FAULT;
+    }
+    done = written;
+    return 0;
+}
+
+Error File::Close() {
+    handle_->file.reset();
+    return 0;
+}
+
+void RemoveFile(const std::wstring& fileName) { DeleteFileW(LongPathForm(fileName).c_str()); }
+
+}  // namespace qm::platform_file

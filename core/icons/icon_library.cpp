@@ -1,13 +1,16 @@
 #include "core/icons/icon_library.h"
 
+#include "core/icons/binary_layouts.h"
+
 namespace qm {
 
 bool IconLibrary::Open(const std::wstring& fileName) {
     Close();
     if (!OpenForReading(file_, fileName)) return false;
     const ByteView f = file_.Bytes();
-    auto header = f.Record<kIconHeaderSize>(0);
-    if (header && header->U16<0>() == 0 && header->U16<2>() == 1 && header->U16<4>() > 0) {
+    auto header = f.Record<icon_header::kSize>(0);
+    if (header && header->U16<icon_header::kReserved>() == 0 && header->U16<icon_header::kType>() == 1 &&
+        header->U16<icon_header::kCount>() > 0) {
         kind_ = kIconFileIco;
         return true;
     }
@@ -17,9 +20,9 @@ bool IconLibrary::Open(const std::wstring& fileName) {
     }
     // NE modules as the loader reads them: the DOS header rule and the 16-bit new-header offset.
     if (HasNewHeader(f)) {
-        auto ne = f.U16(0x3C);
-        auto sig = ne ? f.U16(*ne) : std::nullopt;
-        if (sig && *sig == 0x454E) {
+        auto ne = f.U16(dos_header::kNewHeader);
+        auto sig = ne ? f.U16(*ne + ne_header::kMagic) : std::nullopt;
+        if (sig && *sig == ne_header::kSignature) {
             kind_ = kIconFileNe;
             if (IndexNeIcons(f, ne_) != NeIndexResult::kOk) ne_ = {};
         }

@@ -3,65 +3,12 @@
 #include <algorithm>
 
 #include "core/base/error.h"
+#include "core/icons/binary_layouts.h"
+#include "core/icons/byte_writer.h"
 
 namespace qm {
 
 namespace {
-
-class Out {
-public:
-    std::vector<std::uint8_t> bytes;
-    std::size_t Pos() const { return bytes.size(); }
-    void U8(std::uint8_t v) { bytes.push_back(v); }
-    void U16(std::uint32_t v) {
-        U8(static_cast<std::uint8_t>(v));
-        U8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v) {
-        U16(v & 0xFFFF);
-        U16(v >> 16);
-    }
-    // A length-prefixed 8-bit string, as NE name tables hold them.
-    void Pascal(const std::string& text) {
-        U8(static_cast<std::uint8_t>(text.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
-    }
-    // A names table of one entry (the module name, ordinal 0) and its end mark.
-    void ModuleNameTable(const std::string& module) {
-        Pascal(module);
-        U16(0);
-        U8(0);
-    }
-    // The DOS header; the new header follows at `newHeader`.
-    void DosHeader(std::uint16_t lastPageBytes, std::uint16_t pages, std::uint32_t newHeader) {
-        U16(0x5A4D);
-        U16(lastPageBytes);
-        U16(pages);
-        U16(0);  // relocations
-        U16(4);  // header paragraphs
-        U16(0);
-        U16(0xFFFF);
-        U16(0);
-        U16(0xB8);
-        Zeros(0x18 - Pos());
-        U16(0x40);  // relocation-table offset: a new header follows
-        Zeros(0x3C - Pos());
-        U32(newHeader);
-    }
-    void Bytes(ByteView v) { bytes.insert(bytes.end(), v.data(), v.data() + v.size()); }
-    void PadTo(std::size_t alignment) {
-        while (bytes.size() % alignment) U8(0);
-    }
-    void Zeros(std::size_t n) { bytes.resize(bytes.size() + n, 0); }
-    void Put16At(std::size_t at, std::uint32_t v) {
-        bytes[at] = static_cast<std::uint8_t>(v);
-        bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
-    }
-    void Put32At(std::size_t at, std::uint32_t v) {
-        Put16At(at, v & 0xFFFF);
-        Put16At(at + 2, v >> 16);
-    }
-};
 
 [[noreturn]] void Refuse(const wchar_t* what) {
     throw UserError(std::wstring(L"Cannot build the icon library: ") + what);
@@ -70,12 +17,13 @@ public:
 // The group resource of an icon whose images got ids firstId, firstId + 1, ...
 std::vector<std::uint8_t> GroupResource(const IconGroupData& icon, std::uint32_t firstId) {
     std::vector<std::uint8_t> out;
-    AppendHeader(out, IconHeader{0, 1, static_cast<std::uint16_t>(icon.entries.size())});
+    ByteWriter w(out);
+    AppendHeader(w, IconHeader{0, 1, static_cast<std::uint16_t>(icon.entries.size())});
     for (std::size_t i = 0; i < icon.entries.size(); ++i) {
         GroupIconEntry e = icon.entries[i];
         e.ID = static_cast<std::uint16_t>(firstId + i);
         e.BytesInRes = static_cast<std::uint32_t>(icon.images[i].size());
-        AppendGroupEntry(out, e);
+        AppendGroupEntry(w, e);
     }
     return out;
 }
@@ -107,101 +55,84 @@ std::string NeName(const std::wstring& name) {
     return out;
 }
 
-}  // namespace
+// The DOS header at the start of the file; the new header follows at `newHeader`.
+void WriteDosHeader(ByteWriter& w, std::uint16_t lastPageBytes, std::uint16_t pages, std::uint32_t newHeader) {
+    using namespace dos_header;
+    w.Record<kSize>()
+        .U16<kMagic>(kSignature)
+        .U16<kLastPageBytes>(lastPageBytes)
+        .U16<kPageCount>(pages)
+        .U16<kHeaderParagraphs>(4)
+        .U16<kMaxExtraParagraphs>(0xFFFF)
+        .U16<kInitialSp>(0xB8)
+        .U16<kRelocationTable>(kNewHeaderRelocationTable)
+        .U32<kNewHeader>(newHeader);
+}
 
-std::vector<std::uint8_t> BuildNeIconLibrary(const std::vector<LibraryIcon>& icons, const std::string& moduleName) {
-    CheckIcons(icons, 0x7FFF);
-    struct Resource {
-        std::uint16_t id;  // with the 0x8000 bit, or the offset of its name in the resource table
-        std::vector<std::uint8_t> owned;
-        ByteView data;
-    };
-    std::vector<Resource> images, groups;
-    std::vector<std::string> names;  // names of named groups, in resource-table order
-    std::uint32_t nextImage = 1, nextGroup = 1;
-    for (const LibraryIcon& li : icons) {
-        Resource g;
-        g.owned = GroupResource(li.icon, nextImage);
-        for (ByteView v : li.icon.images) images.push_back({static_cast<std::uint16_t>(0x8000 | nextImage++), {}, v});
-        if (li.name.empty()) {
-            g.id = static_cast<std::uint16_t>(0x8000 | nextGroup++);
-        } else {
-            g.id = 0;  // set below, once the name's place is known
-            names.push_back(NeName(li.name));
-            if (names.back().empty()) names.back() = "ICON";
-        }
-        groups.push_back(std::move(g));
+// ---- NE ----
+
+// A length-prefixed 8-bit string, as NE name tables hold them.
+void WritePascal(ByteWriter& w, const std::string& text) {
+    w.U8(static_cast<std::uint8_t>(text.size()));
+    w.Bytes(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+// A names table of one entry (the module name, ordinal 0) and its end mark.
+void WriteModuleNameTable(ByteWriter& w, const std::string& module) {
+    WritePascal(w, module);
+    w.U16(0);
+    w.U8(0);
+}
+
+struct NeResource {
+    std::uint16_t id;  // with the 0x8000 bit, or the offset of its name in the resource table
+    std::vector<std::uint8_t> owned;
+    ByteView data;
+};
+
+// Where the resource table's alignment and each resource's data place are to be written.
+struct NeResourceTablePlaces {
+    std::size_t shift = 0;
+    std::vector<std::size_t> records;  // images first, then groups
+};
+
+// One type record and the name records of its resources; their data places are left 0.
+void WriteNeResourceType(ByteWriter& w, std::uint16_t type, const std::vector<NeResource>& list,
+                         NeResourceTablePlaces& places) {
+    w.Record<ne_resource_type::kSize>()
+        .U16<ne_resource_type::kTypeId>(static_cast<std::uint16_t>(ne_resource_name::kIntegerId | type))
+        .U16<ne_resource_type::kCount>(static_cast<std::uint16_t>(list.size()));
+    for (const NeResource& r : list) {
+        places.records.push_back(w.size());
+        w.Record<ne_resource_name::kSize>()
+            .U16<ne_resource_name::kFlags>(ne_resource_name::kMoveablePureDiscardable)
+            .U16<ne_resource_name::kId>(r.id);
     }
-    for (Resource& g : groups) g.data = ByteView(g.owned.data(), g.owned.size());
+}
 
-    constexpr std::size_t kNe = 0x40;
-    const std::size_t resTable = kNe + 0x40;
-    const std::size_t typesEnd = resTable + 2 + 8 + 12 * images.size() + 8 + 12 * groups.size() + 2;
-    std::size_t namesSize = 1;
-    for (const std::string& n : names) namesSize += 1 + n.size();
-    if (typesEnd + namesSize - resTable > 0xFFFF) Refuse(L"resource table too large");
-    // Name offsets of the named groups, relative to the resource table.
-    {
-        std::size_t at = typesEnd - resTable, k = 0;
-        for (Resource& g : groups) {
-            if (g.id != 0) continue;
-            g.id = static_cast<std::uint16_t>(at);
-            at += 1 + names[k++].size();
-        }
-    }
-    const std::string module = NeName(std::wstring(moduleName.begin(), moduleName.end()));
+// The resource table: alignment, image and group types, end mark, the groups' names.
+NeResourceTablePlaces WriteNeResourceTable(ByteWriter& w, const std::vector<NeResource>& images,
+                                           const std::vector<NeResource>& groups,
+                                           const std::vector<std::string>& names) {
+    NeResourceTablePlaces places;
+    places.shift = w.size();
+    w.U16(0);
+    WriteNeResourceType(w, resource_type::kIcon, images, places);
+    WriteNeResourceType(w, resource_type::kGroupIcon, groups, places);
+    w.U16(0);
+    for (const std::string& n : names) WritePascal(w, n);
+    w.U8(0);
+    return places;
+}
 
-    Out o;
-    o.DosHeader(0x40, 1, kNe);  // no DOS program: the NE header right behind
-
-    const std::size_t neAt = o.Pos();
-    o.Zeros(0x40);
-    // Resource table; data offsets are patched once the alignment is known.
-    std::size_t shiftAt = o.Pos();
-    o.U16(0);
-    std::vector<std::size_t> recordAt;
-    auto typeRecord = [&](std::uint16_t type, const std::vector<Resource>& list) {
-        o.U16(type);
-        o.U16(static_cast<std::uint32_t>(list.size()));
-        o.U32(0);
-        for (const Resource& r : list) {
-            recordAt.push_back(o.Pos());
-            o.U16(0);
-            o.U16(0);
-            o.U16(0x1030);  // moveable, pure, discardable
-            o.U16(r.id);
-            o.U16(0);
-            o.U16(0);
-        }
-    };
-    typeRecord(0x8003, images);
-    typeRecord(0x800E, groups);
-    o.U16(0);
-    for (const std::string& n : names) o.Pascal(n);
-    o.U8(0);
-    const std::size_t residentAt = o.Pos();
-    o.ModuleNameTable(module);
-    const std::size_t moduleRefAt = o.Pos();
-    const std::size_t importedAt = o.Pos();
-    o.U8(0);
-    const std::size_t entryAt = o.Pos();
-    o.U16(0);
-    const std::size_t nonResidentAt = o.Pos();
-    o.ModuleNameTable(module);
-    const std::size_t nonResidentSize = o.Pos() - nonResidentAt;
-    const std::size_t headerEnd = o.Pos();
-
-    // The smallest alignment at which every offset and length fits 16 bits.
-    std::vector<const Resource*> all;
-    for (const Resource& r : images) all.push_back(&r);
-    for (const Resource& r : groups) all.push_back(&r);
-    unsigned shift = 4;
-    for (;; ++shift) {
-        if (shift > 16) Refuse(L"resources too large");
+// The smallest alignment shift at which every data offset and length fits 16 bits, for data
+// placed from `dataStart` on.
+unsigned NeAlignmentShift(std::size_t dataStart, const std::vector<const NeResource*>& all) {
+    for (unsigned shift = 4; shift <= 16; ++shift) {
         const std::uint64_t unit = 1ull << shift;
-        std::uint64_t at = (headerEnd + unit - 1) / unit * unit;
+        std::uint64_t at = (dataStart + unit - 1) / unit * unit;
         bool fits = true;
-        for (const Resource* r : all) {
+        for (const NeResource* r : all) {
             const std::uint64_t units = (r->data.size() + unit - 1) / unit;
             if (at / unit > 0xFFFF || units > 0xFFFF) {
                 fits = false;
@@ -209,52 +140,261 @@ std::vector<std::uint8_t> BuildNeIconLibrary(const std::vector<LibraryIcon>& ico
             }
             at += units * unit;
         }
-        if (fits) break;
+        if (fits) return shift;
     }
-    const std::size_t unit = std::size_t{1} << shift;
-    o.Put16At(shiftAt, shift);
-    for (std::size_t k = 0; k < all.size(); ++k) {
-        o.PadTo(unit);
-        o.Put16At(recordAt[k], static_cast<std::uint32_t>(o.Pos() >> shift));
-        o.Put16At(recordAt[k] + 2, static_cast<std::uint32_t>((all[k]->data.size() + unit - 1) >> shift));
-        o.Bytes(all[k]->data);
-    }
-    o.PadTo(unit);
+    Refuse(L"resources too large");
+}
 
-    // NE header.
-    auto ne16 = [&](std::size_t field, std::size_t v) { o.Put16At(neAt + field, static_cast<std::uint32_t>(v)); };
-    ne16(0x00, 0x454E);
-    o.bytes[neAt + 2] = 5;  // linker version
-    o.bytes[neAt + 3] = 10;
-    ne16(0x04, entryAt - neAt);
-    ne16(0x06, 2);
-    ne16(0x0C, 0x8000);  // library module
-    ne16(0x20, nonResidentSize);
-    ne16(0x22, resTable - neAt);  // segment table (empty)
-    ne16(0x24, resTable - neAt);
-    ne16(0x26, residentAt - neAt);
-    ne16(0x28, moduleRefAt - neAt);
-    ne16(0x2A, importedAt - neAt);
-    o.Put32At(neAt + 0x2C, static_cast<std::uint32_t>(nonResidentAt));
-    ne16(0x32, shift);
-    ne16(0x34, all.size());
-    o.bytes[neAt + 0x36] = 2;  // Windows
-    ne16(0x3E, 0x030A);        // expected Windows version 3.10
-    return std::move(o.bytes);
+// The resources' data, each aligned, and their places in the resource table.
+void WriteNeResourceData(ByteWriter& w, const NeResourceTablePlaces& places, const std::vector<const NeResource*>& all,
+                         unsigned shift) {
+    const std::size_t unit = std::size_t{1} << shift;
+    w.RecordAt<2>(places.shift).U16<0>(static_cast<std::uint16_t>(shift));
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        w.PadTo(unit);
+        w.RecordAt<ne_resource_name::kSize>(places.records[k])
+            .U16<ne_resource_name::kDataOffset>(static_cast<std::uint16_t>(w.size() >> shift))
+            .U16<ne_resource_name::kDataLength>(static_cast<std::uint16_t>((all[k]->data.size() + unit - 1) >> shift));
+        w.Bytes(all[k]->data.span());
+    }
+    w.PadTo(unit);
+}
+
+// Places of the NE header's tables, as file offsets.
+struct NeTables {
+    std::size_t header = 0, resources = 0, residentNames = 0, moduleReferences = 0, importedNames = 0, entries = 0,
+                nonResidentNames = 0, nonResidentNamesSize = 0;
+    unsigned alignmentShift = 0;
+    std::size_t resourceCount = 0;
+};
+
+void FillNeHeader(ByteWriter& w, const NeTables& t) {
+    using namespace ne_header;
+    const auto relative = [&](std::size_t at) { return static_cast<std::uint16_t>(at - t.header); };
+    w.RecordAt<kSize>(t.header)
+        .U16<kMagic>(kSignature)
+        .U8<kLinkerVersion>(5)
+        .U8<kLinkerRevision>(10)
+        .U16<kEntryTable>(relative(t.entries))
+        .U16<kEntryTableSize>(2)
+        .U16<kModuleFlags>(kLibraryModule)
+        .U16<kNonResidentNamesSize>(static_cast<std::uint16_t>(t.nonResidentNamesSize))
+        .U16<kSegmentTable>(relative(t.resources))  // empty
+        .U16<kResourceTable>(relative(t.resources))
+        .U16<kResidentNames>(relative(t.residentNames))
+        .U16<kModuleReferences>(relative(t.moduleReferences))
+        .U16<kImportedNames>(relative(t.importedNames))
+        .U32<kNonResidentNames>(static_cast<std::uint32_t>(t.nonResidentNames))
+        .U16<kAlignmentShift>(static_cast<std::uint16_t>(t.alignmentShift))
+        .U16<kResourceSegmentCount>(static_cast<std::uint16_t>(t.resourceCount))
+        .U8<kTargetSystem>(kTargetWindows)
+        .U16<kExpectedWindowsVersion>(0x030A);  // 3.10
+}
+
+// ---- PE ----
+
+struct PeGroup {
+    std::wstring name;
+    std::uint16_t id = 0;
+    std::vector<std::uint8_t> data;
+};
+
+constexpr std::uint32_t kSectionRva = 0x1000;
+constexpr std::uint32_t kPeFileAlignment = 0x200;
+constexpr std::uint32_t kPeSectionAlignment = 0x1000;
+
+void WriteResourceDirectory(ByteWriter& w, std::size_t namedCount, std::size_t idCount) {
+    w.Record<resource_directory::kSize>()
+        .U16<resource_directory::kNamedCount>(static_cast<std::uint16_t>(namedCount))
+        .U16<resource_directory::kIdCount>(static_cast<std::uint16_t>(idCount));
+}
+
+void WriteResourceDirectoryEntry(ByteWriter& w, std::uint32_t name, std::uint32_t data) {
+    w.Record<resource_directory_entry::kSize>()
+        .U32<resource_directory_entry::kName>(name)
+        .U32<resource_directory_entry::kData>(data);
+}
+
+// The resource section: the type directory, the icon and group name directories, one language
+// directory per resource, the data entries, the group names and the data.
+std::vector<std::uint8_t> ResourceSection(const std::vector<ByteView>& images, const std::vector<PeGroup>& groups) {
+    const std::size_t named = static_cast<std::size_t>(
+        std::count_if(groups.begin(), groups.end(), [](const PeGroup& g) { return !g.name.empty(); }));
+    constexpr std::size_t kDirectory = resource_directory::kSize, kEntry = resource_directory_entry::kSize;
+    constexpr std::size_t kLanguageDirectory = kDirectory + kEntry;  // one entry: language neutral
+    constexpr std::uint32_t kSubdirectory = resource_directory_entry::kHighBit;
+    const std::size_t n = images.size(), g = groups.size();
+    const std::size_t iconDirAt = kDirectory + 2 * kEntry, groupDirAt = iconDirAt + kDirectory + kEntry * n;
+    const std::size_t langAt = groupDirAt + kDirectory + kEntry * g;
+    const std::size_t dataEntryAt = langAt + kLanguageDirectory * (n + g);
+    const std::size_t stringsAt = dataEntryAt + resource_data_entry::kSize * (n + g);
+    const auto at = [](std::size_t offset) { return static_cast<std::uint32_t>(offset); };
+
+    std::vector<std::uint8_t> section;
+    ByteWriter w(section);
+    WriteResourceDirectory(w, 0, 2);
+    WriteResourceDirectoryEntry(w, resource_type::kIcon, kSubdirectory | at(iconDirAt));
+    WriteResourceDirectoryEntry(w, resource_type::kGroupIcon, kSubdirectory | at(groupDirAt));
+    WriteResourceDirectory(w, 0, n);
+    for (std::size_t i = 0; i < n; ++i)
+        WriteResourceDirectoryEntry(w, at(i + 1), kSubdirectory | at(langAt + kLanguageDirectory * i));
+    WriteResourceDirectory(w, named, g - named);
+    std::size_t stringAt = stringsAt;
+    for (std::size_t i = 0; i < g; ++i) {
+        std::uint32_t name = groups[i].id;
+        if (!groups[i].name.empty()) {
+            name = resource_directory_entry::kHighBit | at(stringAt);
+            stringAt += 2 + 2 * groups[i].name.size();
+        }
+        WriteResourceDirectoryEntry(w, name, kSubdirectory | at(langAt + kLanguageDirectory * (n + i)));
+    }
+    for (std::size_t i = 0; i < n + g; ++i) {
+        WriteResourceDirectory(w, 0, 1);
+        WriteResourceDirectoryEntry(w, 0, at(dataEntryAt + resource_data_entry::kSize * i));
+    }
+    // Data entries, filled with the data's place below.
+    w.Zeros(resource_data_entry::kSize * (n + g));
+    for (const PeGroup& gr : groups) {
+        if (gr.name.empty()) continue;
+        w.U16(static_cast<std::uint16_t>(gr.name.size()));
+        for (wchar_t c : gr.name) w.U16(static_cast<std::uint16_t>(c));
+    }
+    for (std::size_t i = 0; i < n + g; ++i) {
+        w.PadTo(8);
+        const ByteView data = i < n ? images[i] : ByteView(groups[i - n].data.data(), groups[i - n].data.size());
+        if (w.size() + data.size() > 0x7FFFF000u) Refuse(L"resources too large");
+        w.RecordAt<resource_data_entry::kSize>(dataEntryAt + resource_data_entry::kSize * i)
+            .U32<resource_data_entry::kRva>(static_cast<std::uint32_t>(kSectionRva + w.size()))
+            .U32<resource_data_entry::kLength>(static_cast<std::uint32_t>(data.size()));
+        w.Bytes(data.span());
+    }
+    return section;
+}
+
+// The signature and COFF file header of a DLL with one section.
+void WritePeFileHeader(ByteWriter& w) {
+    using namespace pe_header;
+    w.Record<kSize>()
+        .U32<kSignature>(kSignatureValue)
+        .U16<kMachine>(kMachineI386)
+        .U16<kSectionCount>(1)
+        .U16<kOptionalHeaderSize>(static_cast<std::uint16_t>(pe_optional_header::kSizePe32))
+        .U16<kCharacteristics>(kExecutableDll32);
+}
+
+// A PE32 optional header without entry point whose one directory is the resource section's.
+void WritePeOptionalHeader(ByteWriter& w, std::uint32_t resourceSize, std::uint32_t rawSize) {
+    using namespace pe_optional_header;
+    constexpr std::size_t kResource = kDataDirectories + pe_data_directory::kSize * pe_data_directory::kResourceIndex;
+    w.Record<kSizePe32>()
+        .U16<kMagic>(kMagicPe32)
+        .U8<kLinkerVersion>(1)
+        .U32<kInitializedDataSize>(rawSize)
+        .U32<kCodeBase>(kSectionRva)
+        .U32<kDataBase>(kSectionRva)
+        .U32<kImageBase>(0x10000000)
+        .U32<kSectionAlignment>(kPeSectionAlignment)
+        .U32<kFileAlignment>(kPeFileAlignment)
+        .U16<kSystemVersion>(4)
+        .U16<kSubsystemVersion>(4)
+        .U32<kImageSize>(kSectionRva + ((resourceSize + kPeSectionAlignment - 1) & ~(kPeSectionAlignment - 1)))
+        .U32<kHeadersSize>(kPeFileAlignment)
+        .U16<kSubsystem>(kSubsystemGui)
+        .U16<kDllCharacteristics>(kNxCompatible)
+        .U32<kStackReserve>(0x100000)
+        .U32<kStackCommit>(0x1000)
+        .U32<kHeapReserve>(0x100000)
+        .U32<kHeapCommit>(0x1000)
+        .U32<kDataDirectoryCount>(static_cast<std::uint32_t>(kStandardDataDirectoryCount))
+        .U32<kResource + pe_data_directory::kRva>(kSectionRva)
+        .U32<kResource + pe_data_directory::kLength>(resourceSize);
+}
+
+void WriteResourceSectionHeader(ByteWriter& w, std::uint32_t resourceSize, std::uint32_t rawSize) {
+    using namespace pe_section;
+    w.Record<kSize>()
+        .Text<kName, kNameLength>(".rsrc")
+        .U32<kVirtualSize>(resourceSize)
+        .U32<kVirtualAddress>(kSectionRva)
+        .U32<kRawSize>(rawSize)
+        .U32<kRawData>(kPeFileAlignment)
+        .U32<kCharacteristics>(kInitializedReadableData);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildNeIconLibrary(const std::vector<LibraryIcon>& icons, const std::string& moduleName) {
+    CheckIcons(icons, 0x7FFF);
+    std::vector<NeResource> images, groups;
+    std::vector<std::string> names;  // names of named groups, in resource-table order
+    std::uint32_t nextImage = 1, nextGroup = 1;
+    for (const LibraryIcon& li : icons) {
+        NeResource g;
+        g.owned = GroupResource(li.icon, nextImage);
+        for (ByteView v : li.icon.images)
+            images.push_back({static_cast<std::uint16_t>(ne_resource_name::kIntegerId | nextImage++), {}, v});
+        if (li.name.empty()) {
+            g.id = static_cast<std::uint16_t>(ne_resource_name::kIntegerId | nextGroup++);
+        } else {
+            g.id = 0;  // set below, once the name's place is known
+            names.push_back(NeName(li.name));
+            if (names.back().empty()) names.back() = "ICON";
+        }
+        groups.push_back(std::move(g));
+    }
+    for (NeResource& g : groups) g.data = ByteView(g.owned.data(), g.owned.size());
+
+    NeTables t;
+    t.header = dos_header::kSize;
+    t.resources = t.header + ne_header::kSize;
+    const std::size_t typesEnd = t.resources + 2 + ne_resource_type::kSize + ne_resource_name::kSize * images.size() +
+                                 ne_resource_type::kSize + ne_resource_name::kSize * groups.size() + 2;
+    std::size_t namesSize = 1;
+    for (const std::string& n : names) namesSize += 1 + n.size();
+    if (typesEnd + namesSize - t.resources > 0xFFFF) Refuse(L"resource table too large");
+    // Name offsets of the named groups, relative to the resource table.
+    {
+        std::size_t at = typesEnd - t.resources, k = 0;
+        for (NeResource& g : groups) {
+            if (g.id != 0) continue;
+            g.id = static_cast<std::uint16_t>(at);
+            at += 1 + names[k++].size();
+        }
+    }
+    const std::string module = NeName(std::wstring(moduleName.begin(), moduleName.end()));
+
+    std::vector<std::uint8_t> out;
+    ByteWriter w(out);
+    WriteDosHeader(w, dos_header::kSize, 1, static_cast<std::uint32_t>(t.header));  // no DOS program
+    w.Record<ne_header::kSize>();                                                   // filled in last
+    const NeResourceTablePlaces places = WriteNeResourceTable(w, images, groups, names);
+    t.residentNames = w.size();
+    WriteModuleNameTable(w, module);
+    t.moduleReferences = t.importedNames = w.size();  // no module references
+    w.U8(0);
+    t.entries = w.size();
+    w.U16(0);
+    t.nonResidentNames = w.size();
+    WriteModuleNameTable(w, module);
+    t.nonResidentNamesSize = w.size() - t.nonResidentNames;
+
+    std::vector<const NeResource*> all;
+    for (const NeResource& r : images) all.push_back(&r);
+    for (const NeResource& r : groups) all.push_back(&r);
+    t.alignmentShift = NeAlignmentShift(w.size(), all);
+    t.resourceCount = all.size();
+    WriteNeResourceData(w, places, all, t.alignmentShift);
+    FillNeHeader(w, t);
+    return out;
 }
 
 std::vector<std::uint8_t> BuildPeIconLibrary(const std::vector<LibraryIcon>& icons) {
     CheckIcons(icons, 0xFFFF);
-    struct Group {
-        std::wstring name;
-        std::uint16_t id = 0;
-        std::vector<std::uint8_t> data;
-    };
     std::vector<ByteView> images;
-    std::vector<Group> groups;
+    std::vector<PeGroup> groups;
     std::uint32_t nextImage = 1, nextGroup = 1;
     for (const LibraryIcon& li : icons) {
-        Group g;
+        PeGroup g;
         g.data = GroupResource(li.icon, nextImage);
         nextImage += static_cast<std::uint32_t>(li.icon.images.size());
         images.insert(images.end(), li.icon.images.begin(), li.icon.images.end());
@@ -267,7 +407,7 @@ std::vector<std::uint8_t> BuildPeIconLibrary(const std::vector<LibraryIcon>& ico
         groups.push_back(std::move(g));
     }
     // The resource directory stores named entries first, sorted, then ids ascending.
-    std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
+    std::stable_sort(groups.begin(), groups.end(), [](const PeGroup& a, const PeGroup& b) {
         if (a.name.empty() != b.name.empty()) return !a.name.empty();
         if (!a.name.empty()) return a.name < b.name;
         return a.id < b.id;
@@ -275,131 +415,21 @@ std::vector<std::uint8_t> BuildPeIconLibrary(const std::vector<LibraryIcon>& ico
     for (std::size_t i = 1; i < groups.size(); ++i) {
         if (!groups[i].name.empty() && groups[i].name == groups[i - 1].name) Refuse(L"two icons with the same name");
     }
-    const std::size_t named = static_cast<std::size_t>(
-        std::count_if(groups.begin(), groups.end(), [](const Group& g) { return !g.name.empty(); }));
 
-    constexpr std::uint32_t kRva = 0x1000;
-    const std::size_t n = images.size(), g = groups.size();
-    const std::size_t iconDirAt = 16 + 2 * 8, groupDirAt = iconDirAt + 16 + 8 * n;
-    const std::size_t langAt = groupDirAt + 16 + 8 * g;  // one language directory per resource
-    const std::size_t dataEntryAt = langAt + 24 * (n + g);
-    const std::size_t stringsAt = dataEntryAt + 16 * (n + g);
+    std::vector<std::uint8_t> section = ResourceSection(images, groups);
+    const auto resourceSize = static_cast<std::uint32_t>(section.size());
+    ByteWriter(section).PadTo(kPeFileAlignment);
+    const auto rawSize = static_cast<std::uint32_t>(section.size());
 
-    Out r;
-    auto dir = [&](std::size_t namedCount, std::size_t idCount) {
-        r.U32(0);
-        r.U32(0);
-        r.U16(0);
-        r.U16(0);
-        r.U16(static_cast<std::uint32_t>(namedCount));
-        r.U16(static_cast<std::uint32_t>(idCount));
-    };
-    constexpr std::uint32_t kDir = 0x80000000u;
-    dir(0, 2);
-    r.U32(3);
-    r.U32(kDir | static_cast<std::uint32_t>(iconDirAt));
-    r.U32(14);
-    r.U32(kDir | static_cast<std::uint32_t>(groupDirAt));
-    dir(0, n);
-    for (std::size_t i = 0; i < n; ++i) {
-        r.U32(static_cast<std::uint32_t>(i + 1));
-        r.U32(kDir | static_cast<std::uint32_t>(langAt + 24 * i));
-    }
-    dir(named, g - named);
-    std::size_t stringAt = stringsAt;
-    for (std::size_t i = 0; i < g; ++i) {
-        if (!groups[i].name.empty()) {
-            r.U32(kDir | static_cast<std::uint32_t>(stringAt));
-            stringAt += 2 + 2 * groups[i].name.size();
-        } else {
-            r.U32(groups[i].id);
-        }
-        r.U32(kDir | static_cast<std::uint32_t>(langAt + 24 * (n + i)));
-    }
-    for (std::size_t i = 0; i < n + g; ++i) {
-        dir(0, 1);
-        r.U32(0);  // language neutral
-        r.U32(static_cast<std::uint32_t>(dataEntryAt + 16 * i));
-    }
-    // Data entries, patched with the data's place below.
-    r.Zeros(16 * (n + g));
-    for (const Group& gr : groups) {
-        if (gr.name.empty()) continue;
-        r.U16(static_cast<std::uint32_t>(gr.name.size()));
-        for (wchar_t c : gr.name) r.U16(static_cast<std::uint16_t>(c));
-    }
-    for (std::size_t i = 0; i < n + g; ++i) {
-        r.PadTo(8);
-        const ByteView data = i < n ? images[i] : ByteView(groups[i - n].data.data(), groups[i - n].data.size());
-        if (r.Pos() + data.size() > 0x7FFFF000u) Refuse(L"resources too large");
-        r.Put32At(dataEntryAt + 16 * i, static_cast<std::uint32_t>(kRva + r.Pos()));
-        r.Put32At(dataEntryAt + 16 * i + 4, static_cast<std::uint32_t>(data.size()));
-        r.Bytes(data);
-    }
-    const std::uint32_t rsrcSize = static_cast<std::uint32_t>(r.Pos());
-    r.PadTo(0x200);
-    const std::uint32_t rawSize = static_cast<std::uint32_t>(r.Pos());
-
-    Out o;
-    o.DosHeader(0x90, 3, 0x40);
-    o.U32(0x00004550);  // "PE\0\0"
-    o.U16(0x14C);       // i386
-    o.U16(1);           // sections
-    o.U32(0);
-    o.U32(0);
-    o.U32(0);
-    o.U16(0xE0);    // optional header size
-    o.U16(0x2102);  // executable image, 32-bit machine, DLL
-    const std::size_t optAt = o.Pos();
-    o.U16(0x10B);
-    o.U8(1);
-    o.U8(0);
-    o.U32(0);        // code
-    o.U32(rawSize);  // initialised data
-    o.U32(0);
-    o.U32(0);  // no entry point
-    o.U32(kRva);
-    o.U32(kRva);
-    o.U32(0x10000000);  // image base
-    o.U32(0x1000);      // section alignment
-    o.U32(0x200);       // file alignment
-    o.U16(4);
-    o.U16(0);
-    o.U16(0);
-    o.U16(0);
-    o.U16(4);
-    o.U16(0);
-    o.U32(0);
-    o.U32(kRva + ((rsrcSize + 0xFFF) & ~0xFFFu));  // image size
-    o.U32(0x200);                                  // headers size
-    o.U32(0);
-    o.U16(2);      // GUI subsystem
-    o.U16(0x100);  // NX compatible
-    o.U32(0x100000);
-    o.U32(0x1000);
-    o.U32(0x100000);
-    o.U32(0x1000);
-    o.U32(0);
-    o.U32(16);
-    for (int d = 0; d < 16; ++d) {
-        o.U32(d == 2 ? kRva : 0);
-        o.U32(d == 2 ? rsrcSize : 0);
-    }
-    if (o.Pos() != optAt + 0xE0) Refuse(L"internal layout");
-    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
-    o.bytes.insert(o.bytes.end(), name, name + 8);
-    o.U32(rsrcSize);
-    o.U32(kRva);
-    o.U32(rawSize);
-    o.U32(0x200);
-    o.U32(0);
-    o.U32(0);
-    o.U16(0);
-    o.U16(0);
-    o.U32(0x40000040);  // initialised data, readable
-    o.PadTo(0x200);
-    o.bytes.insert(o.bytes.end(), r.bytes.begin(), r.bytes.end());
-    return std::move(o.bytes);
+    std::vector<std::uint8_t> out;
+    ByteWriter w(out);
+    WriteDosHeader(w, 0x90, 3, static_cast<std::uint32_t>(dos_header::kSize));
+    WritePeFileHeader(w);
+    WritePeOptionalHeader(w, resourceSize, rawSize);
+    WriteResourceSectionHeader(w, resourceSize, rawSize);
+    w.PadTo(kPeFileAlignment);
+    w.Bytes(section);
+    return out;
 }
 
 }  // namespace qm

@@ -1,9 +1,5 @@
 #include "core/icons/icon_messages.h"
 
-#include <cstdio>
-
-#include "core/base/text.h"
-
 namespace qm {
 
 namespace {
@@ -26,9 +22,5 @@ ScopedIconMessageSink::ScopedIconMessageSink(IconMessageSink sink) : sink_(std::
 }
 
 ScopedIconMessageSink::~ScopedIconMessageSink() { t_sink = previous_; }
-
-#ifndef _WIN32
-void ShowIconMessageByDefault(const std::wstring& text) { std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str()); }
-#endif
 
 }  // namespace qm

@@ -1,6 +1,7 @@
 #include "core/icons/icon_probe.h"
 
 #include "core/base/text.h"
+#include "core/icons/binary_layouts.h"
 #include "core/icons/icon_library.h"
 
 namespace qm {
@@ -30,10 +31,11 @@ bool ProbeIconFile(const std::wstring& fileName, std::int32_t& kind, std::int32_
     IconLibrary library;
     if (!library.Open(fileName)) return false;
     const ByteView f = library.Bytes();
-    auto dos = f.Record<64>(0);
+    auto dos = f.Record<dos_header::kSize>(0);
     if (!dos) return false;
     if (HasIcoExtension(fileName)) {
-        if (dos->U16<0>() == 0 && dos->U16<2>() == 1 && dos->U16<4>() > 0) {
+        if (dos->U16<icon_header::kReserved>() == 0 && dos->U16<icon_header::kType>() == 1 &&
+            dos->U16<icon_header::kCount>() > 0) {
             kind = kIconFileIco;
             count = 1;
             return true;
@@ -41,13 +43,18 @@ bool ProbeIconFile(const std::wstring& fileName, std::int32_t& kind, std::int32_
         return false;
     }
     if (!HasNewHeader(f)) return false;
-    auto header = f.Record<64>(dos->U16<0x3C>());
+    // The NE header is the larger of the two headers whose start is read here.
+    auto header = f.Record<ne_header::kSize>(dos->U16<dos_header::kNewHeader>());
     if (!header) return false;
-    const std::uint16_t signature = header->U16<0>();
-    if (signature == 0x454E) {  // "NE"
-        if (header->U16<0x3E>() < 0x300 || header->U16<0x24>() == header->U16<0x26>()) return false;
+    const std::uint16_t signature = header->U16<ne_header::kMagic>();
+    if (signature == ne_header::kSignature) {
+        constexpr std::uint16_t kWindows3 = 0x300;
+        if (header->U16<ne_header::kExpectedWindowsVersion>() < kWindows3 ||
+            header->U16<ne_header::kResourceTable>() == header->U16<ne_header::kResidentNames>()) {
+            return false;
+        }
         kind = kIconFileNe;
-    } else if (signature == 0x4550) {  // "PE"
+    } else if (signature == static_cast<std::uint16_t>(pe_header::kSignatureValue)) {  // "PE"
         kind = kIconFilePe;
     } else {
         return false;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "core/icons/binary_layouts.h"
+#include "core/icons/byte_writer.h"
+
 namespace qm {
 
 namespace {
@@ -11,30 +14,31 @@ constexpr std::uint64_t kNowhere = ~std::uint64_t{0};
 // The 12 bytes that directory and group entries share.
 template <std::size_t N>
 GroupIconEntry EntryCommon(const ByteRecord<N>& r) {
+    using namespace icon_entry;
     GroupIconEntry e;
-    e.Width = r.template U8<0>();
-    e.Height = r.template U8<1>();
-    e.ColorCount = r.template U8<2>();
-    e.Reserved = r.template U8<3>();
-    e.Planes = r.template U16<4>();
-    e.BitCount = r.template U16<6>();
-    e.BytesInRes = r.template U32<8>();
+    e.Width = r.template U8<kWidth>();
+    e.Height = r.template U8<kHeight>();
+    e.ColorCount = r.template U8<kColorCount>();
+    e.Reserved = r.template U8<kReserved>();
+    e.Planes = r.template U16<kPlanes>();
+    e.BitCount = r.template U16<kBitCount>();
+    e.BytesInRes = r.template U32<kBytesInRes>();
     return e;
 }
 
 // The 14-byte group entry at `offset`.
 std::optional<GroupIconEntry> ReadGroupEntry(ByteView f, std::uint64_t offset) {
-    auto r = f.Record<kGroupIconEntrySize>(offset);
+    auto r = f.Record<group_icon_entry::kSize>(offset);
     if (!r) return std::nullopt;
     GroupIconEntry e = EntryCommon(*r);
-    e.ID = r->U16<12>();
+    e.ID = r->U16<group_icon_entry::kId>();
     return e;
 }
 
 std::optional<IconHeader> ReadHeader(ByteView f, std::uint64_t offset) {
-    auto r = f.Record<kIconHeaderSize>(offset);
+    auto r = f.Record<icon_header::kSize>(offset);
     if (!r) return std::nullopt;
-    return IconHeader{r->U16<0>(), r->U16<2>(), r->U16<4>()};
+    return IconHeader{r->U16<icon_header::kReserved>(), r->U16<icon_header::kType>(), r->U16<icon_header::kCount>()};
 }
 
 bool Fail(std::wstring& failure, std::wstring_view text) {
@@ -62,12 +66,12 @@ bool ReadIcoFile(ByteView f, IconGroupData& out, std::wstring& failure) {
     const std::size_t count = out.header.Count;
     std::vector<std::uint32_t> offsets;
     for (std::size_t i = 0; i < count; ++i) {
-        auto r = f.Record<kIconDirectoryEntrySize>(kIconHeaderSize + kIconDirectoryEntrySize * i);
+        auto r = f.Record<icon_directory_entry::kSize>(kIconHeaderSize + kIconDirectoryEntrySize * i);
         if (!r) return Fail(failure, kMsgReadBeyondEnd);
         GroupIconEntry e = EntryCommon(*r);
         e.ID = static_cast<std::uint16_t>(i + 1);
         out.entries.push_back(e);
-        offsets.push_back(r->U32<12>());
+        offsets.push_back(r->U32<icon_directory_entry::kImageOffset>());
     }
     for (std::size_t i = 0; i < count; ++i) {
         auto image = f.Sub(offsets[i], out.entries[i].BytesInRes);
@@ -80,55 +84,60 @@ bool ReadIcoFile(ByteView f, IconGroupData& out, std::wstring& failure) {
 // ---- NE ------------------------------------------------------------------------------------
 
 bool HasNewHeader(ByteView f) {
-    auto sig = f.U16(0);
-    auto reloc = f.U16(0x18);
-    if (!sig || *sig != 0x5A4D || !reloc) return false;
-    return *reloc == 0 || *reloc >= 0x40;
+    auto sig = f.U16(dos_header::kMagic);
+    auto reloc = f.U16(dos_header::kRelocationTable);
+    if (!sig || *sig != dos_header::kSignature || !reloc) return false;
+    return *reloc == 0 || *reloc >= dos_header::kNewHeaderRelocationTable;
 }
 
 NeIndexResult IndexNeIcons(ByteView f, NeIconIndex& out, bool newHeaderOffset32) {
     out = {};
-    auto dos = f.Record<64>(0);
+    auto dos = f.Record<dos_header::kSize>(0);
     if (!dos) return NeIndexResult::kReadFailed;
     if (!HasNewHeader(f)) return NeIndexResult::kNotIconLibrary;
-    const std::uint64_t ne = newHeaderOffset32 ? dos->U32<0x3C>() : dos->U16<0x3C>();
-    auto header = f.Record<64>(ne);
+    const std::uint64_t ne =
+        newHeaderOffset32 ? dos->U32<dos_header::kNewHeader>() : dos->U16<dos_header::kNewHeader>();
+    auto header = f.Record<ne_header::kSize>(ne);
     if (!header) return NeIndexResult::kReadFailed;
-    if (header->U16<0>() != 0x454E) return NeIndexResult::kNotIconLibrary;  // "NE"
-    const std::uint16_t resources = header->U16<0x24>();
-    if (resources == header->U16<0x26>()) return NeIndexResult::kNotIconLibrary;
+    if (header->U16<ne_header::kMagic>() != ne_header::kSignature) return NeIndexResult::kNotIconLibrary;
+    const std::uint16_t resources = header->U16<ne_header::kResourceTable>();
+    if (resources == header->U16<ne_header::kResidentNames>()) return NeIndexResult::kNotIconLibrary;
     out.neHeader = ne;
     std::uint64_t pos = ne + resources;
     auto shift = f.U16(pos);
     if (!shift) return NeIndexResult::kReadFailed;
     out.alignShift = *shift;
     pos += 2;
+    constexpr std::uint16_t kIconType = ne_resource_name::kIntegerId | resource_type::kIcon;
+    constexpr std::uint16_t kGroupType = ne_resource_name::kIntegerId | resource_type::kGroupIcon;
     // Every step moves at least 8 bytes forward, so the walk ends at the file's end at the latest.
     while (!(out.haveGroups && out.haveImages)) {
-        auto type = f.U16(pos);
+        auto type = f.U16(pos + ne_resource_type::kTypeId);
         if (!type) return NeIndexResult::kReadFailed;
         if (*type == 0) break;
-        auto typeInfo = f.Record<8>(pos);
+        auto typeInfo = f.Record<ne_resource_type::kSize>(pos);
         if (!typeInfo) return NeIndexResult::kReadFailed;
-        const std::uint16_t count = typeInfo->U16<2>();
-        if (typeInfo->U32<4>() != 0) break;
-        if (*type == 0x8003 && !out.haveImages) {
+        const std::uint16_t count = typeInfo->U16<ne_resource_type::kCount>();
+        if (typeInfo->U32<ne_resource_type::kReserved>() != 0) break;
+        if (*type == kIconType && !out.haveImages) {
             out.haveImages = true;
-            out.imageRecords = pos + 8;
+            out.imageRecords = pos + ne_resource_type::kSize;
             out.imageCount = count;
-        } else if (*type == 0x800E && !out.haveGroups) {
+        } else if (*type == kGroupType && !out.haveGroups) {
             out.haveGroups = true;
-            out.groupRecords = pos + 8;
+            out.groupRecords = pos + ne_resource_type::kSize;
             out.groupCount = count;
         }
-        pos += 8 + 12 * static_cast<std::uint64_t>(count);
+        pos += ne_resource_type::kSize + ne_resource_name::kSize * static_cast<std::uint64_t>(count);
     }
     if (!out.haveGroups || !out.haveImages) return NeIndexResult::kNotIconLibrary;
+    // Data offset, length, flags and id: the part of a name record a lookup reads.
+    constexpr std::size_t kLookedUp = ne_resource_name::kId + 2;
     for (std::uint32_t k = 0; k < out.imageCount; ++k) {
-        // Data offset, length, flags and id: the part of the record a lookup reads.
-        auto record = f.Record<8>(out.imageRecords + 12 * static_cast<std::uint64_t>(k));
+        auto record = f.Record<kLookedUp>(out.imageRecords + ne_resource_name::kSize * static_cast<std::uint64_t>(k));
         if (!record) break;
-        out.imageIds.emplace_back(static_cast<std::uint16_t>(record->U16<6>() & 0x7FFF), k);
+        out.imageIds.emplace_back(
+            static_cast<std::uint16_t>(record->U16<ne_resource_name::kId>() & ~ne_resource_name::kIntegerId), k);
         out.readableImages = k + 1;
     }
     std::sort(out.imageIds.begin(), out.imageIds.end());
@@ -138,7 +147,8 @@ NeIndexResult IndexNeIcons(ByteView f, NeIconIndex& out, bool newHeaderOffset32)
 bool ReadNeGroup(ByteView f, const NeIconIndex& idx, std::uint32_t group, IconGroupData& out, std::wstring& failure) {
     out = {};
     if (group >= idx.groupCount) return Fail(failure, kMsgNoIconAtIndex);
-    auto units = f.U16(idx.groupRecords + 12 * static_cast<std::uint64_t>(group));
+    auto units = f.U16(idx.groupRecords + ne_resource_name::kSize * static_cast<std::uint64_t>(group) +
+                       ne_resource_name::kDataOffset);
     if (!units) return Fail(failure, kMsgReadBeyondEnd);
     const std::uint64_t data = Scaled(*units, idx.alignShift);
     auto header = ReadHeader(f, data);
@@ -155,7 +165,8 @@ bool ReadNeGroup(ByteView f, const NeIconIndex& idx, std::uint32_t group, IconGr
             // A search that ran into the end of the file fails as a read would.
             return Fail(failure, idx.readableImages < idx.imageCount ? kMsgReadBeyondEnd : kMsgInvalidImageSize);
         }
-        auto imageUnits = f.U16(idx.imageRecords + 12 * static_cast<std::uint64_t>(it->second));
+        auto imageUnits = f.U16(idx.imageRecords + ne_resource_name::kSize * static_cast<std::uint64_t>(it->second) +
+                                ne_resource_name::kDataOffset);
         if (!imageUnits) return Fail(failure, kMsgReadBeyondEnd);
         auto image = f.Sub(Scaled(*imageUnits, idx.alignShift), e->BytesInRes);
         if (!image) return Fail(failure, kMsgReadBeyondEnd);
@@ -169,10 +180,8 @@ bool ReadNeGroup(ByteView f, const NeIconIndex& idx, std::uint32_t group, IconGr
 
 namespace {
 
-constexpr std::uint32_t kHighBit = 0x80000000u;
+constexpr std::uint32_t kHighBit = resource_directory_entry::kHighBit;
 constexpr std::size_t kMaxResourceName = 260;
-
-constexpr std::size_t kSectionHeaderSize = 40;
 
 struct PeSections {
     ByteView file;
@@ -183,12 +192,12 @@ struct PeSections {
         ByteView bytes;            // the raw data behind it in its section, as far as the file holds it
     };
     std::optional<Mapped> Map(std::uint32_t rva) const {
-        for (std::uint64_t s = 0;; s += kSectionHeaderSize) {
-            auto section = table.Record<kSectionHeaderSize>(s);
+        for (std::uint64_t s = 0;; s += pe_section::kSize) {
+            auto section = table.Record<pe_section::kSize>(s);
             if (!section) return std::nullopt;
-            const std::uint32_t va = section->U32<12>();
-            const std::uint32_t rawSize = section->U32<16>();
-            const std::uint32_t rawPtr = section->U32<20>();
+            const std::uint32_t va = section->U32<pe_section::kVirtualAddress>();
+            const std::uint32_t rawSize = section->U32<pe_section::kRawSize>();
+            const std::uint32_t rawPtr = section->U32<pe_section::kRawData>();
             if (rva < va || rva - va >= rawSize) continue;
             const std::uint64_t offset = static_cast<std::uint64_t>(rawPtr) + (rva - va);
             if (offset >= file.size()) return std::nullopt;
@@ -208,14 +217,16 @@ struct DirEntry {
 // as lie inside the resource data.
 std::vector<DirEntry> ReadDirectory(ByteView res, std::uint32_t offset) {
     std::vector<DirEntry> entries;
-    auto header = res.Record<16>(offset);
+    auto header = res.Record<resource_directory::kSize>(offset);
     if (!header) return entries;
-    const std::uint64_t first = std::uint64_t{offset} + 16;
-    const std::uint64_t total = std::uint64_t{header->U16<12>()} + header->U16<14>();
+    const std::uint64_t first = std::uint64_t{offset} + resource_directory::kSize;
+    const std::uint64_t total =
+        std::uint64_t{header->U16<resource_directory::kNamedCount>()} + header->U16<resource_directory::kIdCount>();
     for (std::uint64_t i = 0; i < total; ++i) {
-        auto entry = res.Record<8>(first + 8 * i);
+        auto entry = res.Record<resource_directory_entry::kSize>(first + resource_directory_entry::kSize * i);
         if (!entry) break;
-        entries.push_back({entry->U32<0>(), entry->U32<4>()});
+        entries.push_back(
+            {entry->U32<resource_directory_entry::kName>(), entry->U32<resource_directory_entry::kData>()});
     }
     return entries;
 }
@@ -226,14 +237,15 @@ PeResourceData ReadResourceData(ByteView res, const PeSections& sections, std::u
     if (!(data & kHighBit)) return out;
     for (const DirEntry& lang : ReadDirectory(res, data & ~kHighBit)) {
         if (lang.data & kHighBit) continue;
-        auto entry = res.Record<8>(lang.data);  // rva and size (code page and reserved not read)
+        // Rva and size (code page and reserved not read).
+        auto entry = res.Record<resource_data_entry::kCodePage>(lang.data);
         if (!entry) return out;
-        out.size = entry->U32<4>();
+        out.size = entry->U32<resource_data_entry::kLength>();
         if (out.size == 0) {
             out.present = true;
             return out;
         }
-        auto mapped = sections.Map(entry->U32<0>());
+        auto mapped = sections.Map(entry->U32<resource_data_entry::kRva>());
         if (mapped && out.size <= mapped->bytes.size()) {
             out.present = true;
             out.offset = mapped->offset;
@@ -265,38 +277,38 @@ PeResourceName ReadName(ByteView res, std::uint32_t name) {
 
 bool IndexPeIcons(ByteView f, PeIconIndex& out) {
     out = {};
-    auto mz = f.U16(0);
-    auto lfanew = f.U32(0x3C);
-    if (!mz || *mz != 0x5A4D || !lfanew) return false;
+    auto mz = f.U16(dos_header::kMagic);
+    auto lfanew = f.U32(dos_header::kNewHeader);
+    if (!mz || *mz != dos_header::kSignature || !lfanew) return false;
     const std::uint64_t pe = *lfanew;
-    // Signature and COFF header.
-    auto header = f.Record<24>(pe);
-    if (!header || header->U32<0>() != 0x00004550) return false;  // "PE\0\0"
-    const std::uint16_t sectionCount = header->U16<6>();
-    const std::uint16_t optSize = header->U16<20>();
-    const std::uint64_t opt = pe + 24;
-    auto magic = f.U16(opt);
+    auto header = f.Record<pe_header::kSize>(pe);
+    if (!header || header->U32<pe_header::kSignature>() != pe_header::kSignatureValue) return false;
+    const std::uint16_t sectionCount = header->U16<pe_header::kSectionCount>();
+    const std::uint16_t optSize = header->U16<pe_header::kOptionalHeaderSize>();
+    const std::uint64_t opt = pe + pe_header::kSize;
+    auto magic = f.U16(opt + pe_optional_header::kMagic);
     auto optional = f.Sub(opt, optSize);
     if (!magic || !optional) return false;
     std::uint64_t rvaCountAt = 0, dirs = 0;  // inside the optional header
-    if (*magic == 0x10B) {
-        rvaCountAt = 92;
-        dirs = 96;
-    } else if (*magic == 0x20B) {
+    if (*magic == pe_optional_header::kMagicPe32) {
+        rvaCountAt = pe_optional_header::kDataDirectoryCount;
+        dirs = pe_optional_header::kDataDirectories;
+    } else if (*magic == pe_optional_header::kMagicPe32Plus) {
         out.is64 = true;
-        rvaCountAt = 108;
-        dirs = 112;
+        rvaCountAt = pe_optional_header::kDataDirectoryCount64;
+        dirs = pe_optional_header::kDataDirectories64;
     } else {
         return false;
     }
-    auto table = f.Sub(opt + optSize, kSectionHeaderSize * static_cast<std::uint64_t>(sectionCount));
+    auto table = f.Sub(opt + optSize, pe_section::kSize * static_cast<std::uint64_t>(sectionCount));
     if (!table) return false;
     const PeSections sections{f, *table};
-    // No resource directory (data directory 2, after export and import): a module without icons.
+    // No resource directory: a module without icons.
     auto rvaCount = optional->U32(rvaCountAt);
-    auto resDir = optional->Record<8>(dirs + 16);
-    if (!rvaCount || *rvaCount < 3 || !resDir) return true;
-    const std::uint32_t resRva = resDir->U32<0>();
+    auto resDir =
+        optional->Record<pe_data_directory::kSize>(dirs + pe_data_directory::kSize * pe_data_directory::kResourceIndex);
+    if (!rvaCount || *rvaCount <= pe_data_directory::kResourceIndex || !resDir) return true;
+    const std::uint32_t resRva = resDir->U32<pe_data_directory::kRva>();
     auto mapped = resRva == 0 ? std::nullopt : sections.Map(resRva);
     if (!mapped) return true;
     const ByteView res = mapped->bytes;
@@ -308,12 +320,12 @@ bool IndexPeIcons(ByteView f, PeIconIndex& out) {
         }
         return std::nullopt;
     };
-    if (auto groups = typeDir(14)) {
+    if (auto groups = typeDir(resource_type::kGroupIcon)) {
         for (const DirEntry& n : ReadDirectory(res, *groups)) {
             out.groups.push_back({ReadName(res, n.name), ReadResourceData(res, sections, n.data)});
         }
     }
-    if (auto icons = typeDir(3)) {
+    if (auto icons = typeDir(resource_type::kIcon)) {
         for (const DirEntry& n : ReadDirectory(res, *icons)) {
             if (n.name & kHighBit) continue;  // looked up by integer id only
             out.images.push_back({static_cast<std::uint16_t>(n.name), ReadResourceData(res, sections, n.data)});
@@ -365,8 +377,9 @@ std::vector<std::uint8_t> GroupDirectoryBytes(const IconGroupData& group) {
     out.reserve(kIconHeaderSize + kGroupIconEntrySize * group.entries.size());
     IconHeader h = group.header;
     h.Count = static_cast<std::uint16_t>(group.entries.size());
-    AppendHeader(out, h);
-    for (const GroupIconEntry& e : group.entries) AppendGroupEntry(out, e);
+    ByteWriter w(out);
+    AppendHeader(w, h);
+    for (const GroupIconEntry& e : group.entries) AppendGroupEntry(w, e);
     return out;
 }
 
@@ -381,12 +394,10 @@ std::vector<std::uint8_t> IcoFileBytes(const IconGroupData& group) {
     AssignImageOffsets(entries);
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(total));
-    AppendHeader(out, IconHeader{0, 1, static_cast<std::uint16_t>(count)});
-    for (const IconDirectoryEntry& e : entries) AppendDirectoryEntry(out, e);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::span<const std::uint8_t> image = group.images[i].span();
-        out.insert(out.end(), image.begin(), image.end());
-    }
+    ByteWriter w(out);
+    AppendHeader(w, IconHeader{0, 1, static_cast<std::uint16_t>(count)});
+    for (const IconDirectoryEntry& e : entries) AppendDirectoryEntry(w, e);
+    for (std::size_t i = 0; i < count; ++i) w.Bytes(group.images[i].span());
     return out;
 }
 

@@ -51,7 +51,7 @@ enum class NeIndexResult {
     kReadFailed,      // the file ends inside a structure that was to be read
 };
 
-// Locates the icon resources. newHeaderOffset32 takes the full 32-bit offset at 0x3C (as the
+// Locates the icon resources. newHeaderOffset32 takes the full 32-bit new-header offset (as the
 // platform loader does) instead of its low 16 bits.
 NeIndexResult IndexNeIcons(ByteView file, NeIconIndex& out, bool newHeaderOffset32 = false);
 

@@ -1,5 +1,7 @@
 #include "core/icons/icon_records.h"
 
+#include "core/icons/byte_writer.h"
+
 namespace qm {
 
 std::optional<std::wstring_view> CheckIconHeader(const IconHeader& header) {
@@ -12,13 +14,7 @@ std::optional<std::wstring_view> CheckIconHeader(const IconHeader& header) {
 
 IconDirectoryEntry ToDirectoryEntry(const GroupIconEntry& g) {
     IconDirectoryEntry e;
-    e.Width = g.Width;
-    e.Height = g.Height;
-    e.ColorCount = g.ColorCount;
-    e.Reserved = g.Reserved;
-    e.Planes = g.Planes;
-    e.BitCount = g.BitCount;
-    e.BytesInRes = g.BytesInRes;
+    static_cast<IconImageEntry&>(e) = g;
     return e;
 }
 
@@ -33,40 +29,36 @@ bool AssignImageOffsets(std::span<IconDirectoryEntry> entries) {
 }
 
 namespace {
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, static_cast<std::uint16_t>(v));
-    Put16(out, static_cast<std::uint16_t>(v >> 16));
-}
-template <class E>
-void PutCommon(std::vector<std::uint8_t>& out, const E& e) {
-    out.push_back(e.Width);
-    out.push_back(e.Height);
-    out.push_back(e.ColorCount);
-    out.push_back(e.Reserved);
-    Put16(out, e.Planes);
-    Put16(out, e.BitCount);
-    Put32(out, e.BytesInRes);
+template <std::size_t N>
+void PutImageEntry(RecordWriter<N>& r, const IconImageEntry& e) {
+    using namespace icon_entry;
+    r.template U8<kWidth>(e.Width)
+        .template U8<kHeight>(e.Height)
+        .template U8<kColorCount>(e.ColorCount)
+        .template U8<kReserved>(e.Reserved)
+        .template U16<kPlanes>(e.Planes)
+        .template U16<kBitCount>(e.BitCount)
+        .template U32<kBytesInRes>(e.BytesInRes);
 }
 }  // namespace
 
-void AppendHeader(std::vector<std::uint8_t>& out, const IconHeader& h) {
-    Put16(out, h.Reserved);
-    Put16(out, h.Type);
-    Put16(out, h.Count);
+void AppendHeader(ByteWriter& out, const IconHeader& h) {
+    out.Record<icon_header::kSize>()
+        .U16<icon_header::kReserved>(h.Reserved)
+        .U16<icon_header::kType>(h.Type)
+        .U16<icon_header::kCount>(h.Count);
 }
 
-void AppendDirectoryEntry(std::vector<std::uint8_t>& out, const IconDirectoryEntry& e) {
-    PutCommon(out, e);
-    Put32(out, e.ImageOffset);
+void AppendDirectoryEntry(ByteWriter& out, const IconDirectoryEntry& e) {
+    auto r = out.Record<icon_directory_entry::kSize>();
+    PutImageEntry(r, e);
+    r.U32<icon_directory_entry::kImageOffset>(e.ImageOffset);
 }
 
-void AppendGroupEntry(std::vector<std::uint8_t>& out, const GroupIconEntry& e) {
-    PutCommon(out, e);
-    Put16(out, e.ID);
+void AppendGroupEntry(ByteWriter& out, const GroupIconEntry& e) {
+    auto r = out.Record<group_icon_entry::kSize>();
+    PutImageEntry(r, e);
+    r.U16<group_icon_entry::kId>(e.ID);
 }
 
 }  // namespace qm

@@ -9,14 +9,18 @@
 #include <string_view>
 #include <vector>
 
+#include "core/icons/binary_layouts.h"
+
 namespace qm {
+
+class ByteWriter;
 
 // An icon held by the system has at most this many images.
 inline constexpr std::size_t kMaxIconImages = 32;
 
-inline constexpr std::size_t kIconHeaderSize = 6;
-inline constexpr std::size_t kIconDirectoryEntrySize = 16;
-inline constexpr std::size_t kGroupIconEntrySize = 14;
+inline constexpr std::size_t kIconHeaderSize = icon_header::kSize;
+inline constexpr std::size_t kIconDirectoryEntrySize = icon_directory_entry::kSize;
+inline constexpr std::size_t kGroupIconEntrySize = group_icon_entry::kSize;
 
 struct IconHeader {
     std::uint16_t Reserved = 0;
@@ -25,7 +29,8 @@ struct IconHeader {
     friend bool operator==(const IconHeader&, const IconHeader&) = default;
 };
 
-struct IconDirectoryEntry {
+// What both kinds of entry say of one image: their first 12 bytes.
+struct IconImageEntry {
     std::uint8_t Width = 0;
     std::uint8_t Height = 0;
     std::uint8_t ColorCount = 0;
@@ -33,18 +38,17 @@ struct IconDirectoryEntry {
     std::uint16_t Planes = 0;
     std::uint16_t BitCount = 0;
     std::uint32_t BytesInRes = 0;
+    friend bool operator==(const IconImageEntry&, const IconImageEntry&) = default;
+};
+
+// The entry of an .ico file: where its image lies in the file.
+struct IconDirectoryEntry : IconImageEntry {
     std::uint32_t ImageOffset = 0;
     friend bool operator==(const IconDirectoryEntry&, const IconDirectoryEntry&) = default;
 };
 
-struct GroupIconEntry {
-    std::uint8_t Width = 0;
-    std::uint8_t Height = 0;
-    std::uint8_t ColorCount = 0;
-    std::uint8_t Reserved = 0;
-    std::uint16_t Planes = 0;
-    std::uint16_t BitCount = 0;
-    std::uint32_t BytesInRes = 0;
+// The entry of a group-icon resource: the id of its image resource.
+struct GroupIconEntry : IconImageEntry {
     std::uint16_t ID = 0;
     friend bool operator==(const GroupIconEntry&, const GroupIconEntry&) = default;
 };
@@ -73,8 +77,8 @@ IconDirectoryEntry ToDirectoryEntry(const GroupIconEntry& group);
 bool AssignImageOffsets(std::span<IconDirectoryEntry> entries);
 
 // Little-endian serialisation of the records.
-void AppendHeader(std::vector<std::uint8_t>& out, const IconHeader& header);
-void AppendDirectoryEntry(std::vector<std::uint8_t>& out, const IconDirectoryEntry& entry);
-void AppendGroupEntry(std::vector<std::uint8_t>& out, const GroupIconEntry& entry);
+void AppendHeader(ByteWriter& out, const IconHeader& header);
+void AppendDirectoryEntry(ByteWriter& out, const IconDirectoryEntry& entry);
+void AppendGroupEntry(ByteWriter& out, const GroupIconEntry& entry);
 
 }  // namespace qm

@@ -5,15 +5,17 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/icons/binary_layouts.h"
+
 namespace qm {
 
 namespace {
 
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr std::uint32_t kBiRgb = 0;
-constexpr std::uint32_t kBiBitfields = 3;
-constexpr std::uint32_t kCoreHeaderSize = 12;
-constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kBiRgb = dib_info_header::kRgb;
+constexpr std::uint32_t kBiBitfields = dib_info_header::kBitfields;
+constexpr std::uint32_t kCoreHeaderSize = dib_core_header::kSize;
+constexpr std::uint32_t kInfoHeaderSize = dib_info_header::kSize;
 
 std::uint32_t Pixel(std::uint8_t b, std::uint8_t g, std::uint8_t r, std::uint8_t a) {
     return static_cast<std::uint32_t>(b) | (static_cast<std::uint32_t>(g) << 8) |
@@ -60,39 +62,39 @@ std::uint8_t Channel(std::uint32_t value, std::uint32_t mask) {
 
 // Reads the header and palette. heightDoubled: icon images store colour and mask rows together.
 bool ReadDibLayout(ByteView image, bool heightDoubled, DibLayout& out) {
-    const auto headerSize = image.U32(0);
+    const auto headerSize = image.U32(dib_info_header::kHeaderSize);
     if (!headerSize) return false;
     std::int64_t width = 0, height = 0;
     std::uint32_t colours = 0;
     std::uint64_t paletteOffset = 0;
     std::uint64_t paletteEntrySize = 4;
     if (*headerSize == kCoreHeaderSize) {
-        const auto header = image.Sub(0, kCoreHeaderSize);
+        const auto header = image.Record<dib_core_header::kSize>(0);
         if (!header) return false;
-        width = *header->U16(4);
-        height = static_cast<std::int16_t>(*header->U16(6));
-        out.bits = *header->U16(10);
+        width = header->U16<dib_core_header::kWidth>();
+        height = static_cast<std::int16_t>(header->U16<dib_core_header::kHeight>());
+        out.bits = header->U16<dib_core_header::kBitCount>();
         paletteOffset = kCoreHeaderSize;
         paletteEntrySize = 3;
         colours = out.bits <= 8 ? (1u << out.bits) : 0;
     } else {
         if (*headerSize < kInfoHeaderSize) return false;
-        const auto header = image.Sub(0, kInfoHeaderSize);
+        const auto header = image.Record<dib_info_header::kSize>(0);
         if (!header) return false;
-        width = static_cast<std::int32_t>(*header->U32(4));
-        height = static_cast<std::int32_t>(*header->U32(8));
-        out.bits = *header->U16(14);
-        out.compression = *header->U32(16);
-        colours = std::min<std::uint32_t>(*header->U32(32), 256);
+        width = static_cast<std::int32_t>(header->U32<dib_info_header::kWidth>());
+        height = static_cast<std::int32_t>(header->U32<dib_info_header::kHeight>());
+        out.bits = header->U16<dib_info_header::kBitCount>();
+        out.compression = header->U32<dib_info_header::kCompression>();
+        colours = std::min<std::uint32_t>(header->U32<dib_info_header::kColoursUsed>(), 256);
         if (!colours && out.bits <= 8) colours = 1u << out.bits;
         std::uint64_t masksEnd = *headerSize;
         if (out.compression == kBiBitfields) {
             if (out.bits != 16 && out.bits != 32) return false;
             // The three masks follow a 40-byte header and are part of every larger one.
-            const auto masks = image.Sub(kInfoHeaderSize, 12);
+            const auto masks = image.Record<dib_info_header::kBitfieldMasksSize>(kInfoHeaderSize);
             if (!masks) return false;
-            for (int i = 0; i < 3; ++i) out.masks[i] = *masks->U32(4 * i);
-            masksEnd = std::max<std::uint64_t>(*headerSize, kInfoHeaderSize + 12);
+            out.masks = {masks->U32<0>(), masks->U32<4>(), masks->U32<8>()};
+            masksEnd = std::max<std::uint64_t>(*headerSize, kInfoHeaderSize + dib_info_header::kBitfieldMasksSize);
         } else if (out.compression != kBiRgb) {
             return false;
         }
@@ -112,8 +114,9 @@ bool ReadDibLayout(ByteView image, bool heightDoubled, DibLayout& out) {
     if (!palette) return false;
     out.palette.resize(colours);
     for (std::uint32_t i = 0; i < colours; ++i) {
-        const std::uint64_t at = i * paletteEntrySize;
-        out.palette[i] = Pixel(*palette->U8(at), *palette->U8(at + 1), *palette->U8(at + 2), 0xFF);
+        const auto entry = palette->Record<3>(i * paletteEntrySize);  // blue, green, red
+        if (!entry) return false;
+        out.palette[i] = Pixel(entry->U8<0>(), entry->U8<1>(), entry->U8<2>(), 0xFF);
     }
     out.bitsOffset = paletteOffset + palette->size();
     return true;
@@ -195,9 +198,10 @@ bool DecodeDibPixels(ByteView image, bool withMask, IconPixels& out) {
 // Bit count of an image as its own header states it, 32 for PNG, 0 when unreadable.
 int ImageBitCount(ByteView image) {
     if (IsPngImage(image)) return 32;
-    const auto headerSize = image.U32(0);
+    const auto headerSize = image.U32(dib_info_header::kHeaderSize);
     if (!headerSize) return 0;
-    const auto bits = image.U16(*headerSize == kCoreHeaderSize ? 10 : 14);
+    const auto bits =
+        image.U16(*headerSize == kCoreHeaderSize ? dib_core_header::kBitCount : dib_info_header::kBitCount);
     return bits ? *bits : 0;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Marked icons: any icon source Quillmark knows (an .ico, an icon group of a library, a picture, a
 // colour) drawn at every made size with an emblem in its lower right corner, written as one made
-// icon (core/icons/picture_icon.h), so that it is always copied into the folder. The emblem is a
+// icon (core/icons/made_icon.h), so that it is always copied into the folder. The emblem is a
 // stock one (core/icons/emblems.h) or any icon source, rendered at each image's emblem side.
 // Icon and picture files are untrusted: a file that cannot be read, is cut, too large or no icon
 // raises UserError with the reason before anything is written.
@@ -11,7 +11,8 @@
 
 #include "core/icons/emblems.h"
 #include "core/icons/icon_renderer.h"
-#include "core/icons/picture_icon.h"
+#include "core/icons/colour_folder_icon.h"
+#include "core/icons/made_icon.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures through the platform's imaging component (WIC): PNG, JPEG, BMP, GIF and TIFF files
 // decoded to premultiplied BGRA (the first frame), PNG encoded from our pixels, and the icons made
-// of a picture file or of a colour (core/icons/picture_icon.h) with the platform's PNG encoder.
+// of a picture file or of a colour (core/icons/made_icon.h, colour_folder_icon.h) with the platform's PNG encoder.
 // Picture files are untrusted: the pixel size a decoder reports is checked against the limits
 // before any pixel memory is taken, and a damaged or cut file gives a failure text, never a crash.
 #include <cstdint>
@@ -10,7 +10,9 @@
 
 #include "core/icons/byte_view.h"
 #include "core/icons/icon_renderer.h"
-#include "core/icons/picture_icon.h"
+#include "core/icons/colour_folder_icon.h"
+#include "core/icons/made_icon.h"
+#include "core/icons/picture_header.h"
 
 namespace qm {
 

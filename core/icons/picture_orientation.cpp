@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/icons/picture_icon.h"
+#include "core/icons/picture_header.h"
 #include "core/icons/picture_structure.h"
 
 namespace qm {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/icons/picture_icon.h"
+#include "core/icons/colour_folder_icon.h"
 
 namespace qm {
 

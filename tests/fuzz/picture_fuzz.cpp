@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/icons/picture_icon.h"
+#include "core/icons/picture_header.h"
 #include "core/settings/colour_history.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -199,7 +199,7 @@ TEST(TWrenIcoObj, SaveWritesTheIconAndRaisesWhenTheFileCannotBeCreated) {
     ASSERT_TRUE(l.icon.SaveToFile(out));
     EXPECT_EQ(qmtest::ReadAll(out), set.IcoFile(1));
     // Entries hold the offsets of the written file.
-    EXPECT_EQ(l.icon.Entries[0].ImageOffset, 6u + 16 * l.icon.Header.Count);
+    EXPECT_EQ(l.icon.Entries[0].ImageOffset, icon_header::kSize + icon_directory_entry::kSize * l.icon.Header.Count);
     const std::wstring nowhere = dir.File(L"no-such-folder/copy.ico");
     EXPECT_THROW(l.icon.SaveToFile(nowhere), UserError);
     EXPECT_FALSE(qmtest::FileExists(nowhere));

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "core/base/error.h"
+#include "core/icons/binary_layouts.h"
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_probe.h"
 #include "tests/support/icon_fixtures.h"
@@ -19,16 +20,16 @@ TEST(ProbeIconFile, KindsAndCounts) {
     const auto ne = BuildNeIconLibrary(set.Icons());
     const auto pe = BuildPeIconLibrary(set.Icons());
     auto win2 = ne;
-    qmtest::Put16(win2, 0x40 + 0x3E, 0x0200);
+    qmtest::Put16(win2, dos_header::kSize + ne_header::kExpectedWindowsVersion, 0x0200);
     auto noResources = ne;
-    qmtest::Put16(noResources, 0x40 + 0x26, 0x40);
+    qmtest::Put16(noResources, dos_header::kSize + ne_header::kResidentNames, ne_header::kSize);
     const auto noIcons = BuildPeIconLibrary({});
     auto zeroCountIco = ico;
-    qmtest::Put16(zeroCountIco, 4, 0);
+    qmtest::Put16(zeroCountIco, icon_header::kCount, 0);
     std::vector<std::uint8_t> dos = ne;
-    qmtest::Put16(dos, 0x18, 0x1E);
+    qmtest::Put16(dos, dos_header::kRelocationTable, 0x1E);
     std::vector<std::uint8_t> le = ne;
-    qmtest::Put16(le, 0x40, 0x454C);
+    qmtest::Put16(le, dos_header::kSize + ne_header::kMagic, 0x454C);  // "LE"
     std::vector<std::uint8_t> cutNeHeader(ne.begin(), ne.begin() + 0x60);
     struct Case {
         const wchar_t* name;

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "core/icons/binary_layouts.h"
+#include "core/icons/byte_writer.h"
 #include "core/icons/icon_readers.h"
 #include "tests/support/icon_fixtures.h"
 
@@ -29,6 +31,11 @@ std::uint16_t Get16(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
+// Where field `field` of directory entry i of an .ico file lies.
+constexpr std::size_t IcoEntryField(std::size_t i, std::size_t field) {
+    return icon_header::kSize + icon_directory_entry::kSize * i + field;
+}
+
 }  // namespace
 
 TEST(IcoHeader, RefusedWithTheFirstFailingTest) {
@@ -42,9 +49,9 @@ TEST(IcoHeader, RefusedWithTheFirstFailingTest) {
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> file = qmtest::MakeIcoFile({{16, 16, 4, 1}});
-        Put16(file, 0, c.reserved);
-        Put16(file, 2, c.type);
-        Put16(file, 4, c.count);
+        Put16(file, icon_header::kReserved, c.reserved);
+        Put16(file, icon_header::kType, c.type);
+        Put16(file, icon_header::kCount, c.count);
         EXPECT_EQ(ReadIcoFailure(file), c.expected) << c.reserved << " " << c.type << " " << c.count;
     }
 }
@@ -78,8 +85,8 @@ TEST(IcoFile, AbsurdSizesAndOffsetsAreReadFailuresNotAllocations) {
                  {1, static_cast<std::uint32_t>(good.size())}};
     for (const Case& c : cases) {
         std::vector<std::uint8_t> file = good;
-        Put32(file, 6 + 8, c.bytesInRes);
-        Put32(file, 6 + 12, c.offset);
+        Put32(file, IcoEntryField(0, icon_entry::kBytesInRes), c.bytesInRes);
+        Put32(file, IcoEntryField(0, icon_directory_entry::kImageOffset), c.offset);
         EXPECT_EQ(ReadIcoFailure(file), kMsgReadBeyondEnd) << c.bytesInRes << " at " << c.offset;
     }
 }
@@ -95,7 +102,7 @@ TEST(IcoWriter, OffsetsFollowThePackingRule) {
         g.header = {0, 1, static_cast<std::uint16_t>(c.sizes.size())};
         for (std::size_t i = 0; i < c.sizes.size(); ++i)
             blocks.emplace_back(c.sizes[i], static_cast<std::uint8_t>(i + 1));
-        std::size_t total = 6 + 16 * c.sizes.size();
+        std::size_t total = IcoEntryField(c.sizes.size(), 0);
         for (std::size_t i = 0; i < c.sizes.size(); ++i) {
             GroupIconEntry e;
             e.Width = 32;
@@ -107,8 +114,8 @@ TEST(IcoWriter, OffsetsFollowThePackingRule) {
         const std::vector<std::uint8_t> ico = IcoFileBytes(g);
         ASSERT_EQ(ico.size(), total);
         for (std::size_t i = 0; i < c.sizes.size(); ++i) {
-            EXPECT_EQ(Get32(ico, 6 + 16 * i + 12), c.offsets[i]);
-            EXPECT_EQ(Get32(ico, 6 + 16 * i + 8), c.sizes[i]);
+            EXPECT_EQ(Get32(ico, IcoEntryField(i, icon_directory_entry::kImageOffset)), c.offsets[i]);
+            EXPECT_EQ(Get32(ico, IcoEntryField(i, icon_entry::kBytesInRes)), c.sizes[i]);
             for (std::size_t k = 0; k < c.sizes[i]; ++k) ASSERT_EQ(ico[c.offsets[i] + k], i + 1);
         }
     }
@@ -131,9 +138,9 @@ TEST(IcoWriter, ImagesInAnotherOrderOrWithGapsAreWrittenPacked) {
     ASSERT_TRUE(ReadIcoFile(View(source), g, failure)) << failure;
     const std::vector<std::uint8_t> ico = IcoFileBytes(g);
     ASSERT_EQ(ico.size(), 54u + 40 + 70 + 9);
-    EXPECT_EQ(Get32(ico, 6 + 12), 54u);
-    EXPECT_EQ(Get32(ico, 22 + 12), 94u);
-    EXPECT_EQ(Get32(ico, 38 + 12), 164u);
+    EXPECT_EQ(Get32(ico, IcoEntryField(0, icon_directory_entry::kImageOffset)), 54u);
+    EXPECT_EQ(Get32(ico, IcoEntryField(1, icon_directory_entry::kImageOffset)), 94u);
+    EXPECT_EQ(Get32(ico, IcoEntryField(2, icon_directory_entry::kImageOffset)), 164u);
     EXPECT_EQ(std::vector<std::uint8_t>(ico.begin() + 54, ico.begin() + 94), a);
     EXPECT_EQ(std::vector<std::uint8_t>(ico.begin() + 94, ico.begin() + 164), b);
     EXPECT_EQ(std::vector<std::uint8_t>(ico.begin() + 164, ico.end()), c);
@@ -154,13 +161,14 @@ struct PeCase {
 PeCase MakePeCase(IconHeader header, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
                   const std::vector<std::pair<std::uint16_t, std::uint32_t>>& images, std::size_t groupSize) {
     PeCase c;
-    AppendHeader(c.file, header);
+    ByteWriter w(c.file);
+    AppendHeader(w, header);
     for (auto [bytes, id] : entries) {
         GroupIconEntry e;
         e.Width = 32;
         e.BytesInRes = bytes;
         e.ID = id;
-        AppendGroupEntry(c.file, e);
+        AppendGroupEntry(w, e);
     }
     PeIconIndex::Group g;
     g.data = {true, 0, static_cast<std::uint32_t>(groupSize)};
@@ -190,7 +198,7 @@ TEST(PeGroup, EntryAndImageSizeTests) {
         IconHeader header;
         std::vector<std::pair<std::uint32_t, std::uint16_t>> entries;
         std::vector<std::pair<std::uint16_t, std::uint32_t>> images;
-        std::ptrdiff_t groupSizeDelta;  // against 6 + 14 * entries
+        std::ptrdiff_t groupSizeDelta;  // against the header and entries
         std::wstring_view expected;
     } cases[] = {
         {"valid", {0, 1, 2}, {{10, 1}, {20, 2}}, {{1, 10}, {2, 20}}, 0, L"ok"},
@@ -211,14 +219,16 @@ TEST(PeGroup, EntryAndImageSizeTests) {
         {"header shorter than 6", {0, 1, 1}, {}, {}, -2, kMsgInvalidEntry},
     };
     for (const Case& c : cases) {
-        const std::size_t size =
-            static_cast<std::size_t>(static_cast<std::ptrdiff_t>(6 + 14 * c.entries.size()) + c.groupSizeDelta);
+        const std::size_t size = static_cast<std::size_t>(
+            static_cast<std::ptrdiff_t>(icon_header::kSize + group_icon_entry::kSize * c.entries.size()) +
+            c.groupSizeDelta);
         EXPECT_EQ(ReadPeFailure(MakePeCase(c.header, c.entries, c.images, size)), c.expected) << c.what;
     }
 }
 
 TEST(PeGroup, ImagesAreTheResourcesNamedByTheEntries) {
-    const PeCase c = MakePeCase({0, 1, 2}, {{20, 2}, {10, 1}}, {{1, 10}, {2, 20}}, 6 + 28);
+    const PeCase c =
+        MakePeCase({0, 1, 2}, {{20, 2}, {10, 1}}, {{1, 10}, {2, 20}}, icon_header::kSize + 2 * group_icon_entry::kSize);
     IconGroupData g;
     std::wstring failure;
     ASSERT_TRUE(ReadPeGroup(View(c.file), c.index, 0, g, failure));
@@ -257,6 +267,14 @@ TEST(PeModule, GroupsComeNamedFirstThenIdsAndReadBackByteForByte) {
     }
 }
 
+namespace {
+// Where the writer puts the PE headers: right behind the DOS header.
+constexpr std::size_t kPe = dos_header::kSize, kPeOptional = kPe + pe_header::kSize;
+constexpr std::size_t kResourceDirectoryRva = kPeOptional + pe_optional_header::kDataDirectories +
+                                              pe_data_directory::kSize * pe_data_directory::kResourceIndex +
+                                              pe_data_directory::kRva;
+}  // namespace
+
 TEST(PeModule, DamagedHeadersAreNotModules) {
     qmtest::IconSet set;
     set.AddGenerated(2);
@@ -267,12 +285,12 @@ TEST(PeModule, DamagedHeadersAreNotModules) {
         std::uint32_t value;
         int width;  // 2 or 4 bytes, 0: cut the file at `at`
     } cases[] = {
-        {"no MZ", 0, 0x4D5A, 2},
-        {"no PE signature", 0x40, 0x4551, 4},
-        {"new header beyond the file", 0x3C, 0x7FFFFFF0, 4},
-        {"unknown optional header", 0x58, 0x10C, 2},
-        {"section table beyond the file", 0x46, 0xFFFF, 2},
-        {"optional header beyond the file", 0x54, 0xFFFF, 2},
+        {"no MZ", dos_header::kMagic, 0x4D5A, 2},
+        {"no PE signature", kPe + pe_header::kSignature, 0x4551, 4},
+        {"new header beyond the file", dos_header::kNewHeader, 0x7FFFFFF0, 4},
+        {"unknown optional header", kPeOptional + pe_optional_header::kMagic, 0x10C, 2},
+        {"section table beyond the file", kPe + pe_header::kSectionCount, 0xFFFF, 2},
+        {"optional header beyond the file", kPe + pe_header::kOptionalHeaderSize, 0xFFFF, 2},
         {"cut in the headers", 0x100, 0, 0},
     };
     for (const Case& c : cases) {
@@ -290,6 +308,9 @@ TEST(PeModule, DamagedResourceDirectoriesEndWithoutCrashing) {
     set.AddGenerated(3);
     const std::vector<std::uint8_t> good = BuildPeIconLibrary(set.Icons());
     constexpr std::size_t kRoot = 0x200;  // the resource section's place in the file
+    // The root's second entry (icons first, then groups) points at the group directory.
+    constexpr std::size_t kGroupTypeData =
+        kRoot + resource_directory::kSize + resource_directory_entry::kSize + resource_directory_entry::kData;
     struct Case {
         const char* what;
         std::size_t at;
@@ -297,11 +318,11 @@ TEST(PeModule, DamagedResourceDirectoriesEndWithoutCrashing) {
         int width;
         std::size_t maxGroups;
     } cases[] = {
-        {"absurd entry counts at the root", kRoot + 12, 0xFFFFFFFF, 4, 0x1FFFF},
-        {"group directory pointing at the root", kRoot + 16 + 12, 0x80000000u, 4, 2},
-        {"group directory beyond the section", kRoot + 16 + 12, 0x8FFFFFFFu, 4, 0},
-        {"no resource directory", 0x58 + 96 + 16, 0, 4, 0},
-        {"resource RVA outside every section", 0x58 + 96 + 16, 0x50000, 4, 0},
+        {"absurd entry counts at the root", kRoot + resource_directory::kNamedCount, 0xFFFFFFFF, 4, 0x1FFFF},
+        {"group directory pointing at the root", kGroupTypeData, 0x80000000u, 4, 2},
+        {"group directory beyond the section", kGroupTypeData, 0x8FFFFFFFu, 4, 0},
+        {"no resource directory", kResourceDirectoryRva, 0, 4, 0},
+        {"resource RVA outside every section", kResourceDirectoryRva, 0x50000, 4, 0},
         {"cut inside the resources", kRoot + 0x40, 0, 0, 3},
         {"cut at the resources", kRoot, 0, 0, 0},
     };
@@ -325,7 +346,9 @@ TEST(PeModule, DamagedResourceDirectoriesEndWithoutCrashing) {
 // ---- NE libraries built by the writer ---------------------------------------------------------
 
 namespace {
-constexpr std::size_t kNe = 0x40, kResTable = 0x80, kImageType = kResTable + 2;
+// The writer puts the NE header right behind the DOS header, the resource table behind it; the
+// table starts with its alignment shift.
+constexpr std::size_t kNe = dos_header::kSize, kResTable = kNe + ne_header::kSize, kImageType = kResTable + 2;
 
 struct NeLib {
     qmtest::IconSet set;
@@ -336,11 +359,19 @@ struct NeLib {
         for (const LibraryIcon& li : set.Icons()) images += li.icon.entries.size();
         file = BuildNeIconLibrary(set.Icons());
     }
-    std::size_t ImageRecord(std::size_t k) const { return kImageType + 8 + 12 * k; }
-    std::size_t GroupType() const { return kImageType + 8 + 12 * images; }
-    std::size_t GroupRecord(std::size_t k) const { return GroupType() + 8 + 12 * k; }
+    std::size_t ImageRecord(std::size_t k) const {
+        return kImageType + ne_resource_type::kSize + ne_resource_name::kSize * k;
+    }
+    std::size_t GroupType() const { return ImageRecord(images); }
+    std::size_t GroupRecord(std::size_t k) const {
+        return GroupType() + ne_resource_type::kSize + ne_resource_name::kSize * k;
+    }
     std::size_t GroupData(std::size_t k) const {
-        return std::size_t{Get16(file, GroupRecord(k))} << Get16(file, kResTable);
+        return std::size_t{Get16(file, GroupRecord(k) + ne_resource_name::kDataOffset)} << Get16(file, kResTable);
+    }
+    // Field `field` of group k's entry i.
+    std::size_t GroupEntryField(std::size_t k, std::size_t i, std::size_t field) const {
+        return GroupData(k) + icon_header::kSize + group_icon_entry::kSize * i + field;
     }
 };
 }  // namespace
@@ -361,11 +392,11 @@ TEST(NeLibrary, WriterOutputIndexesAndReadsBackByteForByte) {
 
 TEST(NeLibrary, ImageIdWithTheIntegerBitMatchesTheEntryId) {
     NeLib lib(3);  // icon 2's first image is image 6 (icons 0, 1 hold 2 and 3 images)
-    EXPECT_EQ(Get16(lib.file, lib.ImageRecord(5) + 6), 0x8006);
-    EXPECT_EQ(Get16(lib.file, lib.GroupData(2) + 6 + 12), 6);
+    EXPECT_EQ(Get16(lib.file, lib.ImageRecord(5) + ne_resource_name::kId), 0x8006);
+    EXPECT_EQ(Get16(lib.file, lib.GroupEntryField(2, 0, group_icon_entry::kId)), 6);
     // Drop the integer bit from the record: the low 15 bits still match.
     std::vector<std::uint8_t> f = lib.file;
-    Put16(f, lib.ImageRecord(5) + 6, 0x0006);
+    Put16(f, lib.ImageRecord(5) + ne_resource_name::kId, 0x0006);
     NeIconIndex index;
     ASSERT_EQ(IndexNeIcons(View(f), index), NeIndexResult::kOk);
     IconGroupData g;
@@ -384,23 +415,24 @@ TEST(NeLibrary, IndexOutcomes) {
         NeIndexResult expected;
     } cases[] = {
         {"shorter than 64 bytes", 40, 0, 0, NeIndexResult::kReadFailed},
-        {"no MZ", 0, 0x4D5B, 2, NeIndexResult::kNotIconLibrary},
-        {"plain DOS program", 0x18, 0x20, 2, NeIndexResult::kNotIconLibrary},
-        {"relocation offset 0", 0x18, 0, 2, NeIndexResult::kOk},
-        {"not NE", kNe, 0x454C, 2, NeIndexResult::kNotIconLibrary},
-        {"no resource table", kNe + 0x26, 0x40, 2, NeIndexResult::kNotIconLibrary},
-        {"new header beyond the file", 0x3C, 0xFFF0, 2, NeIndexResult::kReadFailed},
-        {"absurd image count", kImageType + 2, 0xFFFF, 2, NeIndexResult::kReadFailed},
+        {"no MZ", dos_header::kMagic, 0x4D5B, 2, NeIndexResult::kNotIconLibrary},
+        {"plain DOS program", dos_header::kRelocationTable, 0x20, 2, NeIndexResult::kNotIconLibrary},
+        {"relocation offset 0", dos_header::kRelocationTable, 0, 2, NeIndexResult::kOk},
+        {"not NE", kNe + ne_header::kMagic, 0x454C, 2, NeIndexResult::kNotIconLibrary},
+        {"no resource table", kNe + ne_header::kResidentNames, 0x40, 2, NeIndexResult::kNotIconLibrary},
+        {"new header beyond the file", dos_header::kNewHeader, 0xFFF0, 2, NeIndexResult::kReadFailed},
+        {"absurd image count", kImageType + ne_resource_type::kCount, 0xFFFF, 2, NeIndexResult::kReadFailed},
         {"no group type", 0, 0, 1, NeIndexResult::kNotIconLibrary},
-        {"reserved field ends the walk", kImageType + 4, 1, 4, NeIndexResult::kNotIconLibrary},
-        {"resource table beyond the file", kNe + 0x24, 0xFFF0, 2, NeIndexResult::kReadFailed},
+        {"reserved field ends the walk", kImageType + ne_resource_type::kReserved, 1, 4,
+         NeIndexResult::kNotIconLibrary},
+        {"resource table beyond the file", kNe + ne_header::kResourceTable, 0xFFF0, 2, NeIndexResult::kReadFailed},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> f = lib.file;
         if (c.width == 2) Put16(f, c.at, static_cast<std::uint16_t>(c.value));
         if (c.width == 4) Put32(f, c.at, c.value);
         if (c.width == 0) f.resize(c.at);
-        if (c.width == 1) Put16(f, lib.GroupType(), 0x8005);
+        if (c.width == 1) Put16(f, lib.GroupType() + ne_resource_type::kTypeId, 0x8005);
         NeIconIndex index;
         EXPECT_EQ(IndexNeIcons(View(f), index), c.expected) << c.what;
     }
@@ -413,19 +445,24 @@ TEST(NeLibrary, GroupFailures) {
         std::function<void(NeLib&, std::vector<std::uint8_t>&)> damage;
         std::wstring_view expected;
     } cases[] = {
-        {"count 0", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 4, 0); }, kMsgCountZero},
-        {"count 33", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 4, 33); }, kMsgCountTooLarge},
-        {"type 2", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 2, 2); }, kMsgTypeNotOne},
-        {"entry id matches no image", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 6 + 12, 0x7000); },
+        {"count 0", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + icon_header::kCount, 0); }, kMsgCountZero},
+        {"count 33", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + icon_header::kCount, 33); }, kMsgCountTooLarge},
+        {"type 2", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + icon_header::kType, 2); }, kMsgTypeNotOne},
+        {"entry id matches no image",
+         [](NeLib& l, auto& f) { Put16(f, l.GroupEntryField(0, 0, group_icon_entry::kId), 0x7000); },
          kMsgInvalidImageSize},
-        {"entry id with the high bit", [](NeLib& l, auto& f) { Put16(f, l.GroupData(0) + 6 + 12, 0x8001); },
+        {"entry id with the high bit",
+         [](NeLib& l, auto& f) { Put16(f, l.GroupEntryField(0, 0, group_icon_entry::kId), 0x8001); },
          kMsgInvalidImageSize},
-        {"image beyond the file", [](NeLib& l, auto& f) { Put32(f, l.GroupData(0) + 6 + 8, 0x7FFFFFFF); },
+        {"image beyond the file",
+         [](NeLib& l, auto& f) { Put32(f, l.GroupEntryField(0, 0, icon_entry::kBytesInRes), 0x7FFFFFFF); },
          kMsgReadBeyondEnd},
-        {"group data beyond the file", [](NeLib& l, auto& f) { Put16(f, l.GroupRecord(0), 0xFFFF); },
+        {"group data beyond the file",
+         [](NeLib& l, auto& f) { Put16(f, l.GroupRecord(0) + ne_resource_name::kDataOffset, 0xFFFF); },
          kMsgReadBeyondEnd},
         {"absurd alignment", [](NeLib&, auto& f) { Put16(f, kResTable, 60); }, kMsgReadBeyondEnd},
-        {"entries beyond the file", [](NeLib& l, auto& f) { f.resize(l.GroupData(0) + 6 + 10); }, kMsgReadBeyondEnd},
+        {"entries beyond the file", [](NeLib& l, auto& f) { f.resize(l.GroupEntryField(0, 0, 10)); },
+         kMsgReadBeyondEnd},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> f = lib.file;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <tuple>
 
+#include "core/icons/binary_layouts.h"
 #include "core/icons/icon_renderer.h"
 #include "tests/support/icon_fixtures.h"
 
@@ -65,33 +66,35 @@ std::vector<std::uint8_t> WriteImage(const Truth& t, const Layout& l, std::vecto
     const std::size_t stride = ((static_cast<std::size_t>(t.width) * l.bits + 31) / 32) * 4;
     const std::size_t maskStride = ((static_cast<std::size_t>(t.width) + 31) / 32) * 4;
     std::vector<std::uint8_t> b;
-    Put32(b, 0, static_cast<std::uint32_t>(l.headerSize));
-    if (l.headerSize == 12) {
-        Put16(b, 4, static_cast<std::uint16_t>(t.width));
-        Put16(b, 6, static_cast<std::uint16_t>(2 * t.height));
-        Put16(b, 8, 1);
-        Put16(b, 10, static_cast<std::uint16_t>(l.bits));
+    Put32(b, dib_info_header::kHeaderSize, static_cast<std::uint32_t>(l.headerSize));
+    if (l.headerSize == static_cast<int>(dib_core_header::kSize)) {
+        Put16(b, dib_core_header::kWidth, static_cast<std::uint16_t>(t.width));
+        Put16(b, dib_core_header::kHeight, static_cast<std::uint16_t>(2 * t.height));
+        Put16(b, dib_core_header::kPlanes, 1);
+        Put16(b, dib_core_header::kBitCount, static_cast<std::uint16_t>(l.bits));
     } else {
-        Put32(b, 4, static_cast<std::uint32_t>(t.width));
-        Put32(b, 8, static_cast<std::uint32_t>(l.topDown ? -2 * t.height : 2 * t.height));
-        Put16(b, 12, 1);
-        Put16(b, 14, static_cast<std::uint16_t>(l.bits));
-        Put32(b, 16, l.bitfields ? 3 : 0);
-        Put32(b, 32, l.clrUsed);
+        Put32(b, dib_info_header::kWidth, static_cast<std::uint32_t>(t.width));
+        Put32(b, dib_info_header::kHeight, static_cast<std::uint32_t>(l.topDown ? -2 * t.height : 2 * t.height));
+        Put16(b, dib_info_header::kPlanes, 1);
+        Put16(b, dib_info_header::kBitCount, static_cast<std::uint16_t>(l.bits));
+        Put32(b, dib_info_header::kCompression, l.bitfields ? dib_info_header::kBitfields : dib_info_header::kRgb);
+        Put32(b, dib_info_header::kColoursUsed, l.clrUsed);
         b.resize(static_cast<std::size_t>(l.headerSize), 0);
         if (l.bitfields) {
             const bool rgb565 = l.bits == 16;
-            Put32(b, 40, rgb565 ? 0xF800 : 0xFF0000);
-            Put32(b, 44, rgb565 ? 0x07E0 : 0x00FF00);
-            Put32(b, 48, rgb565 ? 0x001F : 0x0000FF);
-            if (b.size() < 52) b.resize(52);
+            constexpr std::size_t kMasks = dib_info_header::kSize;  // red, green, blue
+            Put32(b, kMasks, rgb565 ? 0xF800 : 0xFF0000);
+            Put32(b, kMasks + 4, rgb565 ? 0x07E0 : 0x00FF00);
+            Put32(b, kMasks + 8, rgb565 ? 0x001F : 0x0000FF);
+            if (b.size() < kMasks + dib_info_header::kBitfieldMasksSize)
+                b.resize(kMasks + dib_info_header::kBitfieldMasksSize);
         }
     }
     for (std::uint32_t c : pal) {
         b.push_back(c & 0xFF);
         b.push_back((c >> 8) & 0xFF);
         b.push_back((c >> 16) & 0xFF);
-        if (l.headerSize != 12) b.push_back(0);
+        if (l.headerSize != static_cast<int>(dib_core_header::kSize)) b.push_back(0);
     }
     const std::size_t bitsAt = b.size();
     b.resize(bitsAt + stride * t.height + (l.withMask ? maskStride * t.height : 0), 0);
@@ -228,6 +231,7 @@ TEST(IconRendererDecode, DamagedImagesGiveNoPicture) {
     const Truth t = FewColours(16, 16, 1, 16);
     const std::vector<std::uint8_t> good = WriteImage(t, {4});
     const std::vector<std::uint8_t> noAlphaNoMask = WriteImage(MakeTruth(4, 4, 1, false), {32, false, false});
+    using namespace dib_info_header;
     struct Case {
         const char* what;
         std::function<void(std::vector<std::uint8_t>&)> damage;
@@ -238,18 +242,18 @@ TEST(IconRendererDecode, DamagedImagesGiveNoPicture) {
         {"cut inside the palette", [](auto& b) { b.resize(60); }, &good},
         {"cut inside the colour bits", [](auto& b) { b.resize(40 + 64 + 100); }, &good},
         {"cut inside the mask", [](auto& b) { b.resize(b.size() - 1); }, &good},
-        {"header size 0", [](auto& b) { Put32(b, 0, 0); }, &good},
-        {"header size 39", [](auto& b) { Put32(b, 0, 39); }, &good},
-        {"header size beyond the image", [](auto& b) { Put32(b, 0, 0x7FFFFFFF); }, &good},
-        {"width 0", [](auto& b) { Put32(b, 4, 0); }, &good},
-        {"negative width", [](auto& b) { Put32(b, 4, 0xFFFFFFF0u); }, &good},
-        {"height 1 (no colour rows)", [](auto& b) { Put32(b, 8, 1); }, &good},
-        {"huge width", [](auto& b) { Put32(b, 4, 0x10000000u); }, &good},
-        {"huge height", [](auto& b) { Put32(b, 8, 0x80000000u); }, &good},
-        {"bit count 3", [](auto& b) { Put16(b, 14, 3); }, &good},
-        {"bit count 0", [](auto& b) { Put16(b, 14, 0); }, &good},
-        {"compression RLE4", [](auto& b) { Put32(b, 16, 2); }, &good},
-        {"bitfields on 4 bits", [](auto& b) { Put32(b, 16, 3); }, &good},
+        {"header size 0", [](auto& b) { Put32(b, kHeaderSize, 0); }, &good},
+        {"header size 39", [](auto& b) { Put32(b, kHeaderSize, 39); }, &good},
+        {"header size beyond the image", [](auto& b) { Put32(b, kHeaderSize, 0x7FFFFFFF); }, &good},
+        {"width 0", [](auto& b) { Put32(b, kWidth, 0); }, &good},
+        {"negative width", [](auto& b) { Put32(b, kWidth, 0xFFFFFFF0u); }, &good},
+        {"height 1 (no colour rows)", [](auto& b) { Put32(b, kHeight, 1); }, &good},
+        {"huge width", [](auto& b) { Put32(b, kWidth, 0x10000000u); }, &good},
+        {"huge height", [](auto& b) { Put32(b, kHeight, 0x80000000u); }, &good},
+        {"bit count 3", [](auto& b) { Put16(b, kBitCount, 3); }, &good},
+        {"bit count 0", [](auto& b) { Put16(b, kBitCount, 0); }, &good},
+        {"compression RLE4", [](auto& b) { Put32(b, kCompression, 2); }, &good},
+        {"bitfields on 4 bits", [](auto& b) { Put32(b, kCompression, kBitfields); }, &good},
         {"PNG signature without a decoder",
          [](auto& b) {
              const std::uint8_t sig[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "core/base/text.h"
+#include "core/icons/binary_layouts.h"
 #include "core/icons/icon_library.h"
 #include "tests/support/icon_fixtures.h"
 
@@ -139,8 +140,8 @@ TEST(IconsCli, ReadsByContentWhateverTheNameAndSaysTheFormatFound) {
     IconSet set;
     set.AddGenerated(2);
     std::vector<std::uint8_t> oldNe = BuildNeIconLibrary(set.Icons());
-    const std::uint16_t header = static_cast<std::uint16_t>(oldNe[0x3C] | oldNe[0x3D] << 8);
-    qmtest::Put16(oldNe, header + 0x3E, 0x0200);  // expected Windows version 2.0
+    const std::size_t header = oldNe[qm::dos_header::kNewHeader] | oldNe[qm::dos_header::kNewHeader + 1] << 8;
+    qmtest::Put16(oldNe, header + qm::ne_header::kExpectedWindowsVersion, 0x0200);  // Windows 2.0
     struct Case {
         std::wstring file;
         std::string kind;

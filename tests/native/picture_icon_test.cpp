@@ -8,7 +8,9 @@
 
 #include "core/base/text.h"
 #include "core/icons/icon_readers.h"
-#include "core/icons/picture_icon.h"
+#include "core/icons/colour_folder_icon.h"
+#include "core/icons/made_icon.h"
+#include "core/icons/picture_header.h"
 #include "core/settings/colour_history.h"
 
 using namespace qm;

@@ -8,6 +8,7 @@
 #include "core/base/text.h"
 #include "core/folder/folder_files_win.h"
 #include "core/folder/folder_profiles.h"
+#include "core/icons/binary_layouts.h"
 #include "core/settings/ini_file_win.h"
 #include "core/settings/settings_win.h"
 #include "tests/support/files_win.h"
@@ -77,13 +78,13 @@ FolderMessageCapture::FolderMessageCapture() {
 FolderMessageCapture::~FolderMessageCapture() { qm::SetFolderMessageSink(nullptr); }
 
 std::vector<std::uint8_t> UnmappablePeFile() {
-    std::vector<std::uint8_t> b(0x80, 0);
-    b[0] = 'M';
-    b[1] = 'Z';
-    qmtest::Put16(b, 0x18, 0x40);  // relocation table past the DOS header: a new header exists
-    qmtest::Put16(b, 0x3C, 0x40);
-    b[0x40] = 'P';
-    b[0x41] = 'E';
+    using namespace qm;
+    std::vector<std::uint8_t> b(dos_header::kSize + 0x40, 0);
+    qmtest::Put16(b, dos_header::kMagic, dos_header::kSignature);
+    // Relocation table past the DOS header: a new header exists, right behind it.
+    qmtest::Put16(b, dos_header::kRelocationTable, dos_header::kNewHeaderRelocationTable);
+    qmtest::Put16(b, dos_header::kNewHeader, dos_header::kSize);
+    qmtest::Put32(b, dos_header::kSize + pe_header::kSignature, pe_header::kSignatureValue);
     return b;  // COFF and optional headers all zero: no module the loader would map
 }
 

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "core/icons/binary_layouts.h"
+#include "core/icons/byte_writer.h"
+
 namespace qmtest {
 
 using namespace qm;
@@ -26,13 +29,14 @@ std::vector<std::uint8_t> MakeIconImage(const ImageSpec& s) {
     const std::size_t colours = s.bits <= 8 ? (std::size_t{1} << s.bits) : 0;
     const std::size_t stride = ((static_cast<std::size_t>(s.width) * s.bits + 31) / 32) * 4;
     const std::size_t maskStride = ((static_cast<std::size_t>(s.width) + 31) / 32) * 4;
-    std::vector<std::uint8_t> b(40 + 4 * colours + stride * s.height + maskStride * s.height, 0);
-    Put32(b, 0, 40);
-    Put32(b, 4, static_cast<std::uint32_t>(s.width));
-    Put32(b, 8, static_cast<std::uint32_t>(2 * s.height));
-    Put16(b, 12, 1);
-    Put16(b, 14, static_cast<std::uint16_t>(s.bits));
-    Put32(b, 20, static_cast<std::uint32_t>(stride * s.height + maskStride * s.height));
+    using namespace dib_info_header;
+    std::vector<std::uint8_t> b(kSize + 4 * colours + stride * s.height + maskStride * s.height, 0);
+    Put32(b, kHeaderSize, kSize);
+    Put32(b, kWidth, static_cast<std::uint32_t>(s.width));
+    Put32(b, kHeight, static_cast<std::uint32_t>(2 * s.height));
+    Put16(b, kPlanes, 1);
+    Put16(b, kBitCount, static_cast<std::uint16_t>(s.bits));
+    Put32(b, kImageSize, static_cast<std::uint32_t>(stride * s.height + maskStride * s.height));
     std::uint32_t x = s.seed * 2654435761u + 12345u;
     auto next = [&] {
         x ^= x << 13;
@@ -40,8 +44,8 @@ std::vector<std::uint8_t> MakeIconImage(const ImageSpec& s) {
         x ^= x << 5;
         return x;
     };
-    for (std::size_t c = 0; c < colours; ++c) Put32(b, 40 + 4 * c, next() & 0xFFFFFF);
-    const std::size_t pixels = 40 + 4 * colours;
+    for (std::size_t c = 0; c < colours; ++c) Put32(b, kSize + 4 * c, next() & 0xFFFFFF);
+    const std::size_t pixels = kSize + 4 * colours;
     for (std::size_t i = 0; i < stride * s.height; ++i) b[pixels + i] = static_cast<std::uint8_t>(next());
     if (s.bits == 32) {
         for (std::size_t i = 3; i < stride * s.height; i += 4) b[pixels + i] = 0xFF;  // opaque
@@ -53,8 +57,9 @@ std::vector<std::uint8_t> MakeIcoFile(const std::vector<ImageSpec>& specs) {
     std::vector<std::vector<std::uint8_t>> images;
     for (const ImageSpec& s : specs) images.push_back(MakeIconImage(s));
     std::vector<std::uint8_t> out;
-    AppendHeader(out, IconHeader{0, 1, static_cast<std::uint16_t>(specs.size())});
-    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * specs.size());
+    ByteWriter w(out);
+    AppendHeader(w, IconHeader{0, 1, static_cast<std::uint16_t>(specs.size())});
+    std::uint32_t offset = static_cast<std::uint32_t>(icon_header::kSize + icon_directory_entry::kSize * specs.size());
     for (std::size_t i = 0; i < specs.size(); ++i) {
         IconDirectoryEntry e;
         e.Width = static_cast<std::uint8_t>(specs[i].width);
@@ -65,7 +70,7 @@ std::vector<std::uint8_t> MakeIcoFile(const std::vector<ImageSpec>& specs) {
         e.BytesInRes = static_cast<std::uint32_t>(images[i].size());
         e.ImageOffset = offset;
         offset += e.BytesInRes;
-        AppendDirectoryEntry(out, e);
+        AppendDirectoryEntry(w, e);
     }
     for (const auto& img : images) out.insert(out.end(), img.begin(), img.end());
     return out;
@@ -74,8 +79,9 @@ std::vector<std::uint8_t> MakeIcoFile(const std::vector<ImageSpec>& specs) {
 std::vector<std::uint8_t> MakeRawIco(const IconHeader& header, const std::vector<RawIcoImage>& images,
                                      std::size_t fileSize) {
     std::vector<std::uint8_t> out;
-    AppendHeader(out, header);
-    for (const RawIcoImage& img : images) AppendDirectoryEntry(out, img.entry);
+    ByteWriter w(out);
+    AppendHeader(w, header);
+    for (const RawIcoImage& img : images) AppendDirectoryEntry(w, img.entry);
     if (out.size() < fileSize) out.resize(fileSize, 0);
     for (const RawIcoImage& img : images) {
         const std::size_t at = img.entry.ImageOffset;
@@ -156,13 +162,13 @@ std::vector<std::uint8_t> FlatIco(const std::vector<std::pair<int, std::uint32_t
     std::vector<ImageSpec> specs;
     for (const auto& [side, colour] : images) specs.push_back(ImageSpec{side, side, 32, 1});
     std::vector<std::uint8_t> ico = MakeIcoFile(specs);
-    std::size_t at = 6 + 16 * images.size();
+    std::size_t at = icon_header::kSize + icon_directory_entry::kSize * images.size();
     for (const auto& [side, colour] : images) {
-        const std::size_t pixels = at + 40;
+        const std::size_t pixels = at + dib_info_header::kSize;
         for (int p = 0; p < side * side; ++p) {
             for (int k = 0; k < 4; ++k) ico[pixels + 4 * p + k] = static_cast<std::uint8_t>(colour >> (8 * k));
         }
-        at += 40 + 4 * side * side + ((side + 31) / 32) * 4 * side;
+        at += dib_info_header::kSize + 4 * side * side + ((side + 31) / 32) * 4 * side;
     }
     return ico;
 }

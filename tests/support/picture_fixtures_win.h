@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/icons/icon_renderer.h"
-#include "core/icons/picture_icon.h"
+#include "core/icons/picture_header.h"
 
 namespace qmtest {
 
