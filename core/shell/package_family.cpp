@@ -139,13 +139,21 @@ std::wstring PackageFamilyName(std::wstring_view name, std::wstring_view publish
 }
 
 std::optional<PackageIdentity> ManifestIdentity(std::string_view manifest) {
+    // The first Identity element outside comments.
     static constexpr std::string_view kElement = "<Identity";
     std::size_t at = 0;
-    for (;; at += kElement.size()) {
-        at = manifest.find(kElement, at);
+    for (;;) {
+        at = manifest.find('<', at);
         if (at == std::string_view::npos) return std::nullopt;
+        if (manifest.substr(at, 4) == "<!--") {
+            at = manifest.find("-->", at + 4);
+            if (at == std::string_view::npos) return std::nullopt;
+            continue;
+        }
         const std::size_t next = at + kElement.size();
-        if (next < manifest.size() && IsXmlSpace(manifest[next])) break;
+        if (manifest.substr(at, kElement.size()) == kElement && next < manifest.size() && IsXmlSpace(manifest[next]))
+            break;
+        ++at;
     }
     std::optional<std::string> name, publisher;
     std::size_t i = at + kElement.size();
@@ -179,8 +187,9 @@ std::optional<std::span<const std::uint8_t>> StoredZipEntry(std::span<const std:
     if (zip.size() < 22) return std::nullopt;
     std::optional<std::uint64_t> endAt;
     for (std::uint64_t back = 22; back <= zip.size() && back <= 22 + 0xFFFF && !endAt; ++back) {
-        const auto r = file.Record<4>(zip.size() - back);
-        if (r && r->U32<0>() == kEnd) endAt = zip.size() - back;
+        // The record's comment ends the file.
+        const auto r = file.Record<22>(zip.size() - back);
+        if (r && r->U32<0>() == kEnd && 22u + r->U16<20>() == back) endAt = zip.size() - back;
     }
     if (!endAt) return std::nullopt;
     const auto end = file.Record<22>(*endAt);
