@@ -655,6 +655,28 @@ HWND FindDescendant(HWND top, const std::wstring& text) {
     return search.found;
 }
 
+// The setup wizard of a process: its window once shown (NSIS's caption ends with a blank).
+HWND WaitForWizard(DWORD pid) {
+    for (int i = 0; i < 300; ++i) {
+        for (HWND h : qmtest::TopLevelWindowsOf(pid))
+            if (qmtest::WindowCaption(h) == L"Quillmark Setup ") return h;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// Presses the folder page's Install and waits for the finish page; its Finish button, or null.
+HWND InstallToTheFinishPage(HWND wizard) {
+    const HWND next = GetDlgItem(wizard, IDOK);
+    if (!next) return nullptr;
+    SendMessageW(next, BM_CLICK, 0, 0);
+    for (int i = 0; i < 1200; ++i) {
+        Sleep(100);
+        if (FindDescendant(wizard, L"&Finish")) return GetDlgItem(wizard, IDOK);
+    }
+    return nullptr;
+}
+
 // The program started from the finish page would run with the installer's rights: after an
 // installation by an administrator (Wine's user is one) the page offers no "Run Quillmark", and
 // nothing is started when Finish is pressed.
@@ -663,16 +685,9 @@ TEST_F(Installer, FinishPageOffersNoRunAfterAnElevatedInstall) {
     const std::wstring folder = root / L"Quill Finish";
     qmtest::ChildProcess setup(qmtest::Quote(SetupProgram()) + L" /CURRENTUSER /D=" + folder);
     ASSERT_TRUE(setup.started());
-    const HWND wizard = setup.WaitForWindow(L"Quillmark Setup ", 30000);  // NSIS's caption ends with a blank
+    const HWND wizard = WaitForWizard(setup.pid());
     ASSERT_NE(wizard, nullptr);
-    const HWND next = GetDlgItem(wizard, IDOK);
-    ASSERT_NE(next, nullptr);
-    SendMessageW(next, BM_CLICK, 0, 0);  // the folder page's Install
-    HWND finish = nullptr;
-    for (int i = 0; i < 1200 && !finish; ++i) {
-        Sleep(100);
-        if (FindDescendant(wizard, L"&Finish")) finish = GetDlgItem(wizard, IDOK);
-    }
+    const HWND finish = InstallToTheFinishPage(wizard);
     ASSERT_NE(finish, nullptr) << "no finish page";
     const HWND run = FindDescendant(wizard, L"&Run Quillmark");
     if (run) {
@@ -683,6 +698,48 @@ TEST_F(Installer, FinishPageOffersNoRunAfterAnElevatedInstall) {
     ASSERT_TRUE(setup.Wait(30000));
     Sleep(1000);
     EXPECT_EQ(FilesUnder(folder), ExpectedFiles());  // nothing wrote settings into the program folder
+    UninstallWithTheEntry(HKEY_CURRENT_USER);
+}
+
+// A standard user (here: the test's token with the Administrators group made deny-only, as the
+// token of an administrator's unelevated programs is) installs for himself, and the finish page
+// offers "Run Quillmark", checked: the program then runs with that user's own rights.
+TEST_F(Installer, FinishPageOffersRunToAStandardUser) {
+    HANDLE own = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+    const qm::UniqueKernelHandle processToken(own);
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                         &admins));
+    SID_AND_ATTRIBUTES disable{admins, 0};
+    HANDLE restricted = nullptr;
+    const BOOL made = CreateRestrictedToken(processToken.get(), 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted);
+    FreeSid(admins);
+    ASSERT_TRUE(made) << GetLastError();
+    const qm::UniqueKernelHandle userToken(restricted);
+
+    TempDir root(L"qm-setup");
+    const std::wstring folder = root / L"Quill Standard";
+    std::wstring command = qmtest::Quote(SetupProgram()) + L" /CURRENTUSER /D=" + folder;
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessAsUserW(userToken.get(), nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &si, &pi))
+        << GetLastError();
+    const qm::UniqueKernelHandle setup(pi.hProcess), thread(pi.hThread);
+    const HWND wizard = WaitForWizard(pi.dwProcessId);
+    ASSERT_NE(wizard, nullptr);
+    const HWND finish = InstallToTheFinishPage(wizard);
+    ASSERT_NE(finish, nullptr) << "no finish page";
+    const HWND run = FindDescendant(wizard, L"&Run Quillmark");
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(IsWindowVisible(run));
+    EXPECT_EQ(SendMessageW(run, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(run, BM_SETCHECK, BST_UNCHECKED, 0);  // the run itself is the platform's
+    SendMessageW(finish, BM_CLICK, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(setup.get(), 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(FilesUnder(folder), ExpectedFiles());
     UninstallWithTheEntry(HKEY_CURRENT_USER);
 }
 
