@@ -610,6 +610,89 @@ TEST_F(Installer, ReinstallWhileTheExtensionIsLoadedReplacesItAndRegistersAgain)
     EXPECT_TRUE(certutil.Calls().empty());
 }
 
+// Every uninstall entry of a hive whose display name is the product's ("Add or remove programs"
+// lists each), as key name -> DisplayVersion.
+std::map<std::wstring, std::wstring> ProductEntries(HKEY hive) {
+    std::map<std::wstring, std::wstring> entries;
+    const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(hive, uninstall.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return entries;
+    const qm::UniqueKey owned(key);
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        const std::wstring sub = uninstall + L"\\" + name;
+        if (ReadRegValue(hive, sub, L"DisplayName").data.rfind(L"Quillmark", 0) == 0)
+            entries[name] = ReadRegValue(hive, sub, L"DisplayVersion").data;
+    }
+    return entries;
+}
+
+// Version 3.5.0 installed, the user's settings and theme written, then this version over it in
+// the same mode: every shipped file is the new one (the package too, whose manifest carries the
+// version), the user's files stay, "Add or remove programs" has one entry, of the new version, and
+// the extension and the Windows 11 menu's package stay registered (the package again, from the new
+// file).
+TEST_F(Installer, UpgradeFromAnEarlierVersionReplacesTheFilesAndKeepsSettingsAndRegistration) {
+    const RecordingStandIn powershell(L"WindowsPowerShell\\v1.0\\powershell.exe");
+    const RecordingStandIn certutil(L"certutil.exe");
+    const BuildNumber build(L"22631");
+    const std::wstring previous = qmtest::BuildFolder() + L"\\package-previous\\Quillmark-setup.exe";
+    ASSERT_TRUE(qmtest::Exists(previous));
+    for (const bool allUsers : {false, true}) {
+        SCOPED_TRACE(allUsers ? "all users" : "current user");
+        const HKEY hive = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        const std::wstring mode = allUsers ? L" /S /ALLUSERS /D=" : L" /S /CURRENTUSER /D=";
+        TempDir root(L"qm-setup");
+        const std::wstring folder = root / L"Quill Upgrade";
+        ASSERT_EQ(RunToTheEnd(qmtest::Quote(previous) + mode + folder), 0u);
+        EXPECT_EQ(ReadRegValue(hive, kUninstallKey, L"DisplayVersion").data, L"3.5.0");
+        const auto previousPackage = qmtest::ReadBytes(folder + L"\\Quillmark.msix");
+        EXPECT_EQ(previousPackage, qmtest::ReadBytes(qmtest::BuildFolder() + L"\\package-previous\\Quillmark.msix"));
+        const std::wstring settings = L"[Theme]\r\nname=Mine.icl\r\n";
+        qmtest::WriteUtf16File(folder + L"\\quillmark.ini", settings);
+        const auto theme = qmtest::ReadBytes(folder + L"\\samples\\Adwaita.icl");
+        qmtest::WriteBytes(folder + L"\\samples\\Mine.icl", theme);
+        powershell.Clear();
+
+        ASSERT_EQ(RunToTheEnd(qmtest::Quote(SetupProgram()) + mode + folder), 0u);
+        auto files = ExpectedFiles();
+        files.push_back(L"quillmark.ini");
+        files.push_back(L"samples\\Mine.icl");
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(FilesUnder(folder), files);
+        const auto package = qmtest::ReadBytes(folder + L"\\Quillmark.msix");
+        EXPECT_NE(package, previousPackage);
+        EXPECT_EQ(package, qmtest::ReadBytes(qmtest::BuildFolder() + L"\\package\\Quillmark.msix"));
+        EXPECT_EQ(qmtest::ReadBytes(folder + L"\\quillshell.dll"),
+                  qmtest::ReadBytes(qmtest::BuildFolder() + L"\\quillshell.dll"));
+        EXPECT_EQ(qmtest::ReadTextFile(folder + L"\\quillmark.ini"), settings);
+        EXPECT_EQ(qmtest::ReadBytes(folder + L"\\samples\\Mine.icl"), theme);
+
+        const std::map<std::wstring, std::wstring> one{{L"Quillmark", L"3.6.0"}};
+        EXPECT_EQ(ProductEntries(hive), one);
+        EXPECT_TRUE(ProductEntries(allUsers ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE).empty());
+        EXPECT_EQ(ReadRegValue(hive, kClassKey + L"\\InprocServer32", nullptr).data,
+                  ShortPath(folder + L"\\quillshell.dll"));
+        EXPECT_EQ(ReadRegValue(hive, kHandlerKey, nullptr).data, kQuillshellClsidText);
+        // Unsigned build: only the all-users mode registers the package.
+        const auto calls = powershell.Calls();
+        if (allUsers) {
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(calls[0].commandLine, PowerShellCommand(powershell, kRemoveForAll + L" " + AddForAll(false)));
+            EXPECT_EQ(calls[0].msix, folder + L"\\Quillmark.msix");
+            EXPECT_EQ(ReadDword(hive, kUninstallKey, L"Windows11MenuResult"), std::optional<DWORD>(0));
+        } else {
+            EXPECT_TRUE(calls.empty());
+            EXPECT_EQ(ReadDword(hive, kUninstallKey, L"Windows11MenuResult"), std::optional<DWORD>(3));
+        }
+        UninstallWithTheEntry(hive);
+        EXPECT_TRUE(ProductEntries(hive).empty());
+        EXPECT_TRUE(certutil.Calls().empty());
+    }
+}
+
 // Builds before Windows 10 1703 are refused with a message (answered by itself in a silent run)
 // before anything is written; 1703 itself installs.
 TEST_F(Installer, RefusesWindowsBeforeTheFloor) {
