@@ -763,6 +763,19 @@ HWND InstallToTheFinishPage(HWND wizard) {
     return nullptr;
 }
 
+// The wizard of a process taken to its finish page: the Finish button and the "Run Quillmark"
+// box, both null when the page was not reached.
+struct FinishPage {
+    HWND finish = nullptr, run = nullptr;
+};
+FinishPage ReachTheFinishPage(DWORD pid) {
+    const HWND wizard = WaitForWizard(pid);
+    if (!wizard) return {};
+    const HWND finish = InstallToTheFinishPage(wizard);
+    if (!finish) return {};
+    return {finish, FindDescendant(wizard, L"&Run Quillmark")};
+}
+
 // The program started from the finish page would run with the installer's rights: after an
 // installation by an administrator (Wine's user is one) the page offers no "Run Quillmark", and
 // nothing is started when Finish is pressed.
@@ -771,15 +784,11 @@ TEST_F(Installer, FinishPageOffersNoRunAfterAnElevatedInstall) {
     const std::wstring folder = root / L"Quill Finish";
     qmtest::ChildProcess setup(qmtest::Quote(SetupProgram()) + L" /CURRENTUSER /D=" + folder);
     ASSERT_TRUE(setup.started());
-    const HWND wizard = WaitForWizard(setup.pid());
-    ASSERT_NE(wizard, nullptr);
-    const HWND finish = InstallToTheFinishPage(wizard);
-    ASSERT_NE(finish, nullptr) << "no finish page";
-    const HWND run = FindDescendant(wizard, L"&Run Quillmark");
-    ASSERT_NE(run, nullptr);
-    EXPECT_FALSE(IsWindowVisible(run));
-    EXPECT_EQ(SendMessageW(run, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    SendMessageW(finish, BM_CLICK, 0, 0);
+    const FinishPage page = ReachTheFinishPage(setup.pid());
+    ASSERT_TRUE(page.finish && page.run) << "no finish page";
+    EXPECT_FALSE(IsWindowVisible(page.run));
+    EXPECT_EQ(SendMessageW(page.run, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageW(page.finish, BM_CLICK, 0, 0);
     ASSERT_TRUE(setup.Wait(30000));
     Sleep(1000);
     EXPECT_EQ(FilesUnder(folder), ExpectedFiles());  // nothing wrote settings into the program folder
@@ -820,16 +829,12 @@ TEST_F(Installer, FinishPageOffersRunToAStandardUser) {
             if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 99);
         }
     } end{setup.get()};
-    const HWND wizard = WaitForWizard(pi.dwProcessId);
-    ASSERT_NE(wizard, nullptr);
-    const HWND finish = InstallToTheFinishPage(wizard);
-    ASSERT_NE(finish, nullptr) << "no finish page";
-    const HWND run = FindDescendant(wizard, L"&Run Quillmark");
-    ASSERT_NE(run, nullptr);
-    EXPECT_TRUE(IsWindowVisible(run));
-    EXPECT_EQ(SendMessageW(run, BM_GETCHECK, 0, 0), BST_CHECKED);
-    SendMessageW(run, BM_SETCHECK, BST_UNCHECKED, 0);  // the run itself is the platform's
-    SendMessageW(finish, BM_CLICK, 0, 0);
+    const FinishPage page = ReachTheFinishPage(pi.dwProcessId);
+    ASSERT_TRUE(page.finish && page.run) << "no finish page";
+    EXPECT_TRUE(IsWindowVisible(page.run));
+    EXPECT_EQ(SendMessageW(page.run, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(page.run, BM_SETCHECK, BST_UNCHECKED, 0);  // the run itself is the platform's
+    SendMessageW(page.finish, BM_CLICK, 0, 0);
     ASSERT_EQ(WaitForSingleObject(setup.get(), 30000), WAIT_OBJECT_0);
     EXPECT_EQ(FilesUnder(folder), ExpectedFiles());
     UninstallWithTheEntry(HKEY_CURRENT_USER);
