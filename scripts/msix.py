@@ -74,9 +74,10 @@ def command_clsid(root):
     return m.group(1)
 
 
-def make_manifest(root, publisher):
+def make_manifest(root, publisher, version=None):
     text = (root / "installer" / "AppxManifest.xml.in").read_text()
-    for key, value in (("VERSION", version_of(root)), ("CLSID", command_clsid(root)), ("PUBLISHER", publisher)):
+    version = ".".join((version.split(".") + ["0", "0", "0"])[:4]) if version else version_of(root)
+    for key, value in (("VERSION", version), ("CLSID", command_clsid(root)), ("PUBLISHER", publisher)):
         text = text.replace("@" + key + "@", escape(value, {'"': "&quot;"}))
     if "@" in re.sub(r"<!--.*?-->", "", text, flags=re.S):
         fail("a placeholder of the manifest template is left")
@@ -286,6 +287,7 @@ def main():
     m.add_argument("--root", type=pathlib.Path, required=True)
     m.add_argument("--out", type=pathlib.Path, required=True)
     m.add_argument("--publisher", default=UNSIGNED_PUBLISHER)
+    m.add_argument("--version", help="the product version (x.y.z) instead of CMakeLists.txt's")
     p = sub.add_parser("publisher")
     p.add_argument("cert", type=pathlib.Path)
     n = sub.add_parser("sign")
@@ -309,7 +311,7 @@ def main():
     k.add_argument("--out", type=pathlib.Path, required=True)
     a = parser.parse_args()
     if a.what == "manifest":
-        text = make_manifest(a.root, a.publisher)
+        text = make_manifest(a.root, a.publisher, a.version)
         if not a.out.exists() or a.out.read_text() != text:  # unchanged: no new time for make
             a.out.write_text(text, newline="\r\n")
     elif a.what == "family":

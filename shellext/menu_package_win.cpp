@@ -2,6 +2,12 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "core/base/file_bytes_win.h"
+#include "core/base/handles_win.h"
+#include "core/base/module_path_win.h"
+#include "core/shell/package_family.h"
 #include "shellext/package_family.h"  // generated: kPackageFamilyName
 #include "shellext/test_seams_win.h"
 
@@ -23,6 +29,21 @@ PackagesByFamily SystemPackagesByFamily() noexcept {
     return function;
 }
 
+// The family of the package shipped beside the library (the one the installer registers, whose
+// Publisher packaging chose: unsigned, or a signing certificate's subject); the build's own
+// manifest's when there is none or it cannot be read.
+std::wstring ShippedPackageFamily() {
+    const std::wstring path = ModuleFolder() + L"Quillmark.msix";
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+        if (const auto bytes = ReadFileBytes(file.get(), 4u << 20)) {
+            if (auto family = PackageFamilyOfPackage(*bytes)) return std::move(*family);
+        }
+    }
+    return kPackageFamilyName;
+}
+
 }  // namespace
 
 bool MenuPackageRegistered() noexcept {
@@ -31,7 +52,13 @@ bool MenuPackageRegistered() noexcept {
     // Only the count is asked: with no room for the names the answer is ERROR_INSUFFICIENT_BUFFER
     // when there is any package, ERROR_SUCCESS with a count of 0 when there is none.
     UINT32 count = 0, length = 0;
-    const LONG status = packages(kPackageFamilyName, &count, nullptr, &length, nullptr);
+    std::wstring family;
+    try {
+        family = ShippedPackageFamily();
+    } catch (...) {
+        return false;  // out of memory: the classic menu
+    }
+    const LONG status = packages(family.c_str(), &count, nullptr, &length, nullptr);
     return (status == ERROR_SUCCESS || status == ERROR_INSUFFICIENT_BUFFER) && count > 0;
 }
 

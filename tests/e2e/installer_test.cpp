@@ -610,6 +610,89 @@ TEST_F(Installer, ReinstallWhileTheExtensionIsLoadedReplacesItAndRegistersAgain)
     EXPECT_TRUE(certutil.Calls().empty());
 }
 
+// Every uninstall entry of a hive whose display name is the product's ("Add or remove programs"
+// lists each), as key name -> DisplayVersion.
+std::map<std::wstring, std::wstring> ProductEntries(HKEY hive) {
+    std::map<std::wstring, std::wstring> entries;
+    const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(hive, uninstall.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return entries;
+    const qm::UniqueKey owned(key);
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        const std::wstring sub = uninstall + L"\\" + name;
+        if (ReadRegValue(hive, sub, L"DisplayName").data.rfind(L"Quillmark", 0) == 0)
+            entries[name] = ReadRegValue(hive, sub, L"DisplayVersion").data;
+    }
+    return entries;
+}
+
+// Version 3.5.0 installed, the user's settings and theme written, then this version over it in
+// the same mode: every shipped file is the new one (the package too, whose manifest carries the
+// version), the user's files stay, "Add or remove programs" has one entry, of the new version, and
+// the extension and the Windows 11 menu's package stay registered (the package again, from the new
+// file).
+TEST_F(Installer, UpgradeFromAnEarlierVersionReplacesTheFilesAndKeepsSettingsAndRegistration) {
+    const RecordingStandIn powershell(L"WindowsPowerShell\\v1.0\\powershell.exe");
+    const RecordingStandIn certutil(L"certutil.exe");
+    const BuildNumber build(L"22631");
+    const std::wstring previous = qmtest::BuildFolder() + L"\\package-previous\\Quillmark-setup.exe";
+    ASSERT_TRUE(qmtest::Exists(previous));
+    for (const bool allUsers : {false, true}) {
+        SCOPED_TRACE(allUsers ? "all users" : "current user");
+        const HKEY hive = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        const std::wstring mode = allUsers ? L" /S /ALLUSERS /D=" : L" /S /CURRENTUSER /D=";
+        TempDir root(L"qm-setup");
+        const std::wstring folder = root / L"Quill Upgrade";
+        ASSERT_EQ(RunToTheEnd(qmtest::Quote(previous) + mode + folder), 0u);
+        EXPECT_EQ(ReadRegValue(hive, kUninstallKey, L"DisplayVersion").data, L"3.5.0");
+        const auto previousPackage = qmtest::ReadBytes(folder + L"\\Quillmark.msix");
+        EXPECT_EQ(previousPackage, qmtest::ReadBytes(qmtest::BuildFolder() + L"\\package-previous\\Quillmark.msix"));
+        const std::wstring settings = L"[Theme]\r\nname=Mine.icl\r\n";
+        qmtest::WriteUtf16File(folder + L"\\quillmark.ini", settings);
+        const auto theme = qmtest::ReadBytes(folder + L"\\samples\\Adwaita.icl");
+        qmtest::WriteBytes(folder + L"\\samples\\Mine.icl", theme);
+        powershell.Clear();
+
+        ASSERT_EQ(RunToTheEnd(qmtest::Quote(SetupProgram()) + mode + folder), 0u);
+        auto files = ExpectedFiles();
+        files.push_back(L"quillmark.ini");
+        files.push_back(L"samples\\Mine.icl");
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(FilesUnder(folder), files);
+        const auto package = qmtest::ReadBytes(folder + L"\\Quillmark.msix");
+        EXPECT_NE(package, previousPackage);
+        EXPECT_EQ(package, qmtest::ReadBytes(qmtest::BuildFolder() + L"\\package\\Quillmark.msix"));
+        EXPECT_EQ(qmtest::ReadBytes(folder + L"\\quillshell.dll"),
+                  qmtest::ReadBytes(qmtest::BuildFolder() + L"\\quillshell.dll"));
+        EXPECT_EQ(qmtest::ReadTextFile(folder + L"\\quillmark.ini"), settings);
+        EXPECT_EQ(qmtest::ReadBytes(folder + L"\\samples\\Mine.icl"), theme);
+
+        const std::map<std::wstring, std::wstring> one{{L"Quillmark", L"3.6.0"}};
+        EXPECT_EQ(ProductEntries(hive), one);
+        EXPECT_TRUE(ProductEntries(allUsers ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE).empty());
+        EXPECT_EQ(ReadRegValue(hive, kClassKey + L"\\InprocServer32", nullptr).data,
+                  ShortPath(folder + L"\\quillshell.dll"));
+        EXPECT_EQ(ReadRegValue(hive, kHandlerKey, nullptr).data, kQuillshellClsidText);
+        // Unsigned build: only the all-users mode registers the package.
+        const auto calls = powershell.Calls();
+        if (allUsers) {
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(calls[0].commandLine, PowerShellCommand(powershell, kRemoveForAll + L" " + AddForAll(false)));
+            EXPECT_EQ(calls[0].msix, folder + L"\\Quillmark.msix");
+            EXPECT_EQ(ReadDword(hive, kUninstallKey, L"Windows11MenuResult"), std::optional<DWORD>(0));
+        } else {
+            EXPECT_TRUE(calls.empty());
+            EXPECT_EQ(ReadDword(hive, kUninstallKey, L"Windows11MenuResult"), std::optional<DWORD>(3));
+        }
+        UninstallWithTheEntry(hive);
+        EXPECT_TRUE(ProductEntries(hive).empty());
+        EXPECT_TRUE(certutil.Calls().empty());
+    }
+}
+
 // Builds before Windows 10 1703 are refused with a message (answered by itself in a silent run)
 // before anything is written; 1703 itself installs.
 TEST_F(Installer, RefusesWindowsBeforeTheFloor) {
@@ -655,6 +738,44 @@ HWND FindDescendant(HWND top, const std::wstring& text) {
     return search.found;
 }
 
+// The setup wizard of a process: its window once shown (NSIS's caption ends with a blank).
+HWND WaitForWizard(DWORD pid) {
+    for (int i = 0; i < 300; ++i) {
+        for (HWND h : qmtest::TopLevelWindowsOf(pid))
+            if (qmtest::WindowCaption(h) == L"Quillmark Setup ") return h;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// Presses the folder page's Install and waits for the finish page with its "Run Quillmark" box
+// (shown or hidden; the page's own controls follow its Finish button a moment later); the Finish
+// button, or null.
+HWND InstallToTheFinishPage(HWND wizard) {
+    const HWND next = GetDlgItem(wizard, IDOK);
+    if (!next) return nullptr;
+    SendMessageW(next, BM_CLICK, 0, 0);
+    for (int i = 0; i < 1200; ++i) {
+        Sleep(100);
+        if (FindDescendant(wizard, L"&Finish") && FindDescendant(wizard, L"&Run Quillmark"))
+            return GetDlgItem(wizard, IDOK);
+    }
+    return nullptr;
+}
+
+// The wizard of a process taken to its finish page: the Finish button and the "Run Quillmark"
+// box, both null when the page was not reached.
+struct FinishPage {
+    HWND finish = nullptr, run = nullptr;
+};
+FinishPage ReachTheFinishPage(DWORD pid) {
+    const HWND wizard = WaitForWizard(pid);
+    if (!wizard) return {};
+    const HWND finish = InstallToTheFinishPage(wizard);
+    if (!finish) return {};
+    return {finish, FindDescendant(wizard, L"&Run Quillmark")};
+}
+
 // The program started from the finish page would run with the installer's rights: after an
 // installation by an administrator (Wine's user is one) the page offers no "Run Quillmark", and
 // nothing is started when Finish is pressed.
@@ -663,26 +784,59 @@ TEST_F(Installer, FinishPageOffersNoRunAfterAnElevatedInstall) {
     const std::wstring folder = root / L"Quill Finish";
     qmtest::ChildProcess setup(qmtest::Quote(SetupProgram()) + L" /CURRENTUSER /D=" + folder);
     ASSERT_TRUE(setup.started());
-    const HWND wizard = setup.WaitForWindow(L"Quillmark Setup ", 30000);  // NSIS's caption ends with a blank
-    ASSERT_NE(wizard, nullptr);
-    const HWND next = GetDlgItem(wizard, IDOK);
-    ASSERT_NE(next, nullptr);
-    SendMessageW(next, BM_CLICK, 0, 0);  // the folder page's Install
-    HWND finish = nullptr;
-    for (int i = 0; i < 1200 && !finish; ++i) {
-        Sleep(100);
-        if (FindDescendant(wizard, L"&Finish")) finish = GetDlgItem(wizard, IDOK);
-    }
-    ASSERT_NE(finish, nullptr) << "no finish page";
-    const HWND run = FindDescendant(wizard, L"&Run Quillmark");
-    if (run) {
-        EXPECT_FALSE(IsWindowVisible(run));
-        EXPECT_EQ(SendMessageW(run, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    }
-    SendMessageW(finish, BM_CLICK, 0, 0);
+    const FinishPage page = ReachTheFinishPage(setup.pid());
+    ASSERT_TRUE(page.finish && page.run) << "no finish page";
+    EXPECT_FALSE(IsWindowVisible(page.run));
+    EXPECT_EQ(SendMessageW(page.run, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageW(page.finish, BM_CLICK, 0, 0);
     ASSERT_TRUE(setup.Wait(30000));
     Sleep(1000);
     EXPECT_EQ(FilesUnder(folder), ExpectedFiles());  // nothing wrote settings into the program folder
+    UninstallWithTheEntry(HKEY_CURRENT_USER);
+}
+
+// A standard user (here: the test's token with the Administrators group made deny-only, as the
+// token of an administrator's unelevated programs is) installs for himself, and the finish page
+// offers "Run Quillmark", checked: the program then runs with that user's own rights.
+TEST_F(Installer, FinishPageOffersRunToAStandardUser) {
+    HANDLE own = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+    const qm::UniqueKernelHandle processToken(own);
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                         &admins));
+    SID_AND_ATTRIBUTES disable{admins, 0};
+    HANDLE restricted = nullptr;
+    const BOOL made = CreateRestrictedToken(processToken.get(), 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted);
+    FreeSid(admins);
+    ASSERT_TRUE(made) << GetLastError();
+    const qm::UniqueKernelHandle userToken(restricted);
+
+    TempDir root(L"qm-setup");
+    const std::wstring folder = root / L"Quill Standard";
+    std::wstring command = qmtest::Quote(SetupProgram()) + L" /CURRENTUSER /D=" + folder;
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessAsUserW(userToken.get(), nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &si, &pi))
+        << GetLastError();
+    const qm::UniqueKernelHandle setup(pi.hProcess), thread(pi.hThread);
+    // A failed check ends the wizard too (it would hold the test's output open).
+    struct EndOnFailure {
+        HANDLE process;
+        ~EndOnFailure() {
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 99);
+        }
+    } end{setup.get()};
+    const FinishPage page = ReachTheFinishPage(pi.dwProcessId);
+    ASSERT_TRUE(page.finish && page.run) << "no finish page";
+    EXPECT_TRUE(IsWindowVisible(page.run));
+    EXPECT_EQ(SendMessageW(page.run, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(page.run, BM_SETCHECK, BST_UNCHECKED, 0);  // the run itself is the platform's
+    SendMessageW(page.finish, BM_CLICK, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(setup.get(), 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(FilesUnder(folder), ExpectedFiles());
     UninstallWithTheEntry(HKEY_CURRENT_USER);
 }
 

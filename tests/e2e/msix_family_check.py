@@ -10,6 +10,7 @@ import pathlib
 import re
 import sys
 import unittest
+import zipfile
 
 ROOT = BUILD = None
 
@@ -49,6 +50,22 @@ class PackageFamily(unittest.TestCase):
         publisher = publisher.replace("&quot;", '"').replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&")
         self.assertEqual(found.group(1), m.family_name(name, publisher))
         self.assertRegex(found.group(1), r"^Ostrel\.Quillmark_[0-9a-hjkmnp-tv-z]{13}$")
+
+    def test_shipped_packages_store_their_manifest(self):
+        # quillshell.dll reads the family of the Quillmark.msix beside it from its AppxManifest.xml,
+        # which it reads only when stored uncompressed: the packer and osslsigncode keep it so.
+        m = msix()
+        families = set()
+        for folder in ("package", "package-signed"):
+            with self.subTest(folder=folder):
+                with zipfile.ZipFile(BUILD / folder / "Quillmark.msix") as z:
+                    info = z.getinfo("AppxManifest.xml")
+                    self.assertEqual(info.compress_type, zipfile.ZIP_STORED)
+                    manifest = z.read(info).decode("utf-8")
+                name = re.search(r'<Identity Name="([^"]+)"', manifest).group(1)
+                publisher = re.search(r'<Identity [^>]*Publisher="([^"]+)"', manifest).group(1)
+                families.add(m.family_name(name, publisher.replace("&quot;", '"').replace("&amp;", "&")))
+        self.assertEqual(len(families), 2, families)  # a signed package has a family of its own
 
 
 if __name__ == "__main__":

@@ -26,6 +26,7 @@
 #include "app/menu_theme_window_win.h"
 #include "core/base/module_path_win.h"
 #include "core/base/text.h"
+#include "core/shell/shell_status_win.h"
 #include "core/settings/language_lookup.h"
 #include "core/settings/language_support.h"
 #include "core/settings/language_template.h"
@@ -240,6 +241,34 @@ std::vector<Measured> MainWindowPage(int page, const std::wstring& shot) {
     return all;
 }
 
+// The tools page's "Windows 11 menu" line in each state Windows 11 can show (Wine's own answer,
+// "not available", is the tools page's case): the status comes from the page's seam.
+qm::ShellStatus g_status;
+qm::ShellStatus StatusAnswer() { return g_status; }
+
+std::vector<Measured> Windows11MenuLines(const std::wstring& shot) {
+    const qm::ShellStatus states[] = {
+        {true, true, true, std::nullopt, true, 22631},           // on
+        {true, true, false, std::nullopt, std::nullopt, 22631},  // off: no package beside the program
+        {true, true, false, true, false, 22631},                 // off: provisioned
+        {true, true, false, false, false, 22631},                // off: unsigned build
+        {true, true, false, std::nullopt, true, 22631},          // off: package not registered
+    };
+    std::vector<Measured> all;
+    qm::SetShellStatusSource(&StatusAnswer);
+    for (std::size_t i = 0; i < std::size(states); ++i) {
+        g_status = states[i];
+        qm::TForm2 form;
+        form.Show();
+        qmtest::Click(qmtest::Find<ui::Image>(form, L"t_4"));
+        for (auto& m : MeasureForm(form, shot + L"_" + std::to_wstring(i),
+                                   [&](const ui::Control& c) { return &c == form.Label22; }))
+            all.push_back(std::move(m));
+    }
+    qm::SetShellStatusSource(nullptr);
+    return all;
+}
+
 std::vector<Measured> IconPicker(const std::wstring& shot) {
     qm::TForm2 host;
     host.Show();
@@ -282,6 +311,7 @@ const WindowCase kWindows[] = {
     {"main window, language page", L"main_window_language",
      [](const std::wstring& shot) { return MainWindowPage(3, shot); }},
     {"main window, tools page", L"main_window_tools", [](const std::wstring& shot) { return MainWindowPage(4, shot); }},
+    {"main window, Windows 11 menu lines", L"main_window_windows11_menu", Windows11MenuLines},
     {"icon picker", L"icon_picker", IconPicker},
     {"custom icon window", L"custom_icon_window", CustomIconWindow},
     {"context-menu theme window", L"theme_window", ThemeWindow},
@@ -379,15 +409,28 @@ TEST(TextRooms, TableHoldsTheRoomOfEveryTextInTheEnglishWindows) {
     std::map<std::wstring, qm::TextRoom> measured;
     for (const WindowCase& w : kWindows) {
         for (const Measured& m : w.measure(std::wstring(L"text_rooms_") + w.shot)) {
-            const qm::LanguageKey key = KeyOf(m.text);
-            if (std::find(keys.begin(), keys.end(), key.key) == keys.end()) continue;  // not translated
-            const int lines = m.wraps ? std::max(1, static_cast<int>(m.room.cy / std::max(m.lineHeight, 1))) : 1;
-            // A translation of a key stored without its dots gets " ..." after it on screen.
-            const int width = static_cast<int>(m.room.cx) - (key.dotsRemoved ? m.dotsWidth : 0);
-            auto [it, added] = measured.try_emplace(key.key, qm::TextRoom{{}, width, lines});
-            if (!added) {
-                it->second.width = std::min(it->second.width, width);
-                it->second.lines = std::min(it->second.lines, lines);
+            // A line made of two translated texts ("Windows 11 menu: off: <reason>") gives its
+            // room to both.
+            std::vector<std::wstring> parts{m.text};
+            const auto translated = [&](const std::wstring& t) {
+                return std::find(keys.begin(), keys.end(), KeyOf(t).key) != keys.end();
+            };
+            for (std::size_t joint = m.text.find(L": "); joint != std::wstring::npos && !translated(m.text);
+                 joint = m.text.find(L": ", joint + 1)) {
+                const std::wstring first = m.text.substr(0, joint), second = m.text.substr(joint + 2);
+                if (translated(first) && translated(second)) parts = {first, second};
+            }
+            for (const std::wstring& part : parts) {
+                const qm::LanguageKey key = KeyOf(part);
+                if (std::find(keys.begin(), keys.end(), key.key) == keys.end()) continue;  // not translated
+                const int lines = m.wraps ? std::max(1, static_cast<int>(m.room.cy / std::max(m.lineHeight, 1))) : 1;
+                // A translation of a key stored without its dots gets " ..." after it on screen.
+                const int width = static_cast<int>(m.room.cx) - (key.dotsRemoved ? m.dotsWidth : 0);
+                auto [it, added] = measured.try_emplace(key.key, qm::TextRoom{{}, width, lines});
+                if (!added) {
+                    it->second.width = std::min(it->second.width, width);
+                    it->second.lines = std::min(it->second.lines, lines);
+                }
             }
         }
     }

@@ -14,11 +14,13 @@ CliResult RunCli(const TempDir& dir, const std::wstring& arguments) {
     const std::wstring n = std::to_wstring(run++);
     const std::wstring outPath = dir / (L"cli" + n + L".out"), errPath = dir / (L"cli" + n + L".err");
     CliResult r;
-    r.exit =
-        RunConsoleProgram(Quote(BuildFolder() + L"\\quillmark-cli.exe") + L" " + arguments, outPath, errPath, 120000);
+    std::wstring failure;
+    r.exit = RunConsoleProgram(Quote(BuildFolder() + L"\\quillmark-cli.exe") + L" " + arguments, outPath, errPath,
+                               120000, &failure);
     const auto o = ReadBytes(outPath), e = ReadBytes(errPath);
     r.out = qm::Utf8ToWide(std::string(o.begin(), o.end()));
-    r.err = qm::Utf8ToWide(std::string(e.begin(), e.end()));
+    // A run that gave no exit code says why where the tests print the tool's errors.
+    r.err = failure.empty() ? qm::Utf8ToWide(std::string(e.begin(), e.end())) : failure;
     return r;
 }
 

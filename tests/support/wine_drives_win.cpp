@@ -79,9 +79,12 @@ WineDriveLetter::WineDriveLetter(const std::wstring& folder, UINT driveType) {
     }
     const DWORD used = GetLogicalDrives();
     for (wchar_t letter = L'r'; letter <= L'y'; ++letter) {
-        if (used & (1u << (letter - L'a'))) continue;
-        if (!Define(letter, unixPath, driveType)) return;
         const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter - L'a' + L'A')) + L":\\";
+        // Wine 8's mount manager removes a drive's folder but keeps its name in \DosDevices, so
+        // GetLogicalDrives still lists a letter an earlier test gave back: one without a root
+        // folder is free.
+        if ((used & (1u << (letter - L'a'))) && GetDriveTypeW(root.c_str()) != DRIVE_NO_ROOT_DIR) continue;
+        if (!Define(letter, unixPath, driveType)) return;
         if (GetDriveTypeW(root.c_str()) != driveType) {
             why_ = "Wine made the drive, but GetDriveTypeW reports type " + std::to_string(GetDriveTypeW(root.c_str()));
             Define(letter, "", 0);

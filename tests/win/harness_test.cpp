@@ -1,6 +1,7 @@
 // The test harness itself: message boxes are read and answered for real.
 #include <gtest/gtest.h>
 
+#include "tests/support/console_process_win.h"
 #include "tests/support/files_win.h"
 #include "tests/support/message_box_watcher_win.h"
 #include "tests/support/process_win.h"
@@ -57,4 +58,24 @@ TEST(ChildProcess, KeepsTheErrorOfAStartThatFailed) {
     ASSERT_TRUE(started.started()) << started.startError();
     EXPECT_EQ(started.startError(), 0u);
     EXPECT_NE(started.WaitForWindow(L""), nullptr);
+}
+
+// A console run that cannot start says which step failed, with its error and the command line; a
+// run that starts gives the program's exit code and nothing else.
+TEST(RunConsoleProgram, ReportsTheStepTheErrorAndTheCommandLineOfARunThatGaveNoExitCode) {
+    qmtest::TempDir dir;
+    const std::wstring missing = qmtest::Quote(dir / L"quillmark-cli.exe") + L" --version";
+    std::wstring failure;
+    EXPECT_EQ(qmtest::RunConsoleProgram(missing, dir / L"out", dir / L"err", 60000, &failure), qmtest::kNotStarted);
+    EXPECT_EQ(failure, L"RunConsoleProgram: CreateProcessW failed, error 2, command line: " + missing);
+
+    const std::wstring unwritable = dir / L"no such folder\\out";
+    EXPECT_EQ(qmtest::RunConsoleProgram(missing, unwritable, L"", 60000, &failure), qmtest::kNotStarted);
+    EXPECT_EQ(failure,
+              L"RunConsoleProgram: opening the output " + unwritable + L" failed, error 3, command line: " + missing);
+
+    failure.clear();
+    const std::wstring cli = qmtest::Quote(qmtest::BuildFolder() + L"\\quillmark-cli.exe") + L" --version";
+    EXPECT_EQ(qmtest::RunConsoleProgram(cli, dir / L"out", dir / L"err", 60000, &failure), 0u);
+    EXPECT_EQ(failure, L"");
 }

@@ -12,6 +12,8 @@
 
 #include "core/base/handles_win.h"
 #include "core/base/text.h"
+#include "core/shell/package_family.h"
+#include "shellext/package_family.h"  // generated: the build's own family
 #include "shellext/test_seams_win.h"
 #include "tests/support/com_client_win.h"
 #include "tests/support/files_win.h"
@@ -100,6 +102,46 @@ TEST_F(ShellMenuPackage, AsksForTheFamilyOfTheBuildsPackage) {
     for (const wchar_t c : g_asked.substr(prefix.size())) {
         EXPECT_NE(std::wstring(L"0123456789abcdefghjkmnpqrstvwxyz").find(c), std::wstring::npos) << char(c);
     }
+}
+
+// The installer registers the Quillmark.msix beside the library, whose Publisher packaging chose:
+// a signed package's is its certificate's subject, not the build's unsigned one. The family asked
+// is the shipped package's; without a readable package the build's own.
+TEST_F(ShellMenuPackage, AsksForTheFamilyOfThePackageShippedBesideTheLibrary) {
+    seams_->packagesByFamily = &AnsweringPackages;
+    g_status = ERROR_SUCCESS;
+    g_count = 0;
+    const std::wstring beside = install_.folder() + L"\\Quillmark.msix";
+    const std::wstring signedPackage = qmtest::BuildFolder() + L"\\package-signed\\Quillmark.msix";
+    const std::wstring unsignedPackage = qmtest::BuildFolder() + L"\\package\\Quillmark.msix";
+    ASSERT_TRUE(qmtest::Exists(signedPackage)) << "scripts/package makes it when osslsigncode is installed";
+    const std::wstring signedFamily = qm::PackageFamilyName(L"Ostrel.Quillmark", L"CN=Quillmark developer build");
+    ASSERT_NE(signedFamily, kPackageFamilyName);
+
+    const auto cut = [](std::vector<std::uint8_t> bytes) {
+        bytes.resize(bytes.size() / 2);
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> package;
+        std::wstring family;
+    } cases[] = {
+        {"signed", qmtest::ReadBytes(signedPackage), signedFamily},
+        {"unsigned", qmtest::ReadBytes(unsignedPackage), kPackageFamilyName},
+        {"cut", cut(qmtest::ReadBytes(signedPackage)), kPackageFamilyName},
+        {"not a package", {'P', 'K', 3, 4}, kPackageFamilyName},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        qmtest::WriteBytes(beside, c.package);
+        g_asked.clear();
+        Menu();
+        EXPECT_EQ(g_asked, c.family);
+    }
+    DeleteFileW(beside.c_str());
+    Menu();
+    EXPECT_EQ(g_asked, kPackageFamilyName);
 }
 
 TEST_F(ShellMenuPackage, WithoutTheSystemFunctionTheClassicMenuIsTheFallback) {
