@@ -2,6 +2,7 @@
 
 #include "app/window_translation_win.h"
 #include "core/base/data_folder_win.h"
+#include "core/base/long_path_win.h"
 #include "core/icons/icon_library.h"
 #include "core/icons/icon_probe.h"
 #include "core/settings/current_language.h"
@@ -102,7 +103,7 @@ std::wstring ShellIconsSource(const SystemFolders& folders) {
     if (ProbeIconFile(shell32, kind, count) || folders.windows.empty()) return shell32;
     // Windows 10 1903 and later keep shell32's icon groups in a resource file of their own.
     const std::wstring resources = folders.windows + L"\\SystemResources\\shell32.dll.mun";
-    return GetFileAttributesW(resources.c_str()) != INVALID_FILE_ATTRIBUTES ? resources : shell32;
+    return IsExistingFile(resources) ? resources : shell32;
 }
 
 void TfTheme::b_CopyShell32Click() {

@@ -3,29 +3,30 @@
 #include <cwchar>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 namespace qm {
 
 namespace {
-UniqueKey Answer(LSTATUS result, HKEY raw, LSTATUS* status) {
+UniqueKey Answer(LSTATUS result, UniqueKey key, LSTATUS* status) {
     if (status) *status = result;
-    return result == ERROR_SUCCESS ? UniqueKey(raw) : UniqueKey();
+    return result == ERROR_SUCCESS ? std::move(key) : UniqueKey();
 }
 }  // namespace
 
 UniqueKey CreateKey(HKEY root, std::wstring_view subkey, REGSAM access, LSTATUS* status) {
     const std::wstring path(subkey);
-    HKEY raw = nullptr;
+    UniqueKey key;
     const LSTATUS result =
-        RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &raw, nullptr);
-    return Answer(result, raw, status);
+        RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.put(), nullptr);
+    return Answer(result, std::move(key), status);
 }
 
 UniqueKey OpenKey(HKEY root, std::wstring_view subkey, REGSAM access, LSTATUS* status) {
     const std::wstring path(subkey);
-    HKEY raw = nullptr;
-    const LSTATUS result = RegOpenKeyExW(root, path.c_str(), 0, access, &raw);
-    return Answer(result, raw, status);
+    UniqueKey key;
+    const LSTATUS result = RegOpenKeyExW(root, path.c_str(), 0, access, key.put());
+    return Answer(result, std::move(key), status);
 }
 
 UniqueKey OpenKeyForWrite(HKEY root, std::wstring_view subkey) { return CreateKey(root, subkey, KEY_WRITE); }

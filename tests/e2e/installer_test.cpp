@@ -623,8 +623,8 @@ std::map<std::wstring, std::wstring> ProductEntries(HKEY hive) {
         DWORD length = 256;
         if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         const std::wstring sub = uninstall + L"\\" + name;
-        if (ReadRegValue(hive, sub, L"DisplayName").data.rfind(L"Quillmark", 0) == 0)
-            entries[name] = ReadRegValue(hive, sub, L"DisplayVersion").data;
+        const std::wstring display = ReadRegValue(hive, sub, L"DisplayName").data;
+        if (display.starts_with(L"Quillmark")) entries[name] = ReadRegValue(hive, sub, L"DisplayVersion").data;
     }
     return entries;
 }
