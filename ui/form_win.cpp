@@ -572,7 +572,8 @@ void CentreOnOwner(HWND window, HWND owner) {
     const bool overOwner = owner && !IsIconic(owner);
     const HMONITOR monitor = overOwner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
                                        : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO info{sizeof info};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info))
         info.rcWork = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     const RECT& work = info.rcWork;
